@@ -1,0 +1,44 @@
+// The audio device: what stands in for the audio service's device object, and the
+// process-wide record of it.
+#pragma once
+
+#include <memory>
+
+namespace lullwood {
+
+class Mixer;
+
+// An open audio output and the mixer that feeds it. Destroying it closes the output,
+// so other programs can have the device. Every SoundBuffer made on it must be
+// released before it is destroyed.
+class SoundDevice {
+ public:
+  virtual ~SoundDevice() = default;
+  virtual Mixer& mixer() = 0;
+  virtual int outputRate() const = 0;
+};
+
+// Opens the default output: SDL for the program, offline or failing ones for tests
+// and for rendering to a file. UI thread only.
+class AudioOutputFactory {
+ public:
+  virtual ~AudioOutputFactory() = default;
+  // nullptr when no output can be opened.
+  virtual std::unique_ptr<SoundDevice> OpenDefaultOutput() = 0;
+};
+
+// The one process-wide record of the device. While `muted` is false, `directSound`
+// is present; while it is true, no sound buffer exists and `directSound` is empty.
+struct AudioDevice {
+  std::unique_ptr<SoundDevice> directSound;
+  bool muted = false;
+};
+
+// Opens the default output through `outputs`. Returns false, leaving `directSound`
+// as it was, when it cannot be opened. UI thread only.
+bool ClaimDevice(AudioDevice& device, AudioOutputFactory& outputs);
+
+// Closes the output and empties `directSound`. UI thread only.
+void ReleaseDevice(AudioDevice& device);
+
+}  // namespace lullwood
