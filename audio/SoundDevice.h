@@ -9,12 +9,15 @@ namespace lullwood {
 class Mixer;
 
 // An open audio output and the mixer that feeds it. Destroying it closes the output,
-// so other programs can have the device. Every SoundBuffer made on it must be
-// released before it is destroyed.
+// so other programs can have the device. Every SoundBuffer made on it should be
+// released before it is destroyed; one that is not stays safe to release, because it
+// shares ownership of a mixer created with std::make_shared.
 class SoundDevice {
  public:
   virtual ~SoundDevice() = default;
+  // Any thread.
   virtual Mixer& mixer() = 0;
+  // Frames per second of the output. Any thread.
   virtual int outputRate() const = 0;
 };
 
@@ -35,7 +38,8 @@ struct AudioDevice {
 };
 
 // Opens the default output through `outputs`. Returns false, leaving `directSound`
-// as it was, when it cannot be opened. UI thread only.
+// as it was, when it cannot be opened. A device already held is kept and no other is
+// opened. UI thread only.
 bool ClaimDevice(AudioDevice& device, AudioOutputFactory& outputs);
 
 // Closes the output and empties `directSound`. UI thread only.

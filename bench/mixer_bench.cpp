@@ -1,0 +1,108 @@
+// The cost of mixing a busy soundscape: 3 looping backgrounds and 8 one-shot effects
+// at 11025/22050 Hz into 48000 Hz stereo, rendered in callback-sized blocks.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "Mixer.h"
+
+namespace lullwood {
+namespace {
+
+constexpr int kOutputRate = 48000;
+constexpr size_t kBlockFrames = 1024;
+
+struct Sound {
+  std::vector<float> samples;
+  uint32_t frames;
+  uint32_t channels;
+  uint32_t rate;
+};
+
+// Deterministic noise with a tone in it, like the program's 8-bit sounds.
+Sound MakeSound(uint32_t rate, double seconds, uint32_t channels, uint32_t seed) {
+  Sound sound{{}, static_cast<uint32_t>(rate * seconds), channels, rate};
+  sound.samples.resize(size_t{sound.frames} * channels);
+  uint32_t state = seed;
+  for (size_t i = 0; i < sound.samples.size(); ++i) {
+    state = state * 214013u + 2531011u;
+    const float noise = static_cast<float>((state >> 16) & 0x7FFF) / 32768.0f - 0.5f;
+    const auto byte = std::lround(128 + 60 * std::sin(i * 0.05) + 60 * noise);
+    sound.samples[i] = (byte - 128) / 128.0f;
+  }
+  return sound;
+}
+
+class BusySoundscape {
+ public:
+  BusySoundscape() : mixer_(kOutputRate) {
+    sounds_.push_back(MakeSound(22050, 12, 1, 1));
+    sounds_.push_back(MakeSound(11025, 9, 1, 2));
+    sounds_.push_back(MakeSound(22050, 6, 2, 3));  // the stereo background
+    for (uint32_t i = 0; i < 8; ++i) {
+      sounds_.push_back(MakeSound(i % 2 ? 22050 : 11025, 1.5 + 0.5 * i, 1, 10 + i));
+    }
+    for (size_t i = 0; i < sounds_.size(); ++i) {
+      const Sound& s = sounds_[i];
+      const auto voice = mixer_.AddVoice({s.samples.data(), s.frames, s.channels}, s.rate);
+      const int32_t pan = (i % 3 == 0) ? 0 : (i % 3 == 1 ? -10000 : 10000);
+      mixer_.SetGain(voice, VolumePanToGains(-static_cast<int32_t>(i) * 150, pan));
+      // Dynamic Random pitch: some effects play raised or lowered.
+      if (i >= 3 && i % 2) mixer_.SetRate(voice, s.rate + static_cast<uint32_t>(i) * 731);
+      mixer_.Play(voice, i < 3);
+      voices_.push_back(voice);
+    }
+  }
+
+  // One callback's worth, then the ended effects fire again, as the scheduler would.
+  void RenderBlock(float* out) {
+    mixer_.Render(out, kBlockFrames);
+    for (size_t i = 3; i < voices_.size(); ++i) {
+      if (!mixer_.IsPlaying(voices_[i])) mixer_.Play(voices_[i], false);
+    }
+  }
+
+  int voiceCount() const { return static_cast<int>(voices_.size()); }
+
+ private:
+  Mixer mixer_;
+  std::vector<Sound> sounds_;
+  std::vector<Mixer::VoiceId> voices_;
+};
+
+void BM_BusySoundscape(benchmark::State& state) {
+  BusySoundscape scape;
+  std::vector<float> out(2 * kBlockFrames);
+  for (auto _ : state) {
+    scape.RenderBlock(out.data());
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  using benchmark::Counter;
+  const double voiceFrames = double(kBlockFrames) * scape.voiceCount();
+  // Seconds per voice-frame (printed with an n for nanoseconds) and seconds of sound
+  // per second of work.
+  state.counters["per_voice_frame"] =
+      Counter(voiceFrames, Counter::kIsIterationInvariantRate | Counter::kInvert);
+  state.counters["x_realtime"] =
+      Counter(double(kBlockFrames) / kOutputRate, Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_BusySoundscape);
+
+void BM_BusySoundscapeOneHour(benchmark::State& state) {
+  BusySoundscape scape;
+  std::vector<float> out(2 * kBlockFrames);
+  const size_t blocks = size_t{3600} * kOutputRate / kBlockFrames;
+  for (auto _ : state) {
+    for (size_t b = 0; b < blocks; ++b) scape.RenderBlock(out.data());
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK(BM_BusySoundscapeOneHour)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+}  // namespace lullwood
+
+BENCHMARK_MAIN();
