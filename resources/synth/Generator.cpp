@@ -1,0 +1,77 @@
+#include "Generator.h"
+
+#include <cmath>
+
+#include "SoundCatalogue.h"
+#include "WaveImage.h"
+#include "kit/Random.h"
+
+namespace lullwood::synth {
+namespace {
+
+RecipeFunction FindRecipe(std::span<const NamedRecipe> table, std::string_view name, int& matches) {
+  RecipeFunction found = nullptr;
+  for (const NamedRecipe& r : table) {
+    if (r.resourceName == name) {
+      ++matches;
+      found = r.recipe;
+    }
+  }
+  return found;
+}
+
+void AddJob(std::vector<SoundJob>& jobs, std::vector<std::string>& problems,
+            std::span<const NamedRecipe> table, std::string_view name, std::string_view label,
+            const SoundFormat& format, uint32_t dataBytes, bool loops) {
+  int matches = 0;
+  const RecipeFunction recipe = FindRecipe(table, name, matches);
+  if (matches != 1) {
+    problems.push_back(std::string(name) + (matches == 0 ? ": no recipe" : ": several recipes"));
+    return;
+  }
+  if (format.bitsPerSample != 8 || format.channels == 0 || dataBytes % format.channels != 0) {
+    problems.push_back(std::string(name) + ": unsupported format");
+    return;
+  }
+  const SoundSpec spec{name, format.samplesPerSecond, format.channels, dataBytes / format.channels,
+                       loops};
+  jobs.push_back({spec, label, dataBytes, recipe});
+}
+
+}  // namespace
+
+std::vector<SoundJob> CollectJobs(std::vector<std::string>& problems) {
+  std::vector<SoundJob> jobs;
+  for (const BackgroundSound& b : SoundCatalogue::Backgrounds())
+    AddJob(jobs, problems, BackgroundRecipes(), b.resourceName, b.label, b.format, b.dataBytes,
+           true);
+  for (const RandomEffect& e : SoundCatalogue::Effects())
+    AddJob(jobs, problems, EffectRecipes(), e.resourceName, e.label, e.format, e.dataBytes, false);
+  return jobs;
+}
+
+std::optional<std::vector<uint8_t>> RenderImage(const SoundJob& job, std::string& error,
+                                                uint32_t* clamped) {
+  std::vector<float> signal;
+  job.recipe(job.spec, signal);
+  const size_t expected = static_cast<size_t>(job.spec.frames) * job.spec.channels;
+  if (signal.size() != expected) {
+    error = std::string(job.spec.resourceName) + ": recipe made " + std::to_string(signal.size()) +
+            " samples, expected " + std::to_string(expected);
+    return std::nullopt;
+  }
+  for (float v : signal) {
+    if (!std::isfinite(v)) {
+      error = std::string(job.spec.resourceName) + ": recipe made a non-finite sample";
+      return std::nullopt;
+    }
+  }
+  QuantiseReport report;
+  const std::vector<uint8_t> data =
+      QuantiseTo8Bit(signal, SeedFromName(job.spec.resourceName, 0xD17E), &report);
+  if (clamped) *clamped = report.clamped;
+  return BuildWaveImage(job.spec.sampleRate, static_cast<uint16_t>(job.spec.channels), data,
+                        job.label, "Lullwood");
+}
+
+}  // namespace lullwood::synth

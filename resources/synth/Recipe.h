@@ -1,0 +1,34 @@
+// The contract between the sound generator and its recipes: a recipe fills the float
+// signal of one sound; the generator turns it into an 8-bit wave image.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace lullwood::synth {
+
+struct SoundSpec {
+  std::string_view resourceName;  // "SURF", "DOGBARK", ...
+  uint32_t sampleRate;            // 11025 or 22050
+  int channels;                   // 1, or 2 for the one stereo background
+  uint32_t frames;                // data bytes / channels
+  bool loops;                     // backgrounds loop; effects play once
+};
+
+// Fills `out` with spec.frames * spec.channels samples, interleaved, nominal range
+// -1..1 (the generator scales by 127 around 128 and dithers). Must be deterministic:
+// the same bytes on every build and machine.
+using RecipeFunction = void (*)(const SoundSpec& spec, std::vector<float>& out);
+
+struct NamedRecipe {
+  std::string_view resourceName;
+  RecipeFunction recipe;
+};
+
+// The 23 background recipes (backgrounds/) and the 31 effect recipes (effects/).
+std::span<const NamedRecipe> BackgroundRecipes();
+std::span<const NamedRecipe> EffectRecipes();
+
+}  // namespace lullwood::synth

@@ -1,0 +1,110 @@
+#include "Loops.h"
+
+#include <algorithm>
+
+namespace lullwood::synth::loops {
+
+std::vector<float> WhiteLoop(Rng& rng, size_t frames) {
+  std::vector<float> w(frames);
+  for (float& v : w) v = static_cast<float>(rng.Gaussian());
+  return w;
+}
+
+std::vector<float> PinkLoop(Rng& rng, size_t frames, double sampleRate) {
+  std::vector<float> x = WhiteLoop(rng, frames);
+  PinkNoise pink;
+  Biquad hp = Biquad::HighPass(sampleRate, 25.0);
+  // The slowest Kellett pole needs about 8000 frames to settle; loops are rarely shorter.
+  const int passes = static_cast<int>(8000 / std::max<size_t>(frames, 1)) + 2;
+  RunCircular(x, passes, [&](double in, size_t) { return hp.Process(pink.Process(in)); });
+  NormalizeRms(x);
+  return x;
+}
+
+std::vector<float> BrownLoop(Rng& rng, size_t frames, double sampleRate, double cornerHz) {
+  std::vector<float> x = WhiteLoop(rng, frames);
+  BrownNoise brown(sampleRate, cornerHz);
+  const int passes = static_cast<int>(3.0 * sampleRate / std::max<size_t>(frames, 1)) + 2;
+  RunCircular(x, passes, [&](double in, size_t) { return brown.Process(in); });
+  NormalizeRms(x);
+  return x;
+}
+
+std::vector<float> ControlLoop(Rng& rng, size_t frames, double sampleRate, double hz) {
+  std::vector<float> x = WhiteLoop(rng, frames);
+  FilterLoop(x, Biquad::LowPass(sampleRate, hz), 3);
+  NormalizeRms(x);
+  return x;
+}
+
+void FilterLoop(std::span<float> x, Biquad filter, int warmPasses) {
+  RunCircular(x, warmPasses, [&](double in, size_t) { return filter.Process(in); });
+}
+
+void NormalizeRms(std::span<float> x) {
+  const double rms = Rms(x);
+  if (rms > 0.0) Scale(x, 1.0 / rms);
+}
+
+void Mix(std::span<float> dst, std::span<const float> src, double gain) {
+  const size_t n = std::min(dst.size(), src.size());
+  for (size_t i = 0; i < n; ++i) dst[i] = static_cast<float>(dst[i] + gain * src[i]);
+}
+
+void AddReverbLoop(std::span<float> x, double sampleRate, double rt60, double wet, double size,
+                   double dampHz) {
+  Reverb reverb(sampleRate, rt60, size, dampHz);
+  const double loopSeconds = static_cast<double>(x.size()) / sampleRate;
+  // Enough passes for the tail to fall 90 dB before the kept pass.
+  const int passes = static_cast<int>(1.5 * rt60 / loopSeconds) + 2;
+  RunCircular(x, passes, [&](double in, size_t) { return in + wet * reverb.Process(in); });
+}
+
+std::vector<float> GurgleLoop(Rng& rng, size_t frames, double sampleRate, double controlHz,
+                              double centreHz, double spreadHz, double q) {
+  const std::vector<float> control = ControlLoop(rng, frames, sampleRate, controlHz);
+  std::vector<float> x = BrownLoop(rng, frames, sampleRate, 30.0);
+  OnePoleLowPass smooth(sampleRate, 70.0);
+  Biquad rhpf;
+  RunCircular(x, 3, [&](double in, size_t n) {
+    const double hz = Clamp(centreHz + spreadHz * control[n], 0.3 * centreHz, 4.0 * centreHz);
+    rhpf.SetHighPass(sampleRate, hz, q);
+    return rhpf.Process(smooth.Process(in));
+  });
+  NormalizeRms(x);
+  return x;
+}
+
+void AddBubbles(std::span<float> out, Rng& rng, double sampleRate, std::span<const int64_t> starts,
+                double minRadiusMm, double maxRadiusMm, double xi, double gain, double sigmaDb) {
+  const double maxHz = 0.46 * sampleRate;
+  for (int64_t s : starts) {
+    const double r = minRadiusMm * std::pow(maxRadiusMm / minRadiusMm, rng.Uniform());
+    // Amplitude grows as r^1.5; normalised to the largest bubble.
+    const double a = gain * std::pow(r / maxRadiusMm, 1.5) * rng.GainJitter(sigmaDb);
+    const std::vector<float> b = Bubble(sampleRate, r, xi * rng.Jitter(0.2), a, maxHz);
+    AddCircular(out, s, b);
+  }
+}
+
+void FinishLoop(std::span<float> x, double sampleRate, double targetDb, const Finish& how) {
+  if (how.removeDc) RemoveDc(x);
+  // A few rounds: the loudness lost to limiting is made up in the next.
+  const double ceiling = DbToGain(kBedPeakDb);
+  const double deepest = ceiling * DbToGain(how.maxLimitingDb);
+  for (int round = 0; round < 3; ++round) {
+    const double rms = RmsAbove100Hz(x, sampleRate, true);
+    if (rms <= 0.0) return;
+    double gain = DbToGain(targetDb) / rms;
+    const double peak = Peak(x) * gain;
+    if (peak > deepest) gain *= deepest / peak;
+    Scale(x, gain);
+    LimitPeaks(x, sampleRate, ceiling, how.limiterSeconds, true);
+  }
+}
+
+std::vector<float> Silence(const SoundSpec& spec) {
+  return std::vector<float>(static_cast<size_t>(spec.frames) * spec.channels, 0.0f);
+}
+
+}  // namespace lullwood::synth::loops

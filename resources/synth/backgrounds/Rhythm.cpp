@@ -1,0 +1,351 @@
+// Rhythmic and indoor loops: heartbeat, tabla, train track, factory, museum, clock.
+#include "Backgrounds.h"
+#include "Loops.h"
+
+namespace lullwood::synth {
+
+using namespace loops;
+
+namespace {
+
+// Frame of beat `j` of `count` evenly spaced beats, shifted by `offsetSeconds` so no
+// onset falls on the seam.
+int64_t BeatFrame(size_t n, int j, int count, double offsetSeconds, double fs) {
+  return static_cast<int64_t>(offsetSeconds * fs) +
+         static_cast<int64_t>((static_cast<uint64_t>(j) * n + count / 2) / count);
+}
+
+// Fades the last `seconds` of a voice to exact zero.
+void EndAtSilence(std::vector<float>& v, double fs, double seconds) {
+  const size_t fade = std::min(v.size(), static_cast<size_t>(seconds * fs));
+  for (size_t i = 0; i < fade; ++i) {
+    const size_t at = v.size() - fade + i;
+    v[at] = static_cast<float>(v[at] * (1.0 - CosineRamp(static_cast<double>(i + 1) / fade)));
+  }
+}
+
+// One heart sound: decaying low sines plus a rising chirp, band-limited and warmed by a
+// gentle saturation so it carries on small speakers.
+std::vector<float> HeartSound(double fs, double seconds, double hzA, double hzB, double chirpLo,
+                              double chirpHi, double t60) {
+  const Mode modes[] = {{hzA, t60, 0.5, 0.0}, {hzB, t60 * 0.8, 1.3, 0.25}};
+  std::vector<float> v = ModalVoice(fs, modes, seconds + 0.25, 4.0, 0.45 * fs);
+  auto chirp = Sweep(
+      fs, seconds, [&](double t) { return Lerp(chirpLo, chirpHi, t / seconds); },
+      [&](double t) { return 0.5 * CosineRamp(t / 0.01) * (1.0 - CosineRamp(t / seconds)); });
+  Mix(v, chirp, 1.0);
+  Biquad hp = Biquad::HighPass(fs, 30.0), lp = Biquad::LowPass(fs, 201.0);
+  for (float& s : v) {
+    const double y = lp.Process(hp.Process(s));
+    s = static_cast<float>(SoftClip(2.6 * y) + 0.35 * y * std::fabs(y));
+  }
+  EndAtSilence(v, fs, 0.08);
+  return v;
+}
+
+// A short click rung through a band-pass at `hz` (conveyor ticks, latches).
+std::vector<float> BandPassedClick(Rng& rng, double fs, double hz) {
+  std::vector<float> v = NoiseClick(rng, fs, 0.5, 1.0);
+  v.resize(static_cast<size_t>(0.02 * fs), 0.0f);
+  Biquad bp = Biquad::BandPass(fs, hz * rng.Jitter(0.1), 4.0);
+  for (float& s : v) s = static_cast<float>(bp.Process(s));
+  EndAtSilence(v, fs, 0.005);
+  return v;
+}
+
+}  // namespace
+
+void Heartbeat(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  Rng rng(SeedFromName(spec.resourceName));
+  out = Silence(spec);
+  for (int j = 0; j < 3; ++j) {
+    const double jitter = 0.01 * rng.Bipolar() * (static_cast<double>(n) / 3.0 / fs);
+    const int64_t at = BeatFrame(n, j, 3, 0.12 + jitter, fs);
+    const double level = rng.GainJitter(0.7);
+    AddCircular(out, at, HeartSound(fs, 0.11, 50.0 * rng.Jitter(0.03), 150.0, 20.0, 100.0, 0.12),
+                level);
+    AddCircular(out, at + static_cast<int64_t>(0.30 * fs),
+                HeartSound(fs, 0.08, 70.0 * rng.Jitter(0.03), 190.0, 60.0, 200.0, 0.08),
+                0.7 * level);
+  }
+  FinishLoop(out, fs, kBedDb, {.removeDc = false, .limiterSeconds = 0.03, .maxLimitingDb = 12.0});
+}
+
+void IndianDrum(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  Rng rng(SeedFromName(spec.resourceName));
+  const double f0 = 330.0;
+  // Dayan: Raman's harmonic partials; open "Na"/"Tin" ring, damped "Ta" is short.
+  auto dayan = [&](double t60, std::initializer_list<double> amps) {
+    std::vector<Mode> modes;
+    int k = 1;
+    for (double a : amps) {
+      modes.push_back({f0 * k * rng.Jitter(0.004), t60 / (0.7 + 0.3 * k), a, rng.Uniform()});
+      ++k;
+    }
+    std::vector<float> v = ModalVoice(fs, modes, 0.6, 1.0, 0.47 * fs);
+    Mix(v, NoiseClick(rng, fs, 1.5, 0.5), 1.0);
+    EndAtSilence(v, fs, 0.1);
+    return v;
+  };
+  // Bayan: a bass stroke whose pitch the wrist pushes up by a quarter over 150 ms.
+  auto bayan = [&]() {
+    auto v = Sweep(
+        fs, 0.6, [](double t) { return 100.0 * (1.0 + 0.25 * CosineRamp(t / 0.15)); },
+        [](double t) { return CosineRamp(t / 0.003) * Decay60(t, 0.35); }, {1.0, 0.45, 0.2, 0.1});
+    EndAtSilence(v, fs, 0.1);
+    return v;
+  };
+  const auto na = dayan(0.4, {1.0, 0.6, 0.45, 0.3, 0.2});
+  const auto tin = dayan(0.3, {0.7, 1.0, 0.6, 0.25, 0.15});
+  const auto ta = dayan(0.05, {1.0, 0.8, 0.6, 0.5, 0.4});
+  const auto ge = bayan();
+  // Dha Dhin Dhin Dha | Dha Tin Tin Ta, eight even steps round the loop.
+  struct Stroke {
+    const std::vector<float>* treble;
+    bool bass;
+    double level;
+  };
+  const Stroke strokes[] = {{&na, true, 1.0},    {&tin, true, 0.8}, {&tin, true, 0.8},
+                            {&na, true, 0.9},    {&na, true, 1.0},  {&tin, false, 0.75},
+                            {&tin, false, 0.75}, {&ta, false, 0.85}};
+  out = Silence(spec);
+  for (int j = 0; j < 8; ++j) {
+    const int64_t at = BeatFrame(n, j, 8, 0.05, fs);
+    const double level = strokes[j].level * rng.GainJitter(0.7);
+    AddCircular(out, at, *strokes[j].treble, level);
+    if (strokes[j].bass) AddCircular(out, at, ge, 0.9 * level);
+  }
+  FinishLoop(out, fs, kBedDb);
+}
+
+void TrainTrack(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  Rng rng(SeedFromName(spec.resourceName));
+  // Rolling rumble, pulsed by the wheel turning (about 6.9 turns a second).
+  std::vector<float> rumble = BrownLoop(rng, n, fs, 40.0);
+  FilterLoop(rumble, Biquad::LowPass(fs, 250.0));
+  const uint64_t wheelK = CyclesPerLoop(6.9, spec.sampleRate, n);
+  LoopSines sway(rng, n, {1, 3}, 1.0);
+  for (size_t i = 0; i < n; ++i)
+    rumble[i] = static_cast<float>(rumble[i] * (1.0 + 0.15 * Sin2Pi(LoopPhase(wheelK, i, n))) *
+                                   DbToGain(1.0 * sway.At(i)));
+  NormalizeRms(rumble);
+  std::vector<float> rattle = PinkLoop(rng, n, fs);
+  FilterLoop(rattle, Biquad::BandPass(fs, 1200.0, 1.0));
+  NormalizeRms(rattle);
+
+  // Rail joints: two bogies cross each joint, "ta-tak ... ta-tak".
+  std::vector<float> clacks(n, 0.0f);
+  const double offsets[] = {0.0, 0.12, 0.43, 0.55};
+  const double amps[] = {1.0, 0.9, 0.55, 0.5};
+  for (int j = 0; j < 6; ++j) {
+    const int64_t joint = BeatFrame(n, j, 6, 0.04, fs);
+    for (int c = 0; c < 4; ++c) {
+      std::vector<float> burst = NoiseClick(rng, fs, 3.0, 1.0);
+      burst.resize(static_cast<size_t>(0.25 * fs), 0.0f);
+      Resonator thump(fs, 120.0 * rng.Jitter(0.03), 0.08);
+      Resonator wood(fs, 850.0 * rng.Jitter(0.03), 0.05);
+      Resonator metal(fs, 2300.0 * rng.Jitter(0.03), 0.03);
+      for (float& v : burst) {
+        const double x = v;
+        v = static_cast<float>(0.5 * thump.Process(x) + 0.35 * wood.Process(x) +
+                               0.25 * metal.Process(x) + 0.3 * x);
+      }
+      EndAtSilence(burst, fs, 0.05);
+      const int64_t at = joint + static_cast<int64_t>((offsets[c] + 0.003 * rng.Bipolar()) * fs);
+      AddCircular(clacks, at, burst, amps[c] * DbToGain(1.5 * rng.Bipolar()));
+    }
+  }
+  NormalizeRms(clacks);
+  out = Silence(spec);
+  Mix(out, rumble, 1.0);
+  Mix(out, rattle, 0.3);
+  Mix(out, clacks, 1.3);
+  FinishLoop(out, fs, kBedDb);
+}
+
+void Factory(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  Rng rng(SeedFromName(spec.resourceName));
+  out = Silence(spec);
+
+  // Mains hum with buzzy harmonics, and a gear whine modulated at the shaft rate.
+  const uint64_t humK = CyclesPerLoop(60.0, spec.sampleRate, n);
+  const double humAmps[] = {1.0, 0.5, 0.7, 0.3, 0.4, 0.2};
+  const uint64_t whineK = CyclesPerLoop(900.0, spec.sampleRate, n);
+  const uint64_t shaftK = CyclesPerLoop(25.0, spec.sampleRate, n);
+  std::vector<float> drone(n);
+  for (size_t i = 0; i < n; ++i) {
+    double hum = 0.0;
+    for (int h = 0; h < 6; ++h)
+      hum += humAmps[h] * Sin2Pi(LoopPhase(humK * (h + 1), i, n) + 0.1 * h);
+    const double shaft = Sin2Pi(LoopPhase(shaftK, i, n));
+    const double whine = (1.0 + 0.5 * shaft) * Sin2Pi(LoopPhase(whineK, i, n)) +
+                         0.3 * Sin2Pi(LoopPhase(2 * whineK, i, n) + 0.3);
+    drone[i] = static_cast<float>(0.5 * hum + 0.18 * whine);
+  }
+  NormalizeRms(drone);
+  // Brush clicks, two per shaft turn, and a conveyor ticking about 8 times a second.
+  std::vector<float> clicks(n, 0.0f);
+  const uint64_t brushCount = 2 * shaftK;
+  for (uint64_t j = 0; j < brushCount; ++j)
+    AddCircular(clicks, static_cast<int64_t>(j * n / brushCount),
+                NoiseClick(rng, fs, 0.4, 0.25 * rng.GainJitter(2.0)));
+  const uint64_t conveyorK = CyclesPerLoop(8.0, spec.sampleRate, n);
+  for (uint64_t j = 0; j < conveyorK; ++j) {
+    auto tick = BandPassedClick(rng, fs, 1500.0);
+    AddCircular(clicks, static_cast<int64_t>(j * n / conveyorK) + 37, tick, rng.Uniform(0.3, 1.0));
+  }
+  NormalizeRms(clicks);
+  // The press: four heavy strokes per loop, a thump and a clang.
+  std::vector<float> press(n, 0.0f);
+  for (int j = 0; j < 4; ++j) {
+    const Mode clang[] = {{520.0 * rng.Jitter(0.01), 0.6, 1.0, 0.0},
+                          {1370.0, 0.5, 0.7, 0.3},
+                          {2260.0, 0.4, 0.5, 0.6},
+                          {3480.0, 0.3, 0.35, 0.1},
+                          {70.0, 0.35, 1.6, 0.0}};
+    std::vector<float> stroke = ModalVoice(fs, clang, 1.0, 1.0, 0.47 * fs);
+    std::vector<float> thump = NoiseClick(rng, fs, 40.0, 1.2);
+    Biquad lp = Biquad::LowPass(fs, 200.0);
+    thump.resize(stroke.size(), 0.0f);
+    for (float& v : thump) v = static_cast<float>(lp.Process(v));
+    Mix(stroke, thump, 3.0);
+    EndAtSilence(stroke, fs, 0.2);
+    AddCircular(press, BeatFrame(n, j, 4, 0.3, fs), stroke, rng.GainJitter(1.0));
+  }
+  NormalizeRms(press);
+  // Air hiss once a loop.
+  std::vector<float> hiss = WhiteLoop(rng, n);
+  FilterLoop(hiss, Biquad::HighPass(fs, 2000.0));
+  const double hissStart = 0.62 * n / fs;
+  for (size_t i = 0; i < n; ++i) {
+    const double t = i / fs - hissStart;
+    hiss[i] =
+        static_cast<float>(hiss[i] * CosineRamp(t / 0.08) * (1.0 - CosineRamp((t - 0.25) / 0.15)));
+  }
+  NormalizeRms(hiss);
+
+  Mix(out, drone, 0.7);
+  Mix(out, clicks, 0.15);
+  Mix(out, press, 1.0);
+  Mix(out, hiss, 0.25);
+  AddReverbLoop(out, fs, 1.2, 0.4, 1.3, 3000.0);
+  FinishLoop(out, fs, kBedDb);
+}
+
+void Museum(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  Rng rng(SeedFromName(spec.resourceName));
+  // Air handling: low rumble of air and a faint 120 Hz hum.
+  std::vector<float> hvac = PinkLoop(rng, n, fs);
+  FilterLoop(hvac, Biquad::LowPass(fs, 450.0, 0.7));
+  NormalizeRms(hvac);
+  const uint64_t humK = CyclesPerLoop(120.0, spec.sampleRate, n);
+  for (size_t i = 0; i < n; ++i)
+    hvac[i] = static_cast<float>(hvac[i] + 0.12 * Sin2Pi(LoopPhase(humK, i, n)));
+
+  // Two walkers crossing the hall, each phrase fading in and out.
+  std::vector<float> room(n, 0.0f);
+  struct Walker {
+    double startFraction, stepSeconds;
+    int steps;
+    double level;
+  };
+  const Walker walkers[] = {{0.07, 0.55, 11, 1.0}, {0.52, 0.6, 9, 0.7}};
+  for (const Walker& w : walkers) {
+    for (int s = 0; s < w.steps; ++s) {
+      const double u = (s + 0.5) / w.steps;
+      const double arc = Sin2Pi(0.5 * u);  // approaching, then receding
+      std::vector<float> heel = NoiseClick(rng, fs, 3.0, 1.0);
+      heel.resize(static_cast<size_t>(0.12 * fs), 0.0f);
+      Biquad bp = Biquad::BandPass(fs, rng.Uniform(1000.0, 3000.0), 1.5);
+      Resonator thud(fs, 120.0 * rng.Jitter(0.05), 0.06);
+      for (float& v : heel) {
+        const double x = v;
+        v = static_cast<float>(bp.Process(x) + 0.4 * thud.Process(x));
+      }
+      EndAtSilence(heel, fs, 0.03);
+      const double at = w.startFraction * n + (s * w.stepSeconds + 0.02 * rng.Bipolar()) * fs;
+      AddCircular(room, static_cast<int64_t>(at), heel, w.level * arc * rng.GainJitter(1.5));
+    }
+  }
+  // A distant door closing once a loop.
+  {
+    std::vector<float> door = NoiseClick(rng, fs, 25.0, 1.0);
+    door.resize(static_cast<size_t>(0.5 * fs), 0.0f);
+    Resonator body(fs, 75.0, 0.25), panel(fs, 190.0, 0.15);
+    Biquad lp = Biquad::LowPass(fs, 600.0);
+    for (float& v : door) {
+      const double x = lp.Process(v);
+      v = static_cast<float>(body.Process(x) + 0.6 * panel.Process(x));
+    }
+    EndAtSilence(door, fs, 0.1);
+    AddCircular(room, static_cast<int64_t>(0.81 * n), door, 1.4);
+  }
+  NormalizeRms(room);
+  // Murmur: noise through wandering vowel formants, in syllables of about 4.5 per second.
+  std::vector<float> murmur = WhiteLoop(rng, n);
+  {
+    const int syllables = static_cast<int>(CyclesPerLoop(4.5, spec.sampleRate, n));
+    CircularValueNoise f1(rng, n, syllables, 300.0, 800.0);
+    CircularValueNoise f2(rng, n, syllables, 900.0, 2200.0);
+    LoopSines phrase(rng, n, {2, 3, 5}, 1.0);
+    Biquad bp1, bp2, lp = Biquad::LowPass(fs, 2000.0);
+    const uint64_t sylK = static_cast<uint64_t>(syllables);
+    RunCircular(murmur, 3, [&](double in, size_t i) {
+      bp1.SetBandPass(fs, f1.At(i), 5.0);
+      bp2.SetBandPass(fs, f2.At(i), 8.0);
+      const double syl = 0.5 - 0.5 * Cos2Pi(LoopPhase(sylK, i, n));
+      const double level = 0.5 + 0.5 * phrase.At(i);
+      return lp.Process((bp1.Process(in) + 0.5 * bp2.Process(in)) * syl * level);
+    });
+    NormalizeRms(murmur);
+  }
+
+  Mix(room, murmur, 0.2);
+  AddReverbLoop(room, fs, 2.7, 0.9, 1.7, 2500.0);
+  out = Silence(spec);
+  Mix(out, room, 1.0);
+  Mix(out, hvac, 0.25);
+  FinishLoop(out, fs, kQuietBedDb);
+}
+
+void ClockTick(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  Rng rng(SeedFromName(spec.resourceName));
+  // Escapement: 2-3 sub-clicks within about 12 ms, ringing the metal parts and the case.
+  auto event = [&](double pitch) {
+    std::vector<float> v(static_cast<size_t>(0.11 * fs), 0.0f);
+    const int subClicks = 3;
+    const double delays[] = {0.0, 0.005, 0.012};
+    const double levels[] = {1.0, 0.45, 0.7};
+    for (int c = 0; c < subClicks; ++c) {
+      const Mode modes[] = {{3200.0 * pitch, 0.05, 1.0, rng.Uniform()},
+                            {5100.0 * pitch, 0.035, 0.7, rng.Uniform()},
+                            {7400.0 * pitch, 0.03, 0.5, rng.Uniform()},
+                            {900.0 * pitch, 0.12, 0.8, rng.Uniform()}};
+      std::vector<float> ring = ModalVoice(fs, modes, 0.09, 0.1, 0.47 * fs);
+      Mix(ring, NoiseClick(rng, fs, 0.3, 0.8), 1.0);
+      AddClipped(v, static_cast<int64_t>(delays[c] * fs), ring, levels[c]);
+    }
+    EndAtSilence(v, fs, 0.02);
+    return v;
+  };
+  out = Silence(spec);
+  // Two events per loop at exactly half the loop apart: tick, then a lower, softer tock.
+  const int64_t first = static_cast<int64_t>(0.25 * fs);
+  AddCircular(out, first, event(1.0), 1.0);
+  AddCircular(out, first + static_cast<int64_t>(n / 2), event(0.88), DbToGain(-3.0));
+  FinishLoop(out, fs, kQuietBedDb, {.removeDc = false, .limiterSeconds = 0.003});
+}
+
+}  // namespace lullwood::synth

@@ -1,0 +1,368 @@
+// Water and sea loops: surf, breakers, river, rain, waterfall, brook, stream, rain on glass.
+#include "Backgrounds.h"
+#include "Loops.h"
+
+namespace lullwood::synth {
+
+using namespace loops;
+
+namespace {
+
+// A one-shot voice filtered through a fresh band-pass (with a short ring-out tail).
+std::vector<float> BandPassed(std::vector<float> v, double sampleRate, double hz, double q,
+                              double tailSeconds) {
+  v.resize(v.size() + static_cast<size_t>(tailSeconds * sampleRate), 0.0f);
+  Biquad bp = Biquad::BandPass(sampleRate, hz, q);
+  for (float& s : v) s = static_cast<float>(bp.Process(s));
+  return v;
+}
+
+// Crackle of small raindrops: short noise clicks, each through a band-pass at a random
+// centre, scattered with `density(n)`.
+template <class Density>
+std::vector<float> DropCrackle(Rng& rng, size_t frames, double fs, double rate, double loHz,
+                               double hiHz, Density&& density) {
+  std::vector<float> out(frames, 0.0f);
+  for (int64_t s : ScatterEvents(rng, frames, fs, rate, density)) {
+    const double ms = rng.Uniform(0.3, 1.0);
+    const double hz = loHz * std::pow(hiHz / loHz, rng.Uniform());
+    auto click = BandPassed(NoiseClick(rng, fs, ms, 1.0), fs, hz, 2.0, 0.004);
+    AddCircular(out, s, click, rng.GainJitter(4.0));
+  }
+  NormalizeRms(out);
+  return out;
+}
+
+}  // namespace
+
+void Surf(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  Rng rng(SeedFromName(spec.resourceName));
+  const std::vector<float> pink = PinkLoop(rng, n, fs);
+  const std::vector<float> brown = BrownLoop(rng, n, fs, 40.0);
+  std::vector<float> bed(n);
+  for (size_t i = 0; i < n; ++i) bed[i] = 0.6f * pink[i] + 0.4f * brown[i];
+
+  // Two waves per loop of unequal height: swell (2.0 s), crest (0.4 s), wash (1.9 s).
+  const size_t half = n / 2;
+  struct Wave {
+    double intensity, wash;
+  };
+  auto wave = [&](size_t i) -> Wave {
+    const bool first = i < half;
+    const double u = first ? static_cast<double>(i) / half
+                           : static_cast<double>(i - half) / static_cast<double>(n - half);
+    const double height = first ? 1.0 : 0.75;
+    const double swellEnd = 2.0 / 4.3, crestEnd = 2.4 / 4.3;
+    if (u < swellEnd) return {height * std::pow(CosineRamp(u / swellEnd), 1.6), 0.0};
+    const double fizzIn = CosineRamp((u - swellEnd) / (0.35 / 4.3));
+    if (u < crestEnd) return {height, height * fizzIn};
+    const double d = (u - crestEnd) / (1.0 - crestEnd);
+    return {height * (1.0 - CosineRamp(d)), height * fizzIn * std::pow(1.0 - d, 1.5)};
+  };
+  LoopSines levelDetail(rng, n, {5, 7, 11}, 1.0);
+  LoopSines cutoffDetail(rng, n, {7, 11, 5}, 1.0);
+
+  Biquad lp1, lp2;
+  RunCircular(bed, 3, [&](double in, size_t i) {
+    const Wave w = wave(i);
+    const double hz = (400.0 + 2200.0 * w.intensity) * (1.0 + 0.1 * cutoffDetail.At(i));
+    lp1.SetLowPass(fs, hz, 0.6);
+    lp2.SetLowPass(fs, hz * 1.3, 0.6);
+    const double gain = (0.25 + 0.75 * w.intensity) * DbToGain(1.5 * levelDetail.At(i));
+    return gain * lp2.Process(lp1.Process(in));
+  });
+  NormalizeRms(bed);
+
+  // Wash fizz: high hiss and a spray of tiny bubbles following each wave's wash.
+  std::vector<float> fizz = WhiteLoop(rng, n);
+  FilterLoop(fizz, Biquad::HighPass(fs, 2500.0, 0.7));
+  for (size_t i = 0; i < n; ++i) fizz[i] = static_cast<float>(fizz[i] * (0.12 + wave(i).wash));
+  std::vector<float> bubbles(n, 0.0f);
+  auto starts = ScatterEvents(rng, n, fs, 650.0, [&](uint64_t i) { return wave(i).wash; });
+  AddBubbles(bubbles, rng, fs, starts, 0.75, 1.5, 0.1, 1.0, 4.0);
+  NormalizeRms(fizz);
+  NormalizeRms(bubbles);
+
+  out = Silence(spec);
+  Mix(out, bed, 1.0);
+  Mix(out, fizz, 0.48);
+  Mix(out, bubbles, 0.25);
+  FinishLoop(out, fs, kBedDb);
+}
+
+void Breakers(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  const double loop = n / fs;
+  Rng rng(SeedFromName(spec.resourceName));
+  auto at = [&](size_t i) { return i / fs; };
+
+  // Body: approach (rising low-pass), the crash, a long bright wash, then the lull.
+  const Breakpoints cutoff(
+      {{0.0, 220}, {2.9, 900}, {3.05, 4000}, {3.7, 2600}, {7.3, 1300}, {9.6, 350}, {loop, 220}},
+      true);
+  const Breakpoints body({{0.0, 0.2},
+                          {2.85, 0.85},
+                          {3.03, 1.0},
+                          {3.8, 0.75},
+                          {5.5, 0.5},
+                          {7.3, 0.38},
+                          {9.6, 0.18},
+                          {loop, 0.2}},
+                         true);
+  std::vector<float> bed = PinkLoop(rng, n, fs);
+  const std::vector<float> brown = BrownLoop(rng, n, fs, 50.0);
+  Mix(bed, brown, 0.6);
+  LoopSines detail(rng, n, {3, 4, 7}, 1.0);
+  Biquad lp1, lp2;
+  RunCircular(bed, 3, [&](double in, size_t i) {
+    const double hz = cutoff.At(at(i)) * (1.0 + 0.08 * detail.At(i));
+    lp1.SetLowPass(fs, hz, 0.6);
+    lp2.SetLowPass(fs, hz * 1.2, 0.6);
+    return body.At(at(i)) * DbToGain(1.0 * detail.At(i)) * lp2.Process(lp1.Process(in));
+  });
+  NormalizeRms(bed);
+
+  // Impact boom: deep brown noise with a 0.3 s attack.
+  std::vector<float> boom = BrownLoop(rng, n, fs, 30.0);
+  FilterLoop(boom, Biquad::LowPass(fs, 120.0));
+  const Breakpoints boomEnv({{0.0, 0.0}, {2.95, 0.0}, {3.25, 1.0}, {4.4, 0.3}, {6.2, 0.0}}, true);
+  for (size_t i = 0; i < n; ++i) boom[i] = static_cast<float>(boom[i] * boomEnv.At(at(i)));
+
+  // Foam: high hiss and dense bubbles after the crash.
+  const Breakpoints foamEnv({{0.0, 0.0}, {3.15, 0.0}, {3.6, 1.0}, {7.3, 0.25}, {8.3, 0.0}}, true);
+  std::vector<float> foam = WhiteLoop(rng, n);
+  FilterLoop(foam, Biquad::HighPass(fs, 2000.0, 0.7));
+  for (size_t i = 0; i < n; ++i) foam[i] = static_cast<float>(foam[i] * foamEnv.At(at(i)));
+  std::vector<float> bubbles(n, 0.0f);
+  AddBubbles(bubbles, rng, fs,
+             ScatterEvents(rng, n, fs, 700.0, [&](uint64_t i) { return foamEnv.At(at(i)); }), 0.8,
+             2.2, 0.1, 1.0, 4.0);
+
+  // Backwash: gravel rattling as the water draws back.
+  const Breakpoints gravelEnv({{0.0, 0.0}, {7.0, 0.0}, {7.6, 1.0}, {9.8, 0.0}}, true);
+  std::vector<float> gravel = DropCrackle(rng, n, fs, 40.0, 1000.0, 3000.0,
+                                          [&](uint64_t i) { return gravelEnv.At(at(i)); });
+
+  NormalizeRms(foam);
+  NormalizeRms(bubbles);
+  NormalizeRms(boom);
+  out = Silence(spec);
+  Mix(out, bed, 1.0);
+  Mix(out, boom, 1.3);
+  Mix(out, foam, 0.3);
+  Mix(out, bubbles, 0.18);
+  Mix(out, gravel, 0.12);
+  FinishLoop(out, fs, kLoudBedDb);
+}
+
+void River(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  Rng rng(SeedFromName(spec.resourceName));
+  std::vector<float> bed = PinkLoop(rng, n, fs);
+  Mix(bed, BrownLoop(rng, n, fs, 60.0), 0.7);
+  FilterLoop(bed, Biquad::HighPass(fs, 150.0, 0.7));
+  FilterLoop(bed, Biquad::LowPass(fs, 1500.0, 0.7));
+  FilterLoop(bed, Biquad::LowPass(fs, 2200.0, 0.7));
+  NormalizeRms(bed);
+  const std::vector<float> gurgle = GurgleLoop(rng, n, fs, 8.0, 350.0, 110.0, 20.0);
+  const std::vector<float> gurgle2 = GurgleLoop(rng, n, fs, 11.0, 620.0, 160.0, 25.0);
+  LoopSines swell(rng, n, {1, 2}, 1.0);
+  out = Silence(spec);
+  for (size_t i = 0; i < n; ++i)
+    out[i] =
+        static_cast<float>(DbToGain(swell.At(i)) * (bed[i] + 0.4 * gurgle[i] + 0.25 * gurgle2[i]));
+  FinishLoop(out, fs, kBedDb);
+}
+
+void Rain(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  Rng rng(SeedFromName(spec.resourceName));
+  LoopSines densityMod(rng, n, {1, 2}, 0.25);
+  auto density = [&](uint64_t i) { return 1.0 + densityMod.At(i); };
+
+  const std::vector<float> crackle = DropCrackle(rng, n, fs, 450.0, 2000.0, 5000.0, density);
+  std::vector<float> plinks(n, 0.0f);
+  AddBubbles(plinks, rng, fs, ScatterEvents(rng, n, fs, 45.0, density), 1.0, 3.0, 0.1, 1.0, 4.0);
+  NormalizeRms(plinks);
+  // Gutter drips: a few louder, lower plinks at irregular places.
+  std::vector<float> drips(n, 0.0f);
+  for (int k = 0; k < 5; ++k) {
+    const int64_t start = static_cast<int64_t>((k + rng.Uniform(0.1, 0.9)) * n / 5.0);
+    const double radiusMm = rng.Uniform(4.0, 6.0);
+    const double level = rng.GainJitter(2.0);
+    AddCircular(drips, start, Bubble(fs, radiusMm, 0.1, 1.0, 0.46 * fs), level);
+  }
+  std::vector<float> bed = PinkLoop(rng, n, fs);
+  FilterLoop(bed, Biquad::HighPass(fs, 400.0, 0.7));
+  FilterLoop(bed, Biquad::LowPass(fs, 5000.0, 0.7));
+  NormalizeRms(bed);
+
+  out = Silence(spec);
+  Mix(out, crackle, 1.0);
+  Mix(out, plinks, 0.45);
+  Mix(out, drips, 0.35);
+  Mix(out, bed, 0.5);
+  FinishLoop(out, fs, kBedDb);
+}
+
+void Waterfall(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  Rng rng(SeedFromName(spec.resourceName));
+  // Each channel: 0.7 of its own noise power plus 0.3 shared, so the channels correlate
+  // only weakly (about 0.3) and the roar sounds wide.
+  auto brightPink = [&]() {
+    std::vector<float> x = PinkLoop(rng, n, fs);
+    FilterLoop(x, Biquad::HighShelf(fs, 1800.0, 5.0));
+    NormalizeRms(x);
+    return x;
+  };
+  const std::vector<float> common = brightPink();
+  std::vector<float> rumbleCommon = BrownLoop(rng, n, fs, 40.0);
+  FilterLoop(rumbleCommon, Biquad::LowPass(fs, 120.0));
+  NormalizeRms(rumbleCommon);
+  const double own = std::sqrt(0.7), shared = std::sqrt(0.3);
+
+  std::vector<float> channels[2];
+  for (auto& ch : channels) {
+    const std::vector<float> priv = brightPink();
+    std::vector<float> bubbles(n, 0.0f);
+    AddBubbles(bubbles, rng, fs, ScatterEvents(rng, n, fs, 2400.0), 0.4, 2.0, 0.1, 1.0, 3.0);
+    NormalizeRms(bubbles);
+    std::vector<float> rumble = BrownLoop(rng, n, fs, 40.0);
+    FilterLoop(rumble, Biquad::LowPass(fs, 120.0));
+    NormalizeRms(rumble);
+    LoopSines level(rng, n, {1, 2, 3}, 1.0);
+    ch.assign(n, 0.0f);
+    for (size_t i = 0; i < n; ++i) {
+      const double roar = own * priv[i] + shared * common[i];
+      const double low = own * rumble[i] + shared * rumbleCommon[i];
+      ch[i] =
+          static_cast<float>(DbToGain(0.8 * level.At(i)) * (roar + 0.5 * low + 0.5 * bubbles[i]));
+    }
+    RemoveDc(ch);
+  }
+  // One gain for both channels, from their mean loudness and their joint peak.
+  const double loud = std::sqrt(0.5 * (std::pow(RmsAbove100Hz(channels[0], fs, true), 2) +
+                                       std::pow(RmsAbove100Hz(channels[1], fs, true), 2)));
+  double gain = DbToGain(kLoudBedDb) / loud;
+  const double peak = std::max(Peak(channels[0]), Peak(channels[1])) * gain;
+  if (peak > DbToGain(kBedPeakDb)) gain *= DbToGain(kBedPeakDb) / peak;
+  out.assign(2 * n, 0.0f);
+  for (size_t i = 0; i < n; ++i) {
+    out[2 * i] = static_cast<float>(channels[0][i] * gain);
+    out[2 * i + 1] = static_cast<float>(channels[1][i] * gain);
+  }
+}
+
+void Brook(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  Rng rng(SeedFromName(spec.resourceName));
+  const std::vector<float> g1 = GurgleLoop(rng, n, fs, 14.0, 500.0, 200.0, 33.0);
+  const std::vector<float> g2 = GurgleLoop(rng, n, fs, 20.0, 1000.0, 400.0, 33.0);
+
+  // Bubbles come in clusters of 3..10; cluster rate swells on k = 2 and 3.
+  LoopSines clusterMod(rng, n, {2, 3}, 0.6);
+  std::vector<float> bubbles(n, 0.0f);
+  for (int64_t c :
+       ScatterEvents(rng, n, fs, 5.0, [&](uint64_t i) { return 1.0 + clusterMod.At(i); })) {
+    const int count = rng.Int(3, 10);
+    int64_t at = c;
+    for (int b = 0; b < count; ++b) {
+      const double r = 0.9 * std::pow(4.0, rng.Uniform());
+      const double a = (r / 3.6) * rng.GainJitter(3.0);
+      AddCircular(bubbles, at, Bubble(fs, r, 0.1, a, 0.46 * fs));
+      at += static_cast<int64_t>(rng.Uniform(0.006, 0.03) * fs);
+    }
+  }
+  NormalizeRms(bubbles);
+  std::vector<float> bed = PinkLoop(rng, n, fs);
+  FilterLoop(bed, Biquad::HighPass(fs, 500.0, 0.7));
+  FilterLoop(bed, Biquad::LowPass(fs, 4000.0, 0.7));
+  NormalizeRms(bed);
+
+  out = Silence(spec);
+  Mix(out, g1, 0.6);
+  Mix(out, g2, 0.8);
+  Mix(out, bubbles, 1.0);
+  Mix(out, bed, 0.45);
+  FinishLoop(out, fs, kBedDb);
+}
+
+void Stream(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  Rng rng(SeedFromName(spec.resourceName));
+  std::vector<float> bed = PinkLoop(rng, n, fs);
+  FilterLoop(bed, Biquad::HighPass(fs, 300.0, 0.7));
+  FilterLoop(bed, Biquad::LowPass(fs, 3000.0, 0.7));
+  NormalizeRms(bed);
+  const std::vector<float> g1 = GurgleLoop(rng, n, fs, 14.0, 350.0, 150.0, 25.0);
+  const std::vector<float> g2 = GurgleLoop(rng, n, fs, 20.0, 800.0, 300.0, 25.0);
+  LoopSines densityMod(rng, n, {2, 5}, 0.5);
+  std::vector<float> bubbles(n, 0.0f);
+  AddBubbles(bubbles, rng, fs,
+             ScatterEvents(rng, n, fs, 300.0, [&](uint64_t i) { return 1.0 + densityMod.At(i); }),
+             0.8, 3.0, 0.1, 1.0, 4.0);
+  NormalizeRms(bubbles);
+  LoopSines level(rng, n, {1, 3}, 1.0);
+
+  out = Silence(spec);
+  for (size_t i = 0; i < n; ++i)
+    out[i] = static_cast<float>(DbToGain(level.At(i)) *
+                                (bed[i] + 0.45 * g1[i] + 0.45 * g2[i] + 0.6 * bubbles[i]));
+  FinishLoop(out, fs, kBedDb);
+}
+
+void RainOnGlass(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  Rng rng(SeedFromName(spec.resourceName));
+  // The pane's modes are fixed; where a drop lands changes how strongly each rings.
+  static constexpr double kModesHz[] = {1100.0, 1900.0, 2700.0, 3600.0, 4400.0};
+  LoopSines densityMod(rng, n, {1}, 0.3);
+  std::vector<float> taps(n, 0.0f);
+  for (int64_t s :
+       ScatterEvents(rng, n, fs, 13.0, [&](uint64_t i) { return 1.0 + densityMod.At(i); })) {
+    std::vector<Mode> modes;
+    const double pane = rng.Uniform(0.9, 1.1);  // drops land on different panes
+    for (double hz : kModesHz)
+      modes.push_back({hz * pane * rng.Jitter(0.02), rng.Uniform(0.008, 0.022),
+                       rng.Uniform(0.2, 1.0), rng.Uniform()});
+    std::vector<float> tap = ModalVoice(fs, modes, 0.04, 0.15, 0.47 * fs);
+    const std::vector<float> click = NoiseClick(rng, fs, rng.Uniform(0.3, 1.0), 1.5);
+    Mix(tap, click, 1.0);
+    AddCircular(taps, s, tap, rng.GainJitter(4.0));
+  }
+  NormalizeRms(taps);
+
+  // Rivulets: three chains of tiny bubbles rising in pitch as they run down the glass.
+  std::vector<float> rivulets(n, 0.0f);
+  for (int k = 0; k < 3; ++k) {
+    int64_t at = static_cast<int64_t>((k + rng.Uniform(0.15, 0.85)) * n / 3.0);
+    const int count = rng.Int(8, 14);
+    for (int b = 0; b < count; ++b) {
+      const double r = Lerp(2.2, 1.1, static_cast<double>(b) / (count - 1)) * rng.Jitter(0.05);
+      AddCircular(rivulets, at, Bubble(fs, r, 0.1, rng.GainJitter(2.0), 0.46 * fs));
+      at += static_cast<int64_t>(rng.Uniform(0.04, 0.09) * fs);
+    }
+  }
+  NormalizeRms(rivulets);
+  std::vector<float> outside = PinkLoop(rng, n, fs);
+  FilterLoop(outside, Biquad::LowPass(fs, 800.0, 0.7));
+  NormalizeRms(outside);
+
+  out = Silence(spec);
+  Mix(out, taps, 1.0);
+  Mix(out, rivulets, 0.45);
+  Mix(out, outside, 0.22);
+  FinishLoop(out, fs, kQuietBedDb);
+}
+
+}  // namespace lullwood::synth

@@ -1,0 +1,379 @@
+// Bird calls: whistled syllables traced as frequency and amplitude curves, FM+AM warbles,
+// and harsher voiced calls (crow, gulls, crane) from the harmonic voice.
+#include <array>
+#include <cmath>
+
+#include "../kit/Filters.h"
+#include "../kit/Random.h"
+#include "Effects.h"
+#include "Voices.h"
+
+namespace lullwood::synth::fx {
+namespace {
+
+// A whistled syllable whose frequency and level are shaken by a Mikelson-style FM+AM
+// warble at `rateHz` (depth `depth`, relative).
+void AddWarble(std::vector<float>& out, double fs, double start, double seconds, Curve hz,
+               double rateHz, double depth, double gain) {
+  auto env = NoteEnvelope(seconds, 0.2 * seconds, 0.35 * seconds);
+  AddWhistle(
+      out, fs, start, seconds,
+      [hz, rateHz, depth](double t) { return hz(t) * (1.0 + depth * Sin2Pi(rateHz * t)); },
+      [env, rateHz](double t) { return env(t) * (1.0 - 0.35 * (0.5 + 0.5 * Sin2Pi(rateHz * t))); },
+      gain, 0.06);
+}
+
+// One gull note: a harsh, nasal, descending "kyow" or "ha".
+void AddGullNote(std::vector<float>& out, double fs, double start, double seconds, double pitch,
+                 Rng& rng, double gain, bool laugh) {
+  VoiceParams v;
+  v.seconds = seconds;
+  v.f0 = laugh ? LogBp({{0.0, 860 * pitch}, {0.3 * seconds, 960 * pitch}, {seconds, 720 * pitch}})
+               : LogBp({{0.0, 880 * pitch},
+                        {0.12 * seconds, 1150 * pitch},
+                        {0.5 * seconds, 980 * pitch},
+                        {seconds, 680 * pitch}});
+  v.amp = NoteEnvelope(seconds, laugh ? 0.015 : 0.03, 0.4 * seconds);
+  v.tiltDbPerOctave = -3;
+  v.formants = {{1350, 700, 0}, {2300, 700, -4}, {3500, 800, -12}};
+  v.formantFloorDb = -20;
+  v.jitter = 0.02;
+  v.jitterHz = 60;
+  v.amHz = 95;
+  v.amDepth = 0.25;
+  v.noise = 0.35;
+  AddVoice(out, fs, start, v, rng, gain);
+}
+
+}  // namespace
+
+void LoonCry(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // Tremolo: slow frequency modulation with a matching amplitude modulation, six pulses.
+  const double seconds = 0.64, rate = 9.4;
+  auto contour = LogBp({{0.0, 960}, {0.2, 1040}, {0.64, 980}});
+  auto env = NoteEnvelope(seconds, 0.04, 0.12);
+  VoiceParams v;
+  v.seconds = seconds;
+  v.f0 = [contour, rate](double t) { return contour(t) * (1.0 + 0.06 * Sin2Pi(rate * t)); };
+  v.amp = [env, rate](double t) { return env(t) * (0.12 + 0.88 * (0.5 + 0.5 * Sin2Pi(rate * t))); };
+  v.weights = {1.0, 0.25, 0.1};
+  v.jitter = 0.003;
+  AddVoice(out, fs, 0.02, v, rng);
+  const std::array<EchoTap, 2> echoes = {{{0.11, 0.25, 2500}, {0.23, 0.12, 1800}}};
+  AddEchoes(out, fs, echoes);
+  AddRoom(out, fs, 0.9, 0.12, 2500, 0.02);
+  FinishEffect(out, fs, {.fadeOutSec = 0.05});
+}
+
+void LoonWail(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // The wail: three slow, nearly pure notes slurred into each other.
+  VoiceParams v;
+  v.seconds = 5.9;
+  v.f0 = LogBp({{0.0, 680},
+                {0.2, 700},
+                {1.25, 705},
+                {1.55, 1000},
+                {1.75, 1050},
+                {3.9, 1035},
+                {4.2, 870},
+                {4.45, 850},
+                {5.9, 740}});
+  v.amp = Bp({{0.0, 0.0},
+              {0.25, 0.8},
+              {1.2, 0.9},
+              {1.4, 0.55},
+              {1.7, 1.0},
+              {3.85, 0.95},
+              {4.1, 0.6},
+              {4.35, 0.85},
+              {5.4, 0.55},
+              {5.9, 0.0}},
+             true);
+  v.weights = {1.0, 0.18, 0.056};
+  v.vibratoHz = 4.0;
+  v.vibratoDepth = 0.006;
+  v.vibratoDelay = 0.4;
+  v.jitter = 0.002;
+  v.jitterHz = 6;
+  v.noise = 0.03;
+  AddVoice(out, fs, 0.1, v, rng);
+  // Across the lake: distinct echoes from the far shore and a long soft tail.
+  const std::array<EchoTap, 3> echoes = {
+      {{0.32, 0.35, 2200}, {0.57, 0.22, 1600}, {0.81, 0.14, 1200}}};
+  AddEchoes(out, fs, echoes);
+  AddRoom(out, fs, 3.0, 0.35, 2000, 0.04, 1.5);
+  FinishEffect(out, fs, {.fadeOutSec = 1.2});
+}
+
+void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // Phrase A: five "piu" whistles in crescendo, then a fast sweeping trill.
+  for (int i = 0; i < 5; ++i) {
+    const double start = 0.2 + 0.29 * i;
+    const double top = 3400 * rng.Jitter(0.02);
+    AddWhistle(out, fs, start, 0.2, LogBp({{0.0, top}, {0.2, 2600}}), NoteEnvelope(0.2, 0.02, 0.08),
+               0.3 + 0.175 * i, 0.05);
+  }
+  for (int i = 0; i < 15; ++i) {
+    const double start = 1.7 + 0.04 * i;
+    AddWhistle(out, fs, start, 0.034, LogBp({{0.0, 4300}, {0.015, 2500}, {0.034, 4400}}, false),
+               NoteEnvelope(0.034, 0.004, 0.01), 0.8);
+  }
+  // Phrase B: throaty "jug-jug" notes, then a buzz.
+  for (int i = 0; i < 8; ++i) {
+    VoiceParams v;
+    v.seconds = 0.05;
+    v.f0 = LogBp({{0.0, 1500}, {0.05, 1000}});
+    v.amp = NoteEnvelope(0.05, 0.004, 0.025);
+    v.weights = {1.0, 0.7, 0.4};
+    v.noise = 0.3;
+    v.formants = {{1500, 900, 0}, {2400, 900, -4}};
+    AddVoice(out, fs, 3.1 + i / 12.0, v, rng, 0.85);
+  }
+  auto buzzEnv = NoteEnvelope(1.05, 0.1, 0.2);
+  AddWhistle(
+      out, fs, 3.85, 1.05, LogBp({{0.0, 2100}, {1.05, 2350}}),
+      [buzzEnv](double t) { return buzzEnv(t) * (0.5 + 0.5 * Sin2Pi(55.0 * t)); }, 0.55, 0.15);
+  // Phrase C: two clear whistles and a dry rattle.
+  AddWhistle(out, fs, 5.8, 0.35, LogBp({{0.0, 1950}, {0.35, 2050}}), NoteEnvelope(0.35, 0.05, 0.1),
+             0.75, 0.05);
+  AddWhistle(out, fs, 6.25, 0.35, LogBp({{0.0, 2050}, {0.35, 1900}}), NoteEnvelope(0.35, 0.05, 0.1),
+             0.85, 0.05);
+  for (int i = 0; i < 24; ++i) {
+    VoiceParams v;
+    v.seconds = 0.018;
+    v.f0 = LogBp({{0.0, 3600}, {0.018, 2700}});
+    v.amp = NoteEnvelope(0.018, 0.002, 0.012);
+    v.weights = {1.0};
+    v.noise = 0.6;
+    v.formants = {{3000, 1500, 0}};
+    AddVoice(out, fs, 6.75 + i / 28.0, v, rng, 0.7 * rng.GainJitter(1.5));
+  }
+  AddRoom(out, fs, 0.8, 0.2, 4000, 0.01);
+  FinishEffect(out, fs, {.fadeOutSec = 0.4});
+}
+
+void Crow(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // A bout of three raspy caws with an arched pitch.
+  const std::array<double, 3> starts = {0.05, 0.80, 1.55};
+  for (size_t i = 0; i < starts.size(); ++i) {
+    const double pitch = rng.Jitter(0.04);
+    VoiceParams v;
+    v.seconds = 0.36;
+    v.f0 = LogBp({{0.0, 600 * pitch}, {0.12, 760 * pitch}, {0.36, 590 * pitch}});
+    v.amp = Bp({{0.0, 0.0}, {0.015, 0.9}, {0.08, 1.0}, {0.26, 0.75}, {0.36, 0.0}}, true);
+    v.tiltDbPerOctave = -2;
+    v.formants = {{1500, 700, 0}, {2250, 500, -3}, {3250, 600, -7}, {4800, 600, -14}};
+    v.formantFloorDb = -22;
+    v.jitter = 0.03;
+    v.jitterHz = 80;
+    v.shimmerDb = 2.0;
+    v.amHz = 70;
+    v.amDepth = 0.45;
+    v.noise = 0.8;
+    AddVoice(out, fs, starts[i], v, rng, i == 2 ? 0.85 : 1.0);
+  }
+  AddRoom(out, fs, 0.7, 0.15, 3000, 0.02);
+  FinishEffect(out, fs, {.targetDbfs = -12.0, .fadeOutSec = 0.3});
+}
+
+void Bird(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // Phrase 1: three falling chips, then eight warbled syllables.
+  for (int i = 0; i < 3; ++i)
+    AddWhistle(out, fs, 0.1 + 0.09 * i, 0.03, LogBp({{0.0, 5000}, {0.03, 3000}}, false),
+               NoteEnvelope(0.03, 0.004, 0.015), 0.7, 0.0);
+  for (int i = 0; i < 8; ++i) {
+    const double lo = rng.Uniform(2500, 3200), hi = rng.Uniform(3600, 4500);
+    const double rate = rng.Uniform(20, 40);
+    const double gain = 0.8 * rng.GainJitter(1.0);
+    const bool up = i % 2 == 0;
+    AddWarble(out, fs, 0.45 + 0.135 * i, 0.11, LogBp({{0.0, up ? lo : hi}, {0.11, up ? hi : lo}}),
+              rate, 0.06, gain);
+  }
+  // Phrase 2: two long warbles and a twelve-note trill.
+  AddWarble(out, fs, 2.2, 0.3, LogBp({{0.0, 2700}, {0.15, 4100}, {0.3, 3300}}), 28, 0.05, 0.9);
+  AddWarble(out, fs, 2.55, 0.22, LogBp({{0.0, 3900}, {0.22, 2900}}), 35, 0.05, 0.85);
+  for (int i = 0; i < 12; ++i)
+    AddWhistle(out, fs, 2.8 + i / 15.0, 0.05, LogBp({{0.0, 4200}, {0.05, 3000}}, false),
+               NoteEnvelope(0.05, 0.006, 0.02), 0.75 - 0.02 * i, 0.0);
+  AddRoom(out, fs, 0.6, 0.15, 4500, 0.01);
+  FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
+}
+
+void SeaGull(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // Long call: three drawn-out "kyow" notes, then a laughing "ha-ha" series falling in
+  // pitch and level, and a last pair of calls.
+  for (int i = 0; i < 3; ++i)
+    AddGullNote(out, fs, 0.05 + 0.62 * i, 0.42, rng.Jitter(0.03), rng, 1.0 - 0.05 * i, false);
+  for (int i = 0; i < 8; ++i)
+    AddGullNote(out, fs, 2.1 + i / 4.5, 0.15, 1.0 - 0.02 * i, rng, 0.9 - 0.05 * i, true);
+  AddGullNote(out, fs, 4.25, 0.4, 0.97, rng, 0.8, false);
+  AddGullNote(out, fs, 4.85, 0.42, 0.93, rng, 0.7, false);
+  AddRoom(out, fs, 1.0, 0.18, 3500, 0.03, 1.3);
+  FinishEffect(out, fs, {.fadeOutSec = 0.35});
+}
+
+void DistantGulls(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // Three birds far out over the water, calling over each other.
+  struct Call {
+    double start, seconds, pitch, gain;
+  };
+  const std::array<Call, 6> calls = {{{0.2, 0.45, 1.05, 0.9},
+                                      {0.9, 0.4, 0.88, 0.6},
+                                      {1.7, 0.42, 1.05, 1.0},
+                                      {3.3, 0.45, 1.18, 0.5},
+                                      {4.6, 0.4, 0.9, 0.7},
+                                      {5.4, 0.45, 1.05, 0.8}}};
+  for (const Call& c : calls) AddGullNote(out, fs, c.start, c.seconds, c.pitch, rng, c.gain, false);
+  for (int i = 0; i < 5; ++i)
+    AddGullNote(out, fs, 2.4 + i / 4.2, 0.14, 0.9 - 0.015 * i, rng, 0.55 - 0.05 * i, true);
+  // Distance: dull, mostly reflected sound.
+  FilterInPlace(out, Biquad::LowPass(fs, 2500, 0.7));
+  FilterInPlace(out, Biquad::LowPass(fs, 3000, 0.6));
+  AddRoom(out, fs, 1.8, 0.9, 2000, 0.18, 1.6);
+  FinishEffect(out, fs, {.targetDbfs = -13.0, .fadeOutSec = 0.6});
+}
+
+void Hawk(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // "Kee-eeee-arr": a shrill, hoarse scream slurring downwards.
+  VoiceParams v;
+  v.seconds = 1.42;
+  v.f0 = LogBp({{0.0, 2650}, {0.07, 3050}, {0.5, 2800}, {1.0, 2250}, {1.2, 1900}, {1.42, 1750}});
+  v.amp = Bp({{0.0, 0.0}, {0.04, 0.75}, {0.15, 1.0}, {0.9, 0.9}, {1.1, 0.75}, {1.42, 0.0}}, true);
+  v.weights = {1.0, 0.3};
+  v.formants = {{2600, 2200, 0}};
+  v.jitter = 0.04;
+  v.jitterHz = 300;
+  v.amHz = 50;
+  v.amDepth = 0.35;
+  v.noise = 0.55;
+  v.noiseFormantQ = 1.0;
+  AddVoice(out, fs, 0.03, v, rng);
+  AddRoom(out, fs, 0.8, 0.2, 4000, 0.04);
+  FinishEffect(out, fs, {.fadeOutSec = 0.15});
+}
+
+void Cardinal(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // "What-cheer, cheer, cheer", then "birdie, birdie, birdie": loud, pure slurred whistles.
+  AddWhistle(out, fs, 0.05, 0.1, LogBp({{0.0, 2000}, {0.1, 4000}}), NoteEnvelope(0.1, 0.015, 0.02),
+             0.8, 0.04);
+  for (int i = 0; i < 3; ++i) {
+    const double start = 0.2 + 0.68 * i, len = 0.5 * rng.Jitter(0.08);
+    AddWhistle(out, fs, start, len, LogBp({{0.0, 4500}, {0.25 * len, 3300}, {len, 2000}}),
+               NoteEnvelope(len, 0.02, 0.12), 1.0 - 0.06 * i, 0.04);
+  }
+  for (int i = 0; i < 3; ++i) {
+    const double start = 2.55 + 0.55 * i;
+    AddWhistle(out, fs, start, 0.12, LogBp({{0.0, 2500}, {0.12, 4000}}),
+               NoteEnvelope(0.12, 0.015, 0.03), 0.8, 0.04);
+    AddWhistle(out, fs, start + 0.14, 0.22, LogBp({{0.0, 4000}, {0.22, 2500}}),
+               NoteEnvelope(0.22, 0.02, 0.08), 0.9, 0.04);
+  }
+  AddRoom(out, fs, 0.7, 0.15, 4500, 0.01);
+  FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
+}
+
+void RedWingedBlackbird(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // "Conk-la-reee": a gurgling harmonic note, a short high note, a buzzy trill.
+  VoiceParams conk;
+  conk.seconds = 0.1;
+  conk.f0 = LogBp({{0.0, 1500}, {0.05, 2450}, {0.1, 1700}});
+  conk.amp = NoteEnvelope(0.1, 0.01, 0.04);
+  conk.weights = {1.0, 0.45, 0.2};
+  conk.noise = 0.15;
+  conk.formants = {{2200, 1500, 0}};
+  AddVoice(out, fs, 0.03, conk, rng, 0.85);
+  AddWhistle(out, fs, 0.16, 0.08, LogBp({{0.0, 2900}, {0.08, 3100}}),
+             NoteEnvelope(0.08, 0.01, 0.03), 0.7, 0.05);
+  auto trillEnv = NoteEnvelope(0.75, 0.06, 0.2);
+  AddWhistle(
+      out, fs, 0.3, 0.75,
+      [](double t) { return (3800.0 - 400.0 * t) * (1.0 + 0.03 * Sin2Pi(70.0 * t)); },
+      [trillEnv](double t) { return trillEnv(t) * (0.3 + 0.7 * (0.5 + 0.5 * Sin2Pi(70.0 * t))); },
+      0.9, 0.0);
+  AddRoom(out, fs, 0.6, 0.15, 4500, 0.01);
+  // Brief notes read quieter than they sound in a 50 ms window: keep the common level.
+  FinishEffect(out, fs, {.fadeOutSec = 0.1});
+}
+
+void WhoopingCrane(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // A unison duet of loud bugled "whoops": the second bird higher, between the first's.
+  auto note = [&](double start, double base, double gain) {
+    VoiceParams v;
+    v.seconds = 0.38;
+    v.f0 = LogBp({{0.0, 0.85 * base}, {0.06, 1.05 * base}, {0.38, 0.95 * base}});
+    v.amp = Bp({{0.0, 0.0}, {0.03, 0.9}, {0.1, 1.0}, {0.3, 0.8}, {0.38, 0.0}}, true);
+    v.weights = {1.0, 0.6, 0.4, 0.25, 0.12};
+    v.formants = {{1100, 900, 0}, {2400, 1200, -3}};
+    v.formantFloorDb = -12;
+    v.jitter = 0.01;
+    v.jitterHz = 40;
+    v.amHz = 40;
+    v.amDepth = 0.15;
+    v.noise = 0.12;
+    AddVoice(out, fs, start, v, rng, gain);
+  };
+  for (int i = 0; i < 6; ++i) {
+    note(0.1 + 0.6 * i, 980 * rng.Jitter(0.02), 1.0 - 0.04 * i);
+    if (i < 5) note(0.4 + 0.6 * i, 1280 * rng.Jitter(0.02), 0.7);
+  }
+  AddRoom(out, fs, 1.2, 0.3, 3000, 0.03, 1.4);
+  FinishEffect(out, fs, {.fadeOutSec = 0.4});
+}
+
+void Robin(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // Caroled phrases ("cheerily, cheer-up, cheerio"): liquid up-down syllables with gaps.
+  const std::array<int, 4> syllables = {3, 2, 3, 2};
+  double t = 0.05;
+  for (int phrase = 0; phrase < 4; ++phrase) {
+    for (int s = 0; s < syllables[phrase]; ++s) {
+      const double len = rng.Uniform(0.12, 0.18);
+      const double lo = rng.Uniform(2000, 2500), hi = rng.Uniform(3000, 3500);
+      const double mid = rng.Uniform(0.3, 0.5) * len;
+      const double rate = rng.Uniform(25, 45);
+      const double gain = rng.GainJitter(1.5);
+      AddWarble(out, fs, t, len, LogBp({{0.0, lo}, {mid, hi}, {len, lo * 1.1}}), rate, 0.025, gain);
+      t += len + 0.05;
+    }
+    t += rng.Uniform(0.25, 0.35);
+  }
+  AddRoom(out, fs, 0.7, 0.15, 4500, 0.01);
+  FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.15});
+}
+
+}  // namespace lullwood::synth::fx

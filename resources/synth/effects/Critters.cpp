@@ -1,0 +1,113 @@
+// Woodpecker drumming, a bullfrog and field crickets.
+#include <array>
+#include <cmath>
+
+#include "../kit/Filters.h"
+#include "../kit/Random.h"
+#include "Effects.h"
+#include "Voices.h"
+
+namespace lullwood::synth::fx {
+
+void Woodpecker(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // Taps are impulses into the hollow trunk's resonances, plus the bill's dry click.
+  struct Roll {
+    double start;
+    int taps;
+    double rateFrom, rateTo, level;
+  };
+  const std::array<Roll, 3> rolls = {
+      {{0.3, 18, 16, 16, 1.0}, {3.2, 22, 14, 18, 0.95}, {6.0, 15, 16, 15, 0.8}}};
+  std::vector<float> impulses(out.size(), 0.0f), clicks(out.size(), 0.0f);
+  for (const Roll& r : rolls) {
+    double t = r.start;
+    for (int i = 0; i < r.taps; ++i) {
+      const double u = static_cast<double>(i) / (r.taps - 1);
+      // Crescendo over the first third, a slight fall at the very end.
+      const double shape =
+          Lerp(0.45, 1.0, CosineRamp(u / 0.35)) * (1.0 - 0.25 * CosineRamp((u - 0.8) / 0.2));
+      const double a = r.level * shape * rng.GainJitter(2.0);
+      const int64_t at = Frame(t + 0.002 * rng.Bipolar(), fs);
+      if (at < static_cast<int64_t>(out.size())) {
+        impulses[at] += static_cast<float>(a);
+        clicks[at] += static_cast<float>(a);
+      }
+      t += 1.0 / Lerp(r.rateFrom, r.rateTo, u);
+    }
+  }
+  Resonator trunk(fs, 240, 0.12);
+  Resonator body1(fs, 450, 0.09), body2(fs, 450 * 2.3, 0.055), body3(fs, 450 * 3.9, 0.035);
+  Biquad clickFilter = Biquad::HighPass(fs, 3000, 0.7);
+  Biquad clickBand = Biquad::BandPass(fs, 3800, 1.5);
+  for (size_t i = 0; i < out.size(); ++i) {
+    const double x = impulses[i];
+    const double body = 0.6 * trunk.Process(x) + body1.Process(x) + 0.6 * body2.Process(x) +
+                        0.35 * body3.Process(x);
+    const double click = clickBand.Process(clickFilter.Process(clicks[i]));
+    out[i] = static_cast<float>(body + 0.5 * click);
+  }
+  AddRoom(out, fs, 0.8, 0.25, 3500, 0.02);
+  // Knocks are all transient: let the limiter round them more than usual.
+  FinishEffect(out, fs, {.fadeOutSec = 0.4, .maxLimitDb = 8.0});
+}
+
+void Frog(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // Bullfrog "jug-o-rum": a low buzzing source whose energy sits in two narrow bands near
+  // 200 and 620 Hz, with a small pitch hump, twice.
+  auto croak = [&](double start, double seconds, double pitch, double gain) {
+    VoiceParams v;
+    v.seconds = seconds;
+    v.f0 = [pitch, seconds](double t) {
+      return pitch * (1.0 + 0.06 * Sin2Pi(0.5 * Clamp(t / seconds, 0.0, 1.0)));
+    };
+    v.amp = Bp({{0.0, 0.0},
+                {0.04, 0.9},
+                {0.12, 1.0},
+                {0.55 * seconds, 0.85},
+                {0.85 * seconds, 0.6},
+                {seconds, 0.0}},
+               true);
+    v.tiltDbPerOctave = -2;
+    v.formants = {{215, 70, 0}, {620, 90, -2}, {400, 260, -10}, {1200, 400, -16}};
+    v.formantFloorDb = -34;
+    v.jitter = 0.01;
+    v.jitterHz = 40;
+    v.amHz = 23;
+    v.amDepth = 0.3;
+    v.noise = 0.12;
+    AddVoice(out, fs, start, v, rng, gain);
+  };
+  croak(0.05, 0.81, 103, 1.0);
+  croak(0.95, 0.75, 99, 0.9);
+  AddRoom(out, fs, 0.5, 0.12, 1500, 0.02);
+  FinishEffect(out, fs, {.fadeOutSec = 0.12});
+}
+
+void Crickets(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // Field-cricket chirps: seven sine pulses at about 58 Hz with rising amplitude.
+  auto chirp = [&](double start, double carrier, double gain) {
+    for (int p = 0; p < 7; ++p) {
+      const double pulseStart = start + p / 58.0;
+      const double a = gain * Lerp(0.35, 1.0, p / 6.0) * rng.GainJitter(0.7);
+      const double hz = carrier * rng.Jitter(0.004);
+      AddWhistle(
+          out, fs, pulseStart, 0.0125, [hz](double) { return hz; },
+          NoteEnvelope(0.0125, 0.003, 0.006), a, 0.0);
+    }
+  };
+  for (int k = 0; k < 4; ++k) chirp(0.1 + 0.7 * k, 4500, 1.0);
+  for (int k = 0; k < 5; ++k) chirp(0.45 + 0.55 * k, 4200, 0.5);
+  AddRoom(out, fs, 0.4, 0.1, 5000, 0.01);
+  FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs - 1.0, .fadeOutSec = 0.15});
+}
+
+}  // namespace lullwood::synth::fx

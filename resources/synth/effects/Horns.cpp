@@ -1,0 +1,128 @@
+// Whistles and horns: a three-chime steam whistle and two ship horns, each in the
+// landscape that answers it.
+#include <array>
+#include <cmath>
+
+#include "../kit/Filters.h"
+#include "../kit/Noise.h"
+#include "../kit/Random.h"
+#include "Effects.h"
+#include "Voices.h"
+
+namespace lullwood::synth::fx {
+namespace {
+
+// A horn or whistle blast: a brassy harmonic voice whose pitch sags in from below at the
+// start, with a held level, a soft release and a little roughness.
+struct Blast {
+  double hz, start, seconds, attack, release, sag, gain;
+};
+
+void AddHorn(std::vector<float>& out, double fs, const Blast& b, const VoiceParams& timbre,
+             Rng& rng) {
+  VoiceParams v = timbre;
+  v.seconds = b.seconds;
+  const double hz = b.hz, sag = b.sag, attack = b.attack;
+  v.f0 = [hz, sag, attack](double t) {
+    return hz * (1.0 - sag * (1.0 - CosineRamp(t / (1.5 * attack))));
+  };
+  v.amp = NoteEnvelope(b.seconds, b.attack, b.release);
+  AddVoice(out, fs, b.start, v, rng, b.gain);
+}
+
+}  // namespace
+
+void TrainWhistle(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // Three pipes (G-flat, B-flat, D-flat) scooping up into a chord, two long blasts.
+  VoiceParams pipe;
+  pipe.weights = {1.0, 0.5, 0.35, 0.2, 0.12, 0.08};
+  pipe.vibratoHz = 5.5;
+  pipe.vibratoDepth = 0.003;
+  pipe.jitter = 0.002;
+  pipe.jitterHz = 6;
+  pipe.noise = 0.12;
+  pipe.formants = {{900, 1200, 0}};
+  pipe.formantFloorDb = -6;
+  const std::array<double, 3> chord = {370.0 * 1.002, 466.16, 554.37 * 0.998};
+  const std::array<std::array<double, 2>, 2> blasts = {{{0.03, 2.1}, {2.75, 2.15}}};
+  for (const auto& blast : blasts) {
+    for (double hz : chord)
+      AddHorn(out, fs, {hz, blast[0], blast[1], 0.12, 0.35, 0.05, 0.6}, pipe, rng);
+    // Steam: a hiss that bursts at the valve opening and settles.
+    Biquad hiss = Biquad::HighPass(fs, 2000, 0.7), hissTop = Biquad::LowPass(fs, 4600, 0.7);
+    const int64_t at = Frame(blast[0], fs), len = Frame(blast[1], fs);
+    auto env = NoteEnvelope(blast[1], 0.03, 0.3);
+    for (int64_t i = 0; i < len && at + i < static_cast<int64_t>(out.size()); ++i) {
+      const double t = static_cast<double>(i) / fs;
+      const double burst = 1.0 + 2.0 * std::exp(-t / 0.12);
+      const double steam = hissTop.Process(hiss.Process(rng.Bipolar()));
+      out[at + i] += static_cast<float>(0.08 * burst * env(t) * steam);
+    }
+  }
+  // The valley answers, briefly enough to leave the pause between the blasts.
+  const std::array<EchoTap, 2> echoes = {{{0.3, 0.12, 1500}, {0.75, 0.035, 1000}}};
+  AddEchoes(out, fs, echoes);
+  AddRoom(out, fs, 1.0, 0.15, 2500, 0.03, 1.4);
+  FinishEffect(out, fs, {.fadeOutSec = 0.6});
+}
+
+void ShipsHorn(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // A prolonged blast of two horns a major third apart, heard across a harbour.
+  VoiceParams horn;
+  horn.tiltDbPerOctave = -5;
+  horn.formants = {{500, 450, 0}, {1100, 600, -9}, {2200, 800, -18}};
+  horn.formantFloorDb = -20;
+  horn.maxHz = 3000;
+  horn.jitter = 0.002;
+  horn.jitterHz = 10;
+  horn.amHz = 31;
+  horn.amDepth = 0.06;
+  horn.noise = 0.03;
+  AddHorn(out, fs, {118.0, 0.1, 5.0, 0.15, 0.35, 0.04, 0.7}, horn, rng);
+  AddHorn(out, fs, {148.0, 0.1, 5.0, 0.15, 0.35, 0.04, 0.6}, horn, rng);
+  const std::array<EchoTap, 2> echoes = {{{0.6, 0.3, 1200}, {1.3, 0.15, 800}}};
+  AddEchoes(out, fs, echoes);
+  AddRoom(out, fs, 3.0, 0.3, 1800, 0.05, 1.6);
+  FinishEffect(out, fs, {.fadeOutSec = 1.0});
+}
+
+void OceanLiner(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // One enormous low horn: a 55 Hz fundamental carried by strong harmonics up to 1 kHz,
+  // over the throb of the engines.
+  VoiceParams horn;
+  horn.tiltDbPerOctave = -2;
+  horn.formants = {{300, 300, 0}, {650, 400, -4}};
+  horn.formantFloorDb = -12;
+  horn.maxHz = 1100;
+  horn.jitter = 0.0015;
+  horn.jitterHz = 8;
+  horn.amHz = 17;
+  horn.amDepth = 0.05;
+  horn.noise = 0.02;
+  AddHorn(out, fs, {55.0, 0.1, 4.5, 0.3, 0.45, 0.05, 1.0}, horn, rng);
+  // Engine rumble under the horn.
+  BrownNoise brown(fs, 60.0, 20.0);
+  Biquad lp = Biquad::LowPass(fs, 140, 0.7);
+  auto env = NoteEnvelope(6.6, 0.6, 2.0);
+  for (size_t i = 0; i < out.size(); ++i) {
+    const double t = static_cast<double>(i) / fs - 0.05;
+    const double g = env(t) * (0.8 + 0.2 * Sin2Pi(1.5 * t));
+    out[i] += static_cast<float>(0.05 * g * lp.Process(brown.Next(rng)));
+  }
+  const std::array<EchoTap, 1> echoes = {{{0.8, 0.25, 700}}};
+  AddEchoes(out, fs, echoes);
+  AddRoom(out, fs, 3.0, 0.3, 1200, 0.05, 1.6);
+  // A sustained, peaky low waveform: a touch quieter keeps it clear of the limiter.
+  FinishEffect(out, fs, {.targetDbfs = -12.0, .fadeOutSec = 0.9});
+}
+
+}  // namespace lullwood::synth::fx

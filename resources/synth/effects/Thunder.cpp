@@ -1,0 +1,144 @@
+// Thunder: rolling rumbles of overlapping N-wave pulses with sparse landscape reflections;
+// the near strike adds a clipped crack and a saturated boom.
+#include <cmath>
+
+#include "../kit/Filters.h"
+#include "../kit/Random.h"
+#include "../kit/Resample.h"
+#include "Effects.h"
+#include "Voices.h"
+
+namespace lullwood::synth::fx {
+namespace {
+
+// Adds odd harmonics to a bass-heavy signal so small speakers still carry it:
+// `drive` sets how hard the soft clipper is pushed, the result keeps the input's scale.
+void Saturate(std::vector<float>& x, double drive) {
+  double peak = 0.0;
+  for (float v : x) peak = std::max(peak, std::fabs(static_cast<double>(v)));
+  if (peak <= 0.0) return;
+  const double in = drive / peak;
+  for (float& v : x) v = static_cast<float>(SoftClip(v * in) * peak / drive);
+}
+
+// Adds the rectified signal, high-passed: a coherent octave-up layer at 100-400 Hz that
+// lets a sub-bass rumble be heard where the speaker cannot play the fundamental.
+void AddOvertones(std::vector<float>& x, double fs, double amount) {
+  Biquad hp1 = Biquad::HighPass(fs, 90, 0.7), hp2 = Biquad::HighPass(fs, 90, 0.7);
+  Biquad lp = Biquad::LowPass(fs, 600, 0.7);
+  for (float& v : x) {
+    const double octave = lp.Process(hp2.Process(hp1.Process(std::fabs(static_cast<double>(v)))));
+    v = static_cast<float>(v + amount * octave);
+  }
+}
+
+}  // namespace
+
+void DistantThunder(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // Far away: no crack, only the low roll, swelling three times as the sound arrives
+  // from different parts of the channel.
+  RumbleParams p;
+  p.seconds = 8.7;
+  p.density = Bp({{0.0, 20}, {1.2, 70}, {3.0, 80}, {4.8, 60}, {8.0, 20}});
+  p.level = Bp({{0.0, 0.0},
+                {0.08, 0.25},
+                {0.5, 0.3},
+                {1.2, 0.8},
+                {2.0, 0.45},
+                {3.0, 1.0},
+                {3.8, 0.55},
+                {4.8, 0.8},
+                {6.2, 0.35},
+                {8.0, 0.08},
+                {8.7, 0.0}},
+               true);
+  p.minPulseMs = 8;
+  p.maxPulseMs = 50;
+  p.reflections = 24;
+  p.spreadSeconds = 2.5;
+  p.lowPassHz = 300;
+  AddRumble(out, fs, 0.1, p, rng);
+  Saturate(out, 2.5);
+  AddOvertones(out, fs, 1.2);
+  FilterInPlace(out, Biquad::LowPass(fs, 900, 0.7));
+  FilterInPlace(out, DcBlocker(fs, 20.0));
+  FinishEffect(out, fs, {.targetDbfs = -12.5, .fadeOutSec = 0.8});
+}
+
+void BigThunder(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+
+  // Crack: sub-cracks of over-driven noise through resonant bands, clipped at 4x the
+  // rate and decimated so the clipping does not fold back.
+  constexpr int kOver = 4;
+  const double fsOver = fs * kOver;
+  const size_t crackFrames = static_cast<size_t>(0.25 * fsOver);
+  std::vector<float> crack(crackFrames, 0.0f);
+  Biquad b1 = Biquad::BandPass(fsOver, 1200, 5), b2 = Biquad::BandPass(fsOver, 2500, 5);
+  Biquad b3 = Biquad::BandPass(fsOver, 4000, 5);
+  const double subStarts[3] = {0.0, 0.009, 0.021};
+  const double subLengths[3] = {0.045, 0.03, 0.06};
+  for (size_t i = 0; i < crackFrames; ++i) {
+    const double t = static_cast<double>(i) / fsOver;
+    double env = 0.0;
+    for (int s = 0; s < 3; ++s) {
+      const double u = t - subStarts[s];
+      if (u >= 0.0) env += CosineRamp(u / 0.0008) * std::exp(-u / (0.35 * subLengths[s]));
+    }
+    const double driven = Clamp(6.0 * env * rng.Bipolar(), -1.0, 1.0);
+    crack[i] = static_cast<float>(b1.Process(driven) + b2.Process(driven) +
+                                  0.8 * b3.Process(driven) + 0.3 * driven * env);
+  }
+  const std::vector<float> crackLow = Decimate(crack, kOver, false);
+  const int64_t crackAt = Frame(0.02, fs);
+  for (size_t i = 0;
+       i < crackLow.size() && crackAt + static_cast<int64_t>(i) < static_cast<int64_t>(out.size());
+       ++i)
+    out[crackAt + i] += 0.9f * crackLow[i];
+
+  // Rumble: bright at first, closing down as it rolls away.
+  std::vector<float> rumble(out.size(), 0.0f);
+  RumbleParams p;
+  p.seconds = 3.6;
+  p.density = Bp({{0.0, 90}, {0.8, 70}, {3.6, 25}});
+  p.level = Bp({{0.0, 0.0}, {0.04, 1.0}, {0.5, 0.8}, {1.5, 0.5}, {3.0, 0.12}, {3.6, 0.0}}, true);
+  p.minPulseMs = 3;
+  p.maxPulseMs = 40;
+  p.reflections = 14;
+  p.spreadSeconds = 1.2;
+  p.lowPassHz = 2000;
+  AddRumble(rumble, fs, 0.03, p, rng);
+  Biquad sweep;
+  for (size_t i = 0; i < rumble.size(); ++i) {
+    const double t = static_cast<double>(i) / fs;
+    sweep.SetLowPass(fs, 1200.0 * std::pow(200.0 / 1200.0, Clamp((t - 0.05) / 2.0, 0.0, 1.0)), 0.7);
+    rumble[i] = static_cast<float>(sweep.Process(rumble[i]));
+  }
+  // Boom: a falling low sine, saturated for its harmonics.
+  double phase = 0.0;
+  for (size_t i = 0; i < rumble.size(); ++i) {
+    const double t = static_cast<double>(i) / fs - 0.03;
+    if (t < 0.0 || t > 3.0) continue;
+    const double hz = 58.0 - 20.0 * CosineRamp(t / 2.0);
+    const double env = CosineRamp(t / 0.03) * std::exp(-t / 0.7);
+    rumble[i] += static_cast<float>(0.9 * env * Sin2Pi(phase));
+    phase += hz / fs;
+    phase -= std::floor(phase);
+  }
+  Saturate(rumble, 2.2);
+  AddOvertones(rumble, fs, 0.8);
+  double rumblePeak = 0.0, crackPeak = 0.0;
+  for (float v : rumble) rumblePeak = std::max(rumblePeak, std::fabs(static_cast<double>(v)));
+  for (float v : out) crackPeak = std::max(crackPeak, std::fabs(static_cast<double>(v)));
+  const double rumbleGain = rumblePeak > 0.0 ? 1.1 * crackPeak / rumblePeak : 0.0;
+  for (size_t i = 0; i < out.size(); ++i) out[i] += static_cast<float>(rumbleGain * rumble[i]);
+  FilterInPlace(out, DcBlocker(fs, 20.0));
+  FinishEffect(out, fs, {.fadeOutSec = 0.35});
+}
+
+}  // namespace lullwood::synth::fx

@@ -1,0 +1,226 @@
+// Tonal effects: a slide whistle, a dark drone, a church bell, tubular chimes and a pan
+// flute melody.
+#include <array>
+#include <cmath>
+
+#include "../kit/Events.h"
+#include "../kit/Filters.h"
+#include "../kit/Random.h"
+#include "Effects.h"
+#include "Voices.h"
+
+namespace lullwood::synth::fx {
+namespace {
+
+// A strike of a modal object: a short noise click, high-passed, `ms` long.
+void AddStrike(std::vector<float>& out, double fs, double start, double ms, double hpHz,
+               double gain, Rng& rng) {
+  std::vector<float> click = NoiseClick(rng, fs, ms, gain);
+  Biquad hp = Biquad::HighPass(fs, hpHz, 0.7);
+  for (float& v : click) v = static_cast<float>(hp.Process(v));
+  AddClipped(out, Frame(start, fs), click);
+}
+
+// One stopped-pipe note: odd harmonics, breath noise around f0 and 3 f0, a chiff at the
+// onset, vibrato that sets in after 0.3 s.
+void AddPipeNote(std::vector<float>& out, double fs, double start, double seconds, double hz,
+                 Rng& rng, double gain) {
+  VoiceParams v;
+  v.seconds = seconds + 0.08;
+  v.f0 = [hz](double) { return hz; };
+  v.amp = NoteEnvelope(v.seconds, 0.05, 0.09);
+  v.weights = {1.0, 0.05, 0.15, 0.0, 0.05};
+  v.vibratoHz = 5.0;
+  v.vibratoDepth = 0.005;
+  v.vibratoDelay = 0.3;
+  v.jitter = 0.002;
+  v.jitterHz = 4;
+  AddVoice(out, fs, start, v, rng, gain);
+
+  Biquad breath1 = Biquad::BandPass(fs, hz, 12), breath3 = Biquad::BandPass(fs, 3 * hz, 10);
+  Biquad blue = Biquad::HighPass(fs, 2500, 0.7);
+  Biquad chiffLp = Biquad::LowPass(fs, 2500, 0.7);
+  const int64_t at0 = Frame(start, fs);
+  const int64_t frames = static_cast<int64_t>(v.seconds * fs);
+  for (int64_t i = 0; i < frames && at0 + i < static_cast<int64_t>(out.size()); ++i) {
+    const double t = static_cast<double>(i) / fs;
+    const double w = rng.Bipolar();
+    const double env = v.amp(t);
+    const double chiff =
+        t < 0.04 ? CosineRamp(t / 0.005) * (1.0 - CosineRamp((t - 0.01) / 0.03)) : 0.0;
+    const double noise =
+        env * (0.5 * breath1.Process(w) + 0.35 * breath3.Process(w) + 0.05 * blue.Process(w)) +
+        0.35 * chiff * chiffLp.Process(w);
+    out[at0 + i] += static_cast<float>(gain * noise);
+  }
+}
+
+}  // namespace
+
+void HighGliss(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // A slide whistle: smooth exponential glide up, then part of the way down.
+  VoiceParams v;
+  v.seconds = 1.85;
+  v.f0 = LogBp({{0.0, 600}, {1.2, 3500}, {1.8, 2000}, {1.85, 2000}});
+  v.amp = Bp({{0.0, 0.0}, {0.06, 0.8}, {1.1, 1.0}, {1.6, 0.85}, {1.85, 0.0}}, true);
+  v.weights = {1.0, 0.1};
+  v.vibratoHz = 6.0;
+  v.vibratoDepth = 0.01;
+  v.vibratoDelay = 0.1;
+  v.noise = 0.05;
+  AddVoice(out, fs, 0.05, v, rng);
+  const std::array<EchoTap, 2> echoes = {{{0.25, 0.35, 3500}, {0.5, 0.15, 2500}}};
+  AddEchoes(out, fs, echoes);
+  FinishEffect(out, fs, {.fadeOutSec = 0.2});
+}
+
+void OminousNote(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // Two detuned low saws beating at 0.6 Hz, a quiet tritone above and a sub sine, under a
+  // low-pass that opens and closes.
+  // A soft 60 ms entry, then the slow swell.
+  auto env = Bp({{0.0, 0.0}, {0.06, 0.3}, {0.8, 1.0}, {2.8, 0.95}, {4.2, 0.0}});
+  auto saw = [&](double hz, double gain) {
+    VoiceParams v;
+    v.seconds = 4.2;
+    v.f0 = [hz](double) { return hz; };
+    v.amp = env;
+    v.tiltDbPerOctave = -6;
+    v.harmonics = 24;
+    v.maxHz = 1100;
+    v.jitter = 0.001;
+    v.jitterHz = 3;
+    AddVoice(out, fs, 0.02, v, rng, gain);
+  };
+  saw(55.0, 1.0);
+  saw(55.6, 1.0);
+  saw(77.8, DbToGain(-8));
+  AddWhistle(
+      out, fs, 0.02, 4.2, [](double) { return 55.0; }, env, 0.5);
+  Biquad lp1, lp2;
+  for (size_t i = 0; i < out.size(); ++i) {
+    const double t = static_cast<double>(i) / fs;
+    const double cutoff =
+        t < 0.8 ? Lerp(300, 800, CosineRamp(t / 0.8)) : Lerp(800, 300, CosineRamp((t - 1.6) / 2.2));
+    lp1.SetLowPass(fs, cutoff, 0.9);
+    lp2.SetLowPass(fs, cutoff * 1.4, 0.6);
+    out[i] = static_cast<float>(lp2.Process(lp1.Process(out[i])));
+  }
+  AddRoom(out, fs, 2.0, 0.3, 1500, 0.03, 1.4);
+  FinishEffect(out, fs, {.fadeOutSec = 0.25});
+}
+
+void ChurchBell(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // A tuned bell: hum, prime, minor-third tierce, quint, nominal and upper partials, each a
+  // slightly split doublet so it warbles.
+  constexpr double kPrime = 330.0;
+  struct Partial {
+    double ratio, amp, t60;
+  };
+  const std::array<Partial, 12> partials = {{{0.5, 0.25, 10.0},
+                                             {1.0, 0.35, 6.0},
+                                             {1.2, 0.5, 4.0},
+                                             {1.5, 0.3, 3.5},
+                                             {2.0, 1.0, 3.0},
+                                             {2.5, 0.55, 1.5},
+                                             {2.67, 0.5, 1.4},
+                                             {3.0, 0.45, 1.2},
+                                             {4.0, 0.4, 1.0},
+                                             {5.0, 0.25, 0.9},
+                                             {6.0, 0.2, 0.8},
+                                             {8.0, 0.1, 0.6}}};
+  // Inharmonic high partials: the brief metallic clang of the strike.
+  const std::array<Partial, 4> clang = {
+      {{10.2, 0.12, 0.5}, {12.6, 0.09, 0.4}, {15.9, 0.06, 0.3}, {19.8, 0.04, 0.25}}};
+  std::vector<Mode> modes;
+  for (const Partial& p : partials) {
+    const double split = rng.Uniform(0.3, 1.0);
+    const double hz = kPrime * p.ratio;
+    modes.push_back({hz - 0.5 * split, p.t60, 0.5 * p.amp, rng.Uniform()});
+    modes.push_back({hz + 0.5 * split, p.t60 * 0.9, 0.5 * p.amp, rng.Uniform()});
+  }
+  for (const Partial& p : clang) modes.push_back({kPrime * p.ratio, p.t60, p.amp, rng.Uniform()});
+  const double start = 0.012;
+  const double seconds = std::max(0.0, static_cast<double>(out.size()) / fs - start);
+  AddClipped(out, Frame(start, fs), ModalVoice(fs, modes, seconds, 1.0, 10500), 0.35);
+  // Clapper: a bright tick and a dull thump.
+  AddStrike(out, fs, start, 5.0, 3000, 0.2, rng);
+  Resonator thump(fs, 160, 0.06);
+  std::vector<float> thud(static_cast<size_t>(0.15 * fs));
+  for (size_t i = 0; i < thud.size(); ++i)
+    thud[i] = static_cast<float>(thump.Process(i == 0 ? 1.0 : 0.0));
+  AddClipped(out, Frame(start, fs), thud, 0.15);
+  // The ring decays all through the sound: set its level a little above the others.
+  FinishEffect(out, fs, {.targetDbfs = -10.5, .fadeOutSec = 0.35});
+}
+
+void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // Five pentatonic tubes stirred by a breeze: strikes come faster, then die away.
+  const std::array<double, 5> tubes = {1046.5, 1174.7, 1318.5, 1568.0, 1760.0};
+  const double endStrikes = std::min(5.0, static_cast<double>(out.size()) / fs);
+  auto rate = [](double t) { return 1.2 + 4.5 * Sin2Pi(0.5 * Clamp((t - 0.1) / 4.9, 0.0, 1.0)); };
+  double t = 0.1;
+  int last = -1, strikes = 0;
+  while (t < endStrikes && strikes < 20) {
+    int tube = rng.Int(0, 4);
+    if (tube == last) tube = (tube + 1 + rng.Int(0, 3)) % 5;
+    last = tube;
+    const double f = tubes[tube];
+    std::vector<Mode> modes;
+    const double split1 = rng.Uniform(0.5, 1.5), split2 = rng.Uniform(0.5, 1.5);
+    modes.push_back({f - 0.5 * split1, 4.0, 0.5, rng.Uniform()});
+    modes.push_back({f + 0.5 * split1, 3.6, 0.5, rng.Uniform()});
+    modes.push_back({2.757 * f - 0.5 * split2, 1.5, 0.22, rng.Uniform()});
+    modes.push_back({2.757 * f + 0.5 * split2, 1.4, 0.22, rng.Uniform()});
+    modes.push_back({5.404 * f, 0.6, 0.08, rng.Uniform()});
+    const double gain = 0.35 * rng.GainJitter(2.5) * (strikes == 0 ? 0.8 : 1.0);
+    const double remaining = static_cast<double>(out.size()) / fs - t;
+    const std::vector<float> ring = ModalVoice(fs, modes, remaining, 0.6, 5200);
+    AddClipped(out, Frame(t, fs), ring, gain);
+    AddStrike(out, fs, t, 1.0, 3500, 0.25 * gain, rng);
+    ++strikes;
+    // Exponential gaps at the breeze's current rate, never closer than 60 ms.
+    t += std::max(0.06, -std::log(1.0 - rng.Uniform()) / rate(t));
+  }
+  AddRoom(out, fs, 1.2, 0.15, 5000, 0.01);
+  FinishEffect(out, fs, {.fadeOutSec = 0.5});
+}
+
+void PanFlute(const SoundSpec& spec, std::vector<float>& out) {
+  const double fs = spec.sampleRate;
+  out.assign(spec.frames, 0.0f);
+  Rng rng(SeedFromName(spec.resourceName));
+  // A short A-minor pentatonic phrase, legato, ending on a long low A.
+  struct Note {
+    double hz, seconds;
+  };
+  const std::array<Note, 9> melody = {{{659.26, 0.6},
+                                       {587.33, 0.4},
+                                       {523.25, 0.4},
+                                       {440.0, 0.85},
+                                       {523.25, 0.5},
+                                       {587.33, 0.5},
+                                       {659.26, 1.0},
+                                       {783.99, 0.6},
+                                       {440.0, 1.5}}};
+  double t = 0.05;
+  for (const Note& n : melody) {
+    AddPipeNote(out, fs, t, n.seconds, n.hz, rng, 0.8);
+    t += n.seconds;
+  }
+  AddRoom(out, fs, 1.8, 0.35, 3500, 0.02, 1.3);
+  FinishEffect(out, fs, {.fadeOutSec = 0.8});
+}
+
+}  // namespace lullwood::synth::fx

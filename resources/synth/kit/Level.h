@@ -1,0 +1,136 @@
+// Level measurement and adjustment in the generator's units: 1.0 is 8-bit full scale
+// (127 steps), and dB are relative to the RMS of a full-scale square wave (as sox reports).
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "Filters.h"
+#include "Math.h"
+
+namespace lullwood::synth {
+
+inline double Rms(std::span<const float> x) {
+  if (x.empty()) return 0.0;
+  double s = 0.0;
+  for (float v : x) s += static_cast<double>(v) * v;
+  return std::sqrt(s / static_cast<double>(x.size()));
+}
+
+inline double Peak(std::span<const float> x) {
+  double p = 0.0;
+  for (float v : x) p = std::max(p, static_cast<double>(std::fabs(v)));
+  return p;
+}
+
+// RMS after a 100 Hz high-pass (a crude loudness weighting). Treats `x` as one period of a
+// loop when `circular` is set, so the filter starts in its steady state.
+inline double RmsAbove100Hz(std::span<const float> x, double sampleRate, bool circular) {
+  Biquad hp = Biquad::HighPass(sampleRate, 100.0);
+  if (circular)
+    for (float v : x) hp.Process(v);
+  double s = 0.0;
+  for (float v : x) {
+    const double y = hp.Process(v);
+    s += y * y;
+  }
+  return x.empty() ? 0.0 : std::sqrt(s / static_cast<double>(x.size()));
+}
+
+inline double RmsDb(std::span<const float> x) {
+  return GainToDb(std::max(Rms(x), 1e-12));
+}
+
+inline void Scale(std::span<float> x, double gain) {
+  for (float& v : x) v = static_cast<float>(v * gain);
+}
+
+// Subtracts the mean, so no DC step appears at a loop seam or in a mix.
+inline void RemoveDc(std::span<float> x) {
+  if (x.empty()) return;
+  double s = 0.0;
+  for (float v : x) s += v;
+  const double mean = s / static_cast<double>(x.size());
+  for (float& v : x) v = static_cast<float>(v - mean);
+}
+
+// Scales `x` so its RMS above 100 Hz is `targetDb`, then lowers it further if needed so
+// the peak stays at or below `peakLimitDb`. Returns the gain applied.
+inline double NormalizeLoudness(std::span<float> x, double sampleRate, double targetDb,
+                                double peakLimitDb, bool circular) {
+  const double rms = RmsAbove100Hz(x, sampleRate, circular);
+  if (rms <= 0.0) return 1.0;
+  double gain = DbToGain(targetDb) / rms;
+  const double peak = Peak(x) * gain;
+  const double limit = DbToGain(peakLimitDb);
+  if (peak > limit) gain *= limit / peak;
+  Scale(x, gain);
+  return gain;
+}
+
+// Transparent peak limiting without look-ahead artefacts: the gain each sample needs to
+// stay within `limit` is spread over +-`windowSeconds` (minimum, then a moving average of
+// the same width), so no sample exceeds `limit` and the gain moves smoothly. With
+// `circular` the windows wrap round the ends (loops); the result stays N-periodic.
+inline void LimitPeaks(std::span<float> x, double sampleRate, double limit, double windowSeconds,
+                       bool circular) {
+  const int64_t n = static_cast<int64_t>(x.size());
+  const int64_t w = std::max<int64_t>(1, static_cast<int64_t>(windowSeconds * sampleRate));
+  if (n == 0 || Peak(x) <= limit) return;
+  auto index = [&](int64_t i) -> int64_t {
+    if (circular) return ((i % n) + n) % n;
+    return i < 0 ? -1 : (i >= n ? -1 : i);
+  };
+  std::vector<double> need(x.size());
+  for (int64_t i = 0; i < n; ++i) {
+    const double a = std::fabs(x[static_cast<size_t>(i)]);
+    need[static_cast<size_t>(i)] = a > limit ? limit / a : 1.0;
+  }
+  // Running minimum over [i - w, i + w] (a plain scan: windows are short).
+  std::vector<double> lowest(x.size(), 1.0);
+  for (int64_t i = 0; i < n; ++i) {
+    if (need[static_cast<size_t>(i)] >= 1.0) continue;
+    for (int64_t k = -w; k <= w; ++k) {
+      const int64_t j = index(i + k);
+      if (j >= 0)
+        lowest[static_cast<size_t>(j)] =
+            std::min(lowest[static_cast<size_t>(j)], need[static_cast<size_t>(i)]);
+    }
+  }
+  // Moving average of width 2w + 1 never rises above a sample's own need, because every
+  // value averaged is a minimum over a window that contains that sample.
+  std::vector<double> smooth(x.size());
+  double sum = 0.0;
+  for (int64_t k = -w; k <= w; ++k) {
+    const int64_t j = index(k);
+    sum += j >= 0 ? lowest[static_cast<size_t>(j)] : 1.0;
+  }
+  for (int64_t i = 0; i < n; ++i) {
+    smooth[static_cast<size_t>(i)] = sum / static_cast<double>(2 * w + 1);
+    const int64_t out = index(i - w), in = index(i + w + 1);
+    sum -= out >= 0 ? lowest[static_cast<size_t>(out)] : 1.0;
+    sum += in >= 0 ? lowest[static_cast<size_t>(in)] : 1.0;
+  }
+  for (int64_t i = 0; i < n; ++i)
+    x[static_cast<size_t>(i)] =
+        static_cast<float>(x[static_cast<size_t>(i)] *
+                           std::min(smooth[static_cast<size_t>(i)], need[static_cast<size_t>(i)]));
+}
+
+// Cosine fades over the first and last frames (one-shots): `inSeconds` and `outSeconds`.
+inline void FadeEnds(std::span<float> x, double sampleRate, double inSeconds, double outSeconds) {
+  const double fin = inSeconds * sampleRate, fout = outSeconds * sampleRate;
+  const size_t n = x.size();
+  for (size_t i = 0; i < n; ++i) {
+    double g = 1.0;
+    if (i < fin) g *= 0.5 - 0.5 * Cos2Pi(0.5 * i / fin);
+    const double fromEnd = static_cast<double>(n - 1 - i);
+    if (fromEnd < fout) g *= 0.5 - 0.5 * Cos2Pi(0.5 * fromEnd / fout);
+    x[i] = static_cast<float>(x[i] * g);
+  }
+}
+
+}  // namespace lullwood::synth

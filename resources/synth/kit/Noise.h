@@ -1,0 +1,53 @@
+// Noise colours. Each generator takes its randomness from a caller's Rng so a sound's
+// streams stay reproducible.
+#pragma once
+
+#include "Math.h"
+#include "Random.h"
+
+namespace lullwood::synth {
+
+// Pink noise by Paul Kellett's refined filter (+-0.05 dB from 2.3 Hz at 11025 Hz),
+// fed with Gaussian white noise; output RMS about 3 for unit input.
+class PinkNoise {
+ public:
+  double Process(double w) {
+    b0_ = 0.99886 * b0_ + w * 0.0555179;
+    b1_ = 0.99332 * b1_ + w * 0.0750759;
+    b2_ = 0.96900 * b2_ + w * 0.1538520;
+    b3_ = 0.86650 * b3_ + w * 0.3104856;
+    b4_ = 0.55000 * b4_ + w * 0.5329522;
+    b5_ = -0.7616 * b5_ - w * 0.0168980;
+    const double pink = b0_ + b1_ + b2_ + b3_ + b4_ + b5_ + b6_ + w * 0.5362;
+    b6_ = w * 0.115926;
+    return pink;
+  }
+  double Next(Rng& rng) { return Process(rng.Gaussian()); }
+
+ private:
+  double b0_ = 0, b1_ = 0, b2_ = 0, b3_ = 0, b4_ = 0, b5_ = 0, b6_ = 0;
+};
+
+// Brown (red) noise: white noise through a one-pole low-pass at `cornerHz`, then a DC
+// blocker at `dcHz`. Output RMS is roughly independent of the corner (normalised).
+class BrownNoise {
+ public:
+  BrownNoise(double sampleRate, double cornerHz = 30.0, double dcHz = 12.0)
+      : a_(1.0 - std::exp(-kTwoPi * cornerHz / sampleRate)),
+        norm_(std::sqrt(2.0 / a_)),
+        r_(1.0 - kTwoPi * dcHz / sampleRate) {}
+  double Process(double w) {
+    lp_ += a_ * (w - lp_);
+    const double y = lp_ - x1_ + r_ * y1_;
+    x1_ = lp_;
+    y1_ = y;
+    return y * norm_;
+  }
+  double Next(Rng& rng) { return Process(rng.Gaussian()); }
+
+ private:
+  double a_, norm_, r_;
+  double lp_ = 0, x1_ = 0, y1_ = 0;
+};
+
+}  // namespace lullwood::synth

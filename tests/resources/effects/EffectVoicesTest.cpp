@@ -1,0 +1,159 @@
+// The effect building blocks: pitch, band limit, formants, rumble and the finishing pass.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "effects/Voices.h"
+#include "Analysis.h"
+
+namespace lullwood::synth::fx {
+namespace {
+
+constexpr double kFs = 11025.0;
+
+Curve Constant(double v) {
+  return [v](double) { return v; };
+}
+
+int ZeroCrossingsUp(std::span<const float> x) {
+  int n = 0;
+  for (size_t i = 1; i < x.size(); ++i)
+    if (x[i - 1] < 0.0f && x[i] >= 0.0f) ++n;
+  return n;
+}
+
+TEST(EffectVoices, VoiceAndWhistleKeepTheirPitch) {
+  Rng rng(1);
+  std::vector<float> voice(static_cast<size_t>(kFs), 0.0f), whistle(voice.size(), 0.0f);
+  VoiceParams p;
+  p.seconds = 1.0;
+  p.f0 = Constant(440.0);
+  p.amp = Constant(0.5);
+  p.weights = {1.0};
+  AddVoice(voice, kFs, 0.0, p, rng);
+  AddWhistle(whistle, kFs, 0.0, 1.0, Constant(440.0), Constant(0.5));
+  EXPECT_NEAR(ZeroCrossingsUp(voice), 440, 1);
+  EXPECT_NEAR(ZeroCrossingsUp(whistle), 440, 1);
+}
+
+TEST(EffectVoices, GlidingVoiceStaysBelowItsBandLimit) {
+  Rng rng(2);
+  std::vector<float> out(static_cast<size_t>(2 * kFs), 0.0f);
+  VoiceParams p;
+  p.seconds = 2.0;
+  p.f0 = LogBp({{0.0, 150}, {2.0, 1400}});
+  p.amp = Constant(0.5);
+  p.tiltDbPerOctave = -3;
+  p.maxHz = 3000;
+  AddVoice(out, kFs, 0.0, p, rng);
+  EXPECT_GT(test::Centroid(out, kFs), 300.0);  // the voice is there
+  // Harmonics fade before the limit instead of folding back from Nyquist.
+  EXPECT_LT(test::PowerFractionAbove(out, kFs, 3100.0), 1e-5);
+}
+
+TEST(EffectVoices, FormantsAndOddHarmonicsShapeTheSpectrum) {
+  Rng rng(3);
+  std::vector<float> shaped(static_cast<size_t>(kFs), 0.0f), pipe(shaped.size(), 0.0f);
+  VoiceParams p;
+  p.seconds = 1.0;
+  p.f0 = Constant(100.0);
+  p.amp = Constant(0.5);
+  p.tiltDbPerOctave = 0;
+  p.formants = {{1000, 120, 0}};
+  AddVoice(shaped, kFs, 0.0, p, rng);
+  const std::vector<double> sp = test::PowerSpectrum(shaped);
+  EXPECT_GT(test::PowerNear(sp, kFs, 1000, 20), 30.0 * test::PowerNear(sp, kFs, 300, 20));
+
+  VoiceParams q;
+  q.seconds = 1.0;
+  q.f0 = Constant(200.0);
+  q.amp = Constant(0.5);
+  q.tiltDbPerOctave = 0;
+  q.oddOnly = true;
+  AddVoice(pipe, kFs, 0.0, q, rng);
+  const std::vector<double> pp = test::PowerSpectrum(pipe);
+  EXPECT_LT(test::PowerNear(pp, kFs, 400, 15), 1e-4 * test::PowerNear(pp, kFs, 600, 15));
+}
+
+TEST(EffectVoices, RumbleIsLowAndReproducible) {
+  RumbleParams p;
+  p.seconds = 3.0;
+  p.density = Constant(60);
+  p.level = Constant(1.0);
+  p.lowPassHz = 200;
+  std::vector<float> a(static_cast<size_t>(3 * kFs), 0.0f), b(a.size(), 0.0f);
+  Rng r1(7), r2(7);
+  AddRumble(a, kFs, 0.0, p, r1);
+  AddRumble(b, kFs, 0.0, p, r2);
+  EXPECT_EQ(a, b);
+  double energy = 0.0;
+  for (float v : a) energy += static_cast<double>(v) * v;
+  EXPECT_GT(energy, 0.0);
+  EXPECT_LT(test::PowerFractionAbove(a, kFs, 1000.0), 1e-3);
+}
+
+TEST(EffectVoices, LoudestWindowRmsFindsTheLoudPart) {
+  std::vector<float> x(static_cast<size_t>(kFs), 0.0f);
+  for (size_t i = 5000; i < 6000; ++i) x[i] = static_cast<float>(0.5 * std::sin(0.3 * i));
+  EXPECT_NEAR(LoudestWindowRms(x, kFs), 0.5 / std::sqrt(2.0), 0.01);
+  // Shorter than one window: the RMS of everything.
+  const std::vector<float> shortOne = {0.5f, -0.5f, 0.5f};
+  EXPECT_NEAR(LoudestWindowRms(shortOne, kFs), 0.5, 1e-9);
+}
+
+// A finished effect: silent head and tail, the ceiling kept, the level at its target.
+void ExpectFinished(const std::vector<float>& x, const FinishParams& p) {
+  for (size_t i = 0; i < static_cast<size_t>(0.008 * kFs); ++i) ASSERT_EQ(x[i], 0.0f) << i;
+  for (size_t i = x.size() - static_cast<size_t>(p.silentTailSec * kFs); i < x.size(); ++i)
+    ASSERT_EQ(x[i], 0.0f) << i;
+  for (float v : x) ASSERT_LE(std::fabs(v), p.peak + 1e-6);
+}
+
+TEST(EffectVoices, FinishSetsLevelAndSilentEnds) {
+  Rng rng(4);
+  std::vector<float> x(static_cast<size_t>(2 * kFs), 0.0f);
+  for (size_t i = 0; i < x.size(); ++i) x[i] = static_cast<float>(5.0 * rng.Bipolar());
+  const FinishParams p;
+  FinishEffect(x, kFs, p);
+  ExpectFinished(x, p);
+  const double target = std::pow(10.0, p.targetDbfs / 20.0) * 128.0 / 127.0;
+  EXPECT_NEAR(20.0 * std::log10(LoudestWindowRms(x, kFs) / target), 0.0, 0.3);
+  // The fade leaves the last moments before the tail quiet.
+  const size_t end = x.size() - static_cast<size_t>(p.silentTailSec * kFs);
+  double tailEnergy = 0.0;
+  for (size_t i = end - 20; i < end; ++i) tailEnergy += static_cast<double>(x[i]) * x[i];
+  EXPECT_LT(std::sqrt(tailEnergy / 20.0), 0.01);
+}
+
+TEST(EffectVoices, FinishLimitsATransientSmoothlyAndLocally) {
+  // A steady level with one spike that would pass the ceiling once the level is at its
+  // target. On a constant input the output is the gain curve itself.
+  std::vector<float> x(static_cast<size_t>(2 * kFs), 0.1f);
+  x[5000] = 0.5f;
+  const FinishParams p;
+  FinishEffect(x, kFs, p);
+  ExpectFinished(x, p);
+  const double level = std::pow(10.0, p.targetDbfs / 20.0) * 128.0 / 127.0;
+  // The spike counts a little in the loudest window, so the level sits just under target;
+  // well before and well after the spike the gain is the same.
+  EXPECT_NEAR(x[4000], level, 0.03 * level);
+  EXPECT_NEAR(x[12000], x[4000], 1e-4);
+  EXPECT_GT(x[5000], 0.95 * p.peak);  // held at the ceiling, not crushed below it
+  // The gain eases down ahead of the spike instead of stepping.
+  for (size_t i = 4950; i < 4999; ++i) EXPECT_GE(x[i], x[i + 1]) << i;
+  EXPECT_LT(x[4999], 0.9 * x[4000]);
+  EXPECT_GT(x[4950], 0.93 * x[4000]);
+}
+
+TEST(EffectVoices, FinishLeavesSilenceSilent) {
+  std::vector<float> x(1000, 0.0f);
+  FinishEffect(x, kFs);
+  for (float v : x) ASSERT_EQ(v, 0.0f);
+  std::vector<float> empty;
+  FinishEffect(empty, kFs);
+  EXPECT_TRUE(empty.empty());
+}
+
+}  // namespace
+}  // namespace lullwood::synth::fx

@@ -1,0 +1,354 @@
+// The generator's building blocks: each must do what its contract says, because every
+// sound is made of them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "kit/Kit.h"
+
+namespace lullwood::synth {
+namespace {
+
+// Peak amplitude of a filter's steady response to a sine at `hz`.
+template <class Filter>
+double SineGain(Filter filter, double fs, double hz) {
+  double peak = 0.0;
+  const int frames = static_cast<int>(fs);  // one second; the second half is steady
+  for (int i = 0; i < frames; ++i) {
+    const double y = filter.Process(std::sin(2.0 * std::numbers::pi * hz * i / fs));
+    if (i > frames / 2) peak = std::max(peak, std::fabs(y));
+  }
+  return peak;
+}
+
+TEST(SynthMath, PolynomialSineMatchesTheLibraryEverywhere) {
+  double worst = 0.0;
+  for (int i = -200000; i <= 200000; ++i) {
+    const double cycles = i * 0.000731;
+    worst = std::max(worst, std::fabs(Sin2Pi(cycles) - std::sin(2.0 * std::numbers::pi * cycles)));
+    worst = std::max(worst, std::fabs(Cos2Pi(cycles) - std::cos(2.0 * std::numbers::pi * cycles)));
+  }
+  EXPECT_LT(worst, 1e-10);
+  EXPECT_EQ(Sin2Pi(0.0), 0.0);
+  // Exact at the quarter points, so cosine fades reach exactly 0 and 1.
+  EXPECT_EQ(Sin2Pi(0.25), 1.0);
+  EXPECT_EQ(Sin2Pi(0.5), 0.0);
+  EXPECT_EQ(Cos2Pi(0.5), -1.0);
+}
+
+TEST(SynthMath, LoopPhaseClosesExactlyOverTheLoop) {
+  const uint64_t n = 91541;  // a prime loop length
+  for (uint64_t k : {1u, 7u, 383u, 1641u}) {
+    EXPECT_EQ(LoopPhase(k, 0, n), 0.0);
+    EXPECT_EQ(LoopPhase(k, n, n), 0.0);
+    // The step into the next loop equals every other step.
+    const double last = LoopPhase(k, n - 1, n), first = LoopPhase(k, 0, n) + 1.0;
+    EXPECT_NEAR(first - last, static_cast<double>(k % n) / n, 1e-12);
+  }
+  EXPECT_EQ(CyclesPerLoop(60.0, 11025, 70411), 383u);  // 59.97 Hz in the factory loop
+  EXPECT_EQ(CyclesPerLoop(0.001, 11025, 1000), 1u);    // never zero cycles
+}
+
+TEST(SynthRandom, SeededStreamsRepeatAndDifferBySeed) {
+  Rng a(42), b(42), c(43);
+  for (int i = 0; i < 100; ++i) {
+    const uint64_t va = a.NextU64();
+    EXPECT_EQ(va, b.NextU64());
+    EXPECT_NE(va, c.NextU64());
+  }
+  EXPECT_NE(SeedFromName("SURF"), SeedFromName("RIVER"));
+  EXPECT_NE(SeedFromName("SURF"), SeedFromName("SURF", 1));
+}
+
+TEST(SynthRandom, DistributionsHaveTheirStatedRangeAndMoments) {
+  Rng rng(7);
+  double sum = 0.0, sq = 0.0, lo = 1.0, hi = 0.0;
+  const int n = 200000;
+  for (int i = 0; i < n; ++i) {
+    const double u = rng.Uniform();
+    lo = std::min(lo, u);
+    hi = std::max(hi, u);
+    const double g = rng.Gaussian();
+    sum += g;
+    sq += g * g;
+    const int k = rng.Int(3, 5);
+    ASSERT_TRUE(k >= 3 && k <= 5);
+  }
+  EXPECT_GE(lo, 0.0);
+  EXPECT_LT(hi, 1.0);
+  EXPECT_NEAR(sum / n, 0.0, 0.01);
+  EXPECT_NEAR(sq / n, 1.0, 0.02);
+}
+
+TEST(SynthFilters, BiquadsPassAndStopWhereTheirNamesSay) {
+  const double fs = 11025.0;
+  EXPECT_NEAR(SineGain(Biquad::LowPass(fs, 1000.0), fs, 100.0), 1.0, 0.02);
+  EXPECT_NEAR(SineGain(Biquad::LowPass(fs, 1000.0), fs, 1000.0), std::sqrt(0.5), 0.02);
+  EXPECT_LT(SineGain(Biquad::LowPass(fs, 1000.0), fs, 4000.0), 0.08);
+  EXPECT_NEAR(SineGain(Biquad::HighPass(fs, 1000.0), fs, 4000.0), 1.0, 0.03);
+  EXPECT_LT(SineGain(Biquad::HighPass(fs, 1000.0), fs, 100.0), 0.02);
+  EXPECT_NEAR(SineGain(Biquad::BandPass(fs, 1500.0, 5.0), fs, 1500.0), 1.0, 0.02);
+  EXPECT_LT(SineGain(Biquad::BandPass(fs, 1500.0, 5.0), fs, 500.0), 0.15);
+  EXPECT_NEAR(SineGain(Biquad::Peaking(fs, 800.0, 2.0, 6.0), fs, 800.0), DbToGain(6.0), 0.03);
+  EXPECT_NEAR(SineGain(Biquad::HighShelf(fs, 2000.0, 3.0), fs, 5000.0), DbToGain(3.0), 0.05);
+  EXPECT_NEAR(SineGain(Biquad::HighShelf(fs, 2000.0, 3.0), fs, 100.0), 1.0, 0.02);
+  // A cutoff beyond Nyquist is held inside it rather than turning the filter unstable.
+  EXPECT_LT(SineGain(Biquad::LowPass(fs, 20000.0), fs, 1000.0), 1.1);
+}
+
+TEST(SynthFilters, ResonatorRingsAtUnitAmplitudeAndDecaysByItsT60) {
+  const double fs = 11025.0, t60 = 0.2;
+  Resonator res(fs, 440.0, t60);
+  std::vector<double> y;
+  for (int i = 0; i < static_cast<int>(fs * t60) + 200; ++i)
+    y.push_back(res.Process(i == 0 ? 1.0 : 0.0));
+  double early = 0.0, late = 0.0;
+  for (int i = 0; i < 30; ++i) early = std::max(early, std::fabs(y[i]));
+  const size_t atT60 = static_cast<size_t>(fs * t60);
+  for (size_t i = atT60; i < atT60 + 30; ++i) late = std::max(late, std::fabs(y[i]));
+  EXPECT_NEAR(early, 1.0, 0.05);
+  EXPECT_NEAR(20.0 * std::log10(late / early), -60.0, 1.0);
+}
+
+TEST(SynthFilters, OnePolesAndDcBlockerSeparateLowFromHigh) {
+  const double fs = 11025.0;
+  EXPECT_NEAR(SineGain(OnePoleLowPass(fs, 100.0), fs, 10.0), 1.0, 0.02);
+  EXPECT_LT(SineGain(OnePoleLowPass(fs, 100.0), fs, 3000.0), 0.1);
+  EXPECT_LT(SineGain(OnePoleHighPass(fs, 1000.0), fs, 30.0), 0.1);
+  DcBlocker dc(fs);
+  double y = 0.0;
+  for (int i = 0; i < 20000; ++i) y = dc.Process(0.5);
+  EXPECT_NEAR(y, 0.0, 1e-3);
+}
+
+TEST(SynthNoise, PinkNoiseHasEqualEnergyPerOctave) {
+  const double fs = 11025.0;
+  Rng rng(3);
+  std::vector<double> x(1 << 17);
+  PinkNoise pink;
+  for (double& v : x) v = pink.Next(rng);
+  // Energy in octaves 63-125 ... 1000-2000 Hz through band-passes one octave wide (well
+  // below Nyquist, where the band-passes keep their width).
+  std::vector<double> octave;
+  for (double centre : {88.0, 177.0, 354.0, 707.0, 1414.0}) {
+    Biquad bp = Biquad::BandPass(fs, centre, std::sqrt(2.0));
+    double e = 0.0;
+    for (double v : x) {
+      const double y = bp.Process(v);
+      e += y * y;
+    }
+    octave.push_back(10.0 * std::log10(e));
+  }
+  for (double db : octave) EXPECT_NEAR(db, octave[0], 1.5);
+}
+
+TEST(SynthNoise, BrownNoiseFallsSixDecibelsPerOctaveAndIsCentred) {
+  const double fs = 11025.0;
+  Rng rng(5);
+  BrownNoise brown(fs, 30.0);
+  std::vector<double> x(1 << 17);
+  double sum = 0.0;
+  for (double& v : x) {
+    v = brown.Next(rng);
+    sum += v;
+  }
+  EXPECT_NEAR(sum / static_cast<double>(x.size()), 0.0, 0.05);
+  // Octave-wide bands 3 octaves apart, well above the corner: a 1/f^2 density puts 9 dB
+  // less energy in the upper band (white noise would put 9 dB more).
+  auto bandDb = [&](double centre) {
+    Biquad bp = Biquad::BandPass(fs, centre, std::sqrt(2.0));
+    double e = 0.0;
+    for (double v : x) {
+      const double y = bp.Process(v);
+      e += y * y;
+    }
+    return 10.0 * std::log10(e);
+  };
+  EXPECT_NEAR(bandDb(1600.0) - bandDb(200.0), -9.0, 1.5);
+}
+
+TEST(SynthEnvelopes, AdsrAndBreakpointsFollowTheirShape) {
+  const Adsr adsr{0.1, 0.2, 0.5, 0.4};
+  EXPECT_EQ(adsr.At(-0.01, 1.0), 0.0);
+  EXPECT_NEAR(adsr.At(0.05, 1.0), 0.5, 1e-12);  // half-way up the linear attack
+  EXPECT_NEAR(adsr.At(0.1, 1.0), 1.0, 1e-12);
+  EXPECT_NEAR(adsr.At(0.6, 1.0), 0.5, 1e-12);   // sustaining
+  EXPECT_NEAR(adsr.At(1.2, 1.0), 0.25, 1e-12);  // half-way through the release
+  EXPECT_EQ(adsr.At(1.4, 1.0), 0.0);
+  // A note released during its attack releases from where it got to, without a jump.
+  EXPECT_NEAR(adsr.At(0.05, 0.05), 0.5, 1e-12);
+  EXPECT_LT(adsr.At(0.06, 0.05), 0.5);
+  EXPECT_DOUBLE_EQ(adsr.Length(1.0), 1.4);
+
+  const Breakpoints line({{1.0, 10.0}, {2.0, 20.0}, {4.0, 0.0}});
+  EXPECT_EQ(line.At(0.0), 10.0);
+  EXPECT_NEAR(line.At(1.5), 15.0, 1e-12);
+  EXPECT_NEAR(line.At(3.0), 10.0, 1e-12);
+  EXPECT_EQ(line.At(9.0), 0.0);
+  const Breakpoints smooth({{0.0, 0.0}, {1.0, 1.0}}, true);
+  EXPECT_NEAR(smooth.At(0.5), 0.5, 1e-12);
+  EXPECT_LT(smooth.At(0.1), 0.1);  // cosine segments ease in
+  EXPECT_NEAR(Decay60(0.5, 0.5), 0.001, 1e-9);
+}
+
+TEST(SynthLoops, RunCircularReachesAPeriodicSteadyState) {
+  // A slow filter over a periodic input: the kept pass must equal the pass after it, so
+  // its last sample flows into its first.
+  const size_t n = 5000;
+  Rng rng(11);
+  std::vector<float> x(n);
+  for (float& v : x) v = static_cast<float>(rng.Gaussian());
+  const std::vector<float> input = x;
+  Biquad lp = Biquad::LowPass(11025.0, 50.0, 2.0);
+  RunCircular(x, 4, [&](double in, size_t) { return lp.Process(in); });
+  double worst = 0.0;
+  for (size_t i = 0; i < n; ++i) worst = std::max(worst, std::fabs(lp.Process(input[i]) - x[i]));
+  EXPECT_LT(worst, 1e-5);
+}
+
+TEST(SynthLoops, ModulatorsAreContinuousAcrossTheSeamAndStayInRange) {
+  const uint64_t n = 12345;
+  Rng rng(9);
+  CircularValueNoise noise(rng, n, 7, 0.2, 0.8);
+  LoopSines sines(rng, n, {1, 3, 5}, 0.5);
+  double maxStep = 0.0, worstSine = 0.0;
+  for (uint64_t i = 0; i < n; ++i) {
+    const double v = noise.At(i);
+    ASSERT_GE(v, 0.2);
+    ASSERT_LE(v, 0.8);
+    maxStep = std::max(maxStep, std::fabs(noise.At(i + 1) - v));
+    worstSine = std::max(worstSine, std::fabs(sines.At(i)));
+  }
+  EXPECT_NEAR(std::fabs(noise.At(0) - noise.At(n - 1)), 0.0, maxStep + 1e-12);
+  EXPECT_EQ(noise.At(n), noise.At(0));
+  EXPECT_LE(worstSine, 0.5 + 1e-12);
+  EXPECT_NEAR(sines.At(0), sines.At(n), 1e-12);
+}
+
+TEST(SynthEvents, CircularEventsWrapRoundTheEnd) {
+  std::vector<float> out(10, 0.0f);
+  const std::vector<float> voice = {1, 2, 3, 4};
+  AddCircular(out, 8, voice, 0.5);
+  EXPECT_FLOAT_EQ(out[8], 0.5f);
+  EXPECT_FLOAT_EQ(out[9], 1.0f);
+  EXPECT_FLOAT_EQ(out[0], 1.5f);
+  EXPECT_FLOAT_EQ(out[1], 2.0f);
+  AddCircular(out, -1, voice);  // negative starts count back from the end
+  EXPECT_FLOAT_EQ(out[9], 2.0f);
+  std::vector<float> clipped(3, 0.0f);
+  AddClipped(clipped, 2, voice);
+  EXPECT_FLOAT_EQ(clipped[2], 1.0f);
+  EXPECT_FLOAT_EQ(clipped[0], 0.0f);
+}
+
+TEST(SynthEvents, ScatteredEventsFollowRateAndDensity) {
+  Rng rng(1);
+  const double fs = 11025.0;
+  const uint64_t n = 110250;  // ten seconds
+  const auto even = ScatterEvents(rng, n, fs, 50.0);
+  EXPECT_NEAR(static_cast<double>(even.size()), 500.0, 80.0);
+  // Density zero in the first half: every event falls in the second.
+  const auto half =
+      ScatterEvents(rng, n, fs, 50.0, [&](uint64_t i) { return i < n / 2 ? 0.0 : 2.0; });
+  ASSERT_FALSE(half.empty());
+  EXPECT_GE(half.front(), static_cast<int64_t>(n / 2));
+}
+
+TEST(SynthEvents, BubbleRingsAtItsMinnaertPitchAndDies) {
+  const double fs = 11025.0;
+  const std::vector<float> b = Bubble(fs, 3.0, 0.1, 1.0, 5000.0);  // about 1087 Hz
+  ASSERT_GT(b.size(), 100u);
+  EXPECT_EQ(b.front(), 0.0f);  // smooth onset
+  int crossings = 0;
+  const size_t span = 100;  // the first 9 ms, before the pitch rises far
+  for (size_t i = 1; i < span; ++i) crossings += (b[i - 1] < 0) != (b[i] < 0);
+  EXPECT_NEAR(crossings / 2.0 / (span / fs), 1087.0, 130.0);
+  EXPECT_LT(std::fabs(b.back()), 0.002);
+}
+
+TEST(SynthEvents, ModalVoiceDropsPartialsAboveTheLimit) {
+  const double fs = 11025.0;
+  const Mode modes[] = {{1000.0, 1.0, 0.5}, {4800.0, 1.0, 0.5}};
+  const std::vector<float> v = ModalVoice(fs, modes, 0.3, 2.0, 4500.0);
+  auto bandPeak = [&](double hz) {
+    Biquad bp = Biquad::BandPass(fs, hz, 10.0);
+    double peak = 0.0;
+    for (float s : v) peak = std::max(peak, std::fabs(bp.Process(s)));
+    return peak;
+  };
+  EXPECT_GT(bandPeak(1000.0), 0.4);
+  EXPECT_LT(bandPeak(4800.0), 0.01);
+}
+
+TEST(SynthReverb, TailDecaysAtItsRt60) {
+  const double fs = 11025.0, rt60 = 1.0;
+  Reverb reverb(fs, rt60, 1.0, 20000.0);
+  std::vector<float> y;
+  for (int i = 0; i < static_cast<int>(1.6 * fs); ++i)
+    y.push_back(static_cast<float>(reverb.Process(i == 0 ? 1.0 : 0.0)));
+  const size_t w = static_cast<size_t>(0.1 * fs);
+  const double early = Rms(std::span<const float>(y).subspan(static_cast<size_t>(0.2 * fs), w));
+  const double late = Rms(std::span<const float>(y).subspan(static_cast<size_t>(0.7 * fs), w));
+  // Half a second later the tail should be 30 dB lower (60 dB per RT60).
+  EXPECT_NEAR(20.0 * std::log10(late / early), -30.0, 5.0);
+}
+
+TEST(SynthLevel, LimiterHoldsTheCeilingAndLeavesQuietPartsAlone) {
+  const double fs = 11025.0;
+  std::vector<float> x(4000);
+  for (size_t i = 0; i < x.size(); ++i) x[i] = static_cast<float>(0.1 * Sin2Pi(i * 300.0 / fs));
+  x[2000] = 0.9f;
+  x[3998] = -0.8f;  // near the end: its gain reduction wraps round to the start
+  const std::vector<float> before = x;
+  LimitPeaks(x, fs, 0.5, 0.004, true);
+  EXPECT_LE(Peak(x), 0.5 + 1e-6);
+  EXPECT_FLOAT_EQ(x[1000], before[1000]);
+  EXPECT_LT(std::fabs(x[10]), std::fabs(before[10]));  // wrapped reduction
+  // The gain moves smoothly: no neighbouring gains differ much around the peak.
+  for (size_t i = 1950; i < 2050; ++i) {
+    if (std::fabs(before[i]) < 0.05 || std::fabs(before[i - 1]) < 0.05) continue;
+    EXPECT_NEAR(x[i] / before[i], x[i - 1] / before[i - 1], 0.1);
+  }
+  std::vector<float> quiet(100, 0.2f);
+  LimitPeaks(quiet, fs, 0.5, 0.004, false);
+  EXPECT_FLOAT_EQ(quiet[50], 0.2f);
+}
+
+TEST(SynthLevel, NormalizeLoudnessMeetsTargetUnlessThePeakForbids) {
+  const double fs = 11025.0;
+  Rng rng(2);
+  std::vector<float> x(22050);
+  for (float& v : x) v = static_cast<float>(0.01 * rng.Gaussian());
+  NormalizeLoudness(x, fs, -21.0, -6.0, true);
+  EXPECT_NEAR(GainToDb(RmsAbove100Hz(x, fs, true)), -21.0, 0.01);
+  x[100] = 5.0f;  // a spike: the peak rule wins over loudness
+  NormalizeLoudness(x, fs, -21.0, -6.0, true);
+  EXPECT_NEAR(GainToDb(Peak(x)), -6.0, 0.01);
+}
+
+TEST(SynthLevel, FadeEndsStartsAndEndsAtZero) {
+  std::vector<float> x(1000, 1.0f);
+  FadeEnds(x, 1000.0, 0.1, 0.2);
+  EXPECT_EQ(x.front(), 0.0f);
+  EXPECT_EQ(x.back(), 0.0f);
+  EXPECT_FLOAT_EQ(x[500], 1.0f);
+  for (size_t i = 1; i < 100; ++i) EXPECT_GE(x[i], x[i - 1]);
+}
+
+TEST(SynthResample, DecimationKeepsTheBandAndRemovesImages) {
+  const double fsIn = 44100.0;
+  std::vector<float> low(44100), high(44100);
+  for (size_t i = 0; i < low.size(); ++i) {
+    low[i] = static_cast<float>(0.5 * Sin2Pi(1000.0 * i / fsIn));
+    high[i] = static_cast<float>(0.5 * Sin2Pi(9000.0 * i / fsIn));  // would alias to 2025 Hz
+  }
+  const auto a = Decimate(low, 4, true), b = Decimate(high, 4, true);
+  ASSERT_EQ(a.size(), low.size() / 4);
+  EXPECT_NEAR(Peak(a), 0.5, 0.01);
+  EXPECT_LT(Peak(b), 0.005);
+}
+
+}  // namespace
+}  // namespace lullwood::synth

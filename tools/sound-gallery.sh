@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Contact sheet and level table of the generated wave images.
+#   tools/sound-gallery.sh [WAVES_DIR] [OUTPUT_PNG]
+# WAVES_DIR defaults to resources/waves of the first build directory found (build-test,
+# build); OUTPUT_PNG to sound-gallery.png in the current directory. Installs sox and
+# imagemagick through tools/deps.sh when they are missing. Prints, per sound: duration,
+# RMS and peak (dBFS), RMS above 100 Hz, spectral centroid and, for loops, the seam ratio
+# (second difference across the wrap over its RMS elsewhere: <= 4 is seamless).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+waves=${1:-}
+if [[ -z $waves ]]; then
+  for dir in build-test build; do
+    [[ -d $here/$dir/resources/waves ]] && { waves=$here/$dir/resources/waves; break; }
+  done
+fi
+sheet=${2:-sound-gallery.png}
+[[ -n $waves && -d $waves ]] || { echo "no waves directory (build first, or name one)" >&2; exit 1; }
+if ! command -v sox >/dev/null || ! command -v montage >/dev/null; then
+  "$here/tools/deps.sh" sox imagemagick
+fi
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# The INAM text of a wave image's LIST/INFO chunk.
+label_of() {
+  local file=$1 at size
+  at=$(grep -obUaF INAM "$file" | tail -1 | cut -d: -f1) || true
+  [[ -n $at ]] || { basename "$file" .wav; return; }
+  size=$(od -An -tu4 -j $((at + 4)) -N4 "$file" | tr -d ' ')
+  dd if="$file" bs=1 skip=$((at + 8)) count=$((size - 1)) status=none
+}
+
+# Second-difference seam ratio of one channel, read as text samples on stdin.
+seam_ratio() {
+  awk '!/^;/ { x[n++] = $2 }
+       END {
+         if (n < 3) { print "-"; exit }
+         for (i = 2; i < n; i++) { e = x[i] - 2 * x[i-1] + x[i-2]; s += e * e }
+         r = sqrt(s / (n - 2));
+         a = x[0] - 2 * x[n-1] + x[n-2]; b = x[1] - 2 * x[0] + x[n-1];
+         if (a < 0) a = -a; if (b < 0) b = -b;
+         m = (a > b) ? a : b;
+         if (r == 0) print (m == 0 ? "0.00" : "inf"); else printf "%.2f", m / r }'
+}
+
+stat_of() {  # stat_of FILE FIELD [EFFECTS...]
+  local file=$1 field=$2
+  shift 2
+  sox -D "$file" -n "$@" stats 2>&1 | awk -v f="$field" 'index($0, f) == 1 { print $(NF) }' | head -1
+}
+
+printf '%-9s %-18s %7s %7s %7s %8s %8s %6s\n' RESOURCE LABEL SECONDS RMS_dB PEAK_dB HP100_dB CENTROID SEAM
+tiles=()
+for file in "$waves"/*.wav; do
+  name=$(basename "$file" .wav)
+  label=$(label_of "$file")
+  seconds=$(soxi -D "$file")
+  rms=$(stat_of "$file" 'RMS lev dB')
+  peak=$(stat_of "$file" 'Pk lev dB')
+  hp=$(stat_of "$file" 'RMS lev dB' highpass 100)
+  centroid=$(sox -D "$file" -n remix - stat -freq 2>&1 |
+    awk 'NF == 2 && $1 + 0 > 0 { s += $1 * $2; p += $2 } END { if (p > 0) printf "%.0f", s / p; else print "-" }')
+  # Measured for every file; for a one-shot it only confirms that silence meets silence.
+  channels=$(soxi -c "$file")
+  seam=""
+  for ((c = 1; c <= channels; c++)); do
+    seam+="$(sox -D "$file" -t dat - remix "$c" | seam_ratio)/"
+  done
+  seam=${seam%/}
+  printf '%-9s %-18s %7.3f %7s %7s %8s %8s %6s\n' "$name" "${label:0:18}" "$seconds" "$rms" "$peak" "$hp" "$centroid" "$seam"
+  sox "$file" -n remix - spectrogram -x 480 -y 160 -z 80 -t "$label ($name)" -c "" -o "$tmp/$name.png"
+  tiles+=("$tmp/$name.png")
+done
+
+montage "${tiles[@]}" -tile 6x -geometry +3+3 -background '#202020' "$sheet"
+echo "contact sheet: $sheet (${#tiles[@]} sounds)"
