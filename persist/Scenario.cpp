@@ -1,0 +1,119 @@
+#include "Scenario.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <string>
+
+namespace lullwood {
+namespace {
+
+// Characters each key keeps when read: one letter or digit, two for the volume steps.
+constexpr std::size_t kOneCharacter = 2;
+constexpr std::size_t kTwoCharacters = 3;
+
+bool IsOn(std::string_view text) {
+  return text == "Y" || text == "y";
+}
+
+std::string LevelKey(int n) {
+  char key[16];
+  const int length = std::snprintf(key, sizeof key, "R%d", n);
+  return std::string(key, static_cast<std::size_t>(length));
+}
+
+}  // namespace
+
+int ScenarioNumber(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+  long value = 0;
+  for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); ++at) {
+    value = std::min(value * 10 + (text[at] - '0'), 1000000L);
+  }
+  return static_cast<int>(negative ? -value : value);
+}
+
+void WriteScenario(const ProcessState& state, const DialogValues& values,
+                   PrivateProfileFile& file) {
+  for (const BackgroundSound& row : SoundCatalogue::Backgrounds()) {
+    file.WriteString(kScenarioSection, row.scenarioKey,
+                     values.m_backgroundOn[row.backgroundIndex] ? "Y" : "N");
+  }
+  for (int n = 0; n < kEffectTableSize; ++n) {
+    file.WriteString(kScenarioSection, LevelKey(n),
+                     std::to_string(state.scheduler.frequencyLevel[n]));
+  }
+  file.WriteString(kScenarioSection, "V1", std::to_string(state.mixer.backgroundVolumeStep));
+  file.WriteString(kScenarioSection, "V2", std::to_string(state.mixer.randomVolumeStep));
+  file.WriteString(kScenarioSection, "DYNAMIC", values.m_dynamicRandom ? "Y" : "N");
+}
+
+bool SaveScenarioAs(Soundscape& core, const std::string& path) {
+  PrivateProfileFile file = PrivateProfileFile::Load(path);
+  WriteScenario(core.state(), core.panel().Values(), file);
+  if (!file.Save(path)) {
+    core.panel().ShowMessage(kSaveFailedMessage, MessageButtons::kOk);
+    return false;
+  }
+  core.panel().SetTitle(std::string(kTitlePrefix) + path);
+  return true;
+}
+
+void LoadScenario(Soundscape& core, const std::string& path) {
+  // The file is read once; every key below is looked up in what was read.
+  const PrivateProfileFile file = PrivateProfileFile::Load(path);
+  auto read = [&](std::string_view key, std::string_view fallback, std::size_t capacity) {
+    return file.GetString(kScenarioSection, key, fallback, capacity);
+  };
+  ProcessState& state = core.state();
+  Panel& panel = core.panel();
+  DialogValues& values = panel.Values();
+
+  values.m_backgroundOn.fill(0);
+  panel.ExchangeControlData(ExchangeDirection::kToControls);
+  core.OnPlay();
+  core.ReleaseAllSlots();
+  core.OnClearAll();
+
+  for (const BackgroundSound& row : SoundCatalogue::Backgrounds()) {
+    values.m_backgroundOn[row.backgroundIndex] = IsOn(read(row.scenarioKey, "N", kOneCharacter));
+    panel.ExchangeControlData(ExchangeDirection::kToControls);
+    core.OnBackgroundClicked(row.backgroundIndex);
+  }
+
+  // Levels outside 0..4 would leave a slider showing what the effect does not do.
+  for (int n = 0; n < kEffectTableSize; ++n) {
+    const int level = std::clamp(ScenarioNumber(read(LevelKey(n), "0", kOneCharacter)), 0, 4);
+    state.scheduler.frequencyLevel[n] = level;
+    if (level > 1) {
+      state.scheduler.nextFireTick[n] = kRescheduleMarker;
+      if (n >= 1) panel.SetSliderPosition(n, level);
+    }
+  }
+
+  // Volume steps are kept within the bars' range 1..10.
+  state.mixer.backgroundVolumeStep =
+      std::clamp(ScenarioNumber(read("V1", "10", kTwoCharacters)), 1, 10);
+  panel.SetBackgroundVolumeBar(state.mixer.backgroundVolumeStep);
+  core.ApplyBackgroundVolume();
+  state.mixer.randomVolumeStep =
+      std::clamp(ScenarioNumber(read("V2", "10", kTwoCharacters)), 1, 10);
+  panel.SetRandomVolumeBar(state.mixer.randomVolumeStep);
+
+  panel.SetTitle(std::string(kTitlePrefix) + path);
+
+  const bool dynamic = IsOn(read("DYNAMIC", "N", kOneCharacter));
+  values.m_dynamicRandom = dynamic ? 1 : 0;
+  state.mixer.dynamicRandom = dynamic;
+  panel.ExchangeControlData(ExchangeDirection::kToControls);
+}
+
+void AcceptDroppedFiles(Soundscape& core, const std::vector<std::string>& paths) {
+  if (paths.empty() || paths.front().empty()) return;
+  LoadScenario(core, paths.front());
+}
+
+}  // namespace lullwood

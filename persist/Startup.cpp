@@ -1,0 +1,117 @@
+#include "Startup.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+#include <cerrno>
+
+#include "Scenario.h"
+
+namespace lullwood {
+namespace {
+
+constexpr int kHighNice = -10;
+
+void ReadControls(Soundscape& core) {
+  core.panel().ExchangeControlData(ExchangeDirection::kFromControls);
+}
+
+const char* YesNo(int on) {
+  return on ? "Y" : "N";
+}
+
+}  // namespace
+
+void NicePriority::RaiseToHigh() {
+  // Refused for an ordinary user: the setting is still stored and nothing else happens.
+  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kHighNice);
+}
+
+void NicePriority::LowerToNormal() {
+  errno = 0;
+  const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+  if (errno == 0 && nice < 0) setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 0);
+}
+
+bool IsSwitchOn(const std::optional<std::string>& value) {
+  return value && (*value == "Y" || *value == "y");
+}
+
+void ReadStartupSettings(Soundscape& core, PriorityControl& priority) {
+  DialogValues& values = core.panel().Values();
+  ProcessState& state = core.state();
+  SettingsStore& store = core.settings();
+  if (auto lwd = store.Read("LWD")) {
+    values.m_scenarioFile = *lwd;
+    state.autostartScenarioPath = *lwd;
+  }
+  if (IsSwitchOn(store.Read("AUTO"))) {
+    values.m_autoStart = 1;
+    state.autostartPending = true;
+  }
+  if (IsSwitchOn(store.Read("BOOST"))) {
+    values.m_boostPriority = 1;
+    priority.RaiseToHigh();
+  }
+  if (IsSwitchOn(store.Read("AUTOHIDE"))) {
+    values.m_autoHide = 1;
+    state.scheduler.autoHidePending = true;
+  }
+}
+
+void HandOverCommandLine(Soundscape& core) {
+  const std::string& file = core.panel().Values().m_commandLineFile;
+  if (file.empty()) return;
+  core.state().autostartScenarioPath = file;
+  core.state().autostartPending = true;
+}
+
+void LoadPendingScenario(Soundscape& core) {
+  ProcessState& state = core.state();
+  if (!state.autostartPending) return;
+  // Cleared first, so a paint during the load does not start it again.
+  state.autostartPending = false;
+  LoadScenario(core, state.autostartScenarioPath);
+}
+
+void OnAutoStart(Soundscape& core) {
+  ReadControls(core);
+  DialogValues& values = core.panel().Values();
+  if (!values.m_autoStart) {
+    core.WriteSetting("AUTO", "N");
+  } else if (values.m_scenarioFile.empty()) {
+    core.panel().ShowMessage(kAutoStartNeedsFileMessage, MessageButtons::kOk);
+    values.m_autoStart = 0;
+    core.panel().ExchangeControlData(ExchangeDirection::kToControls);
+  } else {
+    core.WriteSetting("AUTO", "Y");
+  }
+}
+
+void OnScenarioChosen(Soundscape& core, const std::string& path) {
+  core.panel().Values().m_scenarioFile = path;
+  core.panel().ExchangeControlData(ExchangeDirection::kToControls);
+  core.WriteSetting("LWD", path);
+}
+
+void OnScenarioFileChange(Soundscape& core) {
+  ReadControls(core);
+  core.WriteSetting("LWD", core.panel().Values().m_scenarioFile);
+}
+
+void OnBoostPriority(Soundscape& core, PriorityControl& priority) {
+  ReadControls(core);
+  if (core.panel().Values().m_boostPriority) {
+    priority.RaiseToHigh();
+    core.WriteSetting("BOOST", "Y");
+  } else {
+    priority.LowerToNormal();
+    core.WriteSetting("BOOST", "N");
+  }
+}
+
+void OnAutoHide(Soundscape& core) {
+  ReadControls(core);
+  core.WriteSetting("AUTOHIDE", YesNo(core.panel().Values().m_autoHide));
+}
+
+}  // namespace lullwood

@@ -1,0 +1,47 @@
+// The per-user switches: start-up reads, the handlers of the Automatic Startup group and
+// of Boost CPU Priority, and the automatic start-up load. Every function: UI thread only.
+#pragma once
+
+#include <string>
+
+#include "Soundscape.h"
+
+namespace lullwood {
+
+inline constexpr std::string_view kAutoStartNeedsFileMessage =
+    "*ERROR* You must select a previously saved scenario filename with which to autostart.";
+
+// Raises and lowers the priority of the calling (user-interface) thread.
+class PriorityControl {
+ public:
+  virtual ~PriorityControl() = default;
+  virtual void RaiseToHigh() = 0;
+  virtual void LowerToNormal() = 0;
+};
+
+// Linux: nice -10 on the calling thread when the system allows it (the setting is kept
+// either way); back to nice 0 only from a raised priority, never lower than normal.
+class NicePriority : public PriorityControl {
+ public:
+  void RaiseToHigh() override;
+  void LowerToNormal() override;
+};
+
+// Reads LWD, AUTO, BOOST and AUTOHIDE, in this order; DYNAMIC is never read back.
+void ReadStartupSettings(Soundscape& core, PriorityControl& priority);
+// A command-line file replaces the stored one for this run and is loaded at the first paint.
+void HandOverCommandLine(Soundscape& core);
+// At the start of every paint: the pending start-up Scenario, once.
+void LoadPendingScenario(Soundscape& core);
+
+void OnAutoStart(Soundscape& core);
+// The second half of Browse..., once the user has chosen `path` in the open dialog.
+void OnScenarioChosen(Soundscape& core, const std::string& path);
+void OnScenarioFileChange(Soundscape& core);
+void OnBoostPriority(Soundscape& core, PriorityControl& priority);
+void OnAutoHide(Soundscape& core);
+
+// A stored switch is on only when its whole value is "Y" in either case.
+bool IsSwitchOn(const std::optional<std::string>& value);
+
+}  // namespace lullwood

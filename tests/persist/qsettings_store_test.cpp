@@ -1,0 +1,114 @@
+// The settings store on QSettings, kept away from the user's own settings by pointing the
+// configuration folder at a fresh temporary one before anything opens a store.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <string>
+
+#include "QSettingsStore.h"
+
+namespace lullwood {
+namespace {
+
+QTemporaryDir* configHome = nullptr;
+
+QString StoreFolder() {
+  return configHome->path() + "/Quillor";
+}
+QString StoreFile() {
+  return StoreFolder() + "/Lullwood.conf";
+}
+
+class QSettingsStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QFile::remove(StoreFolder());  // when a test left a plain file in its place
+    QDir(StoreFolder()).removeRecursively();
+  }
+};
+
+TEST_F(QSettingsStoreTest, ValuesRoundTripWholeInTheUsersStore) {
+  QSettingsStore store;
+  EXPECT_FALSE(store.Read("LWD").has_value());
+  std::string longPath = "/home/user/My Scenarios, \"quiet\" = rain; 100% \xC3\xA9t\xC3\xA9/";
+  while (longPath.size() < 300) longPath += "deeper folder/";
+  longPath += "night.lwd";
+  ASSERT_TRUE(store.Write("LWD", longPath));
+  ASSERT_TRUE(store.Write("AUTO", "Y"));
+  EXPECT_EQ(store.Read("LWD"), longPath);
+  EXPECT_EQ(store.Read("AUTO"), "Y");
+  EXPECT_FALSE(store.Read("BOOST").has_value());
+  EXPECT_TRUE(QFile::exists(StoreFile()));
+
+  ASSERT_TRUE(store.Write("AUTO", "N"));
+  ASSERT_TRUE(store.Write("LWD", ""));
+  EXPECT_EQ(store.Read("AUTO"), "N");
+  EXPECT_EQ(store.Read("LWD"), std::string());  // empty, not missing
+  // A fresh store object sees what an earlier one wrote.
+  EXPECT_EQ(QSettingsStore().Read("AUTO"), "N");
+}
+
+TEST_F(QSettingsStoreTest, ChangesMadeOutsideAreSeenByTheNextRead) {
+  QSettingsStore store;
+  ASSERT_TRUE(store.Write("AUTOHIDE", "N"));
+  {
+    QSettings other("Quillor", "Lullwood");
+    other.setValue("AUTOHIDE", "y");
+  }
+  EXPECT_EQ(store.Read("AUTOHIDE"), "y");
+}
+
+TEST_F(QSettingsStoreTest, ValuesThatAreNoTextReadAsNothing) {
+  QDir().mkpath(StoreFolder());
+  QFile file(StoreFile());
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("[General]\nLWD=a, b, c\nBOOST=@ByteArray(Y)\nAUTO=Y\n");
+  file.close();
+  QSettingsStore store;
+  EXPECT_FALSE(store.Read("LWD").has_value());
+  EXPECT_FALSE(store.Read("BOOST").has_value());
+  EXPECT_EQ(store.Read("AUTO"), "Y");
+}
+
+TEST_F(QSettingsStoreTest, WriteReportsAStoreThatCannotBeWritten) {
+  // A plain file where the store's folder should be.
+  QFile blocker(StoreFolder());
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  QSettingsStore store;
+  EXPECT_FALSE(store.Write("AUTO", "Y"));
+  EXPECT_FALSE(store.Read("AUTO").has_value());
+
+  ASSERT_TRUE(QFile::remove(StoreFolder()));
+  EXPECT_TRUE(store.Write("AUTO", "Y"));
+  EXPECT_EQ(store.Read("AUTO"), "Y");
+}
+
+TEST_F(QSettingsStoreTest, ExplicitFileKeepsItsOwnValues) {
+  const QString path = configHome->path() + "/elsewhere/test.ini";
+  QSettingsStore elsewhere(path);
+  ASSERT_TRUE(elsewhere.Write("LWD", "/tmp/a.lwd"));
+  EXPECT_EQ(elsewhere.Read("LWD"), "/tmp/a.lwd");
+  EXPECT_TRUE(QFile::exists(path));
+  EXPECT_FALSE(QSettingsStore().Read("LWD").has_value());
+
+  QSettingsStore unwritable(configHome->path() + "/elsewhere/test.ini/below.ini");
+  EXPECT_FALSE(unwritable.Write("LWD", "/tmp/a.lwd"));
+}
+
+}  // namespace
+}  // namespace lullwood
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  QTemporaryDir home;
+  if (!home.isValid()) return 2;
+  // Before the first QSettings: it fixes its folders then.
+  setenv("XDG_CONFIG_HOME", home.path().toLocal8Bit().constData(), 1);
+  lullwood::configHome = &home;
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,565 @@
+// The soundscape's rules driven tick by tick through fake ports and the offline output.
+#include "Soundscape.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <vector>
+
+#include "ControlIds.h"
+#include "FakePorts.h"
+#include "OfflineOutput.h"
+
+namespace lullwood {
+namespace {
+
+using testing::FakePanel;
+using testing::FakeSettings;
+using testing::FakeTimer;
+
+class SoundscapeTest : public ::testing::Test {
+ protected:
+  ProcessState state;
+  FakePanel panel;
+  FakeTimer timer;
+  FakeSettings settings;
+  OfflineOutputFactory outputs;
+  Soundscape core{state, panel, timer, outputs, settings};
+  std::vector<Firing> firings;
+
+  void SetUp() override {
+    ASSERT_TRUE(core.ClaimDevice());
+    core.ResetTables();
+    core.SeedRandom(12345);
+    core.StartTimer(10);
+    core.SetFiringObserver([this](const Firing& f) { firings.push_back(f); });
+  }
+
+  void ClickBox(int b, bool on) {
+    panel.TickBox(b, on);
+    core.OnBackgroundClicked(b);
+  }
+  // A click on a slider's channel: the position moves, then line/page code and end.
+  void MoveSlider(int effectIndex, int position, unsigned code = 1) {
+    panel.sliders[effectIndex] = position;
+    const int id = SoundCatalogue::Effect(effectIndex)->sliderId;
+    core.OnMixerScroll(code, position, id);
+    core.OnMixerScroll(8, position, id);
+  }
+  SoundBuffer* Slot(int k) { return state.backgrounds.slots[k - 1].get(); }
+  int SlotOf(int b) { return state.backgrounds.slotNumber[b]; }
+  int PlayingBackgrounds() {
+    int n = 0;
+    for (auto& s : state.backgrounds.slots) n += (s && s->IsPlaying()) ? 1 : 0;
+    return n;
+  }
+  bool NoBufferExists() {
+    for (auto& s : state.backgrounds.slots)
+      if (s) return false;
+    for (auto& b : state.scheduler.effectBuffer)
+      if (b) return false;
+    return state.mixer.previewBuffer == nullptr;
+  }
+  void RunTicks(int n) {
+    for (int k = 0; k < n; ++k) core.Tick();
+  }
+};
+
+// ------------------------------------------------------------------ backgrounds
+
+TEST_F(SoundscapeTest, ThreeBackgroundsPlayAndAFourthIsRefusedOnce) {
+  ClickBox(0, true);
+  ClickBox(4, true);
+  ClickBox(22, true);
+  EXPECT_EQ(SlotOf(0), 1);
+  EXPECT_EQ(SlotOf(4), 2);
+  EXPECT_EQ(SlotOf(22), 3);
+  EXPECT_EQ(PlayingBackgrounds(), 3);
+  EXPECT_TRUE(Slot(1)->IsLooping());
+  EXPECT_EQ(Slot(1)->GetVolume(), 0);
+
+  ClickBox(7, true);
+  ASSERT_EQ(panel.messages.size(), 1u);
+  EXPECT_EQ(panel.messages[0],
+            "* You can only have three background sounds active.  Disable another one first. ");
+  EXPECT_EQ(panel.values.m_backgroundOn[7], 0);
+  EXPECT_EQ(panel.controls.m_backgroundOn[7], 0) << "the box is unticked again";
+  EXPECT_EQ(SlotOf(7), 0);
+  EXPECT_EQ(PlayingBackgrounds(), 3);
+}
+
+TEST_F(SoundscapeTest, ANewBackgroundTakesTheLowestEmptySlotAtTheCurrentVolume) {
+  ClickBox(0, true);
+  ClickBox(1, true);
+  ClickBox(2, true);
+  ClickBox(1, false);
+  EXPECT_EQ(Slot(2), nullptr);
+  EXPECT_EQ(SlotOf(1), 0);
+
+  core.OnMixerScroll(0, 0, ids::kBackgroundVolumeBar);  // one step down, to 9
+  EXPECT_EQ(Slot(1)->GetVolume(), -250) << "a step change is heard at once";
+  ClickBox(13, true);
+  EXPECT_EQ(SlotOf(13), 2);
+  EXPECT_EQ(Slot(2)->GetVolume(), -250);
+
+  // Unticking and ticking again starts the sound again in a new buffer.
+  ClickBox(13, false);
+  EXPECT_EQ(Slot(2), nullptr);
+  ClickBox(13, true);
+  EXPECT_EQ(SlotOf(13), 2);
+  EXPECT_TRUE(Slot(2)->IsPlaying());
+}
+
+TEST_F(SoundscapeTest, ABackgroundThatCannotLoadStaysTickedAndSilentUntilPlay) {
+  core.OnMute();
+  ClickBox(5, true);  // no device while muted: nothing can load
+  EXPECT_EQ(panel.values.m_backgroundOn[5], 1);
+  EXPECT_EQ(SlotOf(5), 0);
+  EXPECT_TRUE(panel.messages.empty());
+  core.OnPlay();
+  EXPECT_EQ(SlotOf(5), 1);
+  EXPECT_TRUE(Slot(1)->IsPlaying());
+}
+
+TEST_F(SoundscapeTest, BackgroundPanCycleRunsOnlyWhileSlotTwoHoldsASound) {
+  ClickBox(0, true);
+  ClickBox(1, true);
+  ClickBox(2, true);
+  const std::array<std::array<int, 3>, 5> expected = {
+      {{0, -500, 500}, {0, 0, 0}, {0, 500, -500}, {0, 0, 0}, {0, -500, 500}}};
+  for (const auto& pans : expected) {
+    core.Tick();
+    EXPECT_EQ(Slot(1)->GetPan(), pans[0]);
+    EXPECT_EQ(Slot(2)->GetPan(), pans[1]);
+    EXPECT_EQ(Slot(3)->GetPan(), pans[2]);
+  }
+  EXPECT_EQ(state.scheduler.backgroundPanStep, 1);
+
+  ClickBox(1, false);  // slot 2 empties: slot 3 keeps its last pan
+  RunTicks(3);
+  EXPECT_EQ(state.scheduler.backgroundPanStep, 1);
+  EXPECT_EQ(Slot(3)->GetPan(), 500);
+}
+
+// ------------------------------------------------------------------ scheduler
+
+TEST_F(SoundscapeTest, TickRunsInOrderAndRestartsTheTimerAtOneSecond) {
+  state.scheduler.autoHidePending = true;
+  core.Tick();
+  EXPECT_EQ(state.scheduler.tickCount, 1);
+  EXPECT_EQ(panel.hideCount, 1);
+  EXPECT_FALSE(state.scheduler.autoHidePending);
+  EXPECT_TRUE(timer.running);
+  EXPECT_EQ(timer.period, 1000u);
+  core.Tick();
+  EXPECT_EQ(panel.hideCount, 1) << "the window is hidden by the first tick only";
+}
+
+TEST_F(SoundscapeTest, NeverGoesIdleAtTheNextTickWithoutPlaying) {
+  MoveSlider(4, 4);
+  core.Tick();
+  ASSERT_GT(state.scheduler.nextFireTick[4], 0);
+  MoveSlider(4, 1);
+  EXPECT_EQ(state.scheduler.nextFireTick[4], kRescheduleMarker);
+  core.Tick();
+  EXPECT_EQ(state.scheduler.nextFireTick[4], 0.0);
+  RunTicks(400);
+  EXPECT_TRUE(firings.empty());
+}
+
+TEST_F(SoundscapeTest, FrequentlyFirstFiresFiveToFifteenTicksAfterTheNextTick) {
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    core.SeedRandom(seed);
+    state.scheduler.tickCount = 0;
+    state.scheduler.nextFireTick.fill(0);
+    firings.clear();
+    MoveSlider(1, 4);
+    EXPECT_EQ(timer.period, 10u) << "a slider change brings the next tick forward";
+    core.Tick();  // draws the first fire tick
+    const double drawnAt = state.scheduler.tickCount;
+    const double fireTick = state.scheduler.nextFireTick[1];
+    EXPECT_GE(fireTick - drawnAt, 5);
+    EXPECT_LE(fireTick - drawnAt, 15);
+    while (firings.empty()) core.Tick();
+    EXPECT_EQ(firings[0].tick, fireTick);
+    EXPECT_EQ(firings[0].effectIndex, 1);
+  }
+}
+
+TEST_F(SoundscapeTest, TickCountWrapsAfterTenMillionAndFireTicksWrapWithIt) {
+  state.scheduler.tickCount = 9999999;
+  core.Tick();
+  EXPECT_EQ(state.scheduler.tickCount, 10000000);
+  core.Tick();
+  EXPECT_EQ(state.scheduler.tickCount, 1);
+
+  state.scheduler.tickCount = 9999990;
+  state.scheduler.frequencyLevel[3] = 2;  // Rarely: 120..300 ahead, so past the wrap
+  state.scheduler.nextFireTick[3] = kRescheduleMarker;
+  core.Tick();
+  const double fireTick = state.scheduler.nextFireTick[3];
+  EXPECT_GE(fireTick, 1);
+  EXPECT_LE(fireTick, 300);
+  while (firings.empty()) core.Tick();
+  EXPECT_EQ(firings[0].tick, fireTick);
+  EXPECT_LT(state.scheduler.tickCount, 1000) << "it fired after the wrap";
+}
+
+TEST_F(SoundscapeTest, EffectsDueOnOneTickFireInIndexOrderWithConsecutivePans) {
+  state.scheduler.tickCount = 99;
+  for (int i : {9, 2, 30, 5, 17, 6}) {
+    state.scheduler.frequencyLevel[i] = 3;
+    state.scheduler.nextFireTick[i] = 100;
+  }
+  core.Tick();
+  ASSERT_EQ(firings.size(), 6u);
+  const std::array<int, 6> order = {2, 5, 6, 9, 17, 30};
+  const std::array<int32_t, 6> pans = {-10000, 10000, 0, -10000, 10000, -10000};
+  for (size_t k = 0; k < firings.size(); ++k) {
+    EXPECT_EQ(firings[k].effectIndex, order[k]);
+    EXPECT_EQ(firings[k].pan, pans[k]);
+    EXPECT_EQ(firings[k].volume, 0) << "the Random volume at step 10";
+    EXPECT_GT(state.scheduler.nextFireTick[order[k]], 100) << "redrawn in the same tick";
+  }
+}
+
+TEST_F(SoundscapeTest, EntryZeroIsScheduledButPlaysNothing) {
+  state.scheduler.frequencyLevel[0] = 4;
+  state.scheduler.nextFireTick[0] = kRescheduleMarker;
+  RunTicks(40);
+  EXPECT_TRUE(firings.empty());
+  EXPECT_EQ(state.scheduler.effectBuffer[0], nullptr);
+  EXPECT_GT(state.scheduler.nextFireTick[0], 0) << "still scheduled";
+  EXPECT_EQ(state.scheduler.effectPanStep, 0);
+}
+
+TEST_F(SoundscapeTest, ALevelWithoutADrawWindowLeavesTheEffectIdle) {
+  state.scheduler.frequencyLevel[7] = 9;
+  state.scheduler.nextFireTick[7] = kRescheduleMarker;
+  core.Tick();  // must return: no draw window for level 9
+  EXPECT_EQ(state.scheduler.nextFireTick[7], 0.0);
+}
+
+TEST_F(SoundscapeTest, DynamicRandomVariesPitchOnlyForPitchEffectsAndNeverLouder) {
+  panel.controls.m_dynamicRandom = 1;
+  core.OnDynamicRandom();
+  EXPECT_TRUE(state.mixer.dynamicRandom);
+  EXPECT_EQ(settings.values["DYNAMIC"], "Y");
+
+  std::set<uint32_t> pitches;
+  for (int n = 0; n < 60; ++n) {
+    core.FireEffect(1);  // pitch-varied
+    core.FireEffect(4);  // not pitch-varied
+  }
+  for (const Firing& f : firings) {
+    EXPECT_LE(f.volume, 0);
+    EXPECT_GE(f.volume, -2048);
+    if (f.effectIndex == 4) {
+      EXPECT_EQ(f.frequency, 11025u);
+    }
+    if (f.effectIndex == 1) {
+      pitches.insert(f.frequency);
+      EXPECT_GE(f.frequency, 11025u - 1535);
+      EXPECT_LE(f.frequency, 11025u + 2047);
+    }
+  }
+  EXPECT_GT(pitches.size(), 30u);
+
+  // At Random step 1 the random level never goes below -2048, so every firing is -2250.
+  while (state.mixer.randomVolumeStep > 1) core.OnMixerScroll(0, 0, ids::kRandomVolumeBar);
+  firings.clear();
+  for (int n = 0; n < 50; ++n) core.FireEffect(6);
+  for (const Firing& f : firings) EXPECT_EQ(f.volume, -2250);
+
+  // Off again: plain Random volume, and a pitch-varied buffer keeps its last frequency.
+  const uint32_t last = state.scheduler.effectBuffer[1]->GetFrequency();
+  panel.controls.m_dynamicRandom = 0;
+  core.OnDynamicRandom();
+  EXPECT_EQ(settings.values["DYNAMIC"], "N");
+  firings.clear();
+  core.FireEffect(1);
+  EXPECT_EQ(firings[0].volume, -2250);
+  EXPECT_EQ(firings[0].frequency, last);
+}
+
+TEST_F(SoundscapeTest, AFiringOnAPlayingBufferNeitherStopsNorRewindsIt) {
+  core.FireEffect(4);  // "Loon cry", 7782 frames at 11025 Hz
+  auto* device = outputs.current();
+  ASSERT_NE(device, nullptr);
+  const size_t soundFrames = 7782ull * 48000 / 11025;
+  std::vector<float> block(2 * soundFrames);
+  device->Render(block.data(), soundFrames / 2);
+  ASSERT_TRUE(state.scheduler.effectBuffer[4]->IsPlaying());
+  core.FireEffect(4);
+  device->Render(block.data(), soundFrames / 2 + 200);
+  EXPECT_FALSE(state.scheduler.effectBuffer[4]->IsPlaying())
+      << "a restart would still be playing half the sound";
+  ASSERT_EQ(firings.size(), 2u);
+  EXPECT_EQ(firings[1].pan, 10000);
+}
+
+TEST(DrawIntervalTest, RejectsOutOfWindowValuesAndCoversTheWindowEvenly) {
+  // Drives DrawInterval once for each 15-bit value r by seeding the generator so that
+  // its next value is r (214013 is odd, so it has an inverse modulo 2^32).
+  uint32_t inverse = 1;
+  for (int k = 0; k < 5; ++k) inverse *= 2 - 214013u * inverse;
+  ASSERT_EQ(inverse * 214013u, 1u);
+
+  ProcessState state;
+  FakePanel panel;
+  FakeTimer timer;
+  FakeSettings settings;
+  OfflineOutputFactory outputs;
+  Soundscape core{state, panel, timer, outputs, settings};
+  struct Window {
+    int level, base, span;
+  };
+  for (Window w : {Window{4, 5, 10}, Window{3, 15, 105}, Window{2, 120, 180}}) {
+    std::map<int, int> histogram;
+    int accepted = 0;
+    int previous = 0;
+    for (uint32_t r = 0; r < 32768; ++r) {
+      const uint32_t seed = ((r << 16) - 2531011u) * inverse;
+      core.SeedRandom(seed);
+      const int result = core.DrawInterval(w.level);
+      const uint32_t afterOneDraw = seed * 214013u + 2531011u;
+      if (state.scheduler.random.state() != afterOneDraw) continue;  // r was rejected
+      ++accepted;
+      ++histogram[result];
+      EXPECT_GE(result, previous) << "r=" << r;
+      previous = result;
+    }
+    EXPECT_EQ(accepted, 32000) << "r = 0 and every r above 32000 are drawn again";
+    EXPECT_EQ(histogram.begin()->first, w.base);
+    EXPECT_EQ(histogram.rbegin()->first, w.base + w.span);
+    EXPECT_EQ(histogram[w.base + w.span], 1) << "the top value comes from r = 32000 alone";
+    for (int v = w.base; v < w.base + w.span; ++v) {
+      EXPECT_NEAR(histogram[v], 32000.0 / w.span, 1.5) << "level " << w.level << " value " << v;
+    }
+  }
+}
+
+TEST(Random15Test, MatchesTheKnownSequenceOfThisGenerator) {
+  Random15 random;
+  random.Seed(1);
+  const std::array<int, 10> expected = {41,    18467, 6334,  26500, 19169,
+                                        15724, 11478, 29358, 26962, 24464};
+  for (int value : expected) EXPECT_EQ(random.Next(), value);
+}
+
+TEST_F(SoundscapeTest, TheSameSeedGivesTheSameFirings) {
+  auto run = [&](uint32_t seed) {
+    firings.clear();
+    state.scheduler.tickCount = 0;
+    core.OnClearAll();
+    core.SeedRandom(seed);
+    panel.controls.m_dynamicRandom = 1;
+    core.OnDynamicRandom();
+    for (int i : {1, 4, 13, 14, 29}) MoveSlider(i, 4);
+    RunTicks(600);
+    return firings;
+  };
+  const auto a = run(777);
+  const auto b = run(777);
+  const auto c = run(778);
+  ASSERT_GT(a.size(), 100u);
+  ASSERT_EQ(a.size(), b.size());
+  for (size_t k = 0; k < a.size(); ++k) {
+    EXPECT_EQ(a[k].tick, b[k].tick);
+    EXPECT_EQ(a[k].effectIndex, b[k].effectIndex);
+    EXPECT_EQ(a[k].volume, b[k].volume);
+    EXPECT_EQ(a[k].frequency, b[k].frequency);
+  }
+  bool differs = a.size() != c.size();
+  for (size_t k = 0; !differs && k < a.size(); ++k) differs = a[k].tick != c[k].tick;
+  EXPECT_TRUE(differs);
+}
+
+// ------------------------------------------------------------------ mixer controls
+
+TEST_F(SoundscapeTest, SliderSetsLevelMarksAndPreviewsUnlessNever) {
+  state.scheduler.nextFireTick[9] = 500;
+  MoveSlider(9, 3);
+  EXPECT_EQ(state.scheduler.frequencyLevel[9], 3);
+  EXPECT_EQ(state.scheduler.nextFireTick[9], kRescheduleMarker) << "pending tick dropped";
+  ASSERT_NE(state.mixer.previewBuffer, nullptr);
+  EXPECT_TRUE(state.mixer.previewBuffer->IsPlaying());
+  EXPECT_EQ(state.mixer.previewBuffer->GetPan(), 0);
+  EXPECT_EQ(state.scheduler.effectBuffer[9], nullptr) << "a preview never uses the effect buffer";
+
+  SoundBuffer* preview = state.mixer.previewBuffer.get();
+  MoveSlider(9, 1);  // "Never": no preview, the sounding one is left alone
+  EXPECT_EQ(state.mixer.previewBuffer.get(), preview);
+  EXPECT_EQ(state.scheduler.frequencyLevel[9], 1);
+
+  // Dragging changes nothing until release; release (code 4) sets and previews.
+  panel.sliders[12] = 4;
+  core.OnMixerScroll(5, 4, SoundCatalogue::Effect(12)->sliderId);
+  EXPECT_EQ(state.scheduler.frequencyLevel[12], 0);
+  core.OnMixerScroll(4, 4, SoundCatalogue::Effect(12)->sliderId);
+  EXPECT_EQ(state.scheduler.frequencyLevel[12], 4);
+  EXPECT_EQ(timer.period, 10u);
+}
+
+TEST_F(SoundscapeTest, HomeAndEndOnASliderSetTheLevelLikeAClick) {
+  panel.sliders[21] = 4;
+  core.OnMixerScroll(7, 0, 1049);  // the slider in the "Pan flute" row: effect 21
+  EXPECT_EQ(state.scheduler.frequencyLevel[21], 4);
+  EXPECT_EQ(state.scheduler.nextFireTick[21], kRescheduleMarker);
+  EXPECT_NE(state.mixer.previewBuffer, nullptr);
+  panel.sliders[21] = 1;
+  core.OnMixerScroll(6, 0, 1049);
+  EXPECT_EQ(state.scheduler.frequencyLevel[21], 1);
+}
+
+TEST_F(SoundscapeTest, VolumeBarsStepWithinOneToTenAndFollowTheThumb) {
+  core.OnMixerScroll(1, 0, ids::kRandomVolumeBar);
+  core.OnMixerScroll(3, 0, ids::kRandomVolumeBar);
+  EXPECT_EQ(state.mixer.randomVolumeStep, 10);
+  core.OnMixerScroll(5, 3, ids::kRandomVolumeBar);
+  EXPECT_EQ(state.mixer.randomVolumeStep, 3);
+  EXPECT_EQ(panel.randomBar, 3);
+  EXPECT_EQ(timer.period, 1000u);
+  for (int k = 0; k < 5; ++k) core.OnMixerScroll(2, 0, ids::kRandomVolumeBar);
+  EXPECT_EQ(state.mixer.randomVolumeStep, 1);
+
+  ClickBox(3, true);
+  core.OnMixerScroll(4, 7, ids::kBackgroundVolumeBar);
+  EXPECT_EQ(Slot(1)->GetVolume(), -750);
+  EXPECT_EQ(StepToAttenuation(1), -2250);
+}
+
+TEST_F(SoundscapeTest, ClearAllResetsTheSoundscapeAndLeavesPreviewTicksAndTimerAlone) {
+  ClickBox(0, true);
+  ClickBox(3, true);
+  MoveSlider(2, 4);
+  RunTicks(30);
+  core.OnMixerScroll(4, 4, ids::kRandomVolumeBar);
+  panel.controls.m_dynamicRandom = 1;
+  core.OnDynamicRandom();
+  MoveSlider(8, 3);
+  const double ticks = state.scheduler.tickCount;
+  SoundBuffer* preview = state.mixer.previewBuffer.get();
+  const bool timerRunning = timer.running;
+  panel.title = "Lullwood v2.2 - /tmp/x.lwd";
+
+  core.OnClearAll();
+  EXPECT_EQ(panel.title, "Lullwood v2.2");
+  for (int i = 0; i < kEffectTableSize; ++i) {
+    EXPECT_EQ(state.scheduler.frequencyLevel[i], 0);
+    EXPECT_EQ(state.scheduler.nextFireTick[i], 0.0);
+    EXPECT_EQ(state.scheduler.effectBuffer[i], nullptr);
+  }
+  for (int i = 1; i <= kEffectCount; ++i) EXPECT_EQ(panel.sliders[i], 1);
+  EXPECT_EQ(PlayingBackgrounds(), 0);
+  for (int b = 0; b < kBackgroundCount; ++b) EXPECT_EQ(panel.controls.m_backgroundOn[b], 0);
+  EXPECT_EQ(state.mixer.backgroundVolumeStep, 10);
+  EXPECT_EQ(state.mixer.randomVolumeStep, 10);
+  EXPECT_EQ(panel.randomBar, 10);
+  EXPECT_FALSE(state.mixer.dynamicRandom);
+  EXPECT_EQ(panel.controls.m_dynamicRandom, 0);
+  EXPECT_EQ(settings.values["DYNAMIC"], "Y") << "the store keeps what was last written";
+  EXPECT_EQ(state.scheduler.tickCount, ticks);
+  EXPECT_EQ(state.mixer.previewBuffer.get(), preview);
+  EXPECT_EQ(timer.running, timerRunning);
+}
+
+TEST_F(SoundscapeTest, AFailedSettingsWriteIsReportedAndTheSwitchKeepsItsState) {
+  settings.failWrites = true;
+  panel.controls.m_dynamicRandom = 1;
+  core.OnDynamicRandom();
+  EXPECT_TRUE(state.mixer.dynamicRandom);
+  ASSERT_EQ(panel.messages.size(), 1u);
+  EXPECT_EQ(panel.messages[0], "*ERROR* Could not write to registry.");
+}
+
+// ------------------------------------------------------------------ Mute and Play
+
+TEST_F(SoundscapeTest, MuteReleasesEverythingThenTheDeviceAndFreezesTheSchedule) {
+  ClickBox(0, true);
+  MoveSlider(5, 4);
+  RunTicks(40);
+  ASSERT_NE(state.scheduler.effectBuffer[5], nullptr);
+  const auto levels = state.scheduler.frequencyLevel;
+  const auto fireTicks = state.scheduler.nextFireTick;
+  const double ticks = state.scheduler.tickCount;
+
+  core.OnMute();
+  EXPECT_TRUE(state.audioDevice.muted);
+  EXPECT_EQ(state.audioDevice.directSound, nullptr);
+  EXPECT_EQ(outputs.current(), nullptr) << "the output is closed";
+  EXPECT_TRUE(NoBufferExists());
+  EXPECT_FALSE(timer.running);
+  EXPECT_EQ(state.scheduler.schedulerTimerId, 0u);
+  EXPECT_FALSE(panel.playing);
+  EXPECT_FALSE(panel.soundControlsEnabled);
+  EXPECT_EQ(panel.controls.m_backgroundOn[0], 1) << "boxes keep their ticks";
+
+  core.OnMute();  // a second Mute does nothing
+  core.Tick();    // a stray tick returns at once
+  EXPECT_EQ(state.scheduler.tickCount, ticks);
+  EXPECT_EQ(state.scheduler.frequencyLevel, levels);
+  EXPECT_EQ(state.scheduler.nextFireTick, fireTicks);
+}
+
+TEST_F(SoundscapeTest, PlayRestartsTickedBackgroundsInIndexOrderAndResumesTheSchedule) {
+  ClickBox(20, true);
+  ClickBox(9, true);
+  ClickBox(5, true);
+  EXPECT_EQ(SlotOf(20), 1);
+  core.OnMute();
+  core.OnMixerScroll(0, 0, ids::kBackgroundVolumeBar);  // bars work while muted
+  EXPECT_EQ(state.mixer.backgroundVolumeStep, 9);
+  EXPECT_EQ(timer.period, 1000u);
+  core.Tick();
+  EXPECT_TRUE(timer.running) << "a muted tick leaves the timer alone";
+
+  const size_t startsBefore = timer.starts.size();
+  core.OnPlay();
+  EXPECT_FALSE(state.audioDevice.muted);
+  EXPECT_NE(state.audioDevice.directSound, nullptr);
+  EXPECT_EQ(SlotOf(5), 1);
+  EXPECT_EQ(SlotOf(9), 2);
+  EXPECT_EQ(SlotOf(20), 3);
+  EXPECT_EQ(Slot(1)->GetVolume(), -250);
+  EXPECT_TRUE(panel.playing);
+  EXPECT_TRUE(panel.soundControlsEnabled);
+  EXPECT_EQ(timer.starts.size(), startsBefore) << "the timer was running: not restarted";
+
+  core.OnPlay();  // Play while playing: nothing, no new device
+  EXPECT_EQ(SlotOf(5), 1);
+}
+
+TEST_F(SoundscapeTest, PlayThatCannotClaimTheDeviceStaysMuted) {
+  core.OnMute();
+  outputs.SetFailing(true);
+  core.OnPlay();
+  ASSERT_EQ(panel.messages.size(), 1u);
+  EXPECT_EQ(panel.messages[0],
+            "*ERROR* DirectX Sound will not initialize.  Wave device may not be available.");
+  EXPECT_TRUE(state.audioDevice.muted);
+  EXPECT_FALSE(panel.playing);
+  EXPECT_FALSE(panel.soundControlsEnabled);
+  outputs.SetFailing(false);
+  core.OnPlay();
+  EXPECT_FALSE(state.audioDevice.muted);
+  EXPECT_TRUE(timer.running);
+}
+
+TEST_F(SoundscapeTest, ShutdownReleasesEverythingUnlessMuted) {
+  ClickBox(0, true);
+  MoveSlider(3, 4);
+  core.ReleaseForShutdown();
+  EXPECT_TRUE(NoBufferExists());
+  EXPECT_EQ(state.audioDevice.directSound, nullptr);
+
+  ProcessState muted;
+  muted.audioDevice.muted = true;
+  Soundscape other{muted, panel, timer, outputs, settings};
+  other.ReleaseForShutdown();  // nothing left to release, nothing released twice
+  EXPECT_EQ(muted.audioDevice.directSound, nullptr);
+}
+
+}  // namespace
+}  // namespace lullwood
