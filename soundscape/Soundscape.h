@@ -49,7 +49,7 @@ class Random15 {
 
 struct BackgroundLayer {
   // Slot k (1..3) is element k - 1.
-  std::array<std::unique_ptr<SoundBuffer>, kSlotCount> slots;
+  std::array<std::unique_ptr<SoundBuffer>, kSlotCount> slot;
   // 0: the background holds no slot; 1..3: the slot holding its buffer.
   std::array<int, kBackgroundCount> slotNumber{};
 };
@@ -90,12 +90,14 @@ struct Firing {
   double tick;
   int effectIndex;
   int32_t pan;
-  int32_t volume;  // hundredths of a decibel
+  int32_t volume;      // hundredths of a decibel
   uint32_t frequency;  // Hz
 };
 
 // Volume of a master volume step (1..10): step * 250 - 2500 hundredths of a decibel.
-constexpr int32_t StepToAttenuation(int step) { return step * 250 - 2500; }
+constexpr int32_t StepToAttenuation(int step) {
+  return step * 250 - 2500;
+}
 
 class Soundscape {
  public:

@@ -141,7 +141,7 @@ TEST_F(ScenarioTest, TheWorkedExampleSavesToExactlyTheseBytesAndLoadsBack) {
   EXPECT_EQ(panel.sliders[1], 2);
   EXPECT_EQ(panel.sliders[14], 1);
   EXPECT_EQ(state.mixer.backgroundVolumeStep, 8);
-  EXPECT_EQ(state.backgrounds.slots[0]->GetVolume(), -500);
+  EXPECT_EQ(state.backgrounds.slot[0]->GetVolume(), -500);
   EXPECT_EQ(state.mixer.randomVolumeStep, 6);
   EXPECT_TRUE(state.mixer.dynamicRandom);
   EXPECT_EQ(panel.controls.m_dynamicRandom, 1);
@@ -181,7 +181,7 @@ TEST_F(ScenarioTest, AMissingOrEmptyFileGivesTheDefaultsAndTheTitle) {
   ClickBox(3, true);
   MoveSlider(2, 4);
   LoadScenario(core, PathOf("missing.lwd"));
-  EXPECT_EQ(state.backgrounds.slots[0], nullptr);
+  EXPECT_EQ(state.backgrounds.slot[0], nullptr);
   EXPECT_EQ(state.scheduler.frequencyLevel[2], 0);
   EXPECT_EQ(state.mixer.backgroundVolumeStep, 10);
   EXPECT_EQ(panel.title, "Lullwood v2.2 - " + PathOf("missing.lwd"));

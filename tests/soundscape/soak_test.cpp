@@ -93,7 +93,7 @@ class Soak {
   }
 
   void CheckInvariants() {
-    const auto& slots = state.backgrounds.slots;
+    const auto& slots = state.backgrounds.slot;
     std::array<int, kSlotCount> holders{};
     for (int b = 0; b < kBackgroundCount; ++b) {
       const int k = state.backgrounds.slotNumber[b];

@@ -47,15 +47,15 @@ class SoundscapeTest : public ::testing::Test {
     core.OnMixerScroll(code, position, id);
     core.OnMixerScroll(8, position, id);
   }
-  SoundBuffer* Slot(int k) { return state.backgrounds.slots[k - 1].get(); }
+  SoundBuffer* Slot(int k) { return state.backgrounds.slot[k - 1].get(); }
   int SlotOf(int b) { return state.backgrounds.slotNumber[b]; }
   int PlayingBackgrounds() {
     int n = 0;
-    for (auto& s : state.backgrounds.slots) n += (s && s->IsPlaying()) ? 1 : 0;
+    for (auto& s : state.backgrounds.slot) n += (s && s->IsPlaying()) ? 1 : 0;
     return n;
   }
   bool NoBufferExists() {
-    for (auto& s : state.backgrounds.slots)
+    for (auto& s : state.backgrounds.slot)
       if (s) return false;
     for (auto& b : state.scheduler.effectBuffer)
       if (b) return false;

@@ -1,0 +1,154 @@
+// The Scenario commands of the window: Load, Save, Browse..., dropped files and the
+// start-up load at the first paint.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSlider>
+#include <QTest>
+#include <QUrl>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "ControlIds.h"
+#include "dialog_fakes.h"
+
+namespace lullwood::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Answers the file dialogs itself.
+class FileDialogDialog : public WatchedDialog {
+ public:
+  using WatchedDialog::WatchedDialog;
+  std::optional<std::string> AskOpenFileName() override { return openAnswer; }
+  std::optional<std::string> AskSaveFileName() override { return saveAnswer; }
+  // The real handler, not the recording one.
+  void OnBrowseScenario() override { CMainDialog::OnBrowseScenario(); }
+  void OnScenarioFileChange() override {
+    Record("OnScenarioFileChange");
+    CMainDialog::OnScenarioFileChange();
+  }
+
+  std::optional<std::string> openAnswer;
+  std::optional<std::string> saveAnswer;
+};
+
+class ScenarioCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("lullwood-commands-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override {
+    dialog.reset();
+    fs::remove_all(dir);
+  }
+  void Start() {
+    dialog = std::make_unique<FileDialogDialog>(state, outputs, settings);
+    dialog->forward = true;
+    ASSERT_TRUE(dialog->InitializeWindow());
+  }
+  std::string Write(const std::string& name, const std::string& body) {
+    const fs::path path = dir / name;
+    std::ofstream(path, std::ios::binary) << body;
+    return path.string();
+  }
+  QString Title() const { return dialog->windowTitle(); }
+
+  ProcessState state;
+  WatchedOutputs outputs;
+  MemorySettingsStore settings;
+  std::unique_ptr<FileDialogDialog> dialog;
+  fs::path dir;
+};
+
+TEST_F(ScenarioCommandsTest, LoadAndSaveGoThroughTheirDialogsAndCancelChangesNothing) {
+  Start();
+  const std::string source = Write("in.lwd", "[Backgrounds]\r\nchk2=Y\r\nR4=4\r\nV2=3\r\n");
+  dialog->OpenScenario();  // cancelled
+  EXPECT_EQ(state.scheduler.frequencyLevel[4], 0);
+
+  dialog->openAnswer = source;
+  dialog->OpenScenario();
+  EXPECT_EQ(Title().toStdString(), "Lullwood v2.2 - " + source);
+  EXPECT_EQ(state.backgrounds.slotNumber[1], 1);
+  EXPECT_EQ(dialog->EffectSlider(4)->value(), 4);
+  EXPECT_EQ(state.mixer.randomVolumeStep, 3);
+
+  const std::string target = (dir / "out.lwd").string();
+  dialog->SaveScenarioAs();  // cancelled
+  EXPECT_FALSE(fs::exists(target));
+  dialog->saveAnswer = target;
+  dialog->SaveScenarioAs();
+  EXPECT_EQ(Title().toStdString(), "Lullwood v2.2 - " + target);
+  std::ifstream in(target, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  EXPECT_NE(bytes.str().find("chk2=Y\r\n"), std::string::npos);
+  EXPECT_NE(bytes.str().find("R4=4\r\n"), std::string::npos);
+}
+
+TEST_F(ScenarioCommandsTest, BrowseShowsAndStoresTheChosenNameWithoutAChangeNotification) {
+  Start();
+  dialog->openAnswer = "/music/nights/forest.lwd";
+  dialog->OnBrowseScenario();
+  auto* box = qobject_cast<QLineEdit*>(dialog->Control(ids::kScenarioFile));
+  EXPECT_EQ(box->text(), "/music/nights/forest.lwd");
+  EXPECT_EQ(settings.values["LWD"], "/music/nights/forest.lwd");
+  EXPECT_TRUE(dialog->calls.empty()) << "the refresh reached " << dialog->calls.front();
+  EXPECT_EQ(state.autostartScenarioPath, "") << "Browse neither loads nor changes this run";
+}
+
+TEST_F(ScenarioCommandsTest, ADropLoadsTheFirstLocalFile) {
+  Start();
+  const std::string first = Write(std::string(140, 'a') + ".lwd", "[Backgrounds]\nV1=4\n");
+  const std::string second = Write("second.lwd", "[Backgrounds]\nV1=2\n");
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first)),
+                QUrl::fromLocalFile(QString::fromStdString(second))});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(dialog.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(dialog.get(), &drop);
+  QApplication::processEvents();
+  EXPECT_EQ(state.mixer.backgroundVolumeStep, 4);
+  EXPECT_EQ(Title().toStdString(), "Lullwood v2.2 - " + first) << "the whole path is kept";
+}
+
+TEST_F(ScenarioCommandsTest, TheFirstPaintLoadsTheStartUpScenarioOnce) {
+  const std::string night = Write("night.lwd", "[Backgrounds]\nchk9=Y\nR1=4\n");
+  settings.values = {{"LWD", night}, {"AUTO", "Y"}};
+  Start();
+  EXPECT_TRUE(state.autostartPending);
+  dialog->show();
+  dialog->repaint();
+  QApplication::processEvents();
+  EXPECT_FALSE(state.autostartPending);
+  EXPECT_EQ(state.backgrounds.slotNumber[8], 1);
+  EXPECT_EQ(Title().toStdString(), "Lullwood v2.2 - " + night);
+
+  dialog->core().OnClearAll();
+  dialog->repaint();
+  QApplication::processEvents();
+  EXPECT_EQ(state.backgrounds.slotNumber[8], 0) << "a later paint loads nothing";
+}
+
+TEST_F(ScenarioCommandsTest, ATickBeforeAnyPaintRunsThePendingLoadFirst) {
+  const std::string night = Write("night.lwd", "[Backgrounds]\nchk3=Y\n");
+  settings.values = {{"LWD", night}, {"AUTO", "Y"}, {"AUTOHIDE", "Y"}};
+  Start();
+  QTest::qWait(60);  // the 10 ms first tick, with the window never shown
+  EXPECT_FALSE(state.autostartPending);
+  EXPECT_EQ(state.backgrounds.slotNumber[2], 1) << "loaded before the tick's hide";
+  EXPECT_FALSE(state.scheduler.autoHidePending);
+}
+
+}  // namespace
+}  // namespace lullwood::testing
