@@ -39,20 +39,19 @@ bool IsSwitchOn(const std::optional<std::string>& value) {
 void ReadStartupSettings(Soundscape& core, PriorityControl& priority) {
   DialogValues& values = core.panel().Values();
   ProcessState& state = core.state();
-  SettingsStore& store = core.settings();
-  if (auto lwd = store.Read("LWD")) {
+  if (auto lwd = core.ReadSetting("LWD")) {
     values.m_scenarioFile = *lwd;
     state.autostartScenarioPath = *lwd;
   }
-  if (IsSwitchOn(store.Read("AUTO"))) {
+  if (IsSwitchOn(core.ReadSetting("AUTO"))) {
     values.m_autoStart = 1;
     state.autostartPending = true;
   }
-  if (IsSwitchOn(store.Read("BOOST"))) {
+  if (IsSwitchOn(core.ReadSetting("BOOST"))) {
     values.m_boostPriority = 1;
     priority.RaiseToHigh();
   }
-  if (IsSwitchOn(store.Read("AUTOHIDE"))) {
+  if (IsSwitchOn(core.ReadSetting("AUTOHIDE"))) {
     values.m_autoHide = 1;
     state.scheduler.autoHidePending = true;
   }

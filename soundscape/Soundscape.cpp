@@ -383,6 +383,10 @@ void Soundscape::ReleaseForShutdown() {
   ReleaseDevice(device);
 }
 
+std::optional<std::string> Soundscape::ReadSetting(std::string_view name) {
+  return settings_.Read(name);
+}
+
 void Soundscape::WriteSetting(std::string_view name, std::string_view text) {
   if (!settings_.Write(name, text)) panel_.ShowMessage(kRegistryWriteMessage, MessageButtons::kOk);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -137,6 +138,8 @@ class Soundscape {
   // device, in that order.
   void ReleaseForShutdown();
 
+  // A setting's text, or nothing when it is missing or cannot be read.
+  std::optional<std::string> ReadSetting(std::string_view name);
   // Writes a setting; on failure shows "*ERROR* Could not write to registry.".
   void WriteSetting(std::string_view name, std::string_view text);
 
