@@ -1,9 +1,13 @@
 #include "MainDialog.h"
 
+#include <unistd.h>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -18,20 +22,58 @@
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOption>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 
+#include "AboutDialog.h"
 #include "ControlIds.h"
+#include "HelpWindow.h"
+#include "Menus.h"
 #include "Scenario.h"
 #include "SoundCatalogue.h"
 #include "Startup.h"
+#include "TrayIcon.h"
+#include "WindowVisibility.h"
 
 namespace lullwood {
 namespace {
+
+// A measurement aid: with LULLWOOD_REPORT_FIRST_PAINT=1 the first paint prints, on
+// standard error, how long after the process started it came. The start is the kernel's
+// (/proc/self/stat, in clock ticks of 10 ms), so the figure errs long by under 10 ms.
+void ReportFirstPaint() {
+  static bool reported = false;
+  if (reported) return;
+  reported = true;
+  const char* wanted = std::getenv("LULLWOOD_REPORT_FIRST_PAINT");
+  if (wanted == nullptr || std::strcmp(wanted, "1") != 0) return;
+  char stat[1024] = {};
+  std::FILE* file = std::fopen("/proc/self/stat", "r");
+  if (file == nullptr) return;
+  const bool read = std::fgets(stat, sizeof stat, file) != nullptr;
+  std::fclose(file);
+  const char* afterName = read ? std::strrchr(stat, ')') : nullptr;
+  unsigned long long startTicks = 0;  // field 22, counted from the state after the name
+  if (afterName == nullptr ||
+      std::sscanf(afterName + 1,
+                  " %*c %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s "
+                  "%*s %*s %*s %*s %llu",
+                  &startTicks) != 1) {
+    return;
+  }
+  timespec now{};
+  clock_gettime(CLOCK_BOOTTIME, &now);
+  const double elapsedMs =
+      (now.tv_sec + now.tv_nsec / 1e9 - static_cast<double>(startTicks) / sysconf(_SC_CLK_TCK)) *
+      1000.0;
+  std::fprintf(stderr, "lullwood: first paint %.0f ms after process start\n", elapsedMs);
+}
 
 // The dialog font: the desktop's sans-serif at a small size.
 constexpr double kDialogFontPoints = 8.0;
@@ -130,6 +172,12 @@ CMainDialog::CMainDialog(ProcessState& state, AudioOutputFactory& outputs, Setti
   FitUnitsToCaptions();
   PlaceControls();
   BuildRoutingTable();
+  shellActions_ = MakeShellActions();
+  SetMenuBar(BuildMenuBar(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); }));
+  // The volume bars give up their own scrolling menu for the Scenario popup.
+  m_backgroundVolumeBar->setContextMenuPolicy(Qt::NoContextMenu);
+  m_randomVolumeBar->setContextMenuPolicy(Qt::NoContextMenu);
+  new WindowCommandWatcher(*this, [this](unsigned command) { OnSystemCommand(command); });
 }
 
 CMainDialog::~CMainDialog() {
@@ -329,11 +377,76 @@ void CMainDialog::BuildRoutingTable() {
   RouteScroll(ids::kRandomVolumeBar);
 }
 
+// A click is the control's command; it passes RouteCommand like every other command.
 void CMainDialog::RouteClick(int id, std::function<void()> handler) {
   auto* button = qobject_cast<QAbstractButton*>(Control(id));
-  connect(button, &QAbstractButton::clicked, this, [this, handler = std::move(handler)] {
-    if (!exchanging_) handler();
+  commandRoutes_[id] = std::move(handler);
+  connect(button, &QAbstractButton::clicked, this, [this, id, button] {
+    if (!exchanging_)
+      RouteCommand(static_cast<unsigned>(id), reinterpret_cast<std::uintptr_t>(button));
   });
+}
+
+bool CMainDialog::StandardCommand(unsigned first, std::uintptr_t /*second*/) {
+  const auto route = commandRoutes_.find(static_cast<int>(first));
+  if (route == commandRoutes_.end()) return false;
+  route->second();
+  return true;
+}
+
+bool CMainDialog::RouteCommand(unsigned first, std::uintptr_t second) {
+  return lullwood::RouteCommand(shellActions_, first, second);
+}
+
+void CMainDialog::OnSystemCommand(unsigned command) {
+  lullwood::OnSystemCommand(shellActions_, command);
+}
+
+ShellActions CMainDialog::MakeShellActions() {
+  return ShellActions{
+      .runAboutBox = [this] { RunAboutBox(); },
+      .closeDown = [this] { CloseDown(); },
+      .openScenario = [this] { OpenScenario(); },
+      .saveScenarioAs = [this] { SaveScenarioAs(); },
+      .openHelp = [this](int context) { OpenHelp(context); },
+      .showScenarioMenuAtCursor = [this] { ShowScenarioMenu(this, QCursor::pos()); },
+      .showMainWindow = [this] { ShowMainWindow(*this); },
+      .hideMainWindow = [this] { HideWindow(); },
+      .mute =
+          [this] {
+            OnMute();
+            RestorePlayLook();
+          },
+      .play =
+          [this] {
+            OnPlay();
+            RestorePlayLook();
+          },
+      .standardCommand = [this](unsigned first,
+                                std::uintptr_t second) { return StandardCommand(first, second); },
+      .defaultSystemCommand =
+          [this](unsigned command) {
+            if (command == kSystemClose) reject();
+            if (command == kSystemRestore) ShowMainWindow(*this);
+          },
+  };
+}
+
+void CMainDialog::ShowScenarioMenu(QWidget* /*window*/, const QPoint& globalPos) {
+  if (const int id = TrackScenarioMenu(this, globalPos)) RouteCommand(static_cast<unsigned>(id), 0);
+}
+
+void CMainDialog::contextMenuEvent(QContextMenuEvent* event) {
+  event->accept();
+  ShowScenarioMenu(this, ScenarioMenuPoint(*event, this));
+}
+
+void CMainDialog::RunAboutBox() {
+  lullwood::RunAboutBox(this);
+}
+
+void CMainDialog::OpenHelp(int context) {
+  if (!OpenHelpTopic(this, context)) ShowMessage(kHelpFailedMessage, MessageButtons::kOk);
 }
 
 // Each user action sends its code and then end-of-scroll; a drag sends thumb track
@@ -369,9 +482,14 @@ void CMainDialog::ShowVolumeStep(int controlId) {
   }
 }
 
+// The run ends only in CloseDown. QDialog::exec() would end it whenever the window
+// hides, and would block every other window, the status-area icon's included.
 int CMainDialog::RunModal() {
   if (!InitializeWindow()) return 1;
-  exec();
+  QEventLoop loop;
+  connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+  show();
+  loop.exec(QEventLoop::DialogExec);
   return 0;
 }
 
@@ -430,9 +548,18 @@ void CMainDialog::ReadStartupSettings() {
   lullwood::ReadStartupSettings(core_, Priority());
 }
 
-void CMainDialog::AddTrayIcon() {}
+void CMainDialog::AddTrayIcon() {
+  trayMenu_ =
+      BuildScenarioMenu(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); });
+  trayIcon_ = std::make_unique<TrayIcon>(
+      m_icon, [this](std::uintptr_t mouseMessage) { RouteCommand(0, mouseMessage); });
+  trayIcon_->SetContextMenu(trayMenu_);
+  trayIcon_->Add();
+}
 
-void CMainDialog::RemoveTrayIcon() {}
+void CMainDialog::RemoveTrayIcon() {
+  if (trayIcon_) trayIcon_->Remove();
+}
 
 // A command-line file replaces the stored one for this run only; the edit box keeps
 // the stored name.
@@ -467,6 +594,16 @@ void CMainDialog::showEvent(QShowEvent* event) {
   if (!initialized_) InitializeWindow();
   QDialog::showEvent(event);
   QueuePendingLoad();
+  focusPlayOnPaint_ = true;
+  update();
+}
+
+void CMainDialog::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange && !isMinimized()) {
+    focusPlayOnPaint_ = true;
+    update();
+  }
+  QDialog::changeEvent(event);
 }
 
 void CMainDialog::ExchangeControlData(ExchangeDirection direction) {
@@ -541,13 +678,12 @@ void CMainDialog::RestorePlayLook() {
   m_muteButton->setChecked(!playing_);
 }
 
-// Without a status area a hidden window could not be brought back: minimise instead.
 void CMainDialog::HideWindow() {
-  if (QSystemTrayIcon::isSystemTrayAvailable()) {
-    hide();
-  } else {
-    showMinimized();
-  }
+  HideMainWindow(*this, HasStatusArea());
+}
+
+bool CMainDialog::HasStatusArea() const {
+  return StatusAreaAvailable();
 }
 
 void CMainDialog::FocusMainWindow() {
@@ -625,9 +761,16 @@ void CMainDialog::QueuePendingLoad() {
   if (state_.autostartPending) QTimer::singleShot(0, this, [this] { RunPendingLoad(); });
 }
 
+// A child's repaint also paints this window behind it, so the focus moves only on
+// the paint that follows a show or a restore, never while the user works the controls.
 void CMainDialog::paintEvent(QPaintEvent* event) {
   QueuePendingLoad();
   QDialog::paintEvent(event);
+  ReportFirstPaint();
+  if (focusPlayOnPaint_) {
+    focusPlayOnPaint_ = false;
+    m_playButton->setFocus();
+  }
 }
 
 void CMainDialog::dragEnterEvent(QDragEnterEvent* event) {
@@ -660,6 +803,8 @@ void CMainDialog::OnHide() {
 }
 
 void CMainDialog::SetMenuBar(QMenuBar* menuBar) {
+  if (menuBar_ && menuBar_ != menuBar) delete menuBar_;
+  menuBar_ = menuBar;
   layout()->setMenuBar(menuBar);
   menuBar->show();
 }

@@ -6,13 +6,17 @@
 #include <QDialog>
 #include <QIcon>
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string_view>
 
 #include "MainWindowLayout.h"
 #include "Ports.h"
 #include "SchedulerTimer.h"
+#include "ShellCommands.h"
 #include "SoundDevice.h"
 #include "Soundscape.h"
 #include "Startup.h"
@@ -22,12 +26,15 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QMenuBar;
 class QPushButton;
 class QScrollBar;
 class QSlider;
 
 namespace lullwood {
+
+class TrayIcon;
 
 // Caption of every message box: the executable's name.
 inline constexpr std::string_view kMessageCaption = "lullwood";
@@ -72,6 +79,17 @@ class CMainDialog : public QDialog, public Panel {
 
   // True when the key is swallowed before the dialog sees it (Escape).
   bool FilterKeystroke(const QKeyEvent& event) const;
+
+  // Every command of the window passes here first: the controls' clicks, the menu
+  // entries (`second` 0) and the status-area icon's mouse messages (`first` 0). Then
+  // the routing table; returns whether a control's handler took the command.
+  bool RouteCommand(unsigned first, std::uintptr_t second);
+  // What the window manager delivers: minimise hides, maximise does nothing, close
+  // ends in CloseDown.
+  void OnSystemCommand(unsigned command);
+  // The "&Scenario" popup at a point in screen coordinates; the chosen entry is routed
+  // as a command once the popup has closed. `window` (the requester) is not used.
+  void ShowScenarioMenu(QWidget* window, const QPoint& globalPos);
 
   // Panel.
   DialogValues& Values() override { return values_; }
@@ -118,6 +136,9 @@ class CMainDialog : public QDialog, public Panel {
   QWidget* ClientArea() const { return client_; }
   const DialogUnits& units() const { return units_; }
   const QIcon& icon() const { return m_icon; }
+  // The status-area icon, from InitializeWindow on; nullptr before.
+  TrayIcon* trayIcon() const { return trayIcon_.get(); }
+  QMenuBar* menuBar() const { return menuBar_; }
 
   Soundscape& core() { return core_; }
   SchedulerTimer& schedulerTimer() { return timer_; }
@@ -129,9 +150,17 @@ class CMainDialog : public QDialog, public Panel {
   // The file dialogs, owned by this window; nothing when the user cancels.
   virtual std::optional<std::string> AskOpenFileName();
   virtual std::optional<std::string> AskSaveFileName();
+  // Whether the desktop has a status area for the icon; without one, hiding minimises.
+  virtual bool HasStatusArea() const;
+  // The About box, modal over this window.
+  virtual void RunAboutBox();
 
-  // The first show or paint loads the pending start-up Scenario, then paints as usual.
+  // PaintWindow: the pending start-up load first, then the default painting, then the
+  // keyboard focus to Play when the window has just been shown or restored.
   void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  // A right click (or the menu key) anywhere but in the Scenario filename box.
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -146,6 +175,10 @@ class CMainDialog : public QDialog, public Panel {
   void PlaceControls();
   void BuildRoutingTable();
   void RouteClick(int id, std::function<void()> handler);
+  // The routing table for a command: the handler of the control with that id.
+  bool StandardCommand(unsigned first, std::uintptr_t second);
+  ShellActions MakeShellActions();
+  void OpenHelp(int context);
   void RouteScroll(int id);
   void ShowVolumeStep(int controlId);
 
@@ -174,6 +207,8 @@ class CMainDialog : public QDialog, public Panel {
   bool deviceGivenUp_ = false;
   bool exchanging_ = false;
   bool playing_ = false;
+  // Set when the window is shown or restored; the next paint gives Play the focus.
+  bool focusPlayOnPaint_ = true;
 
   NicePriority nicePriority_;
   QIcon m_icon;
@@ -190,6 +225,12 @@ class CMainDialog : public QDialog, public Panel {
   QCheckBox* m_autoHideBox = nullptr;
   QCheckBox* m_dynamicRandomBox = nullptr;
   QLineEdit* m_scenarioFileEdit = nullptr;
+
+  std::map<int, std::function<void()>> commandRoutes_;  // by control id
+  ShellActions shellActions_;
+  QMenuBar* menuBar_ = nullptr;
+  QMenu* trayMenu_ = nullptr;
+  std::unique_ptr<TrayIcon> trayIcon_;
 };
 
 }  // namespace lullwood

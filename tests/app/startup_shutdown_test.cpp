@@ -224,16 +224,24 @@ TEST_F(CloseDownTest, TimerOneTicksTheSchedulerUntilCloseDownAndNeverAfter) {
 }
 
 TEST_F(CloseDownTest, AMenuBarGoesAboveTheControlsAndTheWindowGrowsByIt) {
-  const QSize before = dialog->size();
-  const QPoint clientBefore = dialog->ClientArea()->pos();
+  QCoreApplication::processEvents();  // the layout pass
+  const QSize client = dialog->ClientArea()->size();
+  const auto expectBarAbove = [&](QMenuBar* bar) {
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_GT(bar->height(), 0);
+    EXPECT_EQ(dialog->ClientArea()->pos().y(), bar->height());
+    EXPECT_EQ(dialog->size(), QSize(client.width(), client.height() + bar->height()));
+  };
+  ASSERT_NE(dialog->menuBar(), nullptr);
+  expectBarAbove(dialog->menuBar());
+
+  // A replacement takes the old bar's place; the window keeps one bar.
   auto* menuBar = new QMenuBar(dialog.get());
   menuBar->addMenu("&Scenario")->addAction("&Play");
   dialog->SetMenuBar(menuBar);
-  QCoreApplication::processEvents();  // the layout pass
-  EXPECT_TRUE(menuBar->isVisible());
-  EXPECT_GT(menuBar->height(), 0);
-  EXPECT_EQ(dialog->ClientArea()->pos().y(), clientBefore.y() + menuBar->height());
-  EXPECT_EQ(dialog->size(), QSize(before.width(), before.height() + menuBar->height()));
+  QCoreApplication::processEvents();
+  expectBarAbove(menuBar);
+  EXPECT_EQ(dialog->findChildren<QMenuBar*>().size(), 1);
   dialog->CloseDown();
 }
 
