@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "RenderOptions.h"
+
+namespace lullwood::render {
+namespace {
+
+ParsedArguments Parse(std::vector<std::string> arguments) {
+  return ParseRenderArguments(arguments);
+}
+
+TEST(RenderOptions, TakesEveryOptionInEitherSpelling) {
+  const ParsedArguments parsed =
+      Parse({"--seconds", "90", "night.lwd", "--seed=0", "--rate", "22050", "--out=a.wav",
+             "--events", "e.tsv", "--resave", "r.lwd"});
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  const RenderOptions& o = *parsed.options;
+  EXPECT_EQ(o.scenarioPath, "night.lwd");
+  EXPECT_EQ(o.seconds, 90u);
+  ASSERT_TRUE(o.seed);
+  EXPECT_EQ(*o.seed, 0u);
+  EXPECT_EQ(o.rateHz, 22050);
+  EXPECT_EQ(o.outPath, "a.wav");
+  EXPECT_EQ(o.eventsPath, "e.tsv");
+  EXPECT_EQ(o.resavePath, "r.lwd");
+  EXPECT_FALSE(o.help);
+
+  const ParsedArguments plain = Parse({"a.lwd", "--seconds", "1"});
+  ASSERT_TRUE(plain.options) << plain.error;
+  EXPECT_FALSE(plain.options->seed);  // the clock
+  EXPECT_EQ(plain.options->rateHz, kDefaultRateHz);
+  EXPECT_TRUE(plain.options->outPath.empty());
+}
+
+TEST(RenderOptions, RangesAreInclusiveAtTheirEnds) {
+  for (const char* rate : {"8000", "192000"}) {
+    EXPECT_TRUE(Parse({"a.lwd", "--seconds", "1", "--rate", rate}).options) << rate;
+  }
+  EXPECT_TRUE(Parse({"a.lwd", "--seconds", "1", "--seed", "4294967295"}).options);
+  EXPECT_TRUE(Parse({"a.lwd", "--seconds", std::to_string(kMaxSeconds)}).options);
+}
+
+TEST(RenderOptions, RefusesBadArgumentsWithTheReason) {
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {{"--seconds", "5"}, "no Scenario"},
+      {{"a.lwd", "--seconds"}, "needs a value"},
+      {{"a.lwd", "--seconds="}, "needs a value"},
+      {{"a.lwd", "--seconds", "-3"}, "--seconds must be"},
+      {{"a.lwd", "--seconds", "1.5"}, "--seconds must be"},
+      {{"a.lwd", "--seconds", " 5"}, "--seconds must be"},
+      {{"a.lwd", "--seconds", std::to_string(kMaxSeconds + 1)}, "--seconds must be"},
+      {{"a.lwd", "--seconds", "99999999999999999999999"}, "--seconds must be"},
+      {{"a.lwd", "--seconds", "5", "--rate", "7999"}, "--rate must be"},
+      {{"a.lwd", "--seconds", "5", "--rate", "192001"}, "--rate must be"},
+      {{"a.lwd", "--seconds", "5", "--rate", "44.1k"}, "--rate must be"},
+      {{"a.lwd", "--seconds", "5", "--seed", "4294967296"}, "--seed must be"},
+      {{"a.lwd", "--seconds", "5", "--seed", "-1"}, "--seed must be"},
+      {{"a.lwd", "--seconds", "5", "-x"}, "unknown option"},
+      {{"a.lwd", "--seconds", "5", "--seconds", "6"}, "--seconds given twice"},
+      {{"a.lwd", "b.lwd", "--seconds", "5"}, "more than one Scenario"},
+  };
+  for (const Case& c : cases) {
+    const ParsedArguments parsed = Parse(c.arguments);
+    std::string joined;
+    for (const std::string& a : c.arguments) joined += a + " ";
+    EXPECT_FALSE(parsed.options) << joined;
+    EXPECT_NE(parsed.error.find(c.reason), std::string::npos)
+        << joined << "-> \"" << parsed.error << "\"";
+  }
+}
+
+TEST(RenderOptions, DoubleDashEndsTheOptions) {
+  const ParsedArguments parsed = Parse({"--seconds", "2", "--", "-odd name.lwd"});
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  EXPECT_EQ(parsed.options->scenarioPath, "-odd name.lwd");
+}
+
+TEST(RenderOptions, HelpNeedsNothingElse) {
+  const ParsedArguments parsed = Parse({"--help"});
+  ASSERT_TRUE(parsed.options);
+  EXPECT_TRUE(parsed.options->help);
+  EXPECT_NE(RenderUsage().find("--seconds N"), std::string::npos);
+}
+
+TEST(ParseDecimal, AcceptsOnlyPlainDigitsUpToTheLimit) {
+  EXPECT_EQ(ParseDecimal("0", 10), 0u);
+  EXPECT_EQ(ParseDecimal("10", 10), 10u);
+  EXPECT_EQ(ParseDecimal("007", 10), 7u);
+  EXPECT_FALSE(ParseDecimal("11", 10));
+  EXPECT_FALSE(ParseDecimal("", 10));
+  EXPECT_FALSE(ParseDecimal("+1", 10));
+  EXPECT_FALSE(ParseDecimal("1 ", 10));
+  EXPECT_EQ(ParseDecimal("18446744073709551615", UINT64_MAX), UINT64_MAX);
+  EXPECT_FALSE(ParseDecimal("18446744073709551616", UINT64_MAX));
+}
+
+}  // namespace
+}  // namespace lullwood::render

@@ -1,0 +1,142 @@
+#include "RenderOptions.h"
+
+#include <limits>
+
+namespace lullwood::render {
+namespace {
+
+enum class Option { kSeconds, kSeed, kRate, kOut, kEvents, kResave };
+
+struct OptionName {
+  std::string_view name;
+  Option option;
+};
+
+constexpr OptionName kOptions[] = {
+    {"--seconds", Option::kSeconds}, {"--seed", Option::kSeed},     {"--rate", Option::kRate},
+    {"--out", Option::kOut},         {"--events", Option::kEvents}, {"--resave", Option::kResave},
+};
+
+ParsedArguments Refuse(std::string error) {
+  return {std::nullopt, std::move(error)};
+}
+
+}  // namespace
+
+std::optional<uint64_t> ParseDecimal(std::string_view text, uint64_t max) {
+  if (text.empty() || text.size() > 20) return std::nullopt;
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    const uint64_t digit = static_cast<uint64_t>(c - '0');
+    if (value > (max - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
+ParsedArguments ParseRenderArguments(std::span<const std::string> arguments) {
+  RenderOptions options;
+  bool seen[std::size(kOptions)] = {};
+  bool scenarioSeen = false;
+  bool optionsEnded = false;
+
+  for (size_t at = 0; at < arguments.size(); ++at) {
+    const std::string& argument = arguments[at];
+    if (!optionsEnded && argument == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (!optionsEnded && (argument == "--help" || argument == "-h")) {
+      options.help = true;
+      return {options, {}};
+    }
+    if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
+      const size_t equals = argument.find('=');
+      const std::string_view name = std::string_view(argument).substr(0, equals);
+      const OptionName* found = nullptr;
+      for (const OptionName& candidate : kOptions) {
+        if (candidate.name == name) found = &candidate;
+      }
+      if (!found) return Refuse("unknown option \"" + std::string(name) + "\"");
+      bool& given = seen[found - kOptions];
+      if (given) return Refuse(std::string(name) + " given twice");
+      given = true;
+
+      std::string value;
+      if (equals != std::string::npos) {
+        value = argument.substr(equals + 1);
+      } else if (at + 1 < arguments.size()) {
+        value = arguments[++at];
+      } else {
+        return Refuse(std::string(name) + " needs a value");
+      }
+      if (value.empty()) return Refuse(std::string(name) + " needs a value");
+
+      switch (found->option) {
+        case Option::kSeconds: {
+          const std::optional<uint64_t> seconds = ParseDecimal(value, kMaxSeconds);
+          if (!seconds || *seconds == 0) {
+            return Refuse("--seconds must be a whole number from 1 to " +
+                          std::to_string(kMaxSeconds) + ", not \"" + value + "\"");
+          }
+          options.seconds = *seconds;
+          break;
+        }
+        case Option::kSeed: {
+          const std::optional<uint64_t> seed =
+              ParseDecimal(value, std::numeric_limits<uint32_t>::max());
+          if (!seed) {
+            return Refuse("--seed must be a whole number from 0 to 4294967295, not \"" + value +
+                          "\"");
+          }
+          options.seed = static_cast<uint32_t>(*seed);
+          break;
+        }
+        case Option::kRate: {
+          const std::optional<uint64_t> rate = ParseDecimal(value, kMaxRateHz);
+          if (!rate || *rate < kMinRateHz) {
+            return Refuse("--rate must be a whole number of Hz from " + std::to_string(kMinRateHz) +
+                          " to " + std::to_string(kMaxRateHz) + ", not \"" + value + "\"");
+          }
+          options.rateHz = static_cast<int>(*rate);
+          break;
+        }
+        case Option::kOut:
+          options.outPath = value;
+          break;
+        case Option::kEvents:
+          options.eventsPath = value;
+          break;
+        case Option::kResave:
+          options.resavePath = value;
+          break;
+      }
+      continue;
+    }
+    if (scenarioSeen) return Refuse("more than one Scenario file given (\"" + argument + "\")");
+    scenarioSeen = true;
+    options.scenarioPath = argument;
+  }
+
+  if (!scenarioSeen || options.scenarioPath.empty()) return Refuse("no Scenario file given");
+  if (!seen[0]) return Refuse("--seconds is required");
+  return {options, {}};
+}
+
+std::string RenderUsage() {
+  return "usage: lullwood-render SCENARIO.lwd --seconds N [--seed S] [--rate HZ]\n"
+         "                       [--out FILE.wav] [--events FILE.tsv] [--resave FILE.lwd]\n"
+         "\n"
+         "Loads the Scenario as the window does at start-up and plays it for N seconds,\n"
+         "one scheduler tick a second, the first at time 0.\n"
+         "\n"
+         "  --seconds N      seconds to render, 1 or more\n"
+         "  --seed S         seed of the random generator (default: the clock)\n"
+         "  --rate HZ        sample rate of the WAV, 8000 to 192000 (default 48000)\n"
+         "  --out FILE       the whole mix as a 16-bit PCM stereo WAV\n"
+         "  --events FILE    every firing that played a sound, tab-separated\n"
+         "  --resave FILE    the loaded Scenario, written as a Save from the window would\n";
+}
+
+}  // namespace lullwood::render

@@ -1,0 +1,47 @@
+// The command line of lullwood-render.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace lullwood::render {
+
+inline constexpr int kDefaultRateHz = 48000;
+inline constexpr int kMinRateHz = 8000;
+inline constexpr int kMaxRateHz = 192000;
+// Longer renders are refused rather than left to overflow a count.
+inline constexpr uint64_t kMaxSeconds = 1000000000;
+
+struct RenderOptions {
+  std::string scenarioPath;
+  uint64_t seconds = 0;
+  std::optional<uint32_t> seed;  // none: the clock
+  int rateHz = kDefaultRateHz;
+  // Empty when not asked for.
+  std::string outPath;
+  std::string eventsPath;
+  std::string resavePath;
+  bool help = false;
+};
+
+// Either options, or the reason the arguments were refused.
+struct ParsedArguments {
+  std::optional<RenderOptions> options;
+  std::string error;
+};
+
+// Parses the arguments after the program name. Options take their value as the next
+// argument or after "=" ("--seconds 60", "--seconds=60"); numbers are plain decimal
+// digits; "--" ends the options. "--help" alone is enough; otherwise the Scenario and
+// --seconds are required.
+ParsedArguments ParseRenderArguments(std::span<const std::string> arguments);
+
+// Strictly decimal digits, no sign or blanks, at most `max`.
+std::optional<uint64_t> ParseDecimal(std::string_view text, uint64_t max);
+
+std::string RenderUsage();
+
+}  // namespace lullwood::render

@@ -1,0 +1,285 @@
+#include "RenderSession.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "HeadlessPorts.h"
+#include "OfflineOutput.h"
+#include "ReplacingFile.h"
+#include "Scenario.h"
+#include "WaveFile.h"
+
+namespace lullwood::render {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Output frames rendered and converted at a time.
+constexpr size_t kChunkFrames = 4096;
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ignored;
+  const auto canonicalA = std::filesystem::weakly_canonical(a, ignored);
+  const auto canonicalB = std::filesystem::weakly_canonical(b, ignored);
+  return canonicalA == canonicalB;
+}
+
+// A bar on a terminal, drawn from the first second on and at most ten times a second.
+class ProgressBar {
+ public:
+  ProgressBar(int fd, uint64_t total)
+      : fd_(fd), total_(total), terminal_(fd >= 0 && isatty(fd)), start_(Clock::now()) {}
+
+  void Update(uint64_t done) {
+    if (!terminal_) return;
+    const Clock::time_point now = Clock::now();
+    if (now - start_ < std::chrono::seconds(1)) return;
+    if (shown_ && now - lastDrawn_ < std::chrono::milliseconds(100)) return;
+    Draw(done);
+    lastDrawn_ = now;
+  }
+
+  // Draws the full bar and ends its line, if it was ever shown.
+  void Finish() {
+    if (!shown_) return;
+    Draw(total_);
+    Put("\n");
+  }
+
+  // Removes a bar that was drawn, so that a message starts on a clean line.
+  void Clear() {
+    if (!shown_) return;
+    Put("\r\033[K");
+    shown_ = false;
+  }
+
+ private:
+  void Draw(uint64_t done) {
+    constexpr int kWidth = 40;
+    const int filled = static_cast<int>(done * kWidth / total_);
+    std::string line = "\r[";
+    line.append(static_cast<size_t>(filled), '#');
+    line.append(static_cast<size_t>(kWidth - filled), '.');
+    line += "] " + std::to_string(done * 100 / total_) + "%  " + std::to_string(done) + "/" +
+            std::to_string(total_) + " s";
+    Put(line);
+    shown_ = true;
+  }
+
+  void Put(const std::string& text) {
+    if (write(fd_, text.data(), text.size()) < 0) terminal_ = false;
+  }
+
+  int fd_;
+  uint64_t total_;
+  bool terminal_;
+  bool shown_ = false;
+  Clock::time_point start_;
+  Clock::time_point lastDrawn_;
+};
+
+int Fail(std::ostream& messages, const std::string& text, int status = kExitFailed) {
+  messages << kMessagePrefix << text << '\n';
+  messages.flush();
+  return status;
+}
+
+}  // namespace
+
+std::string FormatFiring(const Firing& firing) {
+  const RandomEffect* row = SoundCatalogue::Effect(firing.effectIndex);
+  std::string line = std::to_string(static_cast<long long>(firing.tick));
+  line += '\t';
+  line += std::to_string(firing.effectIndex);
+  line += '\t';
+  line += row ? std::string(row->resourceName) : std::string();
+  line += '\t';
+  line += std::to_string(firing.pan);
+  line += '\t';
+  line += std::to_string(firing.volume);
+  line += '\t';
+  line += std::to_string(firing.frequency);
+  line += '\n';
+  return line;
+}
+
+std::optional<std::string> ScenarioReadError(const std::string& path) {
+  if (path.empty()) return "no Scenario file given";
+  // Non-blocking, so that a pipe without a writer cannot stall the check.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return "cannot read Scenario \"" + path + "\": " + std::strerror(errno);
+  struct stat info {};
+  const bool statted = fstat(fd, &info) == 0;
+  const int statErrno = errno;
+  close(fd);
+  if (!statted) return "cannot read Scenario \"" + path + "\": " + std::strerror(statErrno);
+  if (S_ISDIR(info.st_mode)) return "cannot read Scenario \"" + path + "\": it is a folder";
+  if (!S_ISREG(info.st_mode)) {
+    return "cannot read Scenario \"" + path + "\": it is not a regular file";
+  }
+  return std::nullopt;
+}
+
+int RunRender(const RenderOptions& options, const RenderEnvironment& environment) {
+  std::ostream& messages = environment.messages;
+  auto stopped = [&] { return environment.stopRequested && *environment.stopRequested != 0; };
+
+  if (std::optional<std::string> error = ScenarioReadError(options.scenarioPath)) {
+    return Fail(messages, *error);
+  }
+
+  struct NamedOutput {
+    const char* option;
+    const std::string& path;
+  };
+  const NamedOutput outputs[] = {{"--out", options.outPath},
+                                 {"--events", options.eventsPath},
+                                 {"--resave", options.resavePath}};
+  for (size_t i = 0; i < std::size(outputs); ++i) {
+    if (outputs[i].path.empty()) continue;
+    std::error_code ignored;
+    if (std::filesystem::is_directory(outputs[i].path, ignored)) {
+      return Fail(messages,
+                  std::string(outputs[i].option) + ": \"" + outputs[i].path + "\" is a folder");
+    }
+    // Re-saving over the Scenario itself is a save in place; any other output there
+    // would destroy it.
+    if (i < 2 && SameFile(outputs[i].path, options.scenarioPath)) {
+      return Fail(messages,
+                  std::string(outputs[i].option) + " would overwrite the Scenario \"" +
+                      options.scenarioPath + "\"",
+                  kExitUsage);
+    }
+    for (size_t j = i + 1; j < std::size(outputs); ++j) {
+      if (!outputs[j].path.empty() && SameFile(outputs[i].path, outputs[j].path)) {
+        return Fail(messages,
+                    std::string(outputs[i].option) + " and " + outputs[j].option +
+                        " name the same file \"" + outputs[i].path + "\"",
+                    kExitUsage);
+      }
+    }
+  }
+
+  const uint64_t rate = static_cast<uint64_t>(options.rateHz);
+  const uint64_t totalFrames = options.seconds * rate;
+  if (!options.outPath.empty() && totalFrames > kMaxWaveFrames) {
+    return Fail(messages,
+                "--out: " + std::to_string(options.seconds) + " s at " + std::to_string(rate) +
+                    " Hz is more than one WAV file can hold (at most " +
+                    std::to_string(kMaxWaveFrames / rate) + " s at this rate)",
+                kExitUsage);
+  }
+
+  // Outputs are opened before the work, so an unwritable one fails at once.
+  std::string error;
+  std::unique_ptr<ReplacingFile> wave;
+  std::unique_ptr<ReplacingFile> events;
+  if (!options.outPath.empty()) {
+    wave = ReplacingFile::Open(options.outPath, error);
+    if (!wave) return Fail(messages, "--out: " + error);
+  }
+  if (!options.eventsPath.empty()) {
+    events = ReplacingFile::Open(options.eventsPath, error);
+    if (!events) return Fail(messages, "--events: " + error);
+  }
+
+  // The start-up order of the window: claim the device, reset the tables, seed, then the
+  // first paint's Scenario load.
+  OfflineOutputFactory outputFactory(options.rateHz);
+  HeadlessPanel panel(messages, std::string(kMessagePrefix));
+  RecordingTimer timer;
+  MemorySettings settings;
+  ProcessState state;
+  Soundscape core(state, panel, timer, outputFactory, settings);
+
+  if (!core.ClaimDevice()) return Fail(messages, "cannot open the offline output");
+  core.ResetTables();
+  const uint32_t seed = options.seed ? *options.seed : static_cast<uint32_t>(std::time(nullptr));
+  if (!options.seed) messages << kMessagePrefix << "seed " << seed << " (from the clock)\n";
+  core.SeedRandom(seed);
+  core.StartTimer(10);
+  LoadScenario(core, options.scenarioPath);
+
+  if (!options.resavePath.empty()) {
+    PrivateProfileFile file = PrivateProfileFile::Load(options.resavePath);
+    WriteScenario(state, panel.Values(), file);
+    if (!file.Save(options.resavePath, &error)) {
+      return Fail(messages, "--resave: cannot write \"" + options.resavePath + "\": " + error);
+    }
+  }
+
+  OfflineSoundDevice* device = outputFactory.current();
+  if (wave) {
+    const auto header = WaveHeader(static_cast<uint32_t>(rate), totalFrames);
+    wave->Write(header.data(), header.size());
+  }
+  if (events) {
+    events->Write(kEventsHeader.data(), kEventsHeader.size());
+    core.SetFiringObserver([&events](const Firing& firing) {
+      const std::string line = FormatFiring(firing);
+      events->Write(line.data(), line.size());
+    });
+  }
+
+  std::vector<float> mix(2 * kChunkFrames);
+  std::vector<uint8_t> pcm(2 * sizeof(int16_t) * kChunkFrames);
+  ProgressBar progress(environment.progressFd, options.seconds);
+  const Clock::time_point started = Clock::now();
+
+  // Tick n at (n - 1) seconds of output, then that second's audio. A failed write ends
+  // the loop; closing the file reports it.
+  bool writing = true;
+  for (uint64_t second = 0; second < options.seconds && writing; ++second) {
+    if (stopped()) {
+      progress.Clear();
+      return Fail(messages, "interrupted; the WAV and events files were not written",
+                  kExitInterrupted);
+    }
+    core.Tick();
+    if (wave && device) {
+      for (uint64_t done = 0; done < rate;) {
+        const size_t frames = static_cast<size_t>(std::min<uint64_t>(kChunkFrames, rate - done));
+        device->Render(mix.data(), frames);
+        FloatsToPcm16(mix.data(), 2 * frames, pcm.data());
+        writing = wave->Write(pcm.data(), 4 * frames);
+        if (!writing) break;
+        done += frames;
+      }
+    }
+    progress.Update(second + 1);
+  }
+
+  // Both files are complete before either is put in place.
+  for (ReplacingFile* file : {events.get(), wave.get()}) {
+    if (file && !file->Close(error)) {
+      progress.Clear();
+      return Fail(messages, error);
+    }
+  }
+  for (ReplacingFile* file : {events.get(), wave.get()}) {
+    if (file && !file->Commit(error)) {
+      progress.Clear();
+      return Fail(messages, error);
+    }
+  }
+  progress.Finish();
+
+  if (environment.progressFd >= 0 && isatty(environment.progressFd)) {
+    const double elapsed = std::chrono::duration<double>(Clock::now() - started).count();
+    messages << kMessagePrefix << options.seconds << " s rendered in " << elapsed << " s";
+    if (elapsed > 0) messages << " (" << static_cast<uint64_t>(options.seconds / elapsed) << "x)";
+    messages << '\n';
+  }
+  return kExitOk;
+}
+
+}  // namespace lullwood::render
