@@ -54,7 +54,7 @@ class ScratchFolder {
 // Three backgrounds, every effect at "Frequently", Dynamic Random on.
 std::string BusyScenarioText() {
   std::string text = "[Backgrounds]\r\nchk1=Y\r\nchk5=Y\r\nchk23=Y\r\n";
-  for (int i = 1; i <= 31; ++i) text += "R" + std::to_string(i) + "=4\r\n";
+  for (int i = 1; i <= 31; ++i) text.append("R").append(std::to_string(i)).append("=4\r\n");
   return text + "V1=8\r\nV2=9\r\nDYNAMIC=Y\r\n";
 }
 
