@@ -1,28 +1,93 @@
 // The live audio output: the default device through SDL2, in callback mode, fed by
 // the mixer. The only part of the program that sees SDL.
+//
+// An output can stop under the program (the sound server restarts, a headset is
+// unplugged). Each open device keeps a watchdog thread that notices this, closes the
+// lost output and opens the default one again with the same mixer, retrying while none
+// is available, so every buffer, voice and loop position goes on where it stood.
+//
+// Threads: the factory and the devices it makes are used from the UI thread; each
+// device's watchdog is the only other thread that calls the backend, always holding the
+// backend's lock, and is joined before the device closes its output.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <mutex>
 
 #include "SoundDevice.h"
 
 namespace lullwood {
 
+// Receives the output's requests for samples. Called on the output's own thread.
+class AudioSink {
+ public:
+  virtual ~AudioSink() = default;
+  // Fills `frames` frames of left/right floats.
+  virtual void Fill(float* interleavedStereo, size_t frames) = 0;
+};
+
+// The few calls of the audio library the live output needs. SDL for the program; a test
+// supplies one that fails on demand. Calls never overlap: the caller serialises them.
+class AudioOutputBackend {
+ public:
+  using OutputId = uint32_t;
+
+  virtual ~AudioOutputBackend() = default;
+  // Opens the default output for float stereo at `rateHz`, paused, to call `sink` once
+  // started. With `acceptDeviceRate`, the device's own rate is taken instead and written
+  // to `openedRate`; without it the library converts to the device. 0 when no output
+  // can be opened (the library is started first when it is not).
+  virtual OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate) = 0;
+  // Starts an open output calling its sink.
+  virtual void Start(OutputId id) = 0;
+  // True once the output has stopped under the program and will call its sink no more.
+  virtual bool IsStopped(OutputId id) = 0;
+  // Closes the output; waits for a running call of its sink to return.
+  virtual void Close(OutputId id) = 0;
+  // Shuts the library's audio down, so the next Open starts it afresh and finds the
+  // outputs as they are now. Only while no output is open.
+  virtual void Restart() = 0;
+};
+
+// SDL2's audio.
+std::unique_ptr<AudioOutputBackend> MakeSdlBackend();
+
+// How often a device looks at its output, and how long it waits between attempts to
+// open a new one while none is available.
+struct OutputWatch {
+  std::chrono::milliseconds poll{250};
+  std::chrono::milliseconds retry{3000};
+};
+
+// A backend and the lock that serialises its calls, shared by the factory and its
+// devices.
+struct SharedBackend {
+  std::mutex lock;
+  std::unique_ptr<AudioOutputBackend> backend;
+};
+
 // UI thread only. Every device it opened must be destroyed before it is.
 class SdlOutputFactory : public AudioOutputFactory {
  public:
-  SdlOutputFactory() = default;
+  // The default output through SDL2.
+  SdlOutputFactory();
+  // The default output through `backend`, watched as `watch` says.
+  SdlOutputFactory(std::unique_ptr<AudioOutputBackend> backend, OutputWatch watch);
   ~SdlOutputFactory() override;
   SdlOutputFactory(const SdlOutputFactory&) = delete;
   SdlOutputFactory& operator=(const SdlOutputFactory&) = delete;
 
   // Opens the default output for 48000 Hz float stereo, accepting the rate the device
-  // gives, and starts it. Destroying the device closes it, so other programs can have
-  // it. nullptr when SDL audio cannot start or the device cannot be opened.
+  // gives, and starts it and its watchdog. Destroying the device closes it, so other
+  // programs can have it. nullptr when the output cannot be opened now.
   std::unique_ptr<SoundDevice> OpenDefaultOutput() override;
 
  private:
-  bool initialised_ = false;
+  std::shared_ptr<SharedBackend> shared_;
+  OutputWatch watch_;
 };
 
 }  // namespace lullwood

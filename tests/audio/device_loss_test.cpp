@@ -1,0 +1,365 @@
+// The live output when its device goes away: an output that stops, refuses to open and
+// comes back on demand stands in for the sound server.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "FakePorts.h"
+#include "Mixer.h"
+#include "SdlOutput.h"
+#include "SoundBuffer.h"
+#include "Soundscape.h"
+
+namespace lullwood {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// What the flaky output did and what it will do next; shared by the test and the backend
+// the factory owns. `lock` is also held while the sink fills, as the library's device
+// lock is, so Close waits for a running fill.
+struct FlakyState {
+  std::mutex lock;
+  std::condition_variable changed;
+  int deviceRate = 44100;
+  int refuseOpens = 0;       // the next this many opens fail
+  bool unavailable = false;  // every open fails
+  milliseconds openDelay{0};
+  // The one open output.
+  AudioOutputBackend::OutputId openId = 0;
+  AudioSink* sink = nullptr;
+  bool started = false;
+  bool stopped = false;
+  // A record of the calls.
+  AudioOutputBackend::OutputId nextId = 1;
+  int openCalls = 0, opened = 0, closed = 0, restarts = 0;
+  std::vector<int> openRates;
+  std::vector<bool> acceptedDeviceRate;
+  std::vector<Clock::time_point> openTimes;
+  int faults = 0;  // calls that broke the backend's contract
+  std::atomic<int> inside{0};
+
+  // The library's audio thread: one callback's worth of frames if an output plays.
+  bool Pump(std::vector<float>& out, size_t frames) {
+    std::lock_guard guard(lock);
+    if (openId == 0 || !started || stopped) return false;
+    out.assign(2 * frames, 0.0f);
+    sink->Fill(out.data(), frames);
+    return true;
+  }
+  // The device disappears under the program.
+  void Lose() {
+    std::lock_guard guard(lock);
+    stopped = true;
+  }
+  // Waits until `opened` reaches n; false at the deadline.
+  bool WaitOpened(int n, milliseconds limit) {
+    std::unique_lock guard(lock);
+    return changed.wait_for(guard, limit, [&] { return opened >= n; });
+  }
+};
+
+class FlakyBackend : public AudioOutputBackend {
+ public:
+  explicit FlakyBackend(std::shared_ptr<FlakyState> state) : s_(std::move(state)) {}
+
+  OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate) override {
+    Enter guard(*s_);
+    std::this_thread::sleep_for(s_->openDelay);
+    std::lock_guard lock(s_->lock);
+    ++s_->openCalls;
+    s_->openTimes.push_back(Clock::now());
+    if (s_->openId != 0) ++s_->faults;  // a second output while one is open
+    if (s_->unavailable || s_->refuseOpens > 0) {
+      if (s_->refuseOpens > 0) --s_->refuseOpens;
+      return 0;
+    }
+    s_->openRates.push_back(rateHz);
+    s_->acceptedDeviceRate.push_back(acceptDeviceRate);
+    s_->openId = s_->nextId++;
+    s_->sink = sink;
+    s_->started = false;
+    s_->stopped = false;
+    ++s_->opened;
+    if (openedRate != nullptr) *openedRate = acceptDeviceRate ? s_->deviceRate : rateHz;
+    s_->changed.notify_all();
+    return s_->openId;
+  }
+  void Start(OutputId id) override {
+    Enter guard(*s_);
+    std::lock_guard lock(s_->lock);
+    if (id != s_->openId) ++s_->faults;
+    s_->started = true;
+  }
+  bool IsStopped(OutputId id) override {
+    Enter guard(*s_);
+    std::lock_guard lock(s_->lock);
+    if (id != s_->openId) ++s_->faults;
+    return s_->stopped;
+  }
+  void Close(OutputId id) override {
+    Enter guard(*s_);
+    std::lock_guard lock(s_->lock);
+    if (id != s_->openId) ++s_->faults;
+    s_->openId = 0;
+    s_->sink = nullptr;
+    ++s_->closed;
+    s_->changed.notify_all();
+  }
+  void Restart() override {
+    Enter guard(*s_);
+    std::lock_guard lock(s_->lock);
+    if (s_->openId != 0) ++s_->faults;  // would pull an open output from under its owner
+    ++s_->restarts;
+  }
+
+ private:
+  // Counts calls that overlap: the caller must serialise them.
+  struct Enter {
+    explicit Enter(FlakyState& state) : s(state) {
+      if (s.inside.fetch_add(1) != 0) {
+        std::lock_guard lock(s.lock);
+        ++s.faults;
+      }
+    }
+    ~Enter() { s.inside.fetch_sub(1); }
+    FlakyState& s;
+  };
+  std::shared_ptr<FlakyState> s_;
+};
+
+// Calls for samples every few milliseconds, as the library's audio thread does.
+class AudioThread {
+ public:
+  explicit AudioThread(FlakyState& state)
+      : thread_([this, &state] {
+          std::vector<float> out;
+          while (!quit_) {
+            if (state.Pump(out, 256)) ++fills_;
+            std::this_thread::sleep_for(milliseconds(1));
+          }
+        }) {}
+  ~AudioThread() {
+    quit_ = true;
+    thread_.join();
+  }
+  int fills() const { return fills_; }
+
+ private:
+  std::atomic<bool> quit_{false};
+  std::atomic<int> fills_{0};
+  std::thread thread_;
+};
+
+class DeviceLossTest : public ::testing::Test {
+ protected:
+  std::shared_ptr<FlakyState> state = std::make_shared<FlakyState>();
+  std::unique_ptr<SdlOutputFactory> outputs;
+
+  void MakeOutputs(OutputWatch watch) {
+    outputs = std::make_unique<SdlOutputFactory>(std::make_unique<FlakyBackend>(state), watch);
+  }
+  void SetUp() override { MakeOutputs(OutputWatch{}); }
+  void TearDown() override {
+    outputs.reset();
+    EXPECT_EQ(state->faults, 0);
+    EXPECT_EQ(state->opened, state->closed) << "every output opened is closed";
+  }
+};
+
+TEST_F(DeviceLossTest, ALostOutputIsReopenedWithinASecondAtTheMixersRate) {
+  AudioDevice device;
+  ASSERT_TRUE(ClaimDevice(device, *outputs));
+  EXPECT_EQ(device.directSound->outputRate(), 44100);
+  ASSERT_EQ(state->opened, 1);
+  EXPECT_TRUE(state->acceptedDeviceRate[0]);
+
+  // The new device would rather run at 48000; the mixer keeps its rate and the library
+  // converts.
+  state->deviceRate = 48000;
+  state->Lose();
+  const auto lost = Clock::now();
+  ASSERT_TRUE(state->WaitOpened(2, milliseconds(3000)));
+  EXPECT_LT(state->openTimes.back() - lost, milliseconds(1000));
+  EXPECT_EQ(state->closed, 1) << "the lost output is closed first";
+  EXPECT_EQ(state->openRates[1], 44100);
+  EXPECT_FALSE(state->acceptedDeviceRate[1]);
+  EXPECT_EQ(device.directSound->outputRate(), 44100);
+
+  // A healthy output is left alone.
+  std::this_thread::sleep_for(milliseconds(600));
+  EXPECT_EQ(state->opened, 2);
+  ReleaseDevice(device);
+  EXPECT_EQ(state->closed, 2);
+}
+
+TEST_F(DeviceLossTest, VoicesGoOnFromWhereTheyStoodAfterTheOutputComesBack) {
+  AudioDevice device;
+  ASSERT_TRUE(ClaimDevice(device, *outputs));
+  Mixer& mixer = device.directSound->mixer();
+  // A looping ramp at the output rate, so every output frame moves one source frame.
+  std::vector<float> ramp(1000);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i) / 1000.0f;
+  const auto loop = mixer.AddVoice({ramp.data(), 1000, 1}, 44100);
+  const auto shot = mixer.AddVoice({ramp.data(), 1000, 1}, 44100);
+  ASSERT_NE(loop, Mixer::kNoVoice);
+  mixer.Play(loop, true);
+
+  std::vector<float> out;
+  ASSERT_TRUE(state->Pump(out, 700));
+  ASSERT_TRUE(state->Pump(out, 700));
+  EXPECT_EQ(mixer.PositionFrames(loop), 400u) << "looped once";
+
+  state->Lose();
+  EXPECT_FALSE(state->Pump(out, 700)) << "a stopped output asks for nothing";
+  ASSERT_TRUE(state->WaitOpened(2, milliseconds(3000)));
+  // The watchdog starts the new output right after opening it.
+  for (int i = 0; i < 100 && !state->Pump(out, 1); ++i)
+    std::this_thread::sleep_for(milliseconds(5));
+  EXPECT_TRUE(mixer.IsPlaying(loop));
+  EXPECT_FALSE(mixer.IsPlaying(shot));
+  EXPECT_EQ(mixer.ActiveVoices(), 2);
+  EXPECT_EQ(mixer.PositionFrames(loop), 401u);
+
+  ASSERT_TRUE(state->Pump(out, 3));
+  EXPECT_FLOAT_EQ(out[0], 0.401f);
+  EXPECT_FLOAT_EQ(out[4], 0.403f);
+  mixer.RemoveVoice(loop);
+  mixer.RemoveVoice(shot);
+  ReleaseDevice(device);
+}
+
+TEST_F(DeviceLossTest, WhileNoOutputOpensItIsRetriedEveryIntervalAfreshAndNothingIsAsked) {
+  MakeOutputs(OutputWatch{milliseconds(20), milliseconds(80)});
+  AudioDevice device;
+  ASSERT_TRUE(ClaimDevice(device, *outputs));
+  const int restartsBefore = state->restarts;
+  {
+    AudioThread audio(*state);
+    {
+      std::lock_guard lock(state->lock);
+      state->refuseOpens = 3;
+      state->stopped = true;
+    }
+    ASSERT_TRUE(state->WaitOpened(2, milliseconds(3000)));
+    std::this_thread::sleep_for(milliseconds(30));
+    EXPECT_GT(audio.fills(), 0) << "the output that came back plays";
+  }
+  ReleaseDevice(device);
+  std::lock_guard lock(state->lock);
+  ASSERT_EQ(state->openCalls, 5) << "the first open, three refusals, then success";
+  for (int attempt = 2; attempt < 5; ++attempt)
+    EXPECT_GE(state->openTimes[attempt] - state->openTimes[attempt - 1], milliseconds(70))
+        << "attempt " << attempt;
+  EXPECT_EQ(state->restarts - restartsBefore, 4) << "the library restarts before each attempt";
+}
+
+TEST_F(DeviceLossTest, ReleasingDuringAnOutageOrAnAttemptEndsAtOnceAndClosesEverything) {
+  MakeOutputs(OutputWatch{milliseconds(10), milliseconds(30)});
+  AudioThread audio(*state);
+  for (int round = 0; round < 30; ++round) {
+    AudioDevice device;
+    {
+      std::lock_guard lock(state->lock);
+      state->unavailable = false;
+      state->openDelay = milliseconds(0);
+    }
+    ASSERT_TRUE(ClaimDevice(device, *outputs)) << round;
+    std::this_thread::sleep_for(milliseconds(round % 4));
+    {
+      std::lock_guard lock(state->lock);
+      state->stopped = true;
+      state->unavailable = round % 3 == 0;
+      // Some rounds release while the watchdog is inside a slow open.
+      state->openDelay = milliseconds(round % 3 == 1 ? 40 : 0);
+    }
+    std::this_thread::sleep_for(milliseconds((round * 7) % 50));
+    const auto before = Clock::now();
+    ReleaseDevice(device);
+    EXPECT_LT(Clock::now() - before, milliseconds(500)) << round;
+    std::lock_guard lock(state->lock);
+    EXPECT_EQ(state->openId, 0u) << round;
+    EXPECT_EQ(state->opened, state->closed) << round;
+  }
+}
+
+TEST_F(DeviceLossTest, AnOutputThatCannotBeClaimedIsReportedAndAStaleLibraryIsRestartedOnce) {
+  AudioDevice device;
+  state->unavailable = true;
+  EXPECT_FALSE(ClaimDevice(device, *outputs));
+  EXPECT_EQ(device.directSound, nullptr);
+  EXPECT_EQ(state->openCalls, 2);
+  EXPECT_EQ(state->restarts, 1);
+
+  // A library that still knew a server that has gone opens once restarted.
+  state->unavailable = false;
+  state->refuseOpens = 1;
+  ASSERT_TRUE(ClaimDevice(device, *outputs));
+  EXPECT_EQ(state->restarts, 2);
+  ReleaseDevice(device);
+}
+
+// The whole soundscape through an outage: the schedule keeps ticking and firing, the
+// backgrounds keep their buffers and loop on once the output is back, nobody is told;
+// Mute still releases everything and Play still reports an output it cannot claim.
+TEST_F(DeviceLossTest, TheSoundscapeGoesOnThroughAnOutageWithoutAWord) {
+  ProcessState ps;
+  testing::FakePanel panel;
+  testing::FakeTimer timer;
+  testing::FakeSettings settings;
+  Soundscape core{ps, panel, timer, *outputs, settings};
+  ASSERT_TRUE(core.ClaimDevice());
+  core.ResetTables();
+  core.SeedRandom(4);
+  core.StartTimer(10);
+  panel.TickBox(3, true);
+  core.OnBackgroundClicked(3);
+  for (int i = 1; i <= 6; ++i) {
+    panel.sliders[i] = 4;
+    core.OnMixerScroll(1, 4, SoundCatalogue::Effect(i)->sliderId);
+  }
+  const SoundBuffer* background = ps.backgrounds.slot[0].get();
+  ASSERT_NE(background, nullptr);
+  std::vector<float> out;
+  ASSERT_TRUE(state->Pump(out, 4800));
+
+  state->Lose();
+  long firings = 0;
+  core.SetFiringObserver([&](const Firing&) { ++firings; });
+  const double ticks = ps.scheduler.tickCount;
+  for (int t = 0; t < 3000; ++t) core.Tick();
+  EXPECT_EQ(ps.scheduler.tickCount, ticks + 3000);
+  EXPECT_GT(firings, 0) << "the schedule fires on while no output plays";
+
+  ASSERT_TRUE(state->WaitOpened(2, milliseconds(3000)));
+  EXPECT_EQ(ps.backgrounds.slot[0].get(), background);
+  EXPECT_TRUE(background->IsPlaying());
+  bool heard = false;
+  for (int i = 0; i < 200 && !heard; ++i) {
+    if (state->Pump(out, 4800))
+      for (float x : out) heard = heard || x != 0.0f;
+    if (!heard) std::this_thread::sleep_for(milliseconds(5));
+  }
+  EXPECT_TRUE(heard) << "the background is heard again";
+  EXPECT_TRUE(panel.messages.empty());
+
+  core.OnMute();
+  EXPECT_EQ(ps.audioDevice.directSound, nullptr);
+  EXPECT_EQ(state->openId, 0u);
+  state->unavailable = true;
+  core.OnPlay();
+  ASSERT_EQ(panel.messages.size(), 1u);
+  EXPECT_EQ(panel.messages[0],
+            "*ERROR* DirectX Sound will not initialize.  Wave device may not be available.");
+  EXPECT_TRUE(ps.audioDevice.muted);
+}
+
+}  // namespace
+}  // namespace lullwood
