@@ -75,7 +75,9 @@ std::span<const BackgroundSound, kBackgroundCount> SoundCatalogue::Backgrounds()
   return kBackgrounds;
 }
 
-std::span<const RandomEffect, kEffectCount> SoundCatalogue::Effects() { return kEffects; }
+std::span<const RandomEffect, kEffectCount> SoundCatalogue::Effects() {
+  return kEffects;
+}
 
 const BackgroundSound* SoundCatalogue::Background(int backgroundIndex) {
   if (backgroundIndex < 0 || backgroundIndex >= kBackgroundCount) return nullptr;

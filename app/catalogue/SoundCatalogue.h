@@ -18,9 +18,9 @@ struct SoundFormat {
 };
 
 struct BackgroundSound {
-  int backgroundIndex;         // 0..22, the order of every iteration
-  uint16_t checkBoxId;         // the automatic check box that switches it
-  std::string_view label;      // the caption exactly as shown ("Waterfall " ends with a blank)
+  int backgroundIndex;     // 0..22, the order of every iteration
+  uint16_t checkBoxId;     // the automatic check box that switches it
+  std::string_view label;  // the caption exactly as shown ("Waterfall " ends with a blank)
   std::string_view resourceName;
   std::string_view scenarioKey;  // "chk1".."chk23"
   int y;                         // top of the check box, dialog units (x is kBackgroundBoxX)
@@ -32,10 +32,10 @@ struct RandomEffect {
   int effectIndex;  // 1..31, the index of every per-effect table
   std::string_view resourceName;
   uint16_t sliderId;
-  int row;  // 1..31 from the top of the "Random " group
-  int y;    // top of the slider and of its row's label, dialog units
-  uint16_t labelId;         // the static text in the same row
-  std::string_view label;   // that text exactly as shown ("Robin " ends with a blank)
+  int row;                       // 1..31 from the top of the "Random " group
+  int y;                         // top of the slider and of its row's label, dialog units
+  uint16_t labelId;              // the static text in the same row
+  std::string_view label;        // that text exactly as shown ("Robin " ends with a blank)
   std::string_view scenarioKey;  // "R1".."R31"
   SoundFormat format;
   uint32_t dataBytes;

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "Recipe.h"
-#include "effects/Voices.h"
 #include "Analysis.h"
+#include "Recipe.h"
 #include "SoundCatalogue.h"
+#include "effects/Voices.h"
 
 namespace lullwood::synth::fx {
 namespace {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <vector>
 
-#include "effects/Voices.h"
 #include "Analysis.h"
+#include "effects/Voices.h"
 
 namespace lullwood::synth::fx {
 namespace {
