@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +14,13 @@
 #include "Recipe.h"
 #include "SoundCatalogue.h"
 #include "effects/Voices.h"
+
+namespace lullwood {
+// Names a catalogue row in test output by its resource name.
+inline void PrintTo(const RandomEffect& effect, std::ostream* out) {
+  *out << effect.resourceName;
+}
+}  // namespace lullwood
 
 namespace lullwood::synth::fx {
 namespace {
