@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "PrivateProfile.h"
+#include "SaveUntilKilled.h"
 
 namespace lullwood {
 namespace {
@@ -352,32 +353,10 @@ TEST_F(PrivateProfileFileTest, KilledSaverLeavesOldOrNewBytesWhole) {
   int sawOld = 0;
   int sawNew = 0;
   for (int round = 0; round < 60; ++round) {
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      close(ready[0]);
-      const PrivateProfileFile profiles[2] = {PrivateProfileFile::FromBytes(newBytes),
-                                              PrivateProfileFile::FromBytes(oldBytes)};
-      for (unsigned i = 0;; ++i) {
-        if (!profiles[i % 2].Save(path)) _exit(3);
-        if (i == 0) {
-          [[maybe_unused]] const ssize_t sent = write(ready[1], "!", 1);
-          close(ready[1]);
-        }
-      }
-    }
-    close(ready[1]);
-    char signal_byte = 0;
-    const ssize_t got = read(ready[0], &signal_byte, 1);
-    close(ready[0]);
-    ASSERT_EQ(got, 1) << "the saving child failed before its first save";
-    std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
-    kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the saving child stopped by itself: a save failed";
+    const PrivateProfileFile profiles[2] = {PrivateProfileFile::FromBytes(newBytes),
+                                            PrivateProfileFile::FromBytes(oldBytes)};
+    ASSERT_NO_FATAL_FAILURE(testing::SaveUntilKilled(
+        [&](unsigned i) { return profiles[i % 2].Save(path); }, random, 3000));
 
     const std::string now = Get(path);
     ASSERT_TRUE(now == oldBytes || now == newBytes)

@@ -26,6 +26,7 @@
 #include "ControlIds.h"
 #include "FakePorts.h"
 #include "OfflineOutput.h"
+#include "SaveUntilKilled.h"
 #include "Scenario.h"
 #include "Startup.h"
 
@@ -442,31 +443,12 @@ TEST_F(FailingSaveTest, ASaverKilledAtAnyMomentLeavesTheOldOrTheNewScenarioWhole
   std::mt19937 random(5);
   int sawA = 0, sawB = 0;
   for (int round = 0; round < 40; ++round) {
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      close(ready[0]);
-      for (unsigned i = 0;; ++i) {
-        core.OnMixerScroll(4, i % 2 ? 3 : 9, ids::kBackgroundVolumeBar);
-        if (!SaveScenarioAs(core, path)) _exit(3);
-        if (i == 0) {
-          [[maybe_unused]] const ssize_t sent = write(ready[1], "!", 1);
-          close(ready[1]);
-        }
-      }
-    }
-    close(ready[1]);
-    char byte = 0;
-    const ssize_t got = read(ready[0], &byte, 1);
-    close(ready[0]);
-    ASSERT_EQ(got, 1) << "the saving child failed before its first save";
-    std::this_thread::sleep_for(std::chrono::microseconds(random() % 4000));
-    kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the saving child stopped by itself: a save failed";
+    ASSERT_NO_FATAL_FAILURE(testing::SaveUntilKilled(
+        [&](unsigned i) {
+          core.OnMixerScroll(4, i % 2 ? 3 : 9, ids::kBackgroundVolumeBar);
+          return SaveScenarioAs(core, path);
+        },
+        random, 4000));
     const std::string now = ReadFile(path);
     ASSERT_TRUE(now == a || now == b) << "round " << round << ": " << now.size() << " bytes";
     (now == a ? sawA : sawB)++;
