@@ -10,14 +10,13 @@
 #include <string>
 
 #include "QSettingsStore.h"
+#include "SettingsHome.h"
 
 namespace lullwood {
 namespace {
 
-QTemporaryDir* configHome = nullptr;
-
 QString StoreFolder() {
-  return configHome->path() + "/Quillor";
+  return testing::SettingsHome() + "/Quillor";
 }
 QString StoreFile() {
   return StoreFolder() + "/Lullwood.conf";
@@ -89,26 +88,16 @@ TEST_F(QSettingsStoreTest, WriteReportsAStoreThatCannotBeWritten) {
 }
 
 TEST_F(QSettingsStoreTest, ExplicitFileKeepsItsOwnValues) {
-  const QString path = configHome->path() + "/elsewhere/test.ini";
+  const QString path = testing::SettingsHome() + "/elsewhere/test.ini";
   QSettingsStore elsewhere(path);
   ASSERT_TRUE(elsewhere.Write("LWD", "/tmp/a.lwd"));
   EXPECT_EQ(elsewhere.Read("LWD"), "/tmp/a.lwd");
   EXPECT_TRUE(QFile::exists(path));
   EXPECT_FALSE(QSettingsStore().Read("LWD").has_value());
 
-  QSettingsStore unwritable(configHome->path() + "/elsewhere/test.ini/below.ini");
+  QSettingsStore unwritable(testing::SettingsHome() + "/elsewhere/test.ini/below.ini");
   EXPECT_FALSE(unwritable.Write("LWD", "/tmp/a.lwd"));
 }
 
 }  // namespace
 }  // namespace lullwood
-
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  QTemporaryDir home;
-  if (!home.isValid()) return 2;
-  // Before the first QSettings: it fixes its folders then.
-  setenv("XDG_CONFIG_HOME", home.path().toLocal8Bit().constData(), 1);
-  lullwood::configHome = &home;
-  return RUN_ALL_TESTS();
-}

@@ -26,17 +26,10 @@
 #include "ControlIds.h"
 #include "FakePorts.h"
 #include "OfflineOutput.h"
+#include "Sanitizers.h"
 #include "SaveUntilKilled.h"
 #include "Scenario.h"
 #include "Startup.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define LULLWOOD_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define LULLWOOD_ASAN 1
-#endif
-#endif
 
 namespace lullwood {
 namespace {

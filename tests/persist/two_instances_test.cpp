@@ -18,13 +18,12 @@
 #include "OfflineOutput.h"
 #include "QSettingsStore.h"
 #include "Scenario.h"
+#include "SettingsHome.h"
 
 namespace lullwood {
 namespace {
 
 using namespace std::chrono_literals;
-
-QTemporaryDir* configHome = nullptr;
 
 // Starts `body` in a child process that exits 0 when it reported no failure.
 pid_t Spawn(const std::function<void()>& body) {
@@ -98,7 +97,7 @@ TEST(TwoInstancesTest, SettingsChangedByBothAtOnceStayWhole) {
   ExpectFinishedCleanly(b);
 
   // The file parses and holds each instance's last word.
-  QSettings file(configHome->path() + "/Quillor/Lullwood.conf", QSettings::IniFormat);
+  QSettings file(testing::SettingsHome() + "/Quillor/Lullwood.conf", QSettings::IniFormat);
   EXPECT_EQ(file.status(), QSettings::NoError);
   EXPECT_EQ(file.value("BOOST").toString(), "Y");  // 149 % 3 != 0
   EXPECT_EQ(file.value("AUTOHIDE").toString(), "Y");
@@ -185,13 +184,3 @@ TEST(TwoInstancesTest, AScenarioSavedByOneIsReadWholeByTheOtherWhileSaving) {
 
 }  // namespace
 }  // namespace lullwood
-
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  QTemporaryDir home;
-  if (!home.isValid()) return 2;
-  // Before the first QSettings: it fixes its folders then.
-  setenv("XDG_CONFIG_HOME", home.path().toLocal8Bit().constData(), 1);
-  lullwood::configHome = &home;
-  return RUN_ALL_TESTS();
-}

@@ -12,15 +12,8 @@
 #include "ControlIds.h"
 #include "FakePorts.h"
 #include "OfflineOutput.h"
+#include "Sanitizers.h"
 #include "Soundscape.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define LULLWOOD_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define LULLWOOD_ASAN 1
-#endif
-#endif
 
 namespace lullwood {
 namespace {

@@ -1,0 +1,11 @@
+// LULLWOOD_ASAN is 1 in a build with AddressSanitizer, which holds freed memory on
+// purpose and runs several times slower: tests that measure memory or time adapt to it.
+#pragma once
+
+#if defined(__SANITIZE_ADDRESS__)
+#define LULLWOOD_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LULLWOOD_ASAN 1
+#endif
+#endif

@@ -1,0 +1,27 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <cstdlib>
+
+#include "SettingsHome.h"
+
+namespace lullwood::testing {
+namespace {
+QTemporaryDir* home = nullptr;
+}  // namespace
+
+QString SettingsHome() {
+  return home->path();
+}
+
+}  // namespace lullwood::testing
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  QTemporaryDir home;
+  if (!home.isValid()) return 2;
+  // Before the first QSettings: it fixes its folders then.
+  setenv("XDG_CONFIG_HOME", home.path().toLocal8Bit().constData(), 1);
+  lullwood::testing::home = &home;
+  return RUN_ALL_TESTS();
+}
