@@ -31,9 +31,6 @@ else
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
   export LSAN_OPTIONS="print_suppressions=0"
-  if [ -f tools/lsan.supp ]; then
-    LSAN_OPTIONS+=":suppressions=$PWD/tools/lsan.supp"
-  fi
   cd build-sanitize
   ctest --output-on-failure -j"$(nproc)" -LE fuzz
 fi

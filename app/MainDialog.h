@@ -1,5 +1,7 @@
-// The main window: a dialog built from MainWindowLayout(), the Panel the soundscape's
-// rules talk to, its routing table, start-up order and shutdown. UI thread only.
+// The main window: a dialog built from MainWindowLayout() (MainDialogControls.cpp), the
+// Panel the soundscape's rules talk to (MainDialogPanel.cpp), its routing table
+// (MainDialogRouting.cpp), start-up order, shutdown and events (MainDialog.cpp).
+// UI thread only.
 #pragma once
 
 #include <QAbstractSlider>
@@ -39,19 +41,6 @@ class TrayIcon;
 // Caption of every message box: the executable's name.
 inline constexpr std::string_view kMessageCaption = "lullwood";
 
-// Scroll notification codes of OnMixerScroll.
-enum ScrollCode : unsigned {
-  kLineLeft = 0,
-  kLineRight = 1,
-  kPageLeft = 2,
-  kPageRight = 3,
-  kThumbPosition = 4,
-  kThumbTrack = 5,
-  kToLeftEnd = 6,
-  kToRightEnd = 7,
-  kEndScroll = 8,
-};
-
 // The code of a slider action; a move is thumb track while the thumb is held and a
 // thumb position otherwise (the wheel). Nothing for QAbstractSlider::SliderNoAction.
 std::optional<unsigned> ScrollCodeOf(QAbstractSlider::SliderAction action, bool thumbHeld);
@@ -71,7 +60,6 @@ class CMainDialog : public QDialog, public Panel {
   // when the user gave up claiming the audio device. Runs at most once; later calls
   // return the first one's result.
   bool InitializeWindow();
-  bool initialized() const { return initialized_; }
 
   // Stops the scheduler timer, releases the audio unless muted, removes the tray icon
   // and ends the dialog. Exit button, Exit menu command, close box and Alt+F4.
@@ -88,8 +76,8 @@ class CMainDialog : public QDialog, public Panel {
   // ends in CloseDown.
   void OnSystemCommand(unsigned command);
   // The "&Scenario" popup at a point in screen coordinates; the chosen entry is routed
-  // as a command once the popup has closed. `window` (the requester) is not used.
-  void ShowScenarioMenu(QWidget* window, const QPoint& globalPos);
+  // as a command once the popup has closed.
+  void ShowScenarioMenu(const QPoint& globalPos);
 
   // Panel.
   DialogValues& Values() override { return values_; }

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "Ports.h"
+#include "SettingsStore.h"
 #include "SoundDevice.h"
 #include "Soundscape.h"
 

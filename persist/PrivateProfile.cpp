@@ -1,10 +1,11 @@
 #include "PrivateProfile.h"
 
+#include "ReplacingFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -158,88 +159,6 @@ bool Fail(std::string* error, std::string reason) {
   return false;
 }
 
-std::string SystemReason(std::string_view what, int errorNumber) {
-  std::string reason(what);
-  reason += ": ";
-  reason += std::strerror(errorNumber);
-  return reason;
-}
-
-std::string AbsolutePath(const std::string& path) {
-  if (path.starts_with('/')) return path;
-  std::vector<char> buffer(4096);
-  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) return path;
-    buffer.resize(buffer.size() * 2);
-  }
-  std::string absolute(buffer.data());
-  if (!absolute.ends_with('/')) absolute += '/';
-  return absolute + path;
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// The path a save must replace: path itself, or the final target of a chain of symbolic
-// links (which may not exist yet). Empty when the chain is too long.
-std::string FollowLinks(std::string path) {
-  for (int hop = 0; hop < 40; ++hop) {
-    struct stat status {};
-    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
-    std::vector<char> target(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : 255) +
-                             1);
-    const ssize_t length = readlink(path.c_str(), target.data(), target.size());
-    if (length < 0 || static_cast<std::size_t>(length) >= target.size()) return {};
-    std::string next(target.data(), static_cast<std::size_t>(length));
-    path = next.starts_with('/') ? next : FolderOf(path) + "/" + next;
-  }
-  return {};
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (written == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-// Creates a new, empty file beside target; returns its descriptor and name, or -1.
-int CreateTemporaryBeside(const std::string& target, std::string* temporaryName) {
-  static std::atomic<unsigned> counter{0};
-  const std::string folder = FolderOf(target);
-  // Cut long names so that the temporary's name stays within the file system's limit.
-  const std::string base = target.substr(target.rfind('/') + 1).substr(0, 200);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    *temporaryName = folder + "/." + base + "." + std::to_string(getpid()) + "." +
-                     std::to_string(counter.fetch_add(1)) + ".tmp";
-    // 0666 so that a new file gets the user's usual permissions through the umask.
-    const int fd = open(temporaryName->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  errno = EEXIST;
-  return -1;
-}
-
-void SyncFolder(const std::string& folder) {
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);  // best effort: the rename itself has already happened
-  close(fd);
-}
-
 }  // namespace
 
 PrivateProfileFile PrivateProfileFile::FromBytes(std::string bytes) {
@@ -352,49 +271,8 @@ bool PrivateProfileFile::Save(const std::string& path, std::string* error) const
   if (source_ == ProfileSource::kUnreadable) {
     return Fail(error, "the file could not be read, so rewriting it would lose its contents");
   }
-  const std::string target = FollowLinks(AbsolutePath(path));
-  if (target.empty()) return Fail(error, SystemReason(path, ELOOP));
-
-  struct stat old {};
-  const bool exists = stat(target.c_str(), &old) == 0;
-  if (exists) {
-    if (!S_ISREG(old.st_mode)) return Fail(error, path + ": not a regular file");
-    // A read-only file stays read-only, for the owner and for the superuser alike.
-    if ((old.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0) {
-      return Fail(error, path + ": the file is read-only");
-    }
-  } else if (errno != ENOENT) {
-    return Fail(error, SystemReason(path, errno));
-  }
-
-  std::string temporary;
-  const int fd = CreateTemporaryBeside(target, &temporary);
-  if (fd < 0) return Fail(error, SystemReason(FolderOf(target), errno));
-  const auto abandon = [&](std::string_view what) {
-    const int cause = errno;
-    close(fd);
-    unlink(temporary.c_str());
-    return Fail(error, SystemReason(what, cause));
-  };
-  if (exists) {
-    if (fchmod(fd, old.st_mode & 07777) != 0) return abandon("keeping the permissions");
-    if (old.st_uid != geteuid() || old.st_gid != getegid()) {
-      [[maybe_unused]] const int ignored = fchown(fd, old.st_uid, old.st_gid);  // best effort
-    }
-  }
-  if (!WriteAll(fd, bytes_)) return abandon(temporary);
-  if (fsync(fd) != 0) return abandon(temporary);
-  if (close(fd) != 0) {
-    const int cause = errno;
-    unlink(temporary.c_str());
-    return Fail(error, SystemReason(temporary, cause));
-  }
-  if (rename(temporary.c_str(), target.c_str()) != 0) {
-    const int cause = errno;
-    unlink(temporary.c_str());
-    return Fail(error, SystemReason(path, cause));
-  }
-  SyncFolder(FolderOf(target));
+  std::string reason;
+  if (!ReplaceFile(path, bytes_, reason)) return Fail(error, std::move(reason));
   return true;
 }
 

@@ -12,9 +12,10 @@ namespace {
 constexpr std::size_t kOneCharacter = 2;
 constexpr std::size_t kTwoCharacters = 3;
 
-bool IsOn(std::string_view text) {
-  return text == "Y" || text == "y";
-}
+// The keys beside the background and level keys of the catalogue.
+constexpr std::string_view kBackgroundVolumeKey = "V1";
+constexpr std::string_view kRandomVolumeKey = "V2";
+constexpr std::string_view kDynamicRandomKey = "DYNAMIC";
 
 std::string LevelKey(int n) {
   char key[16];
@@ -40,21 +41,26 @@ void WriteScenario(const ProcessState& state, const DialogValues& values,
                    PrivateProfileFile& file) {
   for (const BackgroundSound& row : SoundCatalogue::Backgrounds()) {
     file.WriteString(kScenarioSection, row.scenarioKey,
-                     values.m_backgroundOn[row.backgroundIndex] ? "Y" : "N");
+                     YesNo(values.m_backgroundOn[row.backgroundIndex] != 0));
   }
   for (int n = 0; n < kEffectTableSize; ++n) {
     file.WriteString(kScenarioSection, LevelKey(n),
                      std::to_string(state.scheduler.frequencyLevel[n]));
   }
-  file.WriteString(kScenarioSection, "V1", std::to_string(state.mixer.backgroundVolumeStep));
-  file.WriteString(kScenarioSection, "V2", std::to_string(state.mixer.randomVolumeStep));
-  file.WriteString(kScenarioSection, "DYNAMIC", values.m_dynamicRandom ? "Y" : "N");
+  file.WriteString(kScenarioSection, kBackgroundVolumeKey,
+                   std::to_string(state.mixer.backgroundVolumeStep));
+  file.WriteString(kScenarioSection, kRandomVolumeKey,
+                   std::to_string(state.mixer.randomVolumeStep));
+  file.WriteString(kScenarioSection, kDynamicRandomKey, YesNo(values.m_dynamicRandom != 0));
 }
 
 bool SaveScenarioAs(Soundscape& core, const std::string& path) {
   PrivateProfileFile file = PrivateProfileFile::Load(path);
   WriteScenario(core.state(), core.panel().Values(), file);
-  if (!file.Save(path)) {
+  std::string reason;
+  if (!file.Save(path, &reason)) {
+    // The box's text is fixed; the reason goes to standard error for whoever looks.
+    std::fprintf(stderr, "lullwood: the scenario was not saved: %s\n", reason.c_str());
     core.panel().ShowMessage(kSaveFailedMessage, MessageButtons::kOk);
     return false;
   }
@@ -79,33 +85,37 @@ void LoadScenario(Soundscape& core, const std::string& path) {
   core.OnClearAll();
 
   for (const BackgroundSound& row : SoundCatalogue::Backgrounds()) {
-    values.m_backgroundOn[row.backgroundIndex] = IsOn(read(row.scenarioKey, "N", kOneCharacter));
+    values.m_backgroundOn[row.backgroundIndex] = IsYes(read(row.scenarioKey, "N", kOneCharacter));
     panel.ExchangeControlData(ExchangeDirection::kToControls);
     core.OnBackgroundClicked(row.backgroundIndex);
   }
 
-  // Levels outside 0..4 would leave a slider showing what the effect does not do.
+  // Levels outside unset..Frequently would leave a slider showing what the effect does not do.
   for (int n = 0; n < kEffectTableSize; ++n) {
-    const int level = std::clamp(ScenarioNumber(read(LevelKey(n), "0", kOneCharacter)), 0, 4);
+    const int level = std::clamp(ScenarioNumber(read(LevelKey(n), "0", kOneCharacter)),
+                                 level::kUnset, level::kLast);
     state.scheduler.frequencyLevel[n] = level;
-    if (level > 1) {
+    if (level > level::kNever) {
       state.scheduler.nextFireTick[n] = kRescheduleMarker;
       if (n >= 1) panel.SetSliderPosition(n, level);
     }
   }
 
-  // Volume steps are kept within the bars' range 1..10.
+  // Volume steps are kept within the bars' range.
+  const std::string defaultStep = std::to_string(kDefaultVolumeStep);
   state.mixer.backgroundVolumeStep =
-      std::clamp(ScenarioNumber(read("V1", "10", kTwoCharacters)), 1, 10);
+      std::clamp(ScenarioNumber(read(kBackgroundVolumeKey, defaultStep, kTwoCharacters)),
+                 kMinVolumeStep, kMaxVolumeStep);
   panel.SetBackgroundVolumeBar(state.mixer.backgroundVolumeStep);
   core.ApplyBackgroundVolume();
   state.mixer.randomVolumeStep =
-      std::clamp(ScenarioNumber(read("V2", "10", kTwoCharacters)), 1, 10);
+      std::clamp(ScenarioNumber(read(kRandomVolumeKey, defaultStep, kTwoCharacters)),
+                 kMinVolumeStep, kMaxVolumeStep);
   panel.SetRandomVolumeBar(state.mixer.randomVolumeStep);
 
   panel.SetTitle(std::string(kTitlePrefix) + path);
 
-  const bool dynamic = IsOn(read("DYNAMIC", "N", kOneCharacter));
+  const bool dynamic = IsYes(read(kDynamicRandomKey, YesNo(false), kOneCharacter));
   values.m_dynamicRandom = dynamic ? 1 : 0;
   state.mixer.dynamicRandom = dynamic;
   panel.ExchangeControlData(ExchangeDirection::kToControls);

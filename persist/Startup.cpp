@@ -15,10 +15,6 @@ void ReadControls(Soundscape& core) {
   core.panel().ExchangeControlData(ExchangeDirection::kFromControls);
 }
 
-const char* YesNo(int on) {
-  return on ? "Y" : "N";
-}
-
 }  // namespace
 
 void NicePriority::RaiseToHigh() {
@@ -33,25 +29,25 @@ void NicePriority::LowerToNormal() {
 }
 
 bool IsSwitchOn(const std::optional<std::string>& value) {
-  return value && (*value == "Y" || *value == "y");
+  return value && IsYes(*value);
 }
 
 void ReadStartupSettings(Soundscape& core, PriorityControl& priority) {
   DialogValues& values = core.panel().Values();
   ProcessState& state = core.state();
-  if (auto lwd = core.ReadSetting("LWD")) {
+  if (auto lwd = core.ReadSetting(settings::kScenarioFile)) {
     values.m_scenarioFile = *lwd;
     state.autostartScenarioPath = *lwd;
   }
-  if (IsSwitchOn(core.ReadSetting("AUTO"))) {
+  if (IsSwitchOn(core.ReadSetting(settings::kAutoStart))) {
     values.m_autoStart = 1;
     state.autostartPending = true;
   }
-  if (IsSwitchOn(core.ReadSetting("BOOST"))) {
+  if (IsSwitchOn(core.ReadSetting(settings::kBoostPriority))) {
     values.m_boostPriority = 1;
     priority.RaiseToHigh();
   }
-  if (IsSwitchOn(core.ReadSetting("AUTOHIDE"))) {
+  if (IsSwitchOn(core.ReadSetting(settings::kAutoHide))) {
     values.m_autoHide = 1;
     state.scheduler.autoHidePending = true;
   }
@@ -76,41 +72,41 @@ void OnAutoStart(Soundscape& core) {
   ReadControls(core);
   DialogValues& values = core.panel().Values();
   if (!values.m_autoStart) {
-    core.WriteSetting("AUTO", "N");
+    core.WriteSetting(settings::kAutoStart, YesNo(false));
   } else if (values.m_scenarioFile.empty()) {
     core.panel().ShowMessage(kAutoStartNeedsFileMessage, MessageButtons::kOk);
     values.m_autoStart = 0;
     core.panel().ExchangeControlData(ExchangeDirection::kToControls);
   } else {
-    core.WriteSetting("AUTO", "Y");
+    core.WriteSetting(settings::kAutoStart, YesNo(true));
   }
 }
 
 void OnScenarioChosen(Soundscape& core, const std::string& path) {
   core.panel().Values().m_scenarioFile = path;
   core.panel().ExchangeControlData(ExchangeDirection::kToControls);
-  core.WriteSetting("LWD", path);
+  core.WriteSetting(settings::kScenarioFile, path);
 }
 
 void OnScenarioFileChange(Soundscape& core) {
   ReadControls(core);
-  core.WriteSetting("LWD", core.panel().Values().m_scenarioFile);
+  core.WriteSetting(settings::kScenarioFile, core.panel().Values().m_scenarioFile);
 }
 
 void OnBoostPriority(Soundscape& core, PriorityControl& priority) {
   ReadControls(core);
   if (core.panel().Values().m_boostPriority) {
     priority.RaiseToHigh();
-    core.WriteSetting("BOOST", "Y");
+    core.WriteSetting(settings::kBoostPriority, YesNo(true));
   } else {
     priority.LowerToNormal();
-    core.WriteSetting("BOOST", "N");
+    core.WriteSetting(settings::kBoostPriority, YesNo(false));
   }
 }
 
 void OnAutoHide(Soundscape& core) {
   ReadControls(core);
-  core.WriteSetting("AUTOHIDE", YesNo(core.panel().Values().m_autoHide));
+  core.WriteSetting(settings::kAutoHide, YesNo(core.panel().Values().m_autoHide != 0));
 }
 
 }  // namespace lullwood

@@ -11,6 +11,8 @@
 #include <array>
 #include <cmath>
 
+#include "QtText.h"
+
 namespace lullwood {
 
 namespace {
@@ -22,10 +24,6 @@ constexpr std::array kAboutRows = {
     AboutRow{"version", 0, 198, 0, 19, 9},
     AboutRow{"okButton", 1, 87, 183, 43, 14},
 };
-
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 

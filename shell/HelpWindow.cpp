@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "QtText.h"
+
 namespace lullwood {
 
 namespace {
@@ -15,10 +17,6 @@ constexpr std::array kTopics = {
     HelpTopic{1, "Contents", ":/help/index.html"},
     HelpTopic{3, "Using Lullwood", ":/help/using.html"},
 };
-
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QUrl PageUrl(std::string_view resourcePath) {
   return QUrl("qrc" + ToQString(resourcePath));

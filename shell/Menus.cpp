@@ -7,15 +7,11 @@
 #include <QMenuBar>
 #include <QPointer>
 
+#include "QtText.h"
+
 namespace lullwood {
 
-namespace {
-
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int CommandIdOf(const QAction* action) {
   return action ? action->data().toInt() : 0;

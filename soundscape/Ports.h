@@ -1,10 +1,9 @@
 // What the soundscape's rules need from the world outside them: the main window
-// (Panel), its scheduler timer (TimerPort) and the per-user settings store
-// (SettingsStore). The program implements them with Qt; tests with fakes.
+// (Panel) and its scheduler timer (TimerPort). The program implements them with Qt;
+// tests with fakes. The settings store's port is persist/SettingsStore.h.
 #pragma once
 
 #include <array>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -66,16 +65,6 @@ class TimerPort {
   // Starts the timer with this period, replacing a running one; returns its id (non-zero).
   virtual unsigned Start(unsigned periodMs) = 0;
   virtual void Stop() = 0;
-};
-
-// The per-user settings store: named text values.
-class SettingsStore {
- public:
-  virtual ~SettingsStore() = default;
-  // The value's text, or nothing when it is missing or cannot be read.
-  virtual std::optional<std::string> Read(std::string_view name) = 0;
-  // false when the value could not be written.
-  virtual bool Write(std::string_view name, std::string_view text) = 0;
 };
 
 }  // namespace lullwood

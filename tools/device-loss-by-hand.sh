@@ -4,11 +4,19 @@
 # again, and shows whether the program's stream came back and carries sound.
 # Not part of the test suite: it needs pulseaudio, pulseaudio-utils, xvfb and sox.
 # Usage: tools/device-loss-by-hand.sh [path to lullwood] [seconds without a server]
+# Without a path it uses (and builds) the lullwood of tools/build-dir.sh: $LULLWOOD_BUILD_DIR,
+# default build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh pulseaudio pulseaudio-utils xvfb xauth sox
 
-program=${1:-build-rel/app/lullwood}
+source tools/build-dir.sh
+if [ -n "${1:-}" ]; then
+  program=$(realpath "$1")
+else
+  lullwood_build lullwood
+  program=$lullwood_build_dir/app/lullwood
+fi
 outage=${2:-6}
 work=$(mktemp -d /tmp/lullwood-device-loss-XXXXXX)
 export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config HOME=$work/home

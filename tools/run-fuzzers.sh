@@ -5,15 +5,17 @@
 # Usage: tools/run-fuzzers.sh [--seconds N] [--build-dir DIR] [--build-only | --no-build]
 #                             [target...]
 #   --seconds N     how long each target runs (default 60)
-#   --build-dir DIR where the fuzz project is built (default build-fuzz/)
+#   --build-dir DIR where the fuzz project is built (default: fuzz-build/ inside the build
+#                   folder of tools/build-dir.sh, that is $LULLWOOD_BUILD_DIR, default build/)
 #   target...       names from fuzz/CMakeLists.txt (default: all of them)
 # Seeds are read from fuzz/corpus/<target>/ and never written; inputs the fuzzer finds
 # go to DIR/corpus/<target>/ and crashing inputs to DIR/artifacts/. CXX picks the
 # compiler (default clang++). Exits non-zero on the first crash, leak or sanitizer error.
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$(dirname "$0")/build-dir.sh"
+root="$lullwood_root"
 seconds=60
-build="$root/build-fuzz"
+build="$lullwood_build_dir/fuzz-build"
 mode=all
 targets=()
 while [ $# -gt 0 ]; do
@@ -22,7 +24,7 @@ while [ $# -gt 0 ]; do
     --build-dir) build="$2"; shift 2 ;;
     --build-only) mode=build; shift ;;
     --no-build) mode=run; shift ;;
-    -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
     -*) echo "run-fuzzers: unknown option $1" >&2; exit 2 ;;
     *) targets+=("$1"); shift ;;
   esac

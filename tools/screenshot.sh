@@ -2,21 +2,20 @@
 # Starts lullwood on a virtual display with the dummy audio driver and saves a PNG of
 # its main window. Builds first when needed.
 # Usage: tools/screenshot.sh [output.png] [program arguments...]
-# Environment: LULLWOOD_BUILD_DIR (default: build), SCREENSHOT_DELAY seconds (default: 3).
+# Environment: LULLWOOD_BUILD_DIR, the build to use (tools/build-dir.sh; default: build/),
+# SCREENSHOT_DELAY seconds (default: 3).
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$(dirname "$0")/build-dir.sh"
+root="$lullwood_root"
 out="$(realpath -m "${1:-$root/tools/out/lullwood.png}")"
 shift || true
-build="${LULLWOOD_BUILD_DIR:-$root/build}"
+build="$lullwood_build_dir"
 delay="${SCREENSHOT_DELAY:-3}"
 
 for tool in xvfb-run import; do
   command -v "$tool" >/dev/null || { echo "screenshot.sh needs $tool (xvfb, imagemagick)" >&2; exit 1; }
 done
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DLULLWOOD_TESTS=OFF >/dev/null
-fi
-cmake --build "$build" --target lullwood -j2 >/dev/null
+lullwood_build lullwood
 mkdir -p "$(dirname "$out")"
 
 # A private settings store, so the user's own is neither read nor changed.

@@ -5,15 +5,13 @@
 #include <memory>
 #include <utility>
 
+#include "QtText.h"
+
 namespace lullwood {
 namespace {
 
 constexpr auto kOrganisation = "Quillor";
 constexpr auto kApplication = "Lullwood";
-
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::unique_ptr<QSettings> OpenStore(const QString& iniFilePath) {
   if (iniFilePath.isEmpty()) return std::make_unique<QSettings>(kOrganisation, kApplication);

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "Ports.h"
+#include "SettingsStore.h"
 
 namespace lullwood {
 

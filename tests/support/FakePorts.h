@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Ports.h"
+#include "SettingsStore.h"
 
 namespace lullwood::testing {
 

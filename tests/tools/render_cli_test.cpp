@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "SoundCatalogue.h"
+#include "TempFolder.h"
 #include "WaveResources.h"
 
 namespace lullwood {
@@ -207,14 +208,7 @@ class RenderCli : public ::testing::Test {
 
   Result Run(const std::vector<std::string>& arguments) { return Finish(Start(arguments)); }
 
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> Entries() const { return lullwood::testing::SortedEntries(dir_); }
 
   fs::path dir_;
 };

@@ -14,7 +14,7 @@
 
 #include "HeadlessPorts.h"
 #include "RenderSession.h"
-#include "ReplacingFile.h"
+#include "TempFolder.h"
 #include "WaveFile.h"
 
 namespace lullwood::render {
@@ -35,29 +35,7 @@ int16_t Convert(float x) {
   return static_cast<int16_t>(Le16(bytes));
 }
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-class TempDir : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "render-files-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  fs::path dir_;
-};
+using TempDir = lullwood::testing::TempFolderTest;
 
 TEST(WaveHeader, LargestFileStillFitsItsSizeField) {
   const auto h = WaveHeader(192000, kMaxWaveFrames);
@@ -90,89 +68,6 @@ TEST(FloatsToPcm16, WritesLittleEndianInOrder) {
   EXPECT_EQ(static_cast<int16_t>(Le16(out + 2)), -8192);
   EXPECT_EQ(out[4], 0xFF);
   EXPECT_EQ(out[5], 0x7F);
-}
-
-TEST_F(TempDir, ReplacingFileAppearsOnlyOnCommit) {
-  const fs::path target = dir_ / "out.bin";
-  std::ofstream(target) << "old";
-  std::string error;
-  auto file = ReplacingFile::Open(target.string(), error);
-  ASSERT_TRUE(file) << error;
-  ASSERT_TRUE(file->Write("new bytes", 9));
-  EXPECT_EQ(ReadAll(target), "old");
-  EXPECT_EQ(Entries().size(), 2u);  // the target and the temporary beside it
-  ASSERT_TRUE(file->Commit(error)) << error;
-  EXPECT_EQ(ReadAll(target), "new bytes");
-  EXPECT_EQ(Entries(), std::vector<std::string>{"out.bin"});
-}
-
-TEST_F(TempDir, ReplacingFileDroppedUncommittedLeavesTheTargetAlone) {
-  const fs::path target = dir_ / "out.bin";
-  std::string error;
-  {
-    auto file = ReplacingFile::Open(target.string(), error);
-    ASSERT_TRUE(file) << error;
-    file->Write("half", 4);
-  }
-  EXPECT_TRUE(Entries().empty());
-
-  std::ofstream(target) << "kept";
-  {
-    auto file = ReplacingFile::Open(target.string(), error);
-    ASSERT_TRUE(file);
-    file->Write("half", 4);
-    ASSERT_TRUE(file->Close(error));
-  }
-  EXPECT_EQ(ReadAll(target), "kept");
-  EXPECT_EQ(Entries(), std::vector<std::string>{"out.bin"});
-}
-
-TEST_F(TempDir, ReplacingFileKeepsPermissionsAndFollowsLinks) {
-  const fs::path real = dir_ / "real.wav";
-  std::ofstream(real) << "x";
-  ASSERT_EQ(chmod(real.c_str(), 0640), 0);
-  fs::create_symlink(real, dir_ / "link.wav");
-  std::string error;
-  auto file = ReplacingFile::Open((dir_ / "link.wav").string(), error);
-  ASSERT_TRUE(file) << error;
-  file->Write("data", 4);
-  ASSERT_TRUE(file->Commit(error)) << error;
-  EXPECT_TRUE(fs::is_symlink(dir_ / "link.wav"));
-  EXPECT_EQ(ReadAll(real), "data");
-  struct stat info {};
-  ASSERT_EQ(stat(real.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0640u);
-}
-
-TEST_F(TempDir, ReplacingFileRefusesFoldersAndMissingFolders) {
-  std::string error;
-  EXPECT_FALSE(ReplacingFile::Open(dir_.string(), error));
-  EXPECT_NE(error.find("is a folder"), std::string::npos) << error;
-  error.clear();
-  EXPECT_FALSE(ReplacingFile::Open((dir_ / "no/such/x.wav").string(), error));
-  EXPECT_NE(error.find("No such file"), std::string::npos) << error;
-  EXPECT_FALSE(ReplacingFile::Open("", error));
-}
-
-TEST(ReplacingFile, WritesADeviceDirectly) {
-  std::string error;
-  auto file = ReplacingFile::Open("/dev/null", error);
-  ASSERT_TRUE(file) << error;
-  EXPECT_TRUE(file->TemporaryPath().empty());
-  EXPECT_TRUE(file->Write("abc", 3));
-  EXPECT_TRUE(file->Commit(error)) << error;
-  EXPECT_TRUE(fs::is_character_file("/dev/null"));
-}
-
-TEST(ReplacingFile, ReportsAFullDisk) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  std::string error;
-  auto file = ReplacingFile::Open("/dev/full", error);
-  ASSERT_TRUE(file) << error;
-  const std::vector<char> block(1 << 21, 'x');  // more than the stream buffer
-  file->Write(block.data(), block.size());
-  EXPECT_FALSE(file->Commit(error));
-  EXPECT_NE(error.find("No space"), std::string::npos) << error;
 }
 
 TEST(FormatFiring, WritesOneTabSeparatedLine) {

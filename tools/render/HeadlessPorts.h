@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Ports.h"
+#include "SettingsStore.h"
 
 namespace lullwood::render {
 

@@ -184,11 +184,11 @@ int RunRender(const RenderOptions& options, const RenderEnvironment& environment
   std::unique_ptr<ReplacingFile> wave;
   std::unique_ptr<ReplacingFile> events;
   if (!options.outPath.empty()) {
-    wave = ReplacingFile::Open(options.outPath, error);
+    wave = ReplacingFile::Open(options.outPath, error, NonRegularTarget::kWriteDirectly);
     if (!wave) return Fail(messages, "--out: " + error);
   }
   if (!options.eventsPath.empty()) {
-    events = ReplacingFile::Open(options.eventsPath, error);
+    events = ReplacingFile::Open(options.eventsPath, error, NonRegularTarget::kWriteDirectly);
     if (!events) return Fail(messages, "--events: " + error);
   }
 
@@ -206,14 +206,19 @@ int RunRender(const RenderOptions& options, const RenderEnvironment& environment
   const uint32_t seed = options.seed ? *options.seed : static_cast<uint32_t>(std::time(nullptr));
   if (!options.seed) messages << kMessagePrefix << "seed " << seed << " (from the clock)\n";
   core.SeedRandom(seed);
-  core.StartTimer(10);
+  core.StartTimer(kPromptTickPeriodMs);
   LoadScenario(core, options.scenarioPath);
 
   if (!options.resavePath.empty()) {
     PrivateProfileFile file = PrivateProfileFile::Load(options.resavePath);
     WriteScenario(state, panel.Values(), file);
     if (!file.Save(options.resavePath, &error)) {
-      return Fail(messages, "--resave: cannot write \"" + options.resavePath + "\": " + error);
+      // The file's own reasons name the path already; the profile's (a file too large to
+      // rewrite whole, say) do not.
+      const bool namesPath = error.starts_with("cannot write") || error.starts_with('"');
+      return Fail(messages, "--resave: " + (namesPath ? error
+                                                      : "cannot write \"" + options.resavePath +
+                                                            "\": " + error));
     }
   }
 

@@ -39,6 +39,7 @@ struct RandomEffect {
   std::string_view scenarioKey;  // "R1".."R31"
   SoundFormat format;
   uint32_t dataBytes;
+  bool pitchVaried;  // Dynamic Random plays it at a random pitch as well as a random volume
 };
 
 inline constexpr int kBackgroundCount = 23;
@@ -67,7 +68,6 @@ class SoundCatalogue {
   // The row whose control has this id, or nullptr when no row has it.
   static const BackgroundSound* BackgroundByCheckBox(int controlId);
   static const RandomEffect* EffectBySlider(int controlId);
-  static const RandomEffect* EffectByLabel(int controlId);
   // Effect whose slider stands in this row (1..31), or nullptr.
   static const RandomEffect* EffectInRow(int row);
 };
