@@ -60,7 +60,8 @@ bool SaveScenarioAs(Soundscape& core, const std::string& path) {
   std::string reason;
   if (!file.Save(path, &reason)) {
     // The box's text is fixed; the reason goes to standard error for whoever looks.
-    std::fprintf(stderr, "lullwood: the scenario was not saved: %s\n", reason.c_str());
+    std::fprintf(stderr, "lullwood: the scenario was not saved to \"%s\": %s\n", path.c_str(),
+                 reason.c_str());
     core.panel().ShowMessage(kSaveFailedMessage, MessageButtons::kOk);
     return false;
   }

@@ -243,6 +243,14 @@ TEST_F(ScenarioTest, AFailedSaveIsReportedAndLeavesTheOldFileAndTitle) {
   EXPECT_EQ(panel.title, "Lullwood v2.2");
 }
 
+TEST_F(ScenarioTest, AFailedSaveTellsStandardErrorWhy) {
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(SaveScenarioAs(core, PathOf("no/such/folder/x.lwd")));
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("no/such/folder/x.lwd"), std::string::npos) << said;
+  EXPECT_NE(said.find("No such file or directory"), std::string::npos) << said;
+}
+
 TEST_F(ScenarioTest, DroppingSeveralFilesLoadsTheFirstWithItsWholePath) {
   const std::string longName(150, 'n');
   WriteFile(dir / (longName + ".lwd"), Lines({"[Backgrounds]", "V1=5"}));
