@@ -265,6 +265,7 @@ void Mixer::Render(float* interleavedStereo, size_t frames) {
       }
     }
     for (size_t i = 0; i < 2 * count; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
+    outputStage_.Apply(out, count);
   }
 }
 

@@ -9,6 +9,8 @@
 #include <memory>
 #include <mutex>
 
+#include "OutputStage.h"
+
 namespace lullwood {
 
 // Linear gain of an attenuation in hundredths of a decibel: 10^(v/2000); exactly 0 at
@@ -76,6 +78,9 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   // looping one continues from frame 0 with no gap.
   void Render(float* interleavedStereo, size_t frames);
 
+  // The gains over the whole output, applied at the end of every Render block.
+  OutputStage& outputStage() { return outputStage_; }
+
  private:
   struct Voice {
     const float* samples = nullptr;
@@ -100,6 +105,8 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   // while holding lock_.
   mutable std::mutex lock_;
   std::array<Voice, kVoiceCount> voices_;
+
+  OutputStage outputStage_;
 };
 
 }  // namespace lullwood
