@@ -36,6 +36,11 @@ add_custom_target(lullwood_debian_doc ALL DEPENDS ${CMAKE_BINARY_DIR}/debian/cha
 # Only in the package: a plain `cmake --install` leaves /usr/share/doc to the packages.
 install(FILES ${CMAKE_BINARY_DIR}/debian/copyright ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz
         DESTINATION ${lullwood_doc_dir} COMPONENT debian EXCLUDE_FROM_ALL)
+# The package is not uploaded to Debian's archive, so its first changelog entry closes no
+# bug report there; lintian reads this override from the package itself.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/debian/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME lullwood
+        COMPONENT debian EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lullwood)
