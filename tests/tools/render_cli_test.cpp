@@ -482,6 +482,14 @@ TEST_F(RenderCli, HelpAndVersionGoToStandardOutputAndBadOptionsGetTheUsageOnStan
   EXPECT_EQ(version.out, "lullwood-render " + std::string(kVersion) + "\n");
   EXPECT_EQ(version.err, "");
 
+  // Help that cannot be written (a full disk) is a failure, not a success.
+  if (fs::exists("/dev/full")) {
+    const std::string full =
+        std::string("'") + LULLWOOD_RENDER_PATH + "' --help >/dev/full 2>/dev/null";
+    const int status = std::system(full.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  }
+
   const fs::path scenario = Write("ok.lwd", kBusyScenario);
   const struct {
     std::vector<std::string> arguments;

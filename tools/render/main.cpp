@@ -30,7 +30,9 @@ int main(int argc, char** argv) {
   }
   if (parsed.options->help || parsed.options->version) {
     std::cout << (parsed.options->help ? RenderUsage() : RenderVersion()) << std::flush;
-    return std::cout ? kExitOk : kExitFailed;
+    if (std::cout) return kExitOk;
+    std::cerr << kMessagePrefix << "cannot write to standard output\n";
+    return kExitFailed;
   }
 
   struct sigaction action {};
