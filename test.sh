@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with tests and runs the whole suite with ctest.
-# Usage: ./test.sh [--sanitize]
+# Usage: ./test.sh [--sanitize | --package]
 #   --sanitize  builds in build-sanitize with AddressSanitizer, UndefinedBehaviorSanitizer
 #               and LeakSanitizer, and runs the suite there; any report fails the run.
 #               The fuzz targets are left out: they are always built sanitized already.
+#   --package   builds the Debian package from the Release build that tools/build-dir.sh
+#               names (LULLWOOD_BUILD_DIR, default build/) with tools/package.sh, and runs
+#               the package checks (ctest label "package": lintian, the contents list, the
+#               control fields, the installed files' validators). Installs nothing.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -11,11 +15,16 @@ sanitize=0
 for arg in "$@"; do
   case "$arg" in
     --sanitize) sanitize=1 ;;
-    *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
+    --package)
+      # The package checks' ctest summary is the last thing printed.
+      tools/package.sh --check >/dev/null
+      exit 0
+      ;;
+    *) echo "usage: $0 [--sanitize | --package]" >&2; exit 2 ;;
   esac
 done
 
-tools/deps.sh clang libclang-rt-14-dev desktop-file-utils
+tools/deps.sh clang libclang-rt-14-dev desktop-file-utils appstream man-db
 export QT_QPA_PLATFORM=offscreen
 
 if [ "$sanitize" -eq 0 ]; then

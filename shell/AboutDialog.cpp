@@ -31,6 +31,18 @@ std::span<const AboutRow> AboutLayout() {
   return kAboutRows;
 }
 
+QStringList AboutParagraphs() {
+  return {
+      QObject::tr("Lullwood is an ambient-sound generator: up to three looping backgrounds and "
+                  "31 random sound effects, mixed into one soundscape that plays for as long "
+                  "as you like."),
+      QObject::tr("Every sound is synthesised by Lullwood itself and built into the program; "
+                  "none is recorded or downloaded."),
+      ToQString(kCopyright) + "\n" + ToQString(kLicenceNotice),
+      QObject::tr("For help, choose Help > Using Lullwood... in the main window."),
+  };
+}
+
 CAboutDialog::CAboutDialog(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint) {
@@ -47,6 +59,12 @@ CAboutDialog::CAboutDialog(QWidget* owner)
 
   auto* version = new QLabel(ToQString(kAboutVersion), this);
   version->setObjectName("version");
+
+  auto* text = new QLabel(AboutParagraphs().join("\n\n"), this);
+  text->setObjectName(ToQString(kAboutTextRow.name));
+  text->setTextFormat(Qt::PlainText);
+  text->setAlignment(Qt::AlignCenter);
+  text->setWordWrap(true);
 
   auto* ok = new QPushButton(tr("OK"), this);
   ok->setObjectName("okButton");
@@ -75,6 +93,7 @@ CAboutDialog::CAboutDialog(QWidget* owner)
   for (const AboutRow& row : kAboutRows) {
     findChild<QWidget*>(ToQString(row.name))->setGeometry(ToPixels(row.x, row.y, row.w, row.h));
   }
+  text->setGeometry(ToPixels(kAboutTextRow.x, kAboutTextRow.y, kAboutTextRow.w, kAboutTextRow.h));
   setFixedSize(ToPixels(0, 0, kAboutClient.w, kAboutClient.h).size());
 
   // A missing picture leaves the place empty.

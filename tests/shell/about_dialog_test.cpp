@@ -2,11 +2,15 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <vector>
 
 #include "AboutDialog.h"
 
@@ -58,8 +62,8 @@ TEST(AboutBox, ShowsLogoVersionAndADefaultOk) {
 
   auto* version = box.findChild<QLabel*>("version");
   ASSERT_NE(version, nullptr);
-  EXPECT_EQ(version->text(), "2.2");
-  EXPECT_GE(version->width(), QFontMetrics(version->font()).horizontalAdvance("2.2"));
+  EXPECT_EQ(version->text(), Text(kVersion));
+  EXPECT_GE(version->width(), QFontMetrics(version->font()).horizontalAdvance(version->text()));
 
   auto* ok = box.findChild<QPushButton*>("okButton");
   ASSERT_NE(ok, nullptr);
@@ -67,6 +71,123 @@ TEST(AboutBox, ShowsLogoVersionAndADefaultOk) {
   EXPECT_TRUE(ok->isDefault());
   EXPECT_EQ(ok->property("controlId").toInt(), 1);
   EXPECT_GE(ok->width(), QFontMetrics(ok->font()).horizontalAdvance("OK"));
+}
+
+TEST(AboutBox, TellsWhatLullwoodIsWhoHoldsItWhereItsSoundsComeFromAndWhereTheHelpIs) {
+  QWidget owner;
+  CAboutDialog box(&owner);
+  auto* text = box.findChild<QLabel*>(Text(kAboutTextRow.name));
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->textFormat(), Qt::PlainText);
+  const QString shown = text->text();
+  for (const char* part :
+       {"ambient-sound generator", "synthesised by Lullwood itself", "Help > Using Lullwood..."}) {
+    EXPECT_TRUE(shown.contains(part)) << part << " in " << shown.toStdString();
+  }
+  EXPECT_TRUE(shown.contains(Text(kCopyright)));
+  EXPECT_TRUE(shown.contains(Text(kLicenceNotice)));
+  EXPECT_EQ(shown, AboutParagraphs().join("\n\n"));
+
+  // In the box's own font, in the field between the logo and OK, clear of every control.
+  EXPECT_EQ(text->font(), box.font());
+  EXPECT_EQ(text->geometry(),
+            box.ToPixels(kAboutTextRow.x, kAboutTextRow.y, kAboutTextRow.w, kAboutTextRow.h));
+  EXPECT_TRUE(box.rect().contains(text->geometry()));
+  for (const AboutRow& row : AboutLayout()) {
+    const QRect other = box.findChild<QWidget*>(Text(row.name))->geometry();
+    EXPECT_FALSE(text->geometry().intersects(other)) << row.name;
+  }
+  const QRect need = QFontMetrics(text->font())
+                         .boundingRect(QRect(0, 0, text->width(), 100000),
+                                       Qt::AlignCenter | Qt::TextWordWrap, shown);
+  EXPECT_LE(need.width(), text->width());
+  EXPECT_LE(need.height(), text->height());
+}
+
+// The ink of one line of text in a picture: its rows and its leftmost and rightmost column.
+struct InkLine {
+  int top, bottom, left, right;
+};
+
+// Lines of ink inside `area`, where ink is any pixel whose grey level differs from
+// `paper` by more than a third of the range (the body of a glyph, not its smoothing).
+std::vector<InkLine> InkLines(const QImage& shot, const QRect& area, QColor paper) {
+  const int paperGrey = qGray(paper.rgb());
+  std::vector<InkLine> lines;
+  bool inLine = false;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    int left = area.right() + 1;
+    int right = area.left() - 1;
+    for (int x = area.left(); x <= area.right(); ++x) {
+      if (std::abs(qGray(shot.pixel(x, y)) - paperGrey) > 85) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    }
+    if (left > right) {
+      inLine = false;
+      continue;
+    }
+    if (!inLine) lines.push_back({y, y, left, right});
+    InkLine& line = lines.back();
+    line.bottom = y;
+    line.left = std::min(line.left, left);
+    line.right = std::max(line.right, right);
+    inLine = true;
+  }
+  return lines;
+}
+
+TEST(AboutBox, ItsPictureShowsTheTextCentredWholeAndReadable) {
+  QWidget owner;
+  CAboutDialog box(&owner);
+  box.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+  const QImage shot = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(shot.size(), box.size());
+  if (const char* folder = std::getenv("LULLWOOD_SCREENSHOT_DIR")) {
+    shot.save(QString::fromLocal8Bit(folder) + "/about.png");
+  }
+  auto* text = box.findChild<QLabel*>(Text(kAboutTextRow.name));
+  ASSERT_NE(text, nullptr);
+  const QRect area = text->geometry();
+  const QColor paper = box.palette().color(QPalette::Window);
+  const QFontMetrics fm(text->font());
+
+  // Whole: nothing is cut at the edges of the field.
+  for (int x = area.left(); x <= area.right(); ++x) {
+    EXPECT_EQ(shot.pixel(x, area.top()), paper.rgb()) << "top edge, x " << x;
+    EXPECT_EQ(shot.pixel(x, area.bottom()), paper.rgb()) << "bottom edge, x " << x;
+  }
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    EXPECT_EQ(shot.pixel(area.left(), y), paper.rgb()) << "left edge, y " << y;
+    EXPECT_EQ(shot.pixel(area.right(), y), paper.rgb()) << "right edge, y " << y;
+  }
+
+  // Readable: one line of ink for each line of text, each of the font's height or less
+  // and taller than a lower-case letter's half, with space between them.
+  const std::vector<InkLine> lines = InkLines(shot, area, paper);
+  const QStringList paragraphs = AboutParagraphs();
+  int atLeast = 0;
+  for (const QString& paragraph : paragraphs) atLeast += 1 + paragraph.count('\n');
+  ASSERT_GE(static_cast<int>(lines.size()), atLeast);
+  EXPECT_LE(static_cast<int>(lines.size()), atLeast + 8) << "far more lines than expected";
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const InkLine& line = lines[i];
+    const int height = line.bottom - line.top + 1;
+    EXPECT_LE(height, fm.height()) << "line " << i;
+    EXPECT_GE(height, fm.xHeight() / 2) << "line " << i;
+    // Centred: the margins left and right of each line differ by a pixel or two of
+    // glyph bearing, not by a word.
+    const int leftMargin = line.left - area.left();
+    const int rightMargin = area.right() - line.right;
+    EXPECT_LE(std::abs(leftMargin - rightMargin), 3) << "line " << i;
+    EXPECT_GT(leftMargin, 0) << "line " << i;
+  }
+  // The block as a whole sits in the middle of the field, top to bottom.
+  const int above = lines.front().top - area.top();
+  const int below = area.bottom() - lines.back().bottom;
+  EXPECT_LE(std::abs(above - below), fm.height()) << above << " above, " << below << " below";
 }
 
 TEST(AboutBox, ClosesByOkEscapeAndItsCloseBox) {

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "LullwoodVersion.h"
 #include "SoundCatalogue.h"
 #include "TempFolder.h"
 #include "WaveResources.h"
@@ -460,10 +461,47 @@ TEST_F(RenderCli, BadArgumentsAndFilesFailClearlyAndWriteNothing) {
   EXPECT_EQ(ReadAll(scenario), kBusyScenario);
 }
 
-TEST_F(RenderCli, HelpPrintsTheUsage) {
-  const Result result = Run({"--help"});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_NE(result.out.find("usage: lullwood-render SCENARIO.lwd --seconds N"), std::string::npos);
+TEST_F(RenderCli, HelpAndVersionGoToStandardOutputAndBadOptionsGetTheUsageOnStandardError) {
+  const std::string usageStart = "usage: lullwood-render SCENARIO.lwd --seconds N";
+  for (const char* help : {"--help", "-h"}) {
+    const Result result = Run({help, "--no-such-option"});
+    EXPECT_EQ(result.status, 0) << help;
+    EXPECT_EQ(result.out.rfind(usageStart, 0), 0u) << help << "\n" << result.out;
+    EXPECT_NE(result.out.find("Exit status"), std::string::npos) << help;
+    EXPECT_EQ(result.err, "") << help;
+  }
+
+  const Result version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "lullwood-render " + std::string(kVersion) + "\n");
+  EXPECT_EQ(version.err, "");
+
+  // Help that cannot be written (a full disk) is a failure, not a success.
+  if (fs::exists("/dev/full")) {
+    const std::string full =
+        std::string("'") + LULLWOOD_RENDER_PATH + "' --help >/dev/full 2>/dev/null";
+    const int status = std::system(full.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  }
+
+  const fs::path scenario = Write("ok.lwd", kBusyScenario);
+  const struct {
+    std::vector<std::string> arguments;
+    std::string reason;
+  } refused[] = {
+      {{scenario.string(), "--seconds", "2", "--loud"}, "unknown option \"--loud\""},
+      {{"-q"}, "unknown option \"-q\""},
+      {{scenario.string()}, "--seconds is required"},
+      {{}, "no Scenario file given"},
+  };
+  for (const auto& c : refused) {
+    const Result result = Run(c.arguments);
+    EXPECT_EQ(result.status, 2) << c.reason;
+    EXPECT_EQ(result.out, "") << c.reason;
+    EXPECT_EQ(result.err.rfind("lullwood-render: " + c.reason + "\n", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find("\n" + usageStart), std::string::npos) << result.err;
+  }
+  EXPECT_EQ(Entries(), std::vector<std::string>{"ok.lwd"});
 }
 
 TEST_F(RenderCli, AnInterruptedRenderLeavesNoFiles) {

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "LullwoodVersion.h"
 #include "RenderOptions.h"
+#include "Soundscape.h"
 
 namespace lullwood::render {
 namespace {
@@ -82,11 +87,65 @@ TEST(RenderOptions, DoubleDashEndsTheOptions) {
   EXPECT_EQ(parsed.options->scenarioPath, "-odd name.lwd");
 }
 
-TEST(RenderOptions, HelpNeedsNothingElse) {
-  const ParsedArguments parsed = Parse({"--help"});
-  ASSERT_TRUE(parsed.options);
-  EXPECT_TRUE(parsed.options->help);
-  EXPECT_NE(RenderUsage().find("--seconds N"), std::string::npos);
+TEST(RenderOptions, HelpOrVersionNeedsNothingElseAndTheFirstWins) {
+  const ParsedArguments help = Parse({"--help"});
+  ASSERT_TRUE(help.options);
+  EXPECT_TRUE(help.options->help);
+  EXPECT_FALSE(help.options->version);
+
+  const ParsedArguments version = Parse({"--version", "--help", "--bogus"});
+  ASSERT_TRUE(version.options) << version.error;
+  EXPECT_TRUE(version.options->version);
+  EXPECT_FALSE(version.options->help);
+
+  // After the end of the options they are file names like any other.
+  const ParsedArguments named = Parse({"--seconds", "1", "--", "--version"});
+  ASSERT_TRUE(named.options) << named.error;
+  EXPECT_FALSE(named.options->version);
+  EXPECT_EQ(named.options->scenarioPath, "--version");
+
+  // An option before them is still checked.
+  EXPECT_FALSE(Parse({"--loud", "--help"}).options);
+}
+
+TEST(RenderOptions, UsageNamesEveryOptionAndTheVersionIsTheProgramsOwn) {
+  const std::string usage = RenderUsage();
+  for (const char* option :
+       {"--seconds N", "--seed S", "--rate HZ", "--out FILE", "--events FILE", "--resave FILE",
+        "--help", "--version", "(default 48000)", "Exit status: 0"}) {
+    EXPECT_NE(usage.find(option), std::string::npos) << option;
+  }
+  for (size_t start = 0, end; (end = usage.find('\n', start)) != std::string::npos;
+       start = end + 1) {
+    EXPECT_LE(end - start, 80u) << "line wider than a terminal: "
+                                << usage.substr(start, end - start);
+  }
+  EXPECT_EQ(RenderVersion(), "lullwood-render " + std::string(kVersion) + "\n");
+  // The window title carries the same version.
+  EXPECT_EQ(std::string(kTitle), "Lullwood v" + std::string(kVersion));
+}
+
+TEST(RenderOptions, TheManualPageDescribesEveryOptionOfTheUsage) {
+  std::ifstream in(LULLWOOD_RENDER_MAN_PAGE);
+  ASSERT_TRUE(in) << LULLWOOD_RENDER_MAN_PAGE;
+  std::stringstream page;
+  page << in.rdbuf();
+  // roff writes a dash of an option as "\-".
+  const std::string text = std::regex_replace(page.str(), std::regex(R"(\\-)"), "-");
+  const std::string usage = RenderUsage();
+  const std::regex option(R"(--[a-z]+)");
+  int options = 0;
+  for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option);
+       it != std::sregex_iterator(); ++it, ++options) {
+    // An entry: a tagged paragraph whose tag begins with the option.
+    EXPECT_TRUE(std::regex_search(text, std::regex("\\.TP\n\\.B[IR]? " + it->str() + "\\b")))
+        << it->str() << " has no entry of its own";
+  }
+  EXPECT_GE(options, 8);
+  for (const std::string& fact : {std::to_string(kDefaultRateHz), std::to_string(kMinRateHz),
+                                  std::to_string(kMaxRateHz), std::to_string(kMaxSeconds)}) {
+    EXPECT_NE(text.find(fact), std::string::npos) << fact;
+  }
 }
 
 TEST(ParseDecimal, AcceptsOnlyPlainDigitsUpToTheLimit) {

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "LullwoodVersion.h"
+
 namespace lullwood::render {
 namespace {
 
@@ -49,6 +51,10 @@ ParsedArguments ParseRenderArguments(std::span<const std::string> arguments) {
     }
     if (!optionsEnded && (argument == "--help" || argument == "-h")) {
       options.help = true;
+      return {options, {}};
+    }
+    if (!optionsEnded && argument == "--version") {
+      options.version = true;
       return {options, {}};
     }
     if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
@@ -127,16 +133,27 @@ ParsedArguments ParseRenderArguments(std::span<const std::string> arguments) {
 std::string RenderUsage() {
   return "usage: lullwood-render SCENARIO.lwd --seconds N [--seed S] [--rate HZ]\n"
          "                       [--out FILE.wav] [--events FILE.tsv] [--resave FILE.lwd]\n"
+         "       lullwood-render --help | --version\n"
          "\n"
          "Loads the Scenario as the window does at start-up and plays it for N seconds,\n"
-         "one scheduler tick a second, the first at time 0.\n"
+         "one scheduler tick a second, the first at time 0. Only the files asked for are\n"
+         "written, each in one step, so none is ever left half-written.\n"
          "\n"
-         "  --seconds N      seconds to render, 1 or more\n"
-         "  --seed S         seed of the random generator (default: the clock)\n"
-         "  --rate HZ        sample rate of the WAV, 8000 to 192000 (default 48000)\n"
+         "  --seconds N      seconds to render, 1 to 1000000000 (required)\n"
+         "  --seed S         seed of the random generator, 0 to 4294967295\n"
+         "                   (default: the clock, told on standard error)\n"
+         "  --rate HZ        sample rate of the WAV in Hz, 8000 to 192000 (default 48000)\n"
          "  --out FILE       the whole mix as a 16-bit PCM stereo WAV\n"
          "  --events FILE    every firing that played a sound, tab-separated\n"
-         "  --resave FILE    the loaded Scenario, written as a Save from the window would\n";
+         "  --resave FILE    the loaded Scenario, written as a Save from the window would\n"
+         "  --help, -h       print this text and exit\n"
+         "  --version        print the version and exit\n"
+         "\n"
+         "Exit status: 0 done, 1 the render failed, 2 bad arguments, 130 interrupted.\n";
+}
+
+std::string RenderVersion() {
+  return "lullwood-render " + std::string(kVersion) + "\n";
 }
 
 }  // namespace lullwood::render

@@ -24,7 +24,8 @@ struct RenderOptions {
   std::string outPath;
   std::string eventsPath;
   std::string resavePath;
-  bool help = false;
+  bool help = false;     // --help or -h: print the usage and stop
+  bool version = false;  // --version: print the version and stop
 };
 
 // Either options, or the reason the arguments were refused.
@@ -35,13 +36,18 @@ struct ParsedArguments {
 
 // Parses the arguments after the program name. Options take their value as the next
 // argument or after "=" ("--seconds 60", "--seconds=60"); numbers are plain decimal
-// digits; "--" ends the options. "--help" alone is enough; otherwise the Scenario and
-// --seconds are required.
+// digits; "--" ends the options. "--help" or "--version" alone is enough (the first of
+// them wins, and nothing after it is looked at); otherwise the Scenario and --seconds are
+// required.
 ParsedArguments ParseRenderArguments(std::span<const std::string> arguments);
 
 // Strictly decimal digits, no sign or blanks, at most `max`.
 std::optional<uint64_t> ParseDecimal(std::string_view text, uint64_t max);
 
+// The usage text: the synopsis, every option with its unit and default, the exit statuses.
 std::string RenderUsage();
+
+// "lullwood-render VERSION", one line.
+std::string RenderVersion();
 
 }  // namespace lullwood::render

@@ -25,13 +25,14 @@ int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const ParsedArguments parsed = ParseRenderArguments(arguments);
   if (!parsed.options) {
-    std::cerr << kMessagePrefix << parsed.error << "\n"
-              << "Try \"lullwood-render --help\".\n";
+    std::cerr << kMessagePrefix << parsed.error << "\n\n" << RenderUsage();
     return kExitUsage;
   }
-  if (parsed.options->help) {
-    std::cout << RenderUsage();
-    return kExitOk;
+  if (parsed.options->help || parsed.options->version) {
+    std::cout << (parsed.options->help ? RenderUsage() : RenderVersion()) << std::flush;
+    if (std::cout) return kExitOk;
+    std::cerr << kMessagePrefix << "cannot write to standard output\n";
+    return kExitFailed;
   }
 
   struct sigaction action {};
