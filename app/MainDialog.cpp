@@ -32,10 +32,12 @@
 #include <ctime>
 
 #include "AboutDialog.h"
+#include "AspectPicture.h"
 #include "ControlIds.h"
 #include "HelpWindow.h"
 #include "Menus.h"
 #include "Scenario.h"
+#include "ScenarioDrops.h"
 #include "SoundCatalogue.h"
 #include "Startup.h"
 #include "TrayIcon.h"
@@ -174,6 +176,7 @@ CMainDialog::CMainDialog(ProcessState& state, AudioOutputFactory& outputs, Setti
   BuildRoutingTable();
   shellActions_ = MakeShellActions();
   SetMenuBar(BuildMenuBar(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); }));
+  InstallHelpKey(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); });
   // The volume bars give up their own scrolling menu for the Scenario popup.
   m_backgroundVolumeBar->setContextMenuPolicy(Qt::NoContextMenu);
   m_randomVolumeBar->setContextMenuPolicy(Qt::NoContextMenu);
@@ -190,9 +193,7 @@ void CMainDialog::CreateControls() {
     QWidget* widget = nullptr;
     switch (row.kind) {
       case ControlKind::kPicture: {
-        auto* picture = new QLabel(client_);
-        picture->setPixmap(QPixmap(ToQString(row.picture)));
-        picture->setScaledContents(true);
+        auto* picture = new AspectPicture(QPixmap(ToQString(row.picture)), client_);
         if (row.framed) {
           picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
           picture->setLineWidth(1);
@@ -774,15 +775,16 @@ void CMainDialog::paintEvent(QPaintEvent* event) {
 }
 
 void CMainDialog::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  AcceptScenarioDrag(*event);
+}
+
+void CMainDialog::dragMoveEvent(QDragMoveEvent* event) {
+  AcceptScenarioDrag(*event);
 }
 
 void CMainDialog::dropEvent(QDropEvent* event) {
-  std::vector<std::string> paths;
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
-  }
-  event->acceptProposedAction();
+  if (!AcceptScenarioDrag(*event)) return;
+  const std::vector<std::string> paths = DroppedLocalFiles(*event->mimeData());
   // Handled after the drop has returned, as a load may ask the user things.
   QTimer::singleShot(0, this, [this, paths] { AcceptDroppedFiles(core_, paths); });
 }

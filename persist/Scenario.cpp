@@ -42,7 +42,9 @@ void WriteScenario(const ProcessState& state, const DialogValues& values,
     file.WriteString(kScenarioSection, row.scenarioKey,
                      values.m_backgroundOn[row.backgroundIndex] ? "Y" : "N");
   }
-  for (int n = 0; n < kEffectTableSize; ++n) {
+  // Entry 0 belongs to no effect: its key is kept in the file, always as "0".
+  file.WriteString(kScenarioSection, LevelKey(0), "0");
+  for (int n = 1; n < kEffectTableSize; ++n) {
     file.WriteString(kScenarioSection, LevelKey(n),
                      std::to_string(state.scheduler.frequencyLevel[n]));
   }
@@ -84,13 +86,14 @@ void LoadScenario(Soundscape& core, const std::string& path) {
     core.OnBackgroundClicked(row.backgroundIndex);
   }
 
-  // Levels outside 0..4 would leave a slider showing what the effect does not do.
-  for (int n = 0; n < kEffectTableSize; ++n) {
+  // Levels outside 0..4 would leave a slider showing what the effect does not do. "R0"
+  // is not read: entry 0 has no slider and no sound, so it stays at level 0 and idle.
+  for (int n = 1; n < kEffectTableSize; ++n) {
     const int level = std::clamp(ScenarioNumber(read(LevelKey(n), "0", kOneCharacter)), 0, 4);
     state.scheduler.frequencyLevel[n] = level;
     if (level > 1) {
       state.scheduler.nextFireTick[n] = kRescheduleMarker;
-      if (n >= 1) panel.SetSliderPosition(n, level);
+      panel.SetSliderPosition(n, level);
     }
   }
 

@@ -15,9 +15,14 @@ QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The store is the one per-user file: no value may come from a system-wide file (under
+// XDG_CONFIG_DIRS, /etc/xdg) or from the organisation's file shared by its programs.
 std::unique_ptr<QSettings> OpenStore(const QString& iniFilePath) {
-  if (iniFilePath.isEmpty()) return std::make_unique<QSettings>(kOrganisation, kApplication);
-  return std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat);
+  auto settings = iniFilePath.isEmpty()
+                      ? std::make_unique<QSettings>(kOrganisation, kApplication)
+                      : std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat);
+  settings->setFallbacksEnabled(false);
+  return settings;
 }
 
 }  // namespace
