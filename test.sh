@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with tests and runs the whole suite with ctest.
-# Usage: ./test.sh [--sanitize | --package]
+# Usage: ./test.sh [--sanitize | --tsan | --package]
 #   --sanitize  builds in build-sanitize with AddressSanitizer, UndefinedBehaviorSanitizer
 #               and LeakSanitizer, and runs the suite there; any report fails the run.
 #               The fuzz targets are left out: they are always built sanitized already.
+#   --tsan      builds in build-tsan with ThreadSanitizer only the tests that share the
+#               mixer between threads (ctest label "threads": the audio engine, the SDL
+#               output and its device-loss recovery, the offline renders) and runs them;
+#               any report fails the run. None of them needs Qt. SDL is not instrumented,
+#               but its audio thread and device lock are pthreads the detector follows,
+#               so nothing is suppressed.
 #   --package   builds the Debian package from the Release build that tools/build-dir.sh
 #               names (LULLWOOD_BUILD_DIR, default build/) with tools/package.sh, and runs
 #               the package checks (ctest label "package": lintian, the contents list, the
@@ -11,28 +17,29 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-sanitize=0
+mode=plain
 for arg in "$@"; do
   case "$arg" in
-    --sanitize) sanitize=1 ;;
+    --sanitize) mode=sanitize ;;
+    --tsan) mode=tsan ;;
     --package)
       # The package checks' ctest summary is the last thing printed.
       tools/package.sh --check >/dev/null
       exit 0
       ;;
-    *) echo "usage: $0 [--sanitize | --package]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--sanitize | --tsan | --package]" >&2; exit 2 ;;
   esac
 done
 
 tools/deps.sh clang libclang-rt-14-dev desktop-file-utils appstream man-db
 export QT_QPA_PLATFORM=offscreen
 
-if [ "$sanitize" -eq 0 ]; then
+if [ "$mode" = plain ]; then
   cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLULLWOOD_TESTS=ON >/dev/null
   cmake --build build-test -j"$(nproc)"
   cd build-test
   ctest --output-on-failure -j"$(nproc)"
-else
+elif [ "$mode" = sanitize ]; then
   cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLULLWOOD_TESTS=ON \
     -DLULLWOOD_SANITIZE=ON >/dev/null
   cmake --build build-sanitize -j"$(nproc)"
@@ -42,4 +49,14 @@ else
   export LSAN_OPTIONS="print_suppressions=0"
   cd build-sanitize
   ctest --output-on-failure -j"$(nproc)" -LE fuzz
+else
+  cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLULLWOOD_TESTS=ON \
+    -DLULLWOOD_TSAN=ON >/dev/null
+  # Only what the labelled tests need.
+  cmake --build build-tsan -j"$(nproc)" --target audio_engine_test audio_sdl_smoke_test \
+    audio_device_loss_test render_units_test render_cli_test soundscape_render_soak_test
+  # Any report ends the test process with a failing status; the stacks name the threads.
+  export TSAN_OPTIONS="halt_on_error=1:exitcode=66:second_deadlock_stack=1:history_size=4"
+  cd build-tsan
+  ctest --output-on-failure -j"$(nproc)" -L threads
 fi

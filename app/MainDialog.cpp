@@ -58,6 +58,7 @@ CMainDialog::CMainDialog(ProcessState& state, AudioOutputFactory& outputs, Setti
   BuildRoutingTable();
   shellActions_ = MakeShellActions();
   SetMenuBar(BuildMenuBar(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); }));
+  InstallHelpKey(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); });
   // The volume bars give up their own scrolling menu for the Scenario popup.
   m_backgroundVolumeBar->setContextMenuPolicy(Qt::NoContextMenu);
   m_randomVolumeBar->setContextMenuPolicy(Qt::NoContextMenu);

@@ -150,6 +150,7 @@ class CMainDialog : public QDialog, public Panel {
   // A right click (or the menu key) anywhere but in the Scenario filename box.
   void contextMenuEvent(QContextMenuEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
   void keyPressEvent(QKeyEvent* event) override;

@@ -15,6 +15,7 @@
 #include <QStyleOption>
 #include <algorithm>
 
+#include "AspectPicture.h"
 #include "ControlIds.h"
 #include "MainDialog.h"
 #include "QtText.h"
@@ -52,9 +53,7 @@ void CMainDialog::CreateControls() {
     QWidget* widget = nullptr;
     switch (row.kind) {
       case ControlKind::kPicture: {
-        auto* picture = new QLabel(client_);
-        picture->setPixmap(QPixmap(ToQString(row.picture)));
-        picture->setScaledContents(true);
+        auto* picture = new AspectPicture(QPixmap(ToQString(row.picture)), client_);
         if (row.framed) {
           picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
           picture->setLineWidth(1);

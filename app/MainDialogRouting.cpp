@@ -9,11 +9,9 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTimer>
-#include <QUrl>
 
 #include "AboutDialog.h"
 #include "ControlIds.h"
@@ -22,6 +20,7 @@
 #include "Menus.h"
 #include "QtText.h"
 #include "Scenario.h"
+#include "ScenarioDrops.h"
 #include "SoundCatalogue.h"
 #include "Startup.h"
 #include "WindowVisibility.h"
@@ -253,15 +252,16 @@ std::optional<std::string> CMainDialog::AskSaveFileName() {
 }
 
 void CMainDialog::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  AcceptScenarioDrag(*event);
+}
+
+void CMainDialog::dragMoveEvent(QDragMoveEvent* event) {
+  AcceptScenarioDrag(*event);
 }
 
 void CMainDialog::dropEvent(QDropEvent* event) {
-  std::vector<std::string> paths;
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
-  }
-  event->acceptProposedAction();
+  if (!AcceptScenarioDrag(*event)) return;
+  const std::vector<std::string> paths = DroppedLocalFiles(*event->mimeData());
   // Handled after the drop has returned, as a load may ask the user things.
   QTimer::singleShot(0, this, [this, paths] { AcceptDroppedFiles(core_, paths); });
 }

@@ -43,7 +43,9 @@ void WriteScenario(const ProcessState& state, const DialogValues& values,
     file.WriteString(kScenarioSection, row.scenarioKey,
                      YesNo(values.m_backgroundOn[row.backgroundIndex] != 0));
   }
-  for (int n = 0; n < kEffectTableSize; ++n) {
+  // Entry 0 belongs to no effect: its key is kept in the file, always as "0".
+  file.WriteString(kScenarioSection, LevelKey(0), "0");
+  for (int n = 1; n < kEffectTableSize; ++n) {
     file.WriteString(kScenarioSection, LevelKey(n),
                      std::to_string(state.scheduler.frequencyLevel[n]));
   }
@@ -91,14 +93,15 @@ void LoadScenario(Soundscape& core, const std::string& path) {
     core.OnBackgroundClicked(row.backgroundIndex);
   }
 
-  // Levels outside unset..Frequently would leave a slider showing what the effect does not do.
-  for (int n = 0; n < kEffectTableSize; ++n) {
+  // Levels outside unset..Frequently would leave a slider showing what the effect does not
+  // do. "R0" is not read: entry 0 has no slider and no sound, so it stays unset and idle.
+  for (int n = 1; n < kEffectTableSize; ++n) {
     const int level = std::clamp(ScenarioNumber(read(LevelKey(n), "0", kOneCharacter)),
                                  level::kUnset, level::kLast);
     state.scheduler.frequencyLevel[n] = level;
     if (level > level::kNever) {
       state.scheduler.nextFireTick[n] = kRescheduleMarker;
-      if (n >= 1) panel.SetSliderPosition(n, level);
+      panel.SetSliderPosition(n, level);
     }
   }
 

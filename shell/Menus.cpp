@@ -6,6 +6,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QShortcut>
+
+#include "ControlIds.h"
 
 #include "QtText.h"
 
@@ -60,6 +63,14 @@ int TrackScenarioMenu(QWidget* owner, const QPoint& globalPos) {
   const int id = CommandIdOf(menu->exec(globalPos));
   delete menu.data();
   return id;
+}
+
+void InstallHelpKey(QWidget* window, CommandSink sink) {
+  auto* key = new QShortcut(QKeySequence::HelpContents, window);
+  key->setObjectName("helpKey");
+  key->setContext(Qt::WindowShortcut);
+  QObject::connect(key, &QShortcut::activated, window,
+                   [sink = std::move(sink)] { sink(ids::kUsingLullwood); });
 }
 
 QPoint ScenarioMenuPoint(const QContextMenuEvent& event, QWidget* window) {

@@ -38,6 +38,10 @@ int TrackScenarioMenu(QWidget* owner, const QPoint& globalPos);
 // the middle of the focus widget (or of `window` without one) for a keyboard request.
 QPoint ScenarioMenuPoint(const QContextMenuEvent& event, QWidget* window);
 
+// The standard Help key (F1 on Linux desktops) while `window` is active: delivers the
+// "&Using Lullwood..." command to `sink`, as that menu entry does.
+void InstallHelpKey(QWidget* window, CommandSink sink);
+
 // The command id an action carries, 0 for none.
 int CommandIdOf(const QAction* action);
 

@@ -13,9 +13,14 @@ namespace {
 constexpr auto kOrganisation = "Quillor";
 constexpr auto kApplication = "Lullwood";
 
+// The store is the one per-user file: no value may come from a system-wide file (under
+// XDG_CONFIG_DIRS, /etc/xdg) or from the organisation's file shared by its programs.
 std::unique_ptr<QSettings> OpenStore(const QString& iniFilePath) {
-  if (iniFilePath.isEmpty()) return std::make_unique<QSettings>(kOrganisation, kApplication);
-  return std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat);
+  auto settings = iniFilePath.isEmpty()
+                      ? std::make_unique<QSettings>(kOrganisation, kApplication)
+                      : std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat);
+  settings->setFallbacksEnabled(false);
+  return settings;
 }
 
 }  // namespace

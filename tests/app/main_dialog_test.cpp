@@ -176,6 +176,32 @@ TEST_F(MainDialogTest, ControlsStandAtTheirLayoutPositionsAndNoCaptionIsClipped)
   EXPECT_LT(backgrounds.right(), random.left());
 }
 
+TEST_F(MainDialogTest, PicturesKeepTheirProportionsInsideTheirFrames) {
+  for (const std::string name : {"productLogo", "secondPicture"}) {
+    const auto* label = dialog->ClientArea()->findChild<QLabel*>(QString::fromStdString(name));
+    ASSERT_NE(label, nullptr) << name;
+    const LayoutRow* row = nullptr;
+    for (const LayoutRow& r : MainWindowLayout()) {
+      if (r.name == name) row = &r;
+    }
+    ASSERT_NE(row, nullptr);
+    const QSize source =
+        QPixmap(QString::fromUtf8(row->picture.data(), row->picture.size())).size();
+    ASSERT_FALSE(source.isEmpty()) << name;
+    // Drawn as it is, not stretched to the frame.
+    EXPECT_FALSE(label->hasScaledContents()) << name;
+    const QSize shown = label->pixmap().size();
+    const QSize room = label->contentsRect().size();
+    EXPECT_LE(shown.width(), room.width()) << name;
+    EXPECT_LE(shown.height(), room.height()) << name;
+    EXPECT_TRUE(shown.width() == room.width() || shown.height() == room.height())
+        << name << ": as large as the frame allows";
+    // Width over height as the picture's own, to within the rounding of one pixel.
+    const double ratio = static_cast<double>(source.width()) / source.height();
+    EXPECT_NEAR(shown.width(), shown.height() * ratio, ratio + 1.0) << name;
+  }
+}
+
 TEST_F(MainDialogTest, EachButtonAndBoxReachesItsHandler) {
   struct Route {
     int id;

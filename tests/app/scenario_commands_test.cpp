@@ -122,6 +122,54 @@ TEST_F(ScenarioCommandsTest, ADropLoadsTheFirstLocalFile) {
   EXPECT_EQ(Title().toStdString(), "Lullwood v2.2 - " + first) << "the whole path is kept";
 }
 
+TEST_F(ScenarioCommandsTest, DropsAreTakenAsCopiesAndOnlyWithALocalFile) {
+  Start();
+  const std::string file = Write("shifted.lwd", "[Backgrounds]\nV1=3\n");
+  QMimeData local;
+  local.setUrls(
+      {QUrl("https://example.org/remote.lwd"), QUrl::fromLocalFile(QString::fromStdString(file))});
+  // A Shift-drag: the source offers copy and move and proposes the move.
+  const Qt::DropActions both = Qt::CopyAction | Qt::MoveAction;
+  QDragEnterEvent enter(QPoint(10, 10), both, &local, Qt::LeftButton, Qt::ShiftModifier);
+  enter.setDropAction(Qt::MoveAction);
+  QApplication::sendEvent(dialog.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+  QDragMoveEvent move(QPoint(20, 20), both, &local, Qt::LeftButton, Qt::ShiftModifier);
+  move.setDropAction(Qt::MoveAction);
+  QApplication::sendEvent(dialog.get(), &move);
+  EXPECT_TRUE(move.isAccepted());
+  EXPECT_EQ(move.dropAction(), Qt::CopyAction);
+  QDropEvent drop(QPointF(20, 20), both, &local, Qt::LeftButton, Qt::ShiftModifier);
+  drop.setDropAction(Qt::MoveAction);
+  QApplication::sendEvent(dialog.get(), &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "the source must not delete its file";
+  QApplication::processEvents();
+  EXPECT_EQ(state.mixer.backgroundVolumeStep, 3) << "the first local file is loaded";
+
+  // Nothing to load: no local file, or a source that only lets its file be moved.
+  QMimeData remote;
+  remote.setUrls({QUrl("https://example.org/remote.lwd")});
+  QMimeData text;
+  text.setText(QString::fromStdString(file));
+  struct Refused {
+    const QMimeData* data;
+    Qt::DropActions actions;
+  };
+  for (const Refused& r :
+       {Refused{&remote, both}, Refused{&text, both}, Refused{&local, Qt::MoveAction}}) {
+    QDragEnterEvent refusedEnter(QPoint(10, 10), r.actions, r.data, Qt::LeftButton, {});
+    QApplication::sendEvent(dialog.get(), &refusedEnter);
+    EXPECT_FALSE(refusedEnter.isAccepted());
+    QDropEvent refusedDrop(QPointF(10, 10), r.actions, r.data, Qt::LeftButton, {});
+    QApplication::sendEvent(dialog.get(), &refusedDrop);
+    EXPECT_FALSE(refusedDrop.isAccepted());
+  }
+  QApplication::processEvents();
+  EXPECT_EQ(Title().toStdString(), "Lullwood v2.2 - " + file) << "no later load ran";
+}
+
 TEST_F(ScenarioCommandsTest, TheFirstPaintLoadsTheStartUpScenarioOnce) {
   const std::string night = Write("night.lwd", "[Backgrounds]\nchk9=Y\nR1=4\n");
   settings.values = {{"LWD", night}, {"AUTO", "Y"}};

@@ -167,6 +167,28 @@ TEST_F(ShellTest, MenuBarCommandsReachTheirActions) {
   EXPECT_TRUE(aboutShown);
 }
 
+TEST_F(ShellTest, TheHelpKeyOpensUsingLullwoodAsTheMenuEntryDoes) {
+  Start();
+  dialog->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  EXPECT_EQ(dialog->findChild<HelpWindow*>(), nullptr);
+  // F1 wherever the focus is: on Play, then in the Scenario filename box.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+  auto* help = dialog->findChild<HelpWindow*>();
+  ASSERT_NE(help, nullptr) << "F1 opened no help";
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(help->browser().documentTitle(), "Using Lullwood");
+  help->hide();
+  auto* box = qobject_cast<QLineEdit*>(dialog->Control(ids::kScenarioFile));
+  dialog->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  box->setFocus();
+  QTest::keyClick(box, Qt::Key_F1);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(box->text(), "") << "the key typed nothing";
+  EXPECT_TRUE(dialog->messages.empty());
+}
+
 TEST_F(ShellTest, TheScenarioPopupOpensEverywhereButInTheFileNameBox) {
   Start();
   const struct {

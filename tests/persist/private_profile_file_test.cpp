@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "OrdinaryUser.h"
 #include "PrivateProfile.h"
 #include "SaveUntilKilled.h"
 
@@ -123,14 +124,17 @@ TEST_F(PrivateProfileFileTest, NonRegularFilesAreUnreadableWithoutBlocking) {
 }
 
 TEST_F(PrivateProfileFileTest, FileWithoutReadPermissionGivesDefaultsAndIsNotOverwritten) {
-  if (geteuid() == 0) GTEST_SKIP() << "the superuser reads every file";
-  Put(PathOf("secret.lwd"), kScenario);
-  ASSERT_EQ(chmod(PathOf("secret.lwd").c_str(), 0200), 0);
-  EXPECT_EQ(PrivateProfileFile::Load(PathOf("secret.lwd")).Source(), ProfileSource::kUnreadable);
-  EXPECT_EQ(GetPrivateProfileString("Backgrounds", "chk1", "N", 2, PathOf("secret.lwd")), "N");
-  EXPECT_FALSE(WritePrivateProfileString("Backgrounds", "chk1", "N", PathOf("secret.lwd")));
-  ASSERT_EQ(chmod(PathOf("secret.lwd").c_str(), 0600), 0);
-  EXPECT_EQ(Get(PathOf("secret.lwd")), kScenario);
+  // The superuser reads every file: the case runs with an ordinary user's rights.
+  testing::AsOrdinaryUser(dir_, [&] {
+    Put(PathOf("secret.lwd"), kScenario);
+    ASSERT_EQ(chmod(PathOf("secret.lwd").c_str(), 0200), 0);
+    EXPECT_EQ(PrivateProfileFile::Load(PathOf("secret.lwd")).Source(), ProfileSource::kUnreadable);
+    EXPECT_EQ(GetPrivateProfileString("Backgrounds", "chk1", "N", 2, PathOf("secret.lwd")), "N");
+    EXPECT_FALSE(WritePrivateProfileString("Backgrounds", "chk1", "N", PathOf("secret.lwd")));
+    ASSERT_EQ(chmod(PathOf("secret.lwd").c_str(), 0600), 0);
+    EXPECT_EQ(Get(PathOf("secret.lwd")), kScenario);
+  });
+  EXPECT_EQ(Entries(), std::vector<std::string>{"secret.lwd"}) << "no temporary left behind";
 }
 
 TEST_F(PrivateProfileFileTest, HugeFileIsReadUpToTheLimitAndNeverSavedOver) {
@@ -190,27 +194,38 @@ TEST_F(PrivateProfileFileTest, PathVanishingDuringLoadsGivesWholeFileOrDefaults)
   const std::string path = PathOf("flicker.lwd");
   const std::string ready = PathOf("ready.lwd");
   std::atomic<bool> stop{false};
+  // The file comes and goes: present while the next copy is written, then absent for
+  // as long while a spare copy is written.
   std::thread flicker([&] {
+    std::ofstream(ready, std::ios::binary | std::ios::trunc) << kScenario;
     while (!stop) {
-      std::ofstream(ready, std::ios::binary | std::ios::trunc) << kScenario;
       rename(ready.c_str(), path.c_str());
+      std::ofstream(ready, std::ios::binary | std::ios::trunc) << kScenario;
       unlink(path.c_str());
+      std::ofstream(PathOf("spare.lwd"), std::ios::binary | std::ios::trunc) << kScenario;
     }
   });
-  int found = 0;
-  for (int i = 0; i < 2000; ++i) {
+  // Loads until both outcomes have been seen, each of them whole: the file with every
+  // byte, or no file and the defaults; never a part of it.
+  int whole = 0;
+  int missing = 0;
+  for (int i = 0; i < 200000 && (whole < 20 || missing < 20); ++i) {
     const PrivateProfileFile profile = PrivateProfileFile::Load(path);
     if (profile.Source() == ProfileSource::kWhole) {
-      ++found;
+      ++whole;
       EXPECT_EQ(profile.Bytes(), kScenario);
+      EXPECT_EQ(profile.GetString("Backgrounds", "R4", "0", 2), "4");
     } else {
+      ++missing;
       EXPECT_EQ(profile.Source(), ProfileSource::kMissing);
-      EXPECT_EQ(profile.GetString("Backgrounds", "chk1", "N", 2), "N");
+      EXPECT_TRUE(profile.Bytes().empty());
+      EXPECT_EQ(profile.GetString("Backgrounds", "R4", "0", 2), "0");
     }
   }
   stop = true;
   flicker.join();
-  RecordProperty("loads_that_found_the_file", found);
+  EXPECT_GE(whole, 20) << "the file was never found whole";
+  EXPECT_GE(missing, 20) << "the file was never found missing";
 }
 
 TEST_F(PrivateProfileFileTest, OneSaveOfManyWritesEqualsSeparateWrites) {
@@ -310,12 +325,14 @@ TEST_F(PrivateProfileFileTest, FailedSavesLeaveTheOldFileAndNoTemporary) {
 }
 
 TEST_F(PrivateProfileFileTest, FolderWithoutWritePermissionFailsTheSave) {
-  if (geteuid() == 0) GTEST_SKIP() << "the superuser writes into every folder";
+  // The superuser writes into every folder: the case runs with an ordinary user's rights.
   const std::string path = PathOf("old.lwd");
   Put(path, kScenario);
-  ASSERT_EQ(chmod(dir_.c_str(), 0500), 0);
-  EXPECT_FALSE(WritePrivateProfileString("Backgrounds", "V1", "1", path));
-  ASSERT_EQ(chmod(dir_.c_str(), 0700), 0);
+  testing::AsOrdinaryUser(dir_, [&] {
+    ASSERT_EQ(chmod(dir_.c_str(), 0500), 0);
+    EXPECT_FALSE(WritePrivateProfileString("Backgrounds", "V1", "1", path));
+    ASSERT_EQ(chmod(dir_.c_str(), 0700), 0);
+  });
   EXPECT_EQ(Get(path), kScenario);
   EXPECT_EQ(Entries(), std::vector<std::string>{"old.lwd"});
 }

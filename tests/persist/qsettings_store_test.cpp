@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -85,6 +86,44 @@ TEST_F(QSettingsStoreTest, WriteReportsAStoreThatCannotBeWritten) {
   ASSERT_TRUE(QFile::remove(StoreFolder()));
   EXPECT_TRUE(store.Write("AUTO", "Y"));
   EXPECT_EQ(store.Read("AUTO"), "Y");
+}
+
+void PutFile(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(path).path());
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+  file.write(bytes);
+}
+
+TEST_F(QSettingsStoreTest, NoValueComesFromASystemWideOrOrganisationFile) {
+  const QString systemFile = testing::SystemSettingsHome() + "/Quillor/Lullwood.conf";
+  const QString systemOrganisation = testing::SystemSettingsHome() + "/Quillor.conf";
+  const QString userOrganisation = testing::SettingsHome() + "/Quillor.conf";
+  PutFile(systemFile, "[General]\nAUTO=Y\nLWD=/etc/night.lwd\n");
+  PutFile(systemOrganisation, "[General]\nBOOST=Y\n");
+  PutFile(userOrganisation, "[General]\nAUTOHIDE=Y\n");
+  {
+    // The files are where QSettings looks when its fallbacks are on.
+    QSettings withFallbacks("Quillor", "Lullwood");
+    ASSERT_EQ(withFallbacks.value("AUTO").toString(), "Y");
+    ASSERT_EQ(withFallbacks.value("BOOST").toString(), "Y");
+    ASSERT_EQ(withFallbacks.value("AUTOHIDE").toString(), "Y");
+  }
+  QSettingsStore store;
+  for (const char* name : {"AUTO", "LWD", "BOOST", "AUTOHIDE"}) {
+    EXPECT_FALSE(store.Read(name).has_value()) << name;
+  }
+  // The user's own value is read and written in the user's file alone.
+  ASSERT_TRUE(store.Write("AUTO", "N"));
+  EXPECT_EQ(store.Read("AUTO"), "N");
+  EXPECT_FALSE(store.Read("BOOST").has_value());
+  QFile system(systemFile);
+  ASSERT_TRUE(system.open(QIODevice::ReadOnly));
+  EXPECT_EQ(system.readAll(), "[General]\nAUTO=Y\nLWD=/etc/night.lwd\n");
+
+  QFile::remove(systemFile);
+  QFile::remove(systemOrganisation);
+  QFile::remove(userOrganisation);
 }
 
 TEST_F(QSettingsStoreTest, ExplicitFileKeepsItsOwnValues) {

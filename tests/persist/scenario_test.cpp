@@ -178,19 +178,53 @@ TEST_F(ScenarioTest, ValuesAreReadWithTheirCharacterLimitsAndKeptInRange) {
 }
 
 TEST_F(ScenarioTest, AMissingOrEmptyFileGivesTheDefaultsAndTheTitle) {
-  ClickBox(3, true);
-  MoveSlider(2, 4);
-  LoadScenario(core, PathOf("missing.lwd"));
-  EXPECT_EQ(state.backgrounds.slot[0], nullptr);
-  EXPECT_EQ(state.scheduler.frequencyLevel[2], 0);
-  EXPECT_EQ(state.mixer.backgroundVolumeStep, 10);
-  EXPECT_EQ(panel.title, "Lullwood v2.2 - " + PathOf("missing.lwd"));
-  EXPECT_TRUE(panel.messages.empty());
+  WriteFile(dir / "empty.lwd", "");
+  WriteFile(dir / "other.lwd", Lines({"[Elsewhere]", "chk1=Y", "R2=4", "V1=3"}));
+  const std::string paths[] = {PathOf("missing.lwd"), PathOf("empty.lwd"), PathOf("other.lwd"), "",
+                               dir.string()};
+  for (const std::string& path : paths) {
+    // Away from every default before each load, so that each load has to restore them.
+    core.OnClearAll();
+    ClickBox(3, true);
+    MoveSlider(2, 4);
+    core.OnMixerScroll(4, 6, ids::kBackgroundVolumeBar);
+    core.OnMixerScroll(4, 2, ids::kRandomVolumeBar);
+    panel.controls.m_dynamicRandom = 1;
+    core.OnDynamicRandom();
+    ASSERT_NE(state.backgrounds.slot[0], nullptr);
+    ASSERT_TRUE(state.mixer.dynamicRandom);
+    panel.messages.clear();
 
-  LoadScenario(core, "");
-  EXPECT_EQ(panel.title, "Lullwood v2.2 - ");
-  LoadScenario(core, dir.string());  // a directory
-  EXPECT_EQ(state.mixer.randomVolumeStep, 10);
+    LoadScenario(core, path);
+    EXPECT_EQ(state.backgrounds.slot[0], nullptr) << path;
+    EXPECT_EQ(panel.controls.m_backgroundOn[3], 0) << path;
+    EXPECT_EQ(state.scheduler.frequencyLevel[2], 0) << path;
+    EXPECT_EQ(state.scheduler.nextFireTick[2], 0.0) << path;
+    EXPECT_EQ(panel.sliders[2], 1) << path;
+    EXPECT_EQ(state.mixer.backgroundVolumeStep, 10) << path;
+    EXPECT_EQ(state.mixer.randomVolumeStep, 10) << path;
+    EXPECT_EQ(panel.backgroundBar, 10) << path;
+    EXPECT_EQ(panel.randomBar, 10) << path;
+    EXPECT_FALSE(state.mixer.dynamicRandom) << path;
+    EXPECT_EQ(panel.controls.m_dynamicRandom, 0) << path;
+    EXPECT_EQ(panel.title, "Lullwood v2.2 - " + path);
+    EXPECT_TRUE(panel.messages.empty()) << path;
+  }
+}
+
+TEST_F(ScenarioTest, EntryZeroIsNeverReadAndAlwaysSavedAsZero) {
+  Load(Lines({"[Backgrounds]", "R0=4", "R1=3"}));
+  EXPECT_EQ(state.scheduler.frequencyLevel[0], 0);
+  EXPECT_EQ(state.scheduler.nextFireTick[0], 0.0) << "entry 0 is not scheduled";
+  EXPECT_EQ(state.scheduler.frequencyLevel[1], 3);
+  ASSERT_TRUE(SaveScenarioAs(core, PathOf("out.lwd")));
+  const std::string bytes = ReadFile(dir / "out.lwd");
+  EXPECT_NE(bytes.find("\r\nR0=0\r\nR1=3\r\n"), std::string::npos) << bytes;
+
+  // Even a level that reached entry 0 by another road is saved as "0".
+  state.scheduler.frequencyLevel[0] = 2;
+  ASSERT_TRUE(SaveScenarioAs(core, PathOf("out.lwd")));
+  EXPECT_NE(ReadFile(dir / "out.lwd").find("\r\nR0=0\r\n"), std::string::npos);
 }
 
 TEST_F(ScenarioTest, MoreThanThreeBackgroundsPlayTheFirstThreeAndRefuseEachOther) {

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QWidget>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "ControlIds.h"
@@ -18,24 +19,38 @@ namespace {
 using testing::ClickEntry;
 using testing::WhenPopupOpens;
 
-TEST(MenuBar, EveryEntryDeliversTheTablesCommandExactlyOnce) {
+TEST(MenuBar, EveryEntryDeliversItsCommandExactlyOnce) {
   QWidget window;
   std::vector<int> delivered;
   std::unique_ptr<QMenuBar> bar(BuildMenuBar(&window, [&](int id) { delivered.push_back(id); }));
-  ASSERT_EQ(bar->actions().size(), static_cast<qsizetype>(MainMenu().size()));
+  // Popups, then each entry's text and command; "" for a separator.
+  const QStringList titles = {"&Scenario", "&Help"};
+  const std::vector<std::vector<std::pair<QString, int>>> entries = {
+      {{"&Load...", 32771},
+       {"&Save...", 32772},
+       {"", 0},
+       {"E&xit", 32775},
+       {"", 0},
+       {"&Mute", 1051},
+       {"&Play", 1007}},
+      {{"&About", 32773}, {"&Using Lullwood...", 32776}},
+  };
+  ASSERT_EQ(bar->actions().size(), titles.size());
   std::vector<int> expected;
   for (qsizetype p = 0; p < bar->actions().size(); ++p) {
-    const MenuPopup& popup = MainMenu()[static_cast<size_t>(p)];
-    EXPECT_EQ(bar->actions()[p]->text().toStdString(), popup.title);
+    EXPECT_EQ(bar->actions()[p]->text(), titles[p]);
     const QList<QAction*> actions = bar->actions()[p]->menu()->actions();
-    ASSERT_EQ(actions.size(), static_cast<qsizetype>(popup.entries.size()));
+    const auto& want = entries[static_cast<size_t>(p)];
+    ASSERT_EQ(actions.size(), static_cast<qsizetype>(want.size()));
     for (qsizetype i = 0; i < actions.size(); ++i) {
-      const MenuEntry& entry = popup.entries[static_cast<size_t>(i)];
-      EXPECT_EQ(actions[i]->isSeparator(), entry.commandId == 0);
-      if (entry.commandId == 0) continue;
-      EXPECT_EQ(actions[i]->text().toStdString(), entry.text);
+      const auto& [text, id] = want[static_cast<size_t>(i)];
+      EXPECT_EQ(actions[i]->isSeparator(), id == 0) << i;
+      if (id == 0) continue;
+      EXPECT_EQ(actions[i]->text(), text);
+      EXPECT_TRUE(actions[i]->isEnabled());
+      EXPECT_FALSE(actions[i]->isChecked());
       actions[i]->trigger();
-      expected.push_back(entry.commandId);
+      expected.push_back(id);
     }
   }
   EXPECT_EQ(delivered, expected);
@@ -49,6 +64,19 @@ TEST(MenuBar, AClickInAnOpenPopupDeliversOnce) {
   WhenPopupOpens([](QMenu* menu) { ClickEntry(menu, "&Mute"); });
   scenario->exec(QPoint(50, 50));
   EXPECT_EQ(delivered, std::vector<int>{ids::kMute});
+}
+
+TEST(HelpKey, F1InTheWindowDeliversUsingLullwood) {
+  QWidget window;
+  std::vector<int> delivered;
+  InstallHelpKey(&window, [&](int id) { delivered.push_back(id); });
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(&window, Qt::Key_F1);
+  EXPECT_EQ(delivered, std::vector<int>{32776});
+  QTest::keyClick(&window, Qt::Key_F2);
+  EXPECT_EQ(delivered.size(), 1u) << "no other key";
 }
 
 TEST(ScenarioPopup, OpensAtThePointWithOnlyTheScenarioEntries) {

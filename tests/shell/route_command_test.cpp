@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <span>
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "ControlIds.h"
 #include "RecordingActions.h"
 
@@ -25,22 +30,22 @@ Calls System(unsigned command) {
 }
 
 TEST(RouteCommand, EachMenuCommandRunsItsActionThenTheRoutingTable) {
-  EXPECT_EQ(Route(ids::kAbout, 0), (Calls{"about", Standard(ids::kAbout)}));
-  EXPECT_EQ(Route(ids::kExitCommand, 0), (Calls{"closeDown", Standard(ids::kExitCommand)}));
-  EXPECT_EQ(Route(ids::kLoadScenario, 0), (Calls{"openScenario", Standard(ids::kLoadScenario)}));
-  EXPECT_EQ(Route(ids::kSaveScenario, 0), (Calls{"saveScenarioAs", Standard(ids::kSaveScenario)}));
-  EXPECT_EQ(Route(ids::kUsingLullwood, 0), (Calls{"help:3", Standard(ids::kUsingLullwood)}));
+  EXPECT_EQ(Route(32773, 0), (Calls{"about", Standard(32773)}));
+  EXPECT_EQ(Route(32775, 0), (Calls{"closeDown", Standard(32775)}));
+  EXPECT_EQ(Route(32771, 0), (Calls{"openScenario", Standard(32771)}));
+  EXPECT_EQ(Route(32772, 0), (Calls{"saveScenarioAs", Standard(32772)}));
+  EXPECT_EQ(Route(32776, 0), (Calls{"help:3", Standard(32776)}));
 }
 
 TEST(RouteCommand, ControlCommandsReachOnlyTheRoutingTable) {
-  for (const int id : {ids::kMute, ids::kPlay, ids::kHide, ids::kExit}) {
+  for (const unsigned id : {1051u, 1007u, 1088u, 1059u}) {
     EXPECT_EQ(Route(id, 0), (Calls{Standard(id)})) << id;
   }
   // A notification code in the high half makes it no menu command.
-  const unsigned notified = (1u << 16) | ids::kAbout;
+  const unsigned notified = (1u << 16) | 32773u;
   EXPECT_EQ(Route(notified, 0), (Calls{Standard(notified)}));
   // The second parameter is a mouse message only for command 0.
-  EXPECT_EQ(Route(ids::kPlay, kRightButtonUp), (Calls{Standard(ids::kPlay, kRightButtonUp)}));
+  EXPECT_EQ(Route(1007, kRightButtonUp), (Calls{Standard(1007, kRightButtonUp)}));
 }
 
 TEST(RouteCommand, TrayMessagesReachTheirBranch) {
@@ -56,7 +61,7 @@ TEST(RouteCommand, TrayMessagesReachTheirBranch) {
 TEST(RouteCommand, ReturnsTheRoutingTablesResult) {
   RecordingActions window;
   window.standardResult = false;
-  EXPECT_FALSE(RouteCommand(window.Actions(), ids::kAbout, 0));
+  EXPECT_FALSE(RouteCommand(window.Actions(), 32773, 0));
   window.standardResult = true;
   EXPECT_TRUE(RouteCommand(window.Actions(), 0, kLeftButtonUp));
 }
@@ -67,8 +72,8 @@ TEST(OnSystemCommand, MinimiseHidesAndMaximiseDoesNothing) {
 }
 
 TEST(OnSystemCommand, MuteAndPlayActThenFallThroughToTheDefault) {
-  EXPECT_EQ(System(ids::kMute), (Calls{"mute", "default:1051"}));
-  EXPECT_EQ(System(ids::kPlay), (Calls{"play", "default:1007"}));
+  EXPECT_EQ(System(1051), (Calls{"mute", "default:1051"}));
+  EXPECT_EQ(System(1007), (Calls{"play", "default:1007"}));
 }
 
 TEST(OnSystemCommand, AboutAnswersTheBlockOfSixteenAndTheRestGoesToTheDefault) {
@@ -78,11 +83,60 @@ TEST(OnSystemCommand, AboutAnswersTheBlockOfSixteenAndTheRestGoesToTheDefault) {
   }
 }
 
-TEST(MenuTable, TheScenarioPopupIsTheMenuBarsFirst) {
+TEST(MenuTable, EveryPopupAndEntryIsAsListed) {
+  struct Entry {
+    std::string_view text;
+    int id;  // 0: a separator
+  };
+  const std::vector<Entry> scenario = {
+      {"&Load...", 32771}, {"&Save...", 32772}, {"", 0}, {"E&xit", 32775}, {"", 0},
+      {"&Mute", 1051},     {"&Play", 1007}};
+  const std::vector<Entry> help = {{"&About", 32773}, {"&Using Lullwood...", 32776}};
   ASSERT_EQ(MainMenu().size(), 2u);
   EXPECT_EQ(MainMenu()[0].title, "&Scenario");
   EXPECT_EQ(MainMenu()[1].title, "&Help");
+  const auto same = [](std::span<const MenuEntry> entries, const std::vector<Entry>& want) {
+    ASSERT_EQ(entries.size(), want.size());
+    for (size_t k = 0; k < want.size(); ++k) {
+      EXPECT_EQ(entries[k].commandId, want[k].id) << k;
+      if (want[k].id != 0) {
+        EXPECT_EQ(entries[k].text, want[k].text) << k;
+      }
+    }
+  };
+  same(MainMenu()[0].entries, scenario);
+  same(MainMenu()[1].entries, help);
+  // The right-click popup is the menu bar's first popup.
   EXPECT_EQ(ScenarioMenuEntries().data(), MainMenu()[0].entries.data());
+  same(ScenarioMenuEntries(), scenario);
+}
+
+TEST(MenuTable, CommandIdsAreTheListedNumbers) {
+  EXPECT_EQ(ids::kLoadScenario, 32771);
+  EXPECT_EQ(ids::kSaveScenario, 32772);
+  EXPECT_EQ(ids::kAbout, 32773);
+  EXPECT_EQ(ids::kExitCommand, 32775);
+  EXPECT_EQ(ids::kUsingLullwood, 32776);
+  EXPECT_EQ(ids::kAboutSystemCommand, 16);
+  EXPECT_EQ(kUsingLullwoodContext, 3);
+  EXPECT_EQ(kSystemMinimize, 61472u);
+  EXPECT_EQ(kSystemMaximize, 61488u);
+  // The window's own controls.
+  const std::pair<int, int> controls[] = {{ids::kBackgroundVolumeBar, 1001},
+                                          {ids::kRandomVolumeBar, 1003},
+                                          {ids::kPlay, 1007},
+                                          {ids::kEnable, 1011},
+                                          {ids::kMute, 1051},
+                                          {ids::kClearAll, 1056},
+                                          {ids::kScenarioFile, 1057},
+                                          {ids::kBrowse, 1058},
+                                          {ids::kExit, 1059},
+                                          {ids::kBackgroundGroup, 1060},
+                                          {ids::kBoostPriority, 1085},
+                                          {ids::kHide, 1088},
+                                          {ids::kAutoHide, 1090},
+                                          {ids::kDynamicRandom, 1104}};
+  for (const auto& [id, listed] : controls) EXPECT_EQ(id, listed);
 }
 
 }  // namespace

@@ -241,46 +241,66 @@ TEST_F(SoundscapeTest, ALevelWithoutADrawWindowLeavesTheEffectIdle) {
   EXPECT_EQ(state.scheduler.nextFireTick[7], 0.0);
 }
 
-TEST_F(SoundscapeTest, DynamicRandomVariesPitchOnlyForPitchEffectsAndNeverLouder) {
+TEST_F(SoundscapeTest, DynamicRandomDrawsPitchThenVolumeWithTheseExactValues) {
   panel.controls.m_dynamicRandom = 1;
   core.OnDynamicRandom();
   EXPECT_TRUE(state.mixer.dynamicRandom);
   EXPECT_EQ(settings.values["DYNAMIC"], "Y");
 
-  std::set<uint32_t> pitches;
-  for (int n = 0; n < 60; ++n) {
-    core.FireEffect(1);  // pitch-varied
-    core.FireEffect(4);  // not pitch-varied
-  }
-  for (const Firing& f : firings) {
-    EXPECT_LE(f.volume, 0);
-    EXPECT_GE(f.volume, -2048);
-    if (f.effectIndex == 4) {
-      EXPECT_EQ(f.frequency, 11025u);
-    }
-    if (f.effectIndex == 1) {
-      pitches.insert(f.frequency);
-      EXPECT_GE(f.frequency, 11025u - 1535);
-      EXPECT_LE(f.frequency, 11025u + 2047);
-    }
-  }
-  EXPECT_GT(pitches.size(), 30u);
+  // Seed 1 gives r = 41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464,
+  // 5705, 28145, 23281, 16827. A pitch-varied effect takes one value for its pitch
+  // (odd: +trunc(r * 0.0625), even: -trunc(r * 0.046875)) and then one for its volume,
+  // min(Random volume, -(r * 0.0625)) truncated toward zero; the others only the second.
+  // Every wave here plays at 11025 Hz.
+  core.SeedRandom(1);
+  const auto fire = [&](int effectIndex) {
+    firings.clear();
+    core.FireEffect(effectIndex);
+    EXPECT_EQ(firings.size(), 1u) << effectIndex;
+    return firings.empty() ? Firing{} : firings.front();
+  };
+  struct Expected {
+    int effectIndex;
+    int32_t pan;
+    int32_t volume;
+    uint32_t frequency;
+  };
+  const auto check = [&](const Expected& e, const char* why) {
+    const Firing f = fire(e.effectIndex);
+    EXPECT_EQ(f.pan, e.pan) << why;
+    EXPECT_EQ(f.volume, e.volume) << why;
+    EXPECT_EQ(f.frequency, e.frequency) << why;
+  };
+  // Random step 10: the Random volume is 0, so the random level alone counts.
+  check({1, -10000, -1154, 11025 + 2}, "r 41 odd: +2 (2.5625); r 18467: -1154.1875 -> -1154");
+  check({4, 10000, -395, 11025}, "not pitch-varied: r 6334 for the volume only (-395.875)");
+  check({1, 0, -1198, 11025 - 1242}, "r 26500 even: -1242.1875 -> -1242; r 19169: -1198");
+  check({2, -10000, -717, 11025 - 737}, "r 15724 even: -737.0625; r 11478: -717.375");
+  // Random step 5 (-1250): the lower of the two counts.
+  core.OnMixerScroll(4, 5, ids::kRandomVolumeBar);
+  ASSERT_EQ(state.mixer.randomVolumeStep, 5);
+  check({4, 10000, -1834, 11025}, "r 29358: -1834.875 is below -1250");
+  check({3, -10000, -1529, 11025 - 1263}, "r 26962 even: -1263.84375; r 24464: -1529");
+  check({6, 10000, -1759, 11025 + 356}, "r 5705 odd: +356.5625; r 28145: -1759.0625");
+  check({4, 0, -1455, 11025}, "r 23281: -1455.0625");
+  check({4, -10000, -1250, 11025}, "r 16827: -1051.6875 is above -1250, which counts");
 
   // At Random step 1 the random level never goes below -2048, so every firing is -2250.
   while (state.mixer.randomVolumeStep > 1) core.OnMixerScroll(0, 0, ids::kRandomVolumeBar);
-  firings.clear();
-  for (int n = 0; n < 50; ++n) core.FireEffect(6);
-  for (const Firing& f : firings) EXPECT_EQ(f.volume, -2250);
+  for (int n = 0; n < 50; ++n) EXPECT_EQ(fire(6).volume, -2250);
 
-  // Off again: plain Random volume, and a pitch-varied buffer keeps its last frequency.
+  // Off again: plain Random volume, no draw, and a pitch-varied buffer keeps its last
+  // frequency.
   const uint32_t last = state.scheduler.effectBuffer[1]->GetFrequency();
+  ASSERT_NE(last, 11025u);
   panel.controls.m_dynamicRandom = 0;
   core.OnDynamicRandom();
   EXPECT_EQ(settings.values["DYNAMIC"], "N");
-  firings.clear();
-  core.FireEffect(1);
-  EXPECT_EQ(firings[0].volume, -2250);
-  EXPECT_EQ(firings[0].frequency, last);
+  const uint32_t before = state.scheduler.random.state();
+  const Firing plain = fire(1);
+  EXPECT_EQ(plain.volume, -2250);
+  EXPECT_EQ(plain.frequency, last);
+  EXPECT_EQ(state.scheduler.random.state(), before) << "no value is drawn";
 }
 
 TEST_F(SoundscapeTest, AFiringOnAPlayingBufferNeitherStopsNorRewindsIt) {
@@ -550,15 +570,108 @@ TEST_F(SoundscapeTest, PlayThatCannotClaimTheDeviceStaysMuted) {
 TEST_F(SoundscapeTest, ShutdownReleasesEverythingUnlessMuted) {
   ClickBox(0, true);
   MoveSlider(3, 4);
+  core.FireEffect(7);
+  ASSERT_NE(state.scheduler.effectBuffer[7], nullptr);
   core.ReleaseForShutdown();
   EXPECT_TRUE(NoBufferExists());
   EXPECT_EQ(state.audioDevice.directSound, nullptr);
+  EXPECT_EQ(outputs.current(), nullptr) << "the output is closed";
 
+  // Muted, shutdown touches nothing: Mute has released it all already. Shown with a
+  // device and a background buffer put back on purpose, which a release would drop.
   ProcessState muted;
+  OfflineOutputFactory mutedOutputs;
+  Soundscape other{muted, panel, timer, mutedOutputs, settings};
+  ASSERT_TRUE(other.ClaimDevice());
+  muted.backgrounds.slot[0] = CreateBufferFromResource(muted.audioDevice.directSound.get(), "RAIN");
+  ASSERT_NE(muted.backgrounds.slot[0], nullptr);
   muted.audioDevice.muted = true;
-  Soundscape other{muted, panel, timer, outputs, settings};
-  other.ReleaseForShutdown();  // nothing left to release, nothing released twice
-  EXPECT_EQ(muted.audioDevice.directSound, nullptr);
+  other.ReleaseForShutdown();
+  EXPECT_NE(muted.backgrounds.slot[0], nullptr);
+  EXPECT_NE(muted.audioDevice.directSound, nullptr);
+  EXPECT_NE(mutedOutputs.current(), nullptr);
+  muted.audioDevice.muted = false;
+  other.ReleaseForShutdown();
+  EXPECT_EQ(mutedOutputs.current(), nullptr);
+}
+
+TEST_F(SoundscapeTest, PlayWithTheTimerStoppedRestartsItAtTenMilliseconds) {
+  RunTicks(3);
+  ASSERT_EQ(timer.period, 1000u);
+  core.OnMute();
+  ASSERT_FALSE(timer.running);
+  ASSERT_EQ(state.scheduler.schedulerTimerId, 0u);
+  const size_t startsBefore = timer.starts.size();
+  core.OnPlay();
+  ASSERT_EQ(timer.starts.size(), startsBefore + 1);
+  EXPECT_EQ(timer.starts.back(), 10u);
+  EXPECT_TRUE(timer.running);
+  EXPECT_NE(state.scheduler.schedulerTimerId, 0u);
+}
+
+TEST_F(SoundscapeTest, ARandomBarChangeLeavesSoundsAlreadyPlayingUntouched) {
+  core.FireEffect(4);
+  MoveSlider(9, 3);  // a preview, at the Random volume of step 10
+  SoundBuffer* effect = state.scheduler.effectBuffer[4].get();
+  SoundBuffer* preview = state.mixer.previewBuffer.get();
+  ASSERT_TRUE(effect && preview);
+  ASSERT_EQ(effect->GetVolume(), 0);
+  ASSERT_EQ(preview->GetVolume(), 0);
+
+  core.OnMixerScroll(0, 0, ids::kRandomVolumeBar);  // step 9
+  core.OnMixerScroll(4, 3, ids::kRandomVolumeBar);  // step 3
+  ASSERT_EQ(state.mixer.randomVolumeStep, 3);
+  EXPECT_EQ(effect->GetVolume(), 0);
+  EXPECT_EQ(preview->GetVolume(), 0);
+  EXPECT_TRUE(effect->IsPlaying());
+  EXPECT_EQ(state.mixer.previewBuffer.get(), preview) << "no new preview";
+
+  firings.clear();
+  core.FireEffect(4);
+  ASSERT_EQ(firings.size(), 1u);
+  EXPECT_EQ(firings[0].volume, -1750) << "the next firing takes the new step";
+}
+
+TEST_F(SoundscapeTest, ATrackbarsEndOfTrackCodeAloneChangesNothing) {
+  const int id = SoundCatalogue::Effect(11)->sliderId;
+  state.scheduler.frequencyLevel[11] = 2;
+  state.scheduler.nextFireTick[11] = 77;
+  panel.sliders[11] = 4;  // where a drag left the thumb
+  for (const unsigned code : {8u, 5u}) {
+    core.OnMixerScroll(code, 4, id);
+    EXPECT_EQ(state.scheduler.frequencyLevel[11], 2) << code;
+    EXPECT_EQ(state.scheduler.nextFireTick[11], 77) << code;
+    EXPECT_EQ(state.mixer.previewBuffer, nullptr) << code;
+    EXPECT_EQ(timer.starts.back(), 10u) << code;
+  }
+}
+
+TEST_F(SoundscapeTest, AFailedEffectLoadRetriesAtTheNextFiringWithoutAdvancingThePan) {
+  core.FireEffect(2);  // pan step 0 -> 1
+  ASSERT_EQ(state.scheduler.effectPanStep, 1);
+  firings.clear();
+  // No device: nothing can be loaded.
+  ReleaseSoundBuffer(state.scheduler.effectBuffer[2]);
+  ReleaseDevice(state.audioDevice);
+  state.scheduler.tickCount = 49;
+  state.scheduler.frequencyLevel[5] = 4;
+  state.scheduler.nextFireTick[5] = 50;
+  core.Tick();
+  EXPECT_TRUE(firings.empty());
+  EXPECT_EQ(state.scheduler.effectBuffer[5], nullptr);
+  EXPECT_EQ(state.scheduler.effectPanStep, 1) << "a firing that plays nothing takes no pan";
+  const double next = state.scheduler.nextFireTick[5];
+  EXPECT_GE(next, 55);
+  EXPECT_LE(next, 65) << "the schedule goes on";
+
+  ASSERT_TRUE(core.ClaimDevice());
+  while (firings.empty() && state.scheduler.tickCount < next) core.Tick();
+  ASSERT_EQ(firings.size(), 1u) << "the next firing loads the sound";
+  EXPECT_EQ(firings[0].tick, next);
+  EXPECT_EQ(firings[0].effectIndex, 5);
+  EXPECT_EQ(firings[0].pan, 10000) << "pan step 1";
+  EXPECT_NE(state.scheduler.effectBuffer[5], nullptr);
+  EXPECT_EQ(state.scheduler.effectPanStep, 2);
 }
 
 }  // namespace

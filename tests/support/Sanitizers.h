@@ -9,3 +9,13 @@
 #define LULLWOOD_ASAN 1
 #endif
 #endif
+
+// LULLWOOD_TSAN is 1 in a build with ThreadSanitizer, which also runs several times
+// slower and keeps shadow memory and access history that grow with the run.
+#if defined(__SANITIZE_THREAD__)
+#define LULLWOOD_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define LULLWOOD_TSAN 1
+#endif
+#endif

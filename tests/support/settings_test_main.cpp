@@ -8,10 +8,15 @@
 namespace lullwood::testing {
 namespace {
 QTemporaryDir* home = nullptr;
+QTemporaryDir* system = nullptr;
 }  // namespace
 
 QString SettingsHome() {
   return home->path();
+}
+
+QString SystemSettingsHome() {
+  return system->path();
 }
 
 }  // namespace lullwood::testing
@@ -19,9 +24,12 @@ QString SettingsHome() {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   QTemporaryDir home;
-  if (!home.isValid()) return 2;
+  QTemporaryDir system;
+  if (!home.isValid() || !system.isValid()) return 2;
   // Before the first QSettings: it fixes its folders then.
   setenv("XDG_CONFIG_HOME", home.path().toLocal8Bit().constData(), 1);
+  setenv("XDG_CONFIG_DIRS", system.path().toLocal8Bit().constData(), 1);
   lullwood::testing::home = &home;
+  lullwood::testing::system = &system;
   return RUN_ALL_TESTS();
 }

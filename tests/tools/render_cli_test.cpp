@@ -297,7 +297,7 @@ TEST_F(RenderCli, EventsKeepTheFiringLaws) {
 }
 
 TEST_F(RenderCli, PlainRandomVolumeAndEntryZeroWithoutDynamicRandom) {
-  // Entry 0 is scheduled like any effect but plays nothing, so it only spends draws.
+  // "R0" is not read: entry 0 stays idle and spends no draws, whatever the file says.
   const fs::path scenario =
       Write("plain.lwd", "[Backgrounds]\nR0=4\nR2=4\nR11=4\nR25=3\nV2=3\nDYNAMIC=N\n");
   const std::string events = (dir_ / "e.tsv").string();
@@ -307,7 +307,7 @@ TEST_F(RenderCli, PlainRandomVolumeAndEntryZeroWithoutDynamicRandom) {
   std::string header;
   const std::vector<Row> rows = ParseEvents(ReadAll(events), &header);
   RandomSetup setup;
-  setup.levels = {{0, 4}, {2, 4}, {11, 4}, {25, 3}};
+  setup.levels = {{2, 4}, {11, 4}, {25, 3}};
   setup.randomStep = 3;
   EXPECT_EQ(rows, ModelEvents(setup, 4000000000u, 200));
   for (const Row& r : rows) {
