@@ -165,26 +165,38 @@ void Crow(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // A bout of three raspy caws with an arched pitch.
-  const std::array<double, 3> starts = {0.05, 0.80, 1.55};
+  // A bout of three caws. The syrinx buzzes at a low, unsteady rate (about 180 Hz) and
+  // the long trachea and beak let through mainly one band near 1.8-2.3 kHz, so a caw is
+  // a dense set of close harmonics inside that band, rough and gently falling.
+  const std::array<double, 3> starts = {0.05, 0.66, 1.6};
   for (size_t i = 0; i < starts.size(); ++i) {
-    const double pitch = rng.Jitter(0.04);
+    const double pitch = rng.Jitter(0.05);
+    const double len = 0.5 * rng.Jitter(0.06);
     VoiceParams v;
-    v.seconds = 0.36;
-    v.f0 = LogBp({{0.0, 600 * pitch}, {0.12, 760 * pitch}, {0.36, 590 * pitch}});
-    v.amp = Bp({{0.0, 0.0}, {0.015, 0.9}, {0.08, 1.0}, {0.26, 0.75}, {0.36, 0.0}}, true);
-    v.tiltDbPerOctave = -2;
-    v.formants = {{1500, 700, 0}, {2250, 500, -3}, {3250, 600, -7}, {4800, 600, -14}};
-    v.formantFloorDb = -22;
+    v.seconds = len;
+    v.f0 = LogBp({{0.0, 170 * pitch}, {0.1, 195 * pitch}, {len, 160 * pitch}});
+    v.amp = Bp({{0.0, 0.0}, {0.03, 0.9}, {0.1, 1.0}, {0.75 * len, 0.8}, {len, 0.0}}, true);
+    v.tiltDbPerOctave = 0;
+    v.formants = {{1760, 240, 0}, {2280, 200, -9}, {1350, 150, -20}};
+    v.formantsFrom = {{1900, 260, 0}, {2400, 220, -8}, {1450, 160, -20}};
+    v.morph = Bp({{0.0, 0.0}, {len, 1.0}});
+    v.formantFloorDb = -48;
+    v.formantOrder = 2;
     v.jitter = 0.03;
-    v.jitterHz = 80;
+    v.jitterHz = 70;
+    v.chaosSec = 0.04;
     v.shimmerDb = 2.0;
-    v.amHz = 70;
-    v.amDepth = 0.45;
-    v.noise = 0.8;
+    v.amHz = 55;
+    v.amDepth = 0.25;
+    v.subharmonic = Bp({{0.0, 0.5}, {0.08, 0.0}, {0.7 * len, 0.0}, {len, 0.4}});
+    v.noise = 0.25;
+    v.noiseFormantQ = 6.0;
     AddVoice(out, fs, starts[i], v, rng, i == 2 ? 0.85 : 1.0);
   }
-  AddRoom(out, fs, 0.7, 0.15, 3000, 0.02);
+  // From a tree across a field: a soft early reflection off the ground, an open tail.
+  const std::array<EchoTap, 1> ground = {{{0.006, 0.35, 2500}}};
+  AddEchoes(out, fs, ground);
+  AddRoom(out, fs, 0.8, 0.12, 2500, 0.03, 1.2);
   FinishEffect(out, fs, {.targetDbfs = -12.0, .fadeOutSec = 0.3});
 }
 
