@@ -20,7 +20,7 @@ struct Target {
   const char* resource;
   double callSeconds;  // mean call length
   double callRate;     // calls per second; 0 = a single call, not checked
-  double pitchHz;      // median pitch of the voiced frames; 0 = unpitched, not checked
+  double pitchHz;      // median pitch of the voiced frames; 0 = not compared, -1 = unpitched
   double hnrDb, centroidHz, flatnessDb;
 };
 
@@ -30,7 +30,10 @@ constexpr Target kTargets[] = {
     {"HORSE", 1.287, 0.0, 1875, 0.3, 1569, -17.4},   // tuxpaint-stamps-default horse.ogg
     {"SOUND26", 1.098, 0.0, 302, 6.9, 483, -26.7},   // tuxpaint-stamps-default cow.ogg
     {"CROW", 0.522, 1.30, 1837, 5.9, 1823, -21.0},   // tuxpaint-stamps-default crow.ogg
-    {"BIGTHUN", 4.051, 0.0, 0, -2.2, 776, -11.8},    // tuxpaint-stamps-default lightningbolt.ogg
+    {"BIGTHUN", 4.051, 0.0, -1, -2.2, 776, -11.8},   // tuxpaint-stamps-default lightningbolt.ogg
+    {"SOUND29", 0.678, 0.0, 579, -0.3, 814, -15.2},  // tuxpaint-stamps-default frog.ogg
+    {"PANFLUT", 0.978, 0.0, 0, 3.3, 2014, -9.2},     // tuxpaint-stamps-default sea_lion.ogg
+    {"WAVY", 0.993, 0.73, 252, 7.8, 330, -28.5},     // tuxpaint-stamps-default whale.ogg
 };
 
 std::vector<float> Samples(const std::string& resource, double& rate) {
@@ -67,7 +70,7 @@ TEST_P(ReferenceFigures, FallWithinTheRecordingsRange) {
   }
   if (t.pitchHz > 0.0) {
     EXPECT_NEAR(f.pitchMedian, t.pitchHz, 0.25 * t.pitchHz) << "median pitch";
-  } else {
+  } else if (t.pitchHz < 0.0) {
     EXPECT_LT(f.voicedFraction, 0.3) << "should have no steady pitch";
   }
 }

@@ -177,31 +177,36 @@ void Whale(const SoundSpec& spec, std::vector<float>& out) {
     v.f0 = std::move(f0);
     v.amp = std::move(amp);
     v.tiltDbPerOctave = tilt;
-    v.formants = {{300, 300, 0}, {700, 500, -6}};
-    v.formantFloorDb = -16;
-    v.maxHz = 2400;
-    v.vibratoHz = 3.0;
-    v.vibratoDepth = 0.006;
-    v.jitter = 0.003;
-    v.jitterHz = 5;
+    v.formants = {{300, 250, 0}, {450, 200, 0}, {900, 400, -12}};
+    v.formantFloorDb = -30;
+    v.formantOrder = 2;
+    v.maxHz = 1800;
+    v.vibratoHz = 2.3;
+    v.vibratoDepth = 0.008;
+    v.jitter = 0.015;
+    v.jitterHz = 6;
+    v.shimmerDb = 1.5;
     v.amHz = pulseHz;
     v.amDepth = pulseHz > 0 ? 0.45 : 0.0;
+    v.noise = 0.5;
+    v.noiseFormantQ = 8.0;
     AddVoice(out, fs, start, v, rng, gain);
   };
-  // Humpback song units: a long moan, a whoop, a squeal and a low closing moan.
-  unit(0.2, 2.5, LogBp({{0.0, 150}, {1.0, 250}, {2.5, 120}}),
-       Bp({{0.0, 0.0}, {0.4, 0.9}, {1.2, 1.0}, {2.0, 0.7}, {2.5, 0.0}}, true), -5, 15, 1.0);
-  unit(3.0, 1.5, LogBp({{0.0, 300}, {1.3, 900}, {1.5, 860}}),
-       Bp({{0.0, 0.0}, {0.2, 0.7}, {1.1, 0.9}, {1.5, 0.0}}, true), -10, 0, 0.8);
-  unit(4.8, 0.8, LogBp({{0.0, 1250}, {0.4, 1900}, {0.8, 1500}}),
-       Bp({{0.0, 0.0}, {0.1, 0.5}, {0.6, 0.45}, {0.8, 0.0}}, true), -18, 0, 0.45);
-  unit(6.3, 2.0, LogBp({{0.0, 135}, {0.8, 165}, {2.0, 95}}),
-       Bp({{0.0, 0.0}, {0.4, 0.9}, {1.4, 0.8}, {2.0, 0.0}}, true), -6, 11, 0.9);
-  // Under water: dull, with long echoes and a long tail.
-  FilterInPlace(out, Biquad::LowPass(fs, 2500, 0.7));
-  const std::array<EchoTap, 3> echoes = {{{0.45, 0.35, 1500}, {0.9, 0.2, 1000}, {1.4, 0.12, 800}}};
+  // Humpback song units: a long falling moan, a pulsed grunt, a sharp upsweep and a
+  // closing moan that sags and breaks into pulses.
+  unit(0.2, 1.6, LogBp({{0.0, 420}, {0.4, 450}, {1.1, 420}, {1.6, 370}}),
+       Bp({{0.0, 0.0}, {0.3, 0.9}, {0.8, 1.0}, {1.3, 0.7}, {1.6, 0.0}}, true), -14, 0, 1.0);
+  unit(2.9, 1.2, LogBp({{0.0, 240}, {0.5, 265}, {1.2, 220}}),
+       Bp({{0.0, 0.0}, {0.1, 0.8}, {0.8, 0.7}, {1.2, 0.0}}, true), -10, 14, 1.0);
+  unit(4.3, 0.5, LogBp({{0.0, 350}, {0.35, 1300}, {0.5, 1200}}),
+       Bp({{0.0, 0.0}, {0.05, 0.5}, {0.35, 0.45}, {0.5, 0.0}}, true), -18, 0, 0.3);
+  unit(5.5, 1.6, LogBp({{0.0, 290}, {0.6, 310}, {1.2, 270}, {1.6, 220}}),
+       Bp({{0.0, 0.0}, {0.4, 0.9}, {1.1, 0.8}, {1.6, 0.0}}, true), -12, 0, 0.9);
+  // Under water: dull, with long echoes from the sea bed and surface and a long tail.
+  FilterInPlace(out, Biquad::LowPass(fs, 1600, 0.7));
+  const std::array<EchoTap, 3> echoes = {{{0.45, 0.2, 1200}, {0.9, 0.1, 900}, {1.4, 0.06, 700}}};
   AddEchoes(out, fs, echoes);
-  AddRoom(out, fs, 3.5, 0.5, 1800, 0.05, 1.6);
+  AddRoom(out, fs, 3.0, 0.3, 1500, 0.05, 1.6);
   FinishEffect(out, fs, {.fadeOutSec = 1.0});
 }
 
@@ -209,29 +214,40 @@ void SeaLion(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Honking barks with an up-down-up pitch, in bursts of two and three.
-  const std::array<double, 5> starts = {0.05, 0.50, 1.45, 1.90, 2.35};
+  // Three honking barks from a rock: each opens with a rising squeal, then holds a harsh,
+  // breathy honk near 650 Hz whose upper harmonics (1.5-3.5 kHz) are buried in noise, its
+  // pitch wavering up, down and up.
+  const std::array<double, 3> starts = {0.05, 1.0, 2.0};
   for (double start : starts) {
-    const double pitch = rng.Jitter(0.06);
+    const double pitch = rng.Jitter(0.05);
+    const double len = 0.7 * rng.Jitter(0.06);
     VoiceParams v;
-    v.seconds = 0.21;
-    v.f0 = LogBp({{0.0, 430 * pitch},
-                  {0.05, 560 * pitch},
-                  {0.11, 440 * pitch},
-                  {0.17, 530 * pitch},
-                  {0.21, 470 * pitch}});
-    v.amp = Bp({{0.0, 0.0}, {0.012, 1.0}, {0.13, 0.85}, {0.21, 0.0}}, true);
-    v.tiltDbPerOctave = -4;
-    v.formants = {{380, 200, -5}, {950, 300, 0}, {1800, 400, -7}, {2900, 500, -14}};
-    v.formantFloorDb = -22;
-    v.jitter = 0.02;
-    v.shimmerDb = 1.0;
-    v.amHz = 60;
-    v.amDepth = 0.3;
-    v.noise = 0.45;
+    v.seconds = len;
+    v.f0 = LogBp({{0.0, 420 * pitch},
+                  {0.12, 760 * pitch},
+                  {0.2, 640 * pitch},
+                  {0.4 * len, 690 * pitch},
+                  {0.7 * len, 620 * pitch},
+                  {len, 660 * pitch}});
+    v.amp =
+        Bp({{0.0, 0.0}, {0.02, 0.6}, {0.15, 0.8}, {0.25, 1.0}, {0.8 * len, 0.8}, {len, 0.0}}, true);
+    v.tiltDbPerOctave = -1;
+    v.formants = {{1950, 700, 0}, {2700, 700, -2}, {3400, 600, -7}, {700, 300, -6}};
+    v.formantFloorDb = -30;
+    v.formantOrder = 2;
+    v.jitter = 0.03;
+    v.jitterHz = 60;
+    v.chaosSec = 0.05;
+    v.shimmerDb = 2.0;
+    v.subharmonic = Bp({{0.0, 0.0}, {0.2, 0.0}, {0.3, 0.5}, {len, 0.3}});
+    v.noiseCurve = Bp({{0.0, 0.25}, {0.2, 0.3}, {0.28, 0.7}, {len, 0.8}});
+    v.noiseFormantQ = 1.5;
     AddVoice(out, fs, start, v, rng, rng.GainJitter(1.0));
   }
-  AddRoom(out, fs, 0.5, 0.2, 2500, 0.02);
+  // A rocky shore: a hard reflection from the rock face and a short bright tail.
+  const std::array<EchoTap, 2> rocks = {{{0.021, 0.3, 3000}, {0.047, 0.18, 2500}}};
+  AddEchoes(out, fs, rocks);
+  AddRoom(out, fs, 0.5, 0.15, 3000, 0.02);
   FinishEffect(out, fs, {.fadeOutSec = 0.25});
 }
 
