@@ -18,7 +18,7 @@ namespace {
 
 struct Target {
   const char* resource;
-  double callSeconds;  // mean call length
+  double callSeconds;  // mean call length; 0 = not compared
   double callRate;     // calls per second; 0 = a single call, not checked
   double pitchHz;      // median pitch of the voiced frames; 0 = not compared, -1 = unpitched
   double hnrDb, centroidHz, flatnessDb;
@@ -34,6 +34,8 @@ constexpr Target kTargets[] = {
     {"SOUND29", 0.678, 0.0, 579, -0.3, 814, -15.2},  // tuxpaint-stamps-default frog.ogg
     {"PANFLUT", 0.978, 0.0, 0, 3.3, 2014, -9.2},     // tuxpaint-stamps-default sea_lion.ogg
     {"WAVY", 0.993, 0.73, 252, 7.8, 330, -28.5},     // tuxpaint-stamps-default whale.ogg
+    // A beach with several gulls over surf: calls are not separable, colour and noise are.
+    {"MGLISS", 0, 0.0, 0, 0.9, 1682, -17.2},  // tuxpaint-stamps-default seagull.ogg
 };
 
 std::vector<float> Samples(const std::string& resource, double& rate) {
@@ -62,7 +64,7 @@ TEST_P(ReferenceFigures, FallWithinTheRecordingsRange) {
   // be shorter than the recording: its longest piece must still last most of it.
   if (t.callSeconds > 2.0) {
     EXPECT_GE(f.longestCall, 0.6 * t.callSeconds) << "event length";
-  } else {
+  } else if (t.callSeconds > 0.0) {
     EXPECT_NEAR(f.callSeconds, t.callSeconds, 0.35 * t.callSeconds) << "call length";
   }
   if (t.callRate > 0.0) {

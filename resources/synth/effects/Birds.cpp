@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "../kit/Filters.h"
+#include "../kit/Noise.h"
 #include "../kit/Random.h"
 #include "Effects.h"
 #include "Voices.h"
@@ -23,7 +24,8 @@ void AddWarble(std::vector<float>& out, double fs, double start, double seconds,
       gain, 0.06);
 }
 
-// One gull note: a harsh, nasal, descending "kyow" or "ha".
+// One gull note: a harsh, nasal, descending "kyow" or "ha". The syrinx's two sides do not
+// quite agree, so the note breaks into period doubling and noise as it falls.
 void AddGullNote(std::vector<float>& out, double fs, double start, double seconds, double pitch,
                  Rng& rng, double gain, bool laugh) {
   VoiceParams v;
@@ -35,14 +37,33 @@ void AddGullNote(std::vector<float>& out, double fs, double start, double second
                         {seconds, 680 * pitch}});
   v.amp = NoteEnvelope(seconds, laugh ? 0.015 : 0.03, 0.4 * seconds);
   v.tiltDbPerOctave = -3;
-  v.formants = {{1350, 700, 0}, {2300, 700, -4}, {3500, 800, -12}};
-  v.formantFloorDb = -20;
-  v.jitter = 0.02;
-  v.jitterHz = 60;
+  v.formants = {{1500, 600, 0}, {2300, 600, -2}, {3100, 500, -10}};
+  v.formantFloorDb = -30;
+  v.formantOrder = 2;
+  v.jitter = 0.035;
+  v.jitterHz = 70;
+  v.chaosSec = 0.05;
+  v.shimmerDb = 2.5;
   v.amHz = 95;
   v.amDepth = 0.25;
-  v.noise = 0.35;
+  v.subharmonic = Bp({{0.0, 0.6}, {0.1 * seconds, 0.1}, {0.6 * seconds, 0.3}, {seconds, 0.7}});
+  v.noise = 0.9;
+  v.noiseFormantQ = 2.0;
+  v.lowPassHz = 2900;
   AddVoice(out, fs, start, v, rng, gain);
+}
+
+// The shore under the gulls: a soft wash of surf, swelling and ebbing over the call.
+void AddShore(std::vector<float>& out, double fs, Rng& rng, double gain, double lowPassHz) {
+  PinkNoise pink;
+  Biquad lp = Biquad::LowPass(fs, lowPassHz, 0.6), hp = Biquad::HighPass(fs, 120, 0.7);
+  const double seconds = static_cast<double>(out.size()) / fs;
+  for (size_t i = 0; i < out.size(); ++i) {
+    const double t = static_cast<double>(i) / fs;
+    const double swell = 0.6 + 0.4 * Sin2Pi(t / 4.3 + 0.3);
+    const double edges = CosineRamp(t / 0.3) * CosineRamp((seconds - t) / 0.6);
+    out[i] += static_cast<float>(gain * swell * edges * lp.Process(hp.Process(pink.Next(rng))));
+  }
 }
 
 }  // namespace
@@ -238,6 +259,8 @@ void SeaGull(const SoundSpec& spec, std::vector<float>& out) {
     AddGullNote(out, fs, 2.1 + i / 4.5, 0.15, 1.0 - 0.02 * i, rng, 0.9 - 0.05 * i, true);
   AddGullNote(out, fs, 4.25, 0.4, 0.97, rng, 0.8, false);
   AddGullNote(out, fs, 4.85, 0.42, 0.93, rng, 0.7, false);
+  // On the beach: surf behind the bird and the open sky's short, bright tail.
+  AddShore(out, fs, rng, 0.12, 1500);
   AddRoom(out, fs, 1.0, 0.18, 3500, 0.03, 1.3);
   FinishEffect(out, fs, {.fadeOutSec = 0.35});
 }
@@ -259,7 +282,8 @@ void DistantGulls(const SoundSpec& spec, std::vector<float>& out) {
   for (const Call& c : calls) AddGullNote(out, fs, c.start, c.seconds, c.pitch, rng, c.gain, false);
   for (int i = 0; i < 5; ++i)
     AddGullNote(out, fs, 2.4 + i / 4.2, 0.14, 0.9 - 0.015 * i, rng, 0.55 - 0.05 * i, true);
-  // Distance: dull, mostly reflected sound.
+  // Distance: dull, mostly reflected sound, the surf nearer than the birds.
+  AddShore(out, fs, rng, 0.1, 1200);
   FilterInPlace(out, Biquad::LowPass(fs, 2500, 0.7));
   FilterInPlace(out, Biquad::LowPass(fs, 3000, 0.6));
   AddRoom(out, fs, 1.8, 0.9, 2000, 0.18, 1.6);
