@@ -294,21 +294,30 @@ void Hawk(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // "Kee-eeee-arr": a shrill, hoarse scream slurring downwards.
+  // "Kee-eeee-arr": a shrill scream slurring downwards, hoarse throughout: the two sides
+  // of the syrinx beat against each other, so the tone is torn by period doubling and
+  // buried in a band of breath noise from 2 to 4.5 kHz.
   VoiceParams v;
   v.seconds = 1.42;
-  v.f0 = LogBp({{0.0, 2650}, {0.07, 3050}, {0.5, 2800}, {1.0, 2250}, {1.2, 1900}, {1.42, 1750}});
+  v.f0 = LogBp({{0.0, 2500}, {0.07, 3000}, {0.5, 2800}, {1.0, 2250}, {1.2, 1900}, {1.42, 1700}});
   v.amp = Bp({{0.0, 0.0}, {0.04, 0.75}, {0.15, 1.0}, {0.9, 0.9}, {1.1, 0.75}, {1.42, 0.0}}, true);
   v.weights = {1.0, 0.3};
-  v.formants = {{2600, 2200, 0}};
-  v.jitter = 0.04;
-  v.jitterHz = 300;
-  v.amHz = 50;
-  v.amDepth = 0.35;
-  v.noise = 0.55;
+  v.formants = {{2700, 1800, 0}};
+  v.jitter = 0.05;
+  v.jitterHz = 250;
+  v.chaosSec = 0.1;
+  v.shimmerDb = 3.0;
+  v.amHz = 47;
+  v.amDepth = 0.45;
+  v.subharmonic = Bp({{0.0, 0.5}, {0.15, 0.1}, {0.6, 0.3}, {0.8, 0.05}, {1.1, 0.3}, {1.42, 0.5}});
+  v.noiseCurve = Bp({{0.0, 1.4}, {0.2, 0.9}, {1.0, 1.1}, {1.42, 1.6}});
   v.noiseFormantQ = 1.0;
   AddVoice(out, fs, 0.03, v, rng);
-  AddRoom(out, fs, 0.8, 0.2, 4000, 0.04);
+  // High over a valley: the far slope answers late and dull, the air takes the top.
+  const std::array<EchoTap, 2> slopes = {{{0.32, 0.16, 2500}, {0.55, 0.08, 2000}}};
+  AddEchoes(out, fs, slopes);
+  FilterInPlace(out, Biquad::LowPass(fs, 4300, 0.7));
+  AddRoom(out, fs, 0.9, 0.15, 3500, 0.05, 1.4);
   FinishEffect(out, fs, {.fadeOutSec = 0.15});
 }
 
@@ -339,25 +348,41 @@ void RedWingedBlackbird(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // "Conk-la-reee": a gurgling harmonic note, a short high note, a buzzy trill.
+  // "Conk-la-reee": a gurgling two-voiced "conk", a short clear "la", then the buzzy
+  // trill: a fast train of raspy downward flicks (about 40 a second) over a band of noise.
   VoiceParams conk;
-  conk.seconds = 0.1;
-  conk.f0 = LogBp({{0.0, 1500}, {0.05, 2450}, {0.1, 1700}});
-  conk.amp = NoteEnvelope(0.1, 0.01, 0.04);
-  conk.weights = {1.0, 0.45, 0.2};
-  conk.noise = 0.15;
+  conk.seconds = 0.12;
+  conk.f0 = LogBp({{0.0, 1500}, {0.05, 2400}, {0.12, 1700}});
+  conk.amp = NoteEnvelope(0.12, 0.01, 0.05);
+  conk.weights = {1.0, 0.5, 0.25};
+  conk.jitter = 0.03;
+  conk.jitterHz = 120;
+  conk.subharmonic = Bp({{0.0, 0.6}, {0.12, 0.3}});
+  conk.noise = 0.35;
   conk.formants = {{2200, 1500, 0}};
   AddVoice(out, fs, 0.03, conk, rng, 0.85);
-  AddWhistle(out, fs, 0.16, 0.08, LogBp({{0.0, 2900}, {0.08, 3100}}),
+  AddWhistle(out, fs, 0.18, 0.08, LogBp({{0.0, 2900}, {0.08, 3200}}),
              NoteEnvelope(0.08, 0.01, 0.03), 0.7, 0.05);
-  auto trillEnv = NoteEnvelope(0.75, 0.06, 0.2);
-  AddWhistle(
-      out, fs, 0.3, 0.75,
-      [](double t) { return (3800.0 - 400.0 * t) * (1.0 + 0.03 * Sin2Pi(70.0 * t)); },
-      [trillEnv](double t) { return trillEnv(t) * (0.3 + 0.7 * (0.5 + 0.5 * Sin2Pi(70.0 * t))); },
-      0.9, 0.0);
-  AddRoom(out, fs, 0.6, 0.15, 4500, 0.01);
-  // Brief notes read quieter than they sound in a 50 ms window: keep the common level.
+  const double trillStart = 0.3, trillLen = 0.75;
+  const auto trillEnv = NoteEnvelope(trillLen, 0.06, 0.25);
+  for (double t = 0.0; t < trillLen - 0.02;) {
+    const double flick = 0.02 * rng.Jitter(0.15);
+    const double top = (4600.0 - 500.0 * t) * rng.Jitter(0.04);
+    VoiceParams f;
+    f.seconds = flick;
+    f.f0 = LogBp({{0.0, top}, {flick, 0.62 * top}}, false);
+    f.amp = NoteEnvelope(flick, 0.003, 0.01);
+    f.weights = {1.0};
+    f.jitter = 0.04;
+    f.jitterHz = 400;
+    f.noise = 0.7;
+    f.formants = {{3500, 1600, 0}};
+    f.noiseFormantQ = 1.0;
+    AddVoice(out, fs, trillStart + t, f, rng, trillEnv(t + 0.5 * flick) * rng.GainJitter(1.5));
+    t += 1.0 / 40.0 * rng.Jitter(0.1);
+  }
+  // In the reeds of a marsh: close, with a short, soft tail.
+  AddRoom(out, fs, 0.5, 0.12, 4000, 0.01, 0.8);
   FinishEffect(out, fs, {.fadeOutSec = 0.1});
 }
 

@@ -137,32 +137,53 @@ void Wolves(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  auto howl = [&](double start, double seconds, Curve f0, Curve amp, double gain) {
+  // Howls are nearly pure, but never steady: the pitch wanders slowly, wavers, and now
+  // and then breaks upwards for a moment; breath runs under the tone.
+  auto howl = [&](std::vector<float>& into, double start, double seconds, Curve f0, Curve amp,
+                  double gain, double breakAt) {
     VoiceParams v;
     v.seconds = seconds;
-    v.f0 = std::move(f0);
+    // A short upward break (the voice flipping into a higher register) at `breakAt`.
+    v.f0 = [f0 = std::move(f0), breakAt](double t) {
+      const double u = (t - breakAt) / 0.12;
+      const double flip = u > 0.0 && u < 1.0 ? 1.0 + 0.35 * Sin2Pi(0.5 * u) : 1.0;
+      return f0(t) * flip;
+    };
     v.amp = std::move(amp);
-    v.tiltDbPerOctave = -13;
-    v.formants = {{480, 500, 0}, {1100, 700, -6}, {2400, 900, -14}};
-    v.formantFloorDb = -20;
-    v.vibratoHz = 5.0;
-    v.vibratoDepth = 0.015;
-    v.vibratoDelay = 0.7;
-    v.jitter = 0.004;
-    v.jitterHz = 8;
-    v.shimmerDb = 0.8;
-    v.noise = 0.06;
-    AddVoice(out, fs, start, v, rng, gain);
+    v.tiltDbPerOctave = -12;
+    v.formants = {{480, 450, 0}, {1100, 600, -6}, {2400, 800, -14}};
+    v.formantsFrom = {{420, 400, 0}, {950, 500, -8}, {2200, 800, -16}};
+    v.morph = Bp({{0.0, 0.0}, {0.8, 1.0}, {seconds - 0.8, 1.0}, {seconds, 0.2}}, true);
+    v.formantFloorDb = -22;
+    v.vibratoHz = 4.6;
+    v.vibratoDepth = 0.012;
+    v.vibratoDelay = 0.9;
+    v.jitter = 0.018;
+    v.jitterHz = 3;
+    v.shimmerDb = 1.5;
+    v.noise = 0.12;
+    v.chaosSec = 0.15;
+    AddVoice(into, fs, start, v, rng, gain);
   };
   // First wolf: glides up, wavers twice and falls away.
-  howl(0.1, 5.4,
+  howl(out, 0.1, 5.4,
        LogBp({{0.0, 300}, {0.6, 450}, {2.0, 475}, {2.6, 430}, {3.5, 465}, {4.6, 440}, {5.4, 320}}),
-       Bp({{0.0, 0.0}, {0.25, 0.7}, {0.6, 1.0}, {4.4, 0.85}, {5.4, 0.0}}, true), 1.0);
+       Bp({{0.0, 0.0}, {0.25, 0.7}, {0.6, 1.0}, {4.4, 0.85}, {5.4, 0.0}}, true), 1.0, 3.1);
   // Second wolf answers higher.
-  howl(2.5, 4.3, LogBp({{0.0, 540}, {0.5, 650}, {2.3, 690}, {3.3, 630}, {4.3, 470}}),
-       Bp({{0.0, 0.0}, {0.3, 0.6}, {0.7, 0.8}, {3.5, 0.7}, {4.3, 0.0}}, true), 0.75);
+  howl(out, 2.5, 4.3, LogBp({{0.0, 540}, {0.5, 650}, {2.3, 690}, {3.3, 630}, {4.3, 470}}),
+       Bp({{0.0, 0.0}, {0.3, 0.6}, {0.7, 0.8}, {3.5, 0.7}, {4.3, 0.0}}, true), 0.75, 1.6);
+  // A third, far off across the valley: short, dull and late.
+  std::vector<float> far(out.size(), 0.0f);
+  howl(far, 4.2, 3.0, LogBp({{0.0, 380}, {0.5, 520}, {2.2, 540}, {3.0, 400}}),
+       Bp({{0.0, 0.0}, {0.4, 0.8}, {2.4, 0.7}, {3.0, 0.0}}, true), 1.0, 10.0);
+  FilterInPlace(far, Biquad::LowPass(fs, 1200, 0.7));
+  for (size_t i = 0; i < out.size(); ++i) out[i] += 0.3f * far[i];
   FilterInPlace(out, Biquad::LowPass(fs, 3000, 0.7));
-  AddRoom(out, fs, 1.5, 0.45, 2500, 0.03);
+  // In a forest at night: trunks scatter early reflections, then a long, dark tail.
+  const std::array<EchoTap, 3> trunks = {
+      {{0.023, 0.25, 2200}, {0.041, 0.18, 1800}, {0.067, 0.12, 1500}}};
+  AddEchoes(out, fs, trunks);
+  AddRoom(out, fs, 1.6, 0.45, 2200, 0.03, 1.3);
   FinishEffect(out, fs, {.fadeOutSec = 1.2});
 }
 
