@@ -14,11 +14,11 @@ namespace {
 
 // A whistled syllable whose frequency and level are shaken by a Mikelson-style FM+AM
 // warble at `rateHz` (depth `depth`, relative).
-void AddWarble(std::vector<float>& out, double fs, double start, double seconds, Curve hz,
+void AddWarble(std::vector<float>& out, double fs, Rng& rng, double start, double seconds, Curve hz,
                double rateHz, double depth, double gain) {
   auto env = NoteEnvelope(seconds, 0.2 * seconds, 0.35 * seconds);
-  AddWhistle(
-      out, fs, start, seconds,
+  AddSyrinxNote(
+      out, fs, rng, start, seconds,
       [hz, rateHz, depth](double t) { return hz(t) * (1.0 + depth * Sin2Pi(rateHz * t)); },
       [env, rateHz](double t) { return env(t) * (1.0 - 0.35 * (0.5 + 0.5 * Sin2Pi(rateHz * t))); },
       gain, 0.06);
@@ -81,7 +81,10 @@ void LoonCry(const SoundSpec& spec, std::vector<float>& out) {
   v.f0 = [contour, rate](double t) { return contour(t) * (1.0 + 0.06 * Sin2Pi(rate * t)); };
   v.amp = [env, rate](double t) { return env(t) * (0.12 + 0.88 * (0.5 + 0.5 * Sin2Pi(rate * t))); };
   v.weights = {1.0, 0.25, 0.1};
-  v.jitter = 0.003;
+  v.jitter = 0.008;
+  v.jitterHz = 20;
+  v.shimmerDb = 1.0;
+  v.noise = 0.06;
   AddVoice(out, fs, 0.02, v, rng);
   const std::array<EchoTap, 2> echoes = {{{0.11, 0.25, 2500}, {0.23, 0.12, 1800}}};
   AddEchoes(out, fs, echoes);
@@ -120,9 +123,10 @@ void LoonWail(const SoundSpec& spec, std::vector<float>& out) {
   v.vibratoHz = 4.0;
   v.vibratoDepth = 0.006;
   v.vibratoDelay = 0.4;
-  v.jitter = 0.002;
+  v.jitter = 0.006;
   v.jitterHz = 6;
-  v.noise = 0.03;
+  v.shimmerDb = 0.8;
+  v.noise = 0.05;
   AddVoice(out, fs, 0.1, v, rng);
   // Across the lake: distinct echoes from the far shore and a long soft tail.
   const std::array<EchoTap, 3> echoes = {
@@ -140,13 +144,14 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
   for (int i = 0; i < 5; ++i) {
     const double start = 0.2 + 0.29 * i;
     const double top = 3400 * rng.Jitter(0.02);
-    AddWhistle(out, fs, start, 0.2, LogBp({{0.0, top}, {0.2, 2600}}), NoteEnvelope(0.2, 0.02, 0.08),
-               0.3 + 0.175 * i, 0.05);
+    AddSyrinxNote(out, fs, rng, start, 0.2, LogBp({{0.0, top}, {0.2, 2600}}),
+                  NoteEnvelope(0.2, 0.02, 0.08), 0.3 + 0.175 * i, 0.05);
   }
   for (int i = 0; i < 15; ++i) {
     const double start = 1.7 + 0.04 * i;
-    AddWhistle(out, fs, start, 0.034, LogBp({{0.0, 4300}, {0.015, 2500}, {0.034, 4400}}, false),
-               NoteEnvelope(0.034, 0.004, 0.01), 0.8);
+    AddSyrinxNote(out, fs, rng, start, 0.034,
+                  LogBp({{0.0, 4300}, {0.015, 2500}, {0.034, 4400}}, false),
+                  NoteEnvelope(0.034, 0.004, 0.01), 0.8);
   }
   // Phrase B: throaty "jug-jug" notes, then a buzz.
   for (int i = 0; i < 8; ++i) {
@@ -160,14 +165,14 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
     AddVoice(out, fs, 3.1 + i / 12.0, v, rng, 0.85);
   }
   auto buzzEnv = NoteEnvelope(1.05, 0.1, 0.2);
-  AddWhistle(
-      out, fs, 3.85, 1.05, LogBp({{0.0, 2100}, {1.05, 2350}}),
+  AddSyrinxNote(
+      out, fs, rng, 3.85, 1.05, LogBp({{0.0, 2100}, {1.05, 2350}}),
       [buzzEnv](double t) { return buzzEnv(t) * (0.5 + 0.5 * Sin2Pi(55.0 * t)); }, 0.55, 0.15);
   // Phrase C: two clear whistles and a dry rattle.
-  AddWhistle(out, fs, 5.8, 0.35, LogBp({{0.0, 1950}, {0.35, 2050}}), NoteEnvelope(0.35, 0.05, 0.1),
-             0.75, 0.05);
-  AddWhistle(out, fs, 6.25, 0.35, LogBp({{0.0, 2050}, {0.35, 1900}}), NoteEnvelope(0.35, 0.05, 0.1),
-             0.85, 0.05);
+  AddSyrinxNote(out, fs, rng, 5.8, 0.35, LogBp({{0.0, 1950}, {0.35, 2050}}),
+                NoteEnvelope(0.35, 0.05, 0.1), 0.75, 0.05);
+  AddSyrinxNote(out, fs, rng, 6.25, 0.35, LogBp({{0.0, 2050}, {0.35, 1900}}),
+                NoteEnvelope(0.35, 0.05, 0.1), 0.85, 0.05);
   for (int i = 0; i < 24; ++i) {
     VoiceParams v;
     v.seconds = 0.018;
@@ -227,22 +232,22 @@ void Bird(const SoundSpec& spec, std::vector<float>& out) {
   Rng rng(SeedFromName(spec.resourceName));
   // Phrase 1: three falling chips, then eight warbled syllables.
   for (int i = 0; i < 3; ++i)
-    AddWhistle(out, fs, 0.1 + 0.09 * i, 0.03, LogBp({{0.0, 5000}, {0.03, 3000}}, false),
-               NoteEnvelope(0.03, 0.004, 0.015), 0.7, 0.0);
+    AddSyrinxNote(out, fs, rng, 0.1 + 0.09 * i, 0.03, LogBp({{0.0, 5000}, {0.03, 3000}}, false),
+                  NoteEnvelope(0.03, 0.004, 0.015), 0.7, 0.0);
   for (int i = 0; i < 8; ++i) {
     const double lo = rng.Uniform(2500, 3200), hi = rng.Uniform(3600, 4500);
     const double rate = rng.Uniform(20, 40);
     const double gain = 0.8 * rng.GainJitter(1.0);
     const bool up = i % 2 == 0;
-    AddWarble(out, fs, 0.45 + 0.135 * i, 0.11, LogBp({{0.0, up ? lo : hi}, {0.11, up ? hi : lo}}),
-              rate, 0.06, gain);
+    AddWarble(out, fs, rng, 0.45 + 0.135 * i, 0.11,
+              LogBp({{0.0, up ? lo : hi}, {0.11, up ? hi : lo}}), rate, 0.06, gain);
   }
   // Phrase 2: two long warbles and a twelve-note trill.
-  AddWarble(out, fs, 2.2, 0.3, LogBp({{0.0, 2700}, {0.15, 4100}, {0.3, 3300}}), 28, 0.05, 0.9);
-  AddWarble(out, fs, 2.55, 0.22, LogBp({{0.0, 3900}, {0.22, 2900}}), 35, 0.05, 0.85);
+  AddWarble(out, fs, rng, 2.2, 0.3, LogBp({{0.0, 2700}, {0.15, 4100}, {0.3, 3300}}), 28, 0.05, 0.9);
+  AddWarble(out, fs, rng, 2.55, 0.22, LogBp({{0.0, 3900}, {0.22, 2900}}), 35, 0.05, 0.85);
   for (int i = 0; i < 12; ++i)
-    AddWhistle(out, fs, 2.8 + i / 15.0, 0.05, LogBp({{0.0, 4200}, {0.05, 3000}}, false),
-               NoteEnvelope(0.05, 0.006, 0.02), 0.75 - 0.02 * i, 0.0);
+    AddSyrinxNote(out, fs, rng, 2.8 + i / 15.0, 0.05, LogBp({{0.0, 4200}, {0.05, 3000}}, false),
+                  NoteEnvelope(0.05, 0.006, 0.02), 0.75 - 0.02 * i, 0.0);
   AddRoom(out, fs, 0.6, 0.15, 4500, 0.01);
   FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
 }
@@ -326,19 +331,19 @@ void Cardinal(const SoundSpec& spec, std::vector<float>& out) {
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
   // "What-cheer, cheer, cheer", then "birdie, birdie, birdie": loud, pure slurred whistles.
-  AddWhistle(out, fs, 0.05, 0.1, LogBp({{0.0, 2000}, {0.1, 4000}}), NoteEnvelope(0.1, 0.015, 0.02),
-             0.8, 0.04);
+  AddSyrinxNote(out, fs, rng, 0.05, 0.1, LogBp({{0.0, 2000}, {0.1, 4000}}),
+                NoteEnvelope(0.1, 0.015, 0.02), 0.8, 0.04);
   for (int i = 0; i < 3; ++i) {
     const double start = 0.2 + 0.68 * i, len = 0.5 * rng.Jitter(0.08);
-    AddWhistle(out, fs, start, len, LogBp({{0.0, 4500}, {0.25 * len, 3300}, {len, 2000}}),
-               NoteEnvelope(len, 0.02, 0.12), 1.0 - 0.06 * i, 0.04);
+    AddSyrinxNote(out, fs, rng, start, len, LogBp({{0.0, 4500}, {0.25 * len, 3300}, {len, 2000}}),
+                  NoteEnvelope(len, 0.02, 0.12), 1.0 - 0.06 * i, 0.04);
   }
   for (int i = 0; i < 3; ++i) {
     const double start = 2.55 + 0.55 * i;
-    AddWhistle(out, fs, start, 0.12, LogBp({{0.0, 2500}, {0.12, 4000}}),
-               NoteEnvelope(0.12, 0.015, 0.03), 0.8, 0.04);
-    AddWhistle(out, fs, start + 0.14, 0.22, LogBp({{0.0, 4000}, {0.22, 2500}}),
-               NoteEnvelope(0.22, 0.02, 0.08), 0.9, 0.04);
+    AddSyrinxNote(out, fs, rng, start, 0.12, LogBp({{0.0, 2500}, {0.12, 4000}}),
+                  NoteEnvelope(0.12, 0.015, 0.03), 0.8, 0.04);
+    AddSyrinxNote(out, fs, rng, start + 0.14, 0.22, LogBp({{0.0, 4000}, {0.22, 2500}}),
+                  NoteEnvelope(0.22, 0.02, 0.08), 0.9, 0.04);
   }
   AddRoom(out, fs, 0.7, 0.15, 4500, 0.01);
   FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
@@ -361,8 +366,8 @@ void RedWingedBlackbird(const SoundSpec& spec, std::vector<float>& out) {
   conk.noise = 0.35;
   conk.formants = {{2200, 1500, 0}};
   AddVoice(out, fs, 0.03, conk, rng, 0.85);
-  AddWhistle(out, fs, 0.18, 0.08, LogBp({{0.0, 2900}, {0.08, 3200}}),
-             NoteEnvelope(0.08, 0.01, 0.03), 0.7, 0.05);
+  AddSyrinxNote(out, fs, rng, 0.18, 0.08, LogBp({{0.0, 2900}, {0.08, 3200}}),
+                NoteEnvelope(0.08, 0.01, 0.03), 0.7, 0.05);
   const double trillStart = 0.3, trillLen = 0.75;
   const auto trillEnv = NoteEnvelope(trillLen, 0.06, 0.25);
   for (double t = 0.0; t < trillLen - 0.02;) {
@@ -399,11 +404,14 @@ void WhoopingCrane(const SoundSpec& spec, std::vector<float>& out) {
     v.weights = {1.0, 0.6, 0.4, 0.25, 0.12};
     v.formants = {{1100, 900, 0}, {2400, 1200, -3}};
     v.formantFloorDb = -12;
-    v.jitter = 0.01;
+    v.jitter = 0.02;
     v.jitterHz = 40;
+    v.chaosSec = 0.04;
+    v.shimmerDb = 1.5;
     v.amHz = 40;
     v.amDepth = 0.15;
-    v.noise = 0.12;
+    v.subharmonic = Bp({{0.0, 0.4}, {0.06, 0.0}, {0.3, 0.0}, {0.38, 0.3}});
+    v.noise = 0.3;
     AddVoice(out, fs, start, v, rng, gain);
   };
   for (int i = 0; i < 6; ++i) {
@@ -428,7 +436,8 @@ void Robin(const SoundSpec& spec, std::vector<float>& out) {
       const double mid = rng.Uniform(0.3, 0.5) * len;
       const double rate = rng.Uniform(25, 45);
       const double gain = rng.GainJitter(1.5);
-      AddWarble(out, fs, t, len, LogBp({{0.0, lo}, {mid, hi}, {len, lo * 1.1}}), rate, 0.025, gain);
+      AddWarble(out, fs, rng, t, len, LogBp({{0.0, lo}, {mid, hi}, {len, lo * 1.1}}), rate, 0.025,
+                gain);
       t += len + 0.05;
     }
     t += rng.Uniform(0.25, 0.35);

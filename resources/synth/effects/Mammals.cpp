@@ -302,8 +302,8 @@ void Cattle(const SoundSpec& spec, std::vector<float>& out) {
     v.lowPassHz = 1500;
     AddVoice(out, fs, start, v, rng, gain);
   };
-  moo(0.1, 1.3, LogBp({{0.0, 190}, {0.3, 210}, {0.6, 340}, {0.95, 320}, {1.3, 260}}), 1.0);
-  moo(2.2, 1.2, LogBp({{0.0, 170}, {0.3, 200}, {0.6, 300}, {0.9, 290}, {1.2, 230}}), 0.85);
+  moo(0.1, 1.2, LogBp({{0.0, 190}, {0.3, 210}, {0.55, 340}, {0.9, 320}, {1.2, 260}}), 1.0);
+  moo(1.55, 1.2, LogBp({{0.0, 170}, {0.3, 200}, {0.6, 300}, {0.9, 290}, {1.2, 230}}), 0.85);
   // A field: one soft reflection from a barn, an open tail.
   const std::array<EchoTap, 1> barn = {{{0.06, 0.18, 1500}}};
   AddEchoes(out, fs, barn);

@@ -157,7 +157,7 @@ void BigThunder(const SoundSpec& spec, std::vector<float>& out) {
       const double t = static_cast<double>(i) / fs;
       lp.SetLowPass(fs, 3600.0 * std::pow(900.0 / 3600.0, Clamp(t / 3.2, 0.0, 1.0)), 0.6);
       const double wobble = 0.7 + 0.3 * Sin2Pi(3.1 * t) * Sin2Pi(0.7 * t + 0.2);
-      rumble[i] += static_cast<float>(0.12 * roarLevel(t - 0.02) * wobble *
+      rumble[i] += static_cast<float>(0.16 * roarLevel(t - 0.02) * wobble *
                                       lp.Process(hp.Process(pink.Next(rng))));
     }
   }

@@ -198,6 +198,33 @@ void AddWhistle(std::span<float> out, double fs, double startSec, double seconds
   }
 }
 
+void AddSyrinxNote(std::span<float> out, double fs, Rng& rng, double startSec, double seconds,
+                   const Curve& hz, const Curve& amp, double gain, double h2, double roughness,
+                   double maxHz) {
+  constexpr int kBlock = 16;  // the breath band follows the note at this control rate
+  const int64_t start = Frame(startSec, fs);
+  const int64_t frames = static_cast<int64_t>(seconds * fs);
+  SmoothRandom wander(rng, fs, 35.0);
+  SmoothRandom shimmer(rng, fs, 20.0);
+  Biquad breathBand;
+  double phase = 0.0;
+  for (int64_t i = 0; i < frames; ++i) {
+    const int64_t at = start + i;
+    if (at >= static_cast<int64_t>(out.size())) break;
+    const double t = static_cast<double>(i) / fs;
+    const double f = hz(t) * (1.0 + 0.008 * roughness * wander.Next());
+    if (i % kBlock == 0) breathBand.SetBandPass(fs, std::min(f, 0.45 * fs), 6.0);
+    double v = Sin2Pi(phase);
+    if (h2 > 0.0) v += h2 * BandLimit(2.0 * f, maxHz) * Sin2Pi(2.0 * phase);
+    const double breath = breathBand.Process(1.7320508 * rng.Bipolar());
+    const double a = amp(t) * DbToGain(1.5 * roughness * shimmer.Next());
+    out[static_cast<size_t>(at)] +=
+        static_cast<float>(gain * a * BandLimit(f, maxHz) * (v + 0.22 * roughness * breath));
+    phase += f / fs;
+    phase -= std::floor(phase);
+  }
+}
+
 void AddRumble(std::span<float> out, double fs, double startSec, const RumbleParams& p, Rng& rng,
                double gain) {
   const size_t frames = static_cast<size_t>(p.seconds * fs);

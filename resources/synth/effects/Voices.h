@@ -97,6 +97,13 @@ void AddWhistle(std::span<float> out, double fs, double startSec, double seconds
                 const Curve& amp, double gain = 1.0, double h2 = 0.0, double h3 = 0.0,
                 double maxHz = 5200.0);
 
+// A bird's whistled note from the syrinx: like AddWhistle, but never quite clean. The
+// pitch wanders (0.8 % at `roughness` 1) and the level shimmers (1.5 dB), and a little
+// breath noise follows the note in a narrow band round its frequency.
+void AddSyrinxNote(std::span<float> out, double fs, Rng& rng, double startSec, double seconds,
+                   const Curve& hz, const Curve& amp, double gain = 1.0, double h2 = 0.0,
+                   double roughness = 1.0, double maxHz = 5200.0);
+
 // Parameters of a rolling thunder rumble built from overlapping N-wave pulses.
 struct RumbleParams {
   double seconds = 6.0;
