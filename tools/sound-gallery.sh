@@ -5,7 +5,8 @@
 # WAVES_DIR defaults to resources/waves of the build found through tools/build-dir.sh
 # (LULLWOOD_BUILD_DIR, default build/; the waves are made there when missing);
 # OUTPUT_PNG to sound-gallery.png (references.png with --references) in the current
-# directory. Installs sox and imagemagick through tools/deps.sh when they are missing.
+# directory. Installs sox and imagemagick through tools/deps.sh when they are missing
+# (--references also needs python3 for recordings inside Qt resource bundles).
 # Prints, per sound: duration, RMS and peak (dBFS), RMS above 100 Hz, spectral centroid
 # and, for loops, the seam ratio (second difference across the wrap over its RMS
 # elsewhere: <= 4 is seamless).
@@ -79,14 +80,23 @@ if ((references)); then
         { echo "cannot download $package" >&2; continue; }
       dpkg-deb -x "$cache/${package}"_*.deb "$cache/$package"
     fi
-    [[ -f $cache/$package/$file && -f $waves/$name.wav ]] || { echo "$name: missing" >&2; continue; }
+    # A file inside a Qt resource bundle is named BUNDLE.rcc!PATH/IN/BUNDLE.
+    source_file=$cache/$package/$file
+    if [[ $file == *'!'* ]]; then
+      bundle=${file%%!*} inner=${file#*!}
+      unpacked=$cache/$package.unpacked/$(basename "$bundle" .rcc)
+      [[ -d $unpacked ]] || python3 "$here/tools/rcc-extract.py" "$cache/$package/$bundle" "$unpacked" >/dev/null
+      source_file=$unpacked/$inner
+    fi
+    [[ -f $source_file && -f $waves/$name.wav ]] || { echo "$name: missing" >&2; continue; }
     ref=$(basename "${file%.*}")
-    sox -D "$cache/$package/$file" -r "$(soxi -r "$waves/$name.wav")" -c 1 -b 16 "$tmp/$name-ref.wav"
+    sox -D "$source_file" -r "$(soxi -r "$waves/$name.wav")" -c 1 -b 16 "$tmp/$name-ref.wav"
     echo "== $name: $package $file ($licence)"
     "$figures" "$waves/$name.wav" "$tmp/$name-ref.wav"
-    sox "$waves/$name.wav" -n remix - spectrogram -x 480 -y 160 -z 80 -t "ours: $(label_of "$waves/$name.wav") ($name)" -c "" -o "$tmp/$name-a.png"
-    sox "$tmp/$name-ref.wav" -n spectrogram -x 480 -y 160 -z 80 -t "reference: $ref ($package)" -c "" -o "$tmp/$name-b.png"
-    tiles+=("$tmp/$name-a.png" "$tmp/$name-b.png")
+    n=${#tiles[@]}
+    sox "$waves/$name.wav" -n remix - spectrogram -x 480 -y 160 -z 80 -t "ours: $(label_of "$waves/$name.wav") ($name)" -c "" -o "$tmp/$n-a.png"
+    sox "$tmp/$name-ref.wav" -n spectrogram -x 480 -y 160 -z 80 -t "reference: $ref ($package)" -c "" -o "$tmp/$n-b.png"
+    tiles+=("$tmp/$n-a.png" "$tmp/$n-b.png")
   done <"$here/resources/synth/references.tsv"
   [[ ${#tiles[@]} -gt 0 ]] || { echo "no reference found" >&2; exit 1; }
   montage "${tiles[@]}" -tile 2x -geometry +3+3 -background '#202020' "$sheet"
