@@ -31,6 +31,8 @@ constexpr Target kTargets[] = {
     {"HORSE", 1.287, 0.0, 1875, 0.3, 1569, -17.4},    // tuxpaint-stamps-default horse.ogg
     {"SOUND26", 1.098, 0.0, 302, 6.9, 483, -26.7},    // tuxpaint-stamps-default cow.ogg
     {"DOGBARK", 0.878, 0.0, 485, 11.2, 793, -20.1},   // gcompris-qt-data farm animals dog.ogg
+    {"DOGBARK", 0.163, 2.11, 330, 3.3, 611, -20.5},   // gcompris-qt-data memory-sound LRBark_1
+    {"DOGBARK", 0.150, 2.19, 302, 2.1, 606, -19.7},   // gcompris-qt-data memory-sound LRBark_3
     {"HORSE", 1.397, 0.56, 646, 1.4, 1556, -19.2},    // gcompris-qt-data farm animals horse.ogg
     {"SOUND26", 1.280, 0.88, 146, 10.7, 858, -13.9},  // gcompris-qt-data farm animals cow.ogg
     {"CROW", 0.522, 1.30, 1837, 5.9, 1823, -21.0},    // tuxpaint-stamps-default crow.ogg

@@ -1,6 +1,7 @@
 // Mammal calls: source-filter voices (a band-limited harmonic source through formants)
 // with jitter, roughness and breath, placed in a room or landscape.
 #include <array>
+#include <cmath>
 
 #include "../kit/Filters.h"
 #include "../kit/Random.h"
@@ -40,6 +41,16 @@ void DogBark(const SoundSpec& spec, std::vector<float>& out) {
     v.noiseFormantQ = 2.0;
     v.lowPassHz = 1000;
     AddVoice(out, fs, starts[b], v, rng, DbToGain(levelsDb[b]));
+    // The burst of air that opens the bark: broadband, gone in a few tens of milliseconds.
+    Biquad hp = Biquad::HighPass(fs, 700, 0.7), lp = Biquad::LowPass(fs, 4800, 0.7);
+    const int64_t at = Frame(starts[b] + 0.004, fs);
+    const int64_t burst = Frame(0.12, fs);
+    for (int64_t i = 0; i < burst && at + i < static_cast<int64_t>(out.size()); ++i) {
+      const double t = static_cast<double>(i) / fs;
+      const double env = CosineRamp(t / 0.003) * std::exp(-t / 0.03);
+      out[static_cast<size_t>(at + i)] += static_cast<float>(0.6 * DbToGain(levelsDb[b]) * env *
+                                                             lp.Process(hp.Process(rng.Bipolar())));
+    }
   }
   // A yard: two early reflections from walls and a short dull tail.
   const std::array<EchoTap, 2> walls = {{{0.013, 0.3, 1500}, {0.029, 0.2, 1200}}};
