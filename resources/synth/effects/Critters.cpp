@@ -2,6 +2,7 @@
 #include <array>
 #include <cmath>
 
+#include "../kit/Events.h"
 #include "../kit/Filters.h"
 #include "../kit/Random.h"
 #include "Effects.h"
@@ -32,6 +33,10 @@ void Woodpecker(const SoundSpec& spec, std::vector<float>& out) {
       const double a = r.level * shape * rng.GainJitter(2.0);
       const int64_t at = Frame(t + 0.002 * rng.Bipolar(), fs);
       if (at < static_cast<int64_t>(out.size())) {
+        // The bill strikes for a millisecond or two, and wood is rough: a short burst of
+        // noise excites the trunk rather than a clean impulse.
+        const std::vector<float> strike = NoiseClick(rng, fs, rng.Uniform(0.8, 2.0), 1.0);
+        AddClipped(impulses, at, strike, 0.6 * a);
         impulses[at] += static_cast<float>(a);
         clicks[at] += static_cast<float>(a);
       }
