@@ -1,24 +1,39 @@
 #!/usr/bin/env bash
 # Contact sheet and level table of the generated wave images.
 #   tools/sound-gallery.sh [WAVES_DIR] [OUTPUT_PNG]
-# WAVES_DIR defaults to resources/waves of the first build directory found (build-test,
-# build); OUTPUT_PNG to sound-gallery.png in the current directory. Installs sox and
-# imagemagick through tools/deps.sh when they are missing. Prints, per sound: duration,
-# RMS and peak (dBFS), RMS above 100 Hz, spectral centroid and, for loops, the seam ratio
-# (second difference across the wrap over its RMS elsewhere: <= 4 is seamless).
+#   tools/sound-gallery.sh --references [WAVES_DIR] [OUTPUT_PNG]
+# WAVES_DIR defaults to resources/waves of the build found through tools/build-dir.sh
+# (LULLWOOD_BUILD_DIR, default build/; the waves are made there when missing);
+# OUTPUT_PNG to sound-gallery.png (references.png with --references) in the current
+# directory. Installs sox and imagemagick through tools/deps.sh when they are missing
+# (--references also needs python3 for recordings inside Qt resource bundles).
+# Prints, per sound: duration, RMS and peak (dBFS), RMS above 100 Hz, spectral centroid
+# and, for loops, the seam ratio (second difference across the wrap over its RMS
+# elsewhere: <= 4 is seamless).
+# With --references: for every sound listed in resources/synth/references.tsv, our wave
+# beside its reference recording (spectrograms side by side) and the figures of both
+# (tools/sound-figures). The Debian packages holding the recordings are fetched with
+# apt-get download into LULLWOOD_REFERENCES_DIR (default /tmp/lullwood-references),
+# outside the repository; nothing of them is kept anywhere else.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=tools/build-dir.sh
+source "$here/tools/build-dir.sh"
+references=0
+if [[ ${1:-} == --references ]]; then
+  references=1
+  shift
+fi
 waves=${1:-}
 if [[ -z $waves ]]; then
-  for dir in build-test build; do
-    [[ -d $here/$dir/resources/waves ]] && { waves=$here/$dir/resources/waves; break; }
-  done
+  waves=$lullwood_build_dir/resources/waves
+  [[ -f $waves/SURF.wav ]] || lullwood_build lullwood_wave_files
 fi
-sheet=${2:-sound-gallery.png}
+if ((references)); then sheet=${2:-references.png}; else sheet=${2:-sound-gallery.png}; fi
 [[ -n $waves && -d $waves ]] || { echo "no waves directory (build first, or name one)" >&2; exit 1; }
 if ! command -v sox >/dev/null || ! command -v montage >/dev/null; then
-  "$here/tools/deps.sh" sox imagemagick
+  "$here/tools/deps.sh" sox libsox-fmt-base imagemagick
 fi
 
 tmp=$(mktemp -d)
@@ -51,6 +66,43 @@ stat_of() {  # stat_of FILE FIELD [EFFECTS...]
   shift 2
   sox -D "$file" -n "$@" stats 2>&1 | awk -v f="$field" 'index($0, f) == 1 { print $(NF) }' | head -1
 }
+
+if ((references)); then
+  cache=${LULLWOOD_REFERENCES_DIR:-/tmp/lullwood-references}
+  mkdir -p "$cache"
+  figures="$lullwood_build_dir/tools/sound-figures/sound-figures"
+  [[ -x $figures ]] || lullwood_build sound-figures
+  tiles=()
+  while IFS=$'\t' read -r name package file licence; do
+    [[ -z $name || $name == \#* ]] && continue
+    if [[ ! -d $cache/$package ]]; then
+      (cd "$cache" && apt-get download "$package" >/dev/null 2>&1) ||
+        { echo "cannot download $package" >&2; continue; }
+      dpkg-deb -x "$cache/${package}"_*.deb "$cache/$package"
+    fi
+    # A file inside a Qt resource bundle is named BUNDLE.rcc!PATH/IN/BUNDLE.
+    source_file=$cache/$package/$file
+    if [[ $file == *'!'* ]]; then
+      bundle=${file%%!*} inner=${file#*!}
+      unpacked=$cache/$package.unpacked/$(basename "$bundle" .rcc)
+      [[ -d $unpacked ]] || python3 "$here/tools/rcc-extract.py" "$cache/$package/$bundle" "$unpacked" >/dev/null
+      source_file=$unpacked/$inner
+    fi
+    [[ -f $source_file && -f $waves/$name.wav ]] || { echo "$name: missing" >&2; continue; }
+    ref=$(basename "${file%.*}")
+    sox -D "$source_file" -r "$(soxi -r "$waves/$name.wav")" -c 1 -b 16 "$tmp/$name-ref.wav"
+    echo "== $name: $package $file ($licence)"
+    "$figures" "$waves/$name.wav" "$tmp/$name-ref.wav"
+    n=${#tiles[@]}
+    sox "$waves/$name.wav" -n remix - spectrogram -x 480 -y 160 -z 80 -t "ours: $(label_of "$waves/$name.wav") ($name)" -c "" -o "$tmp/$n-a.png"
+    sox "$tmp/$name-ref.wav" -n spectrogram -x 480 -y 160 -z 80 -t "reference: $ref ($package)" -c "" -o "$tmp/$n-b.png"
+    tiles+=("$tmp/$n-a.png" "$tmp/$n-b.png")
+  done <"$here/resources/synth/references.tsv"
+  [[ ${#tiles[@]} -gt 0 ]] || { echo "no reference found" >&2; exit 1; }
+  montage "${tiles[@]}" -tile 2x -geometry +3+3 -background '#202020' "$sheet"
+  echo "reference sheet: $sheet ($((${#tiles[@]} / 2)) sounds)"
+  exit 0
+fi
 
 printf '%-9s %-18s %7s %7s %7s %8s %8s %6s\n' RESOURCE LABEL SECONDS RMS_dB PEAK_dB HP100_dB CENTROID SEAM
 tiles=()

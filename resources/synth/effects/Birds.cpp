@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "../kit/Filters.h"
+#include "../kit/Noise.h"
 #include "../kit/Random.h"
 #include "Effects.h"
 #include "Voices.h"
@@ -13,17 +14,18 @@ namespace {
 
 // A whistled syllable whose frequency and level are shaken by a Mikelson-style FM+AM
 // warble at `rateHz` (depth `depth`, relative).
-void AddWarble(std::vector<float>& out, double fs, double start, double seconds, Curve hz,
+void AddWarble(std::vector<float>& out, double fs, Rng& rng, double start, double seconds, Curve hz,
                double rateHz, double depth, double gain) {
   auto env = NoteEnvelope(seconds, 0.2 * seconds, 0.35 * seconds);
-  AddWhistle(
-      out, fs, start, seconds,
+  AddSyrinxNote(
+      out, fs, rng, start, seconds,
       [hz, rateHz, depth](double t) { return hz(t) * (1.0 + depth * Sin2Pi(rateHz * t)); },
       [env, rateHz](double t) { return env(t) * (1.0 - 0.35 * (0.5 + 0.5 * Sin2Pi(rateHz * t))); },
       gain, 0.06);
 }
 
-// One gull note: a harsh, nasal, descending "kyow" or "ha".
+// One gull note: a harsh, nasal, descending "kyow" or "ha". The syrinx's two sides do not
+// quite agree, so the note breaks into period doubling and noise as it falls.
 void AddGullNote(std::vector<float>& out, double fs, double start, double seconds, double pitch,
                  Rng& rng, double gain, bool laugh) {
   VoiceParams v;
@@ -35,14 +37,33 @@ void AddGullNote(std::vector<float>& out, double fs, double start, double second
                         {seconds, 680 * pitch}});
   v.amp = NoteEnvelope(seconds, laugh ? 0.015 : 0.03, 0.4 * seconds);
   v.tiltDbPerOctave = -3;
-  v.formants = {{1350, 700, 0}, {2300, 700, -4}, {3500, 800, -12}};
-  v.formantFloorDb = -20;
-  v.jitter = 0.02;
-  v.jitterHz = 60;
+  v.formants = {{1500, 600, 0}, {2300, 600, -2}, {3100, 500, -10}};
+  v.formantFloorDb = -30;
+  v.formantOrder = 2;
+  v.jitter = 0.035;
+  v.jitterHz = 70;
+  v.chaosSec = 0.05;
+  v.shimmerDb = 2.5;
   v.amHz = 95;
   v.amDepth = 0.25;
-  v.noise = 0.35;
+  v.subharmonic = Bp({{0.0, 0.6}, {0.1 * seconds, 0.1}, {0.6 * seconds, 0.3}, {seconds, 0.7}});
+  v.noise = 0.9;
+  v.noiseFormantQ = 2.0;
+  v.lowPassHz = 2900;
   AddVoice(out, fs, start, v, rng, gain);
+}
+
+// The shore under the gulls: a soft wash of surf, swelling and ebbing over the call.
+void AddShore(std::vector<float>& out, double fs, Rng& rng, double gain, double lowPassHz) {
+  PinkNoise pink;
+  Biquad lp = Biquad::LowPass(fs, lowPassHz, 0.6), hp = Biquad::HighPass(fs, 120, 0.7);
+  const double seconds = static_cast<double>(out.size()) / fs;
+  for (size_t i = 0; i < out.size(); ++i) {
+    const double t = static_cast<double>(i) / fs;
+    const double swell = 0.6 + 0.4 * Sin2Pi(t / 4.3 + 0.3);
+    const double edges = CosineRamp(t / 0.3) * CosineRamp((seconds - t) / 0.6);
+    out[i] += static_cast<float>(gain * swell * edges * lp.Process(hp.Process(pink.Next(rng))));
+  }
 }
 
 }  // namespace
@@ -60,7 +81,10 @@ void LoonCry(const SoundSpec& spec, std::vector<float>& out) {
   v.f0 = [contour, rate](double t) { return contour(t) * (1.0 + 0.06 * Sin2Pi(rate * t)); };
   v.amp = [env, rate](double t) { return env(t) * (0.12 + 0.88 * (0.5 + 0.5 * Sin2Pi(rate * t))); };
   v.weights = {1.0, 0.25, 0.1};
-  v.jitter = 0.003;
+  v.jitter = 0.008;
+  v.jitterHz = 20;
+  v.shimmerDb = 1.0;
+  v.noise = 0.06;
   AddVoice(out, fs, 0.02, v, rng);
   const std::array<EchoTap, 2> echoes = {{{0.11, 0.25, 2500}, {0.23, 0.12, 1800}}};
   AddEchoes(out, fs, echoes);
@@ -99,9 +123,10 @@ void LoonWail(const SoundSpec& spec, std::vector<float>& out) {
   v.vibratoHz = 4.0;
   v.vibratoDepth = 0.006;
   v.vibratoDelay = 0.4;
-  v.jitter = 0.002;
+  v.jitter = 0.006;
   v.jitterHz = 6;
-  v.noise = 0.03;
+  v.shimmerDb = 0.8;
+  v.noise = 0.05;
   AddVoice(out, fs, 0.1, v, rng);
   // Across the lake: distinct echoes from the far shore and a long soft tail.
   const std::array<EchoTap, 3> echoes = {
@@ -119,13 +144,14 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
   for (int i = 0; i < 5; ++i) {
     const double start = 0.2 + 0.29 * i;
     const double top = 3400 * rng.Jitter(0.02);
-    AddWhistle(out, fs, start, 0.2, LogBp({{0.0, top}, {0.2, 2600}}), NoteEnvelope(0.2, 0.02, 0.08),
-               0.3 + 0.175 * i, 0.05);
+    AddSyrinxNote(out, fs, rng, start, 0.2, LogBp({{0.0, top}, {0.2, 2600}}),
+                  NoteEnvelope(0.2, 0.02, 0.08), 0.3 + 0.175 * i, 0.05);
   }
   for (int i = 0; i < 15; ++i) {
     const double start = 1.7 + 0.04 * i;
-    AddWhistle(out, fs, start, 0.034, LogBp({{0.0, 4300}, {0.015, 2500}, {0.034, 4400}}, false),
-               NoteEnvelope(0.034, 0.004, 0.01), 0.8);
+    AddSyrinxNote(out, fs, rng, start, 0.034,
+                  LogBp({{0.0, 4300}, {0.015, 2500}, {0.034, 4400}}, false),
+                  NoteEnvelope(0.034, 0.004, 0.01), 0.8);
   }
   // Phrase B: throaty "jug-jug" notes, then a buzz.
   for (int i = 0; i < 8; ++i) {
@@ -139,14 +165,14 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
     AddVoice(out, fs, 3.1 + i / 12.0, v, rng, 0.85);
   }
   auto buzzEnv = NoteEnvelope(1.05, 0.1, 0.2);
-  AddWhistle(
-      out, fs, 3.85, 1.05, LogBp({{0.0, 2100}, {1.05, 2350}}),
+  AddSyrinxNote(
+      out, fs, rng, 3.85, 1.05, LogBp({{0.0, 2100}, {1.05, 2350}}),
       [buzzEnv](double t) { return buzzEnv(t) * (0.5 + 0.5 * Sin2Pi(55.0 * t)); }, 0.55, 0.15);
   // Phrase C: two clear whistles and a dry rattle.
-  AddWhistle(out, fs, 5.8, 0.35, LogBp({{0.0, 1950}, {0.35, 2050}}), NoteEnvelope(0.35, 0.05, 0.1),
-             0.75, 0.05);
-  AddWhistle(out, fs, 6.25, 0.35, LogBp({{0.0, 2050}, {0.35, 1900}}), NoteEnvelope(0.35, 0.05, 0.1),
-             0.85, 0.05);
+  AddSyrinxNote(out, fs, rng, 5.8, 0.35, LogBp({{0.0, 1950}, {0.35, 2050}}),
+                NoteEnvelope(0.35, 0.05, 0.1), 0.75, 0.05);
+  AddSyrinxNote(out, fs, rng, 6.25, 0.35, LogBp({{0.0, 2050}, {0.35, 1900}}),
+                NoteEnvelope(0.35, 0.05, 0.1), 0.85, 0.05);
   for (int i = 0; i < 24; ++i) {
     VoiceParams v;
     v.seconds = 0.018;
@@ -165,26 +191,38 @@ void Crow(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // A bout of three raspy caws with an arched pitch.
-  const std::array<double, 3> starts = {0.05, 0.80, 1.55};
+  // A bout of three caws. The syrinx buzzes at a low, unsteady rate (about 180 Hz) and
+  // the long trachea and beak let through mainly one band near 1.8-2.3 kHz, so a caw is
+  // a dense set of close harmonics inside that band, rough and gently falling.
+  const std::array<double, 3> starts = {0.05, 0.66, 1.6};
   for (size_t i = 0; i < starts.size(); ++i) {
-    const double pitch = rng.Jitter(0.04);
+    const double pitch = rng.Jitter(0.05);
+    const double len = 0.5 * rng.Jitter(0.06);
     VoiceParams v;
-    v.seconds = 0.36;
-    v.f0 = LogBp({{0.0, 600 * pitch}, {0.12, 760 * pitch}, {0.36, 590 * pitch}});
-    v.amp = Bp({{0.0, 0.0}, {0.015, 0.9}, {0.08, 1.0}, {0.26, 0.75}, {0.36, 0.0}}, true);
-    v.tiltDbPerOctave = -2;
-    v.formants = {{1500, 700, 0}, {2250, 500, -3}, {3250, 600, -7}, {4800, 600, -14}};
-    v.formantFloorDb = -22;
+    v.seconds = len;
+    v.f0 = LogBp({{0.0, 170 * pitch}, {0.1, 195 * pitch}, {len, 160 * pitch}});
+    v.amp = Bp({{0.0, 0.0}, {0.03, 0.9}, {0.1, 1.0}, {0.75 * len, 0.8}, {len, 0.0}}, true);
+    v.tiltDbPerOctave = 0;
+    v.formants = {{1760, 240, 0}, {2280, 200, -9}, {1350, 150, -20}};
+    v.formantsFrom = {{1900, 260, 0}, {2400, 220, -8}, {1450, 160, -20}};
+    v.morph = Bp({{0.0, 0.0}, {len, 1.0}});
+    v.formantFloorDb = -48;
+    v.formantOrder = 2;
     v.jitter = 0.03;
-    v.jitterHz = 80;
+    v.jitterHz = 70;
+    v.chaosSec = 0.04;
     v.shimmerDb = 2.0;
-    v.amHz = 70;
-    v.amDepth = 0.45;
-    v.noise = 0.8;
+    v.amHz = 55;
+    v.amDepth = 0.25;
+    v.subharmonic = Bp({{0.0, 0.5}, {0.08, 0.0}, {0.7 * len, 0.0}, {len, 0.4}});
+    v.noise = 0.25;
+    v.noiseFormantQ = 6.0;
     AddVoice(out, fs, starts[i], v, rng, i == 2 ? 0.85 : 1.0);
   }
-  AddRoom(out, fs, 0.7, 0.15, 3000, 0.02);
+  // From a tree across a field: a soft early reflection off the ground, an open tail.
+  const std::array<EchoTap, 1> ground = {{{0.006, 0.35, 2500}}};
+  AddEchoes(out, fs, ground);
+  AddRoom(out, fs, 0.8, 0.12, 2500, 0.03, 1.2);
   FinishEffect(out, fs, {.targetDbfs = -12.0, .fadeOutSec = 0.3});
 }
 
@@ -194,22 +232,22 @@ void Bird(const SoundSpec& spec, std::vector<float>& out) {
   Rng rng(SeedFromName(spec.resourceName));
   // Phrase 1: three falling chips, then eight warbled syllables.
   for (int i = 0; i < 3; ++i)
-    AddWhistle(out, fs, 0.1 + 0.09 * i, 0.03, LogBp({{0.0, 5000}, {0.03, 3000}}, false),
-               NoteEnvelope(0.03, 0.004, 0.015), 0.7, 0.0);
+    AddSyrinxNote(out, fs, rng, 0.1 + 0.09 * i, 0.03, LogBp({{0.0, 5000}, {0.03, 3000}}, false),
+                  NoteEnvelope(0.03, 0.004, 0.015), 0.7, 0.0);
   for (int i = 0; i < 8; ++i) {
     const double lo = rng.Uniform(2500, 3200), hi = rng.Uniform(3600, 4500);
     const double rate = rng.Uniform(20, 40);
     const double gain = 0.8 * rng.GainJitter(1.0);
     const bool up = i % 2 == 0;
-    AddWarble(out, fs, 0.45 + 0.135 * i, 0.11, LogBp({{0.0, up ? lo : hi}, {0.11, up ? hi : lo}}),
-              rate, 0.06, gain);
+    AddWarble(out, fs, rng, 0.45 + 0.135 * i, 0.11,
+              LogBp({{0.0, up ? lo : hi}, {0.11, up ? hi : lo}}), rate, 0.06, gain);
   }
   // Phrase 2: two long warbles and a twelve-note trill.
-  AddWarble(out, fs, 2.2, 0.3, LogBp({{0.0, 2700}, {0.15, 4100}, {0.3, 3300}}), 28, 0.05, 0.9);
-  AddWarble(out, fs, 2.55, 0.22, LogBp({{0.0, 3900}, {0.22, 2900}}), 35, 0.05, 0.85);
+  AddWarble(out, fs, rng, 2.2, 0.3, LogBp({{0.0, 2700}, {0.15, 4100}, {0.3, 3300}}), 28, 0.05, 0.9);
+  AddWarble(out, fs, rng, 2.55, 0.22, LogBp({{0.0, 3900}, {0.22, 2900}}), 35, 0.05, 0.85);
   for (int i = 0; i < 12; ++i)
-    AddWhistle(out, fs, 2.8 + i / 15.0, 0.05, LogBp({{0.0, 4200}, {0.05, 3000}}, false),
-               NoteEnvelope(0.05, 0.006, 0.02), 0.75 - 0.02 * i, 0.0);
+    AddSyrinxNote(out, fs, rng, 2.8 + i / 15.0, 0.05, LogBp({{0.0, 4200}, {0.05, 3000}}, false),
+                  NoteEnvelope(0.05, 0.006, 0.02), 0.75 - 0.02 * i, 0.0);
   AddRoom(out, fs, 0.6, 0.15, 4500, 0.01);
   FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
 }
@@ -226,6 +264,8 @@ void SeaGull(const SoundSpec& spec, std::vector<float>& out) {
     AddGullNote(out, fs, 2.1 + i / 4.5, 0.15, 1.0 - 0.02 * i, rng, 0.9 - 0.05 * i, true);
   AddGullNote(out, fs, 4.25, 0.4, 0.97, rng, 0.8, false);
   AddGullNote(out, fs, 4.85, 0.42, 0.93, rng, 0.7, false);
+  // On the beach: surf behind the bird and the open sky's short, bright tail.
+  AddShore(out, fs, rng, 0.12, 1500);
   AddRoom(out, fs, 1.0, 0.18, 3500, 0.03, 1.3);
   FinishEffect(out, fs, {.fadeOutSec = 0.35});
 }
@@ -247,7 +287,8 @@ void DistantGulls(const SoundSpec& spec, std::vector<float>& out) {
   for (const Call& c : calls) AddGullNote(out, fs, c.start, c.seconds, c.pitch, rng, c.gain, false);
   for (int i = 0; i < 5; ++i)
     AddGullNote(out, fs, 2.4 + i / 4.2, 0.14, 0.9 - 0.015 * i, rng, 0.55 - 0.05 * i, true);
-  // Distance: dull, mostly reflected sound.
+  // Distance: dull, mostly reflected sound, the surf nearer than the birds.
+  AddShore(out, fs, rng, 0.1, 1200);
   FilterInPlace(out, Biquad::LowPass(fs, 2500, 0.7));
   FilterInPlace(out, Biquad::LowPass(fs, 3000, 0.6));
   AddRoom(out, fs, 1.8, 0.9, 2000, 0.18, 1.6);
@@ -258,21 +299,30 @@ void Hawk(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // "Kee-eeee-arr": a shrill, hoarse scream slurring downwards.
+  // "Kee-eeee-arr": a shrill scream slurring downwards, hoarse throughout: the two sides
+  // of the syrinx beat against each other, so the tone is torn by period doubling and
+  // buried in a band of breath noise from 2 to 4.5 kHz.
   VoiceParams v;
   v.seconds = 1.42;
-  v.f0 = LogBp({{0.0, 2650}, {0.07, 3050}, {0.5, 2800}, {1.0, 2250}, {1.2, 1900}, {1.42, 1750}});
+  v.f0 = LogBp({{0.0, 2500}, {0.07, 3000}, {0.5, 2800}, {1.0, 2250}, {1.2, 1900}, {1.42, 1700}});
   v.amp = Bp({{0.0, 0.0}, {0.04, 0.75}, {0.15, 1.0}, {0.9, 0.9}, {1.1, 0.75}, {1.42, 0.0}}, true);
   v.weights = {1.0, 0.3};
-  v.formants = {{2600, 2200, 0}};
-  v.jitter = 0.04;
-  v.jitterHz = 300;
-  v.amHz = 50;
-  v.amDepth = 0.35;
-  v.noise = 0.55;
+  v.formants = {{2700, 1800, 0}};
+  v.jitter = 0.05;
+  v.jitterHz = 250;
+  v.chaosSec = 0.1;
+  v.shimmerDb = 3.0;
+  v.amHz = 47;
+  v.amDepth = 0.45;
+  v.subharmonic = Bp({{0.0, 0.5}, {0.15, 0.1}, {0.6, 0.3}, {0.8, 0.05}, {1.1, 0.3}, {1.42, 0.5}});
+  v.noiseCurve = Bp({{0.0, 1.4}, {0.2, 0.9}, {1.0, 1.1}, {1.42, 1.6}});
   v.noiseFormantQ = 1.0;
   AddVoice(out, fs, 0.03, v, rng);
-  AddRoom(out, fs, 0.8, 0.2, 4000, 0.04);
+  // High over a valley: the far slope answers late and dull, the air takes the top.
+  const std::array<EchoTap, 2> slopes = {{{0.32, 0.16, 2500}, {0.55, 0.08, 2000}}};
+  AddEchoes(out, fs, slopes);
+  FilterInPlace(out, Biquad::LowPass(fs, 4300, 0.7));
+  AddRoom(out, fs, 0.9, 0.15, 3500, 0.05, 1.4);
   FinishEffect(out, fs, {.fadeOutSec = 0.15});
 }
 
@@ -281,19 +331,19 @@ void Cardinal(const SoundSpec& spec, std::vector<float>& out) {
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
   // "What-cheer, cheer, cheer", then "birdie, birdie, birdie": loud, pure slurred whistles.
-  AddWhistle(out, fs, 0.05, 0.1, LogBp({{0.0, 2000}, {0.1, 4000}}), NoteEnvelope(0.1, 0.015, 0.02),
-             0.8, 0.04);
+  AddSyrinxNote(out, fs, rng, 0.05, 0.1, LogBp({{0.0, 2000}, {0.1, 4000}}),
+                NoteEnvelope(0.1, 0.015, 0.02), 0.8, 0.04);
   for (int i = 0; i < 3; ++i) {
     const double start = 0.2 + 0.68 * i, len = 0.5 * rng.Jitter(0.08);
-    AddWhistle(out, fs, start, len, LogBp({{0.0, 4500}, {0.25 * len, 3300}, {len, 2000}}),
-               NoteEnvelope(len, 0.02, 0.12), 1.0 - 0.06 * i, 0.04);
+    AddSyrinxNote(out, fs, rng, start, len, LogBp({{0.0, 4500}, {0.25 * len, 3300}, {len, 2000}}),
+                  NoteEnvelope(len, 0.02, 0.12), 1.0 - 0.06 * i, 0.04);
   }
   for (int i = 0; i < 3; ++i) {
     const double start = 2.55 + 0.55 * i;
-    AddWhistle(out, fs, start, 0.12, LogBp({{0.0, 2500}, {0.12, 4000}}),
-               NoteEnvelope(0.12, 0.015, 0.03), 0.8, 0.04);
-    AddWhistle(out, fs, start + 0.14, 0.22, LogBp({{0.0, 4000}, {0.22, 2500}}),
-               NoteEnvelope(0.22, 0.02, 0.08), 0.9, 0.04);
+    AddSyrinxNote(out, fs, rng, start, 0.12, LogBp({{0.0, 2500}, {0.12, 4000}}),
+                  NoteEnvelope(0.12, 0.015, 0.03), 0.8, 0.04);
+    AddSyrinxNote(out, fs, rng, start + 0.14, 0.22, LogBp({{0.0, 4000}, {0.22, 2500}}),
+                  NoteEnvelope(0.22, 0.02, 0.08), 0.9, 0.04);
   }
   AddRoom(out, fs, 0.7, 0.15, 4500, 0.01);
   FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
@@ -303,25 +353,41 @@ void RedWingedBlackbird(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // "Conk-la-reee": a gurgling harmonic note, a short high note, a buzzy trill.
+  // "Conk-la-reee": a gurgling two-voiced "conk", a short clear "la", then the buzzy
+  // trill: a fast train of raspy downward flicks (about 40 a second) over a band of noise.
   VoiceParams conk;
-  conk.seconds = 0.1;
-  conk.f0 = LogBp({{0.0, 1500}, {0.05, 2450}, {0.1, 1700}});
-  conk.amp = NoteEnvelope(0.1, 0.01, 0.04);
-  conk.weights = {1.0, 0.45, 0.2};
-  conk.noise = 0.15;
+  conk.seconds = 0.12;
+  conk.f0 = LogBp({{0.0, 1500}, {0.05, 2400}, {0.12, 1700}});
+  conk.amp = NoteEnvelope(0.12, 0.01, 0.05);
+  conk.weights = {1.0, 0.5, 0.25};
+  conk.jitter = 0.03;
+  conk.jitterHz = 120;
+  conk.subharmonic = Bp({{0.0, 0.6}, {0.12, 0.3}});
+  conk.noise = 0.35;
   conk.formants = {{2200, 1500, 0}};
   AddVoice(out, fs, 0.03, conk, rng, 0.85);
-  AddWhistle(out, fs, 0.16, 0.08, LogBp({{0.0, 2900}, {0.08, 3100}}),
-             NoteEnvelope(0.08, 0.01, 0.03), 0.7, 0.05);
-  auto trillEnv = NoteEnvelope(0.75, 0.06, 0.2);
-  AddWhistle(
-      out, fs, 0.3, 0.75,
-      [](double t) { return (3800.0 - 400.0 * t) * (1.0 + 0.03 * Sin2Pi(70.0 * t)); },
-      [trillEnv](double t) { return trillEnv(t) * (0.3 + 0.7 * (0.5 + 0.5 * Sin2Pi(70.0 * t))); },
-      0.9, 0.0);
-  AddRoom(out, fs, 0.6, 0.15, 4500, 0.01);
-  // Brief notes read quieter than they sound in a 50 ms window: keep the common level.
+  AddSyrinxNote(out, fs, rng, 0.18, 0.08, LogBp({{0.0, 2900}, {0.08, 3200}}),
+                NoteEnvelope(0.08, 0.01, 0.03), 0.7, 0.05);
+  const double trillStart = 0.3, trillLen = 0.75;
+  const auto trillEnv = NoteEnvelope(trillLen, 0.06, 0.25);
+  for (double t = 0.0; t < trillLen - 0.02;) {
+    const double flick = 0.02 * rng.Jitter(0.15);
+    const double top = (4600.0 - 500.0 * t) * rng.Jitter(0.04);
+    VoiceParams f;
+    f.seconds = flick;
+    f.f0 = LogBp({{0.0, top}, {flick, 0.62 * top}}, false);
+    f.amp = NoteEnvelope(flick, 0.003, 0.01);
+    f.weights = {1.0};
+    f.jitter = 0.04;
+    f.jitterHz = 400;
+    f.noise = 0.7;
+    f.formants = {{3500, 1600, 0}};
+    f.noiseFormantQ = 1.0;
+    AddVoice(out, fs, trillStart + t, f, rng, trillEnv(t + 0.5 * flick) * rng.GainJitter(1.5));
+    t += 1.0 / 40.0 * rng.Jitter(0.1);
+  }
+  // In the reeds of a marsh: close, with a short, soft tail.
+  AddRoom(out, fs, 0.5, 0.12, 4000, 0.01, 0.8);
   FinishEffect(out, fs, {.fadeOutSec = 0.1});
 }
 
@@ -338,11 +404,14 @@ void WhoopingCrane(const SoundSpec& spec, std::vector<float>& out) {
     v.weights = {1.0, 0.6, 0.4, 0.25, 0.12};
     v.formants = {{1100, 900, 0}, {2400, 1200, -3}};
     v.formantFloorDb = -12;
-    v.jitter = 0.01;
+    v.jitter = 0.02;
     v.jitterHz = 40;
+    v.chaosSec = 0.04;
+    v.shimmerDb = 1.5;
     v.amHz = 40;
     v.amDepth = 0.15;
-    v.noise = 0.12;
+    v.subharmonic = Bp({{0.0, 0.4}, {0.06, 0.0}, {0.3, 0.0}, {0.38, 0.3}});
+    v.noise = 0.3;
     AddVoice(out, fs, start, v, rng, gain);
   };
   for (int i = 0; i < 6; ++i) {
@@ -367,7 +436,8 @@ void Robin(const SoundSpec& spec, std::vector<float>& out) {
       const double mid = rng.Uniform(0.3, 0.5) * len;
       const double rate = rng.Uniform(25, 45);
       const double gain = rng.GainJitter(1.5);
-      AddWarble(out, fs, t, len, LogBp({{0.0, lo}, {mid, hi}, {len, lo * 1.1}}), rate, 0.025, gain);
+      AddWarble(out, fs, rng, t, len, LogBp({{0.0, lo}, {mid, hi}, {len, lo * 1.1}}), rate, 0.025,
+                gain);
       t += len + 0.05;
     }
     t += rng.Uniform(0.25, 0.35);

@@ -2,6 +2,7 @@
 #include <array>
 #include <cmath>
 
+#include "../kit/Events.h"
 #include "../kit/Filters.h"
 #include "../kit/Random.h"
 #include "Effects.h"
@@ -32,6 +33,10 @@ void Woodpecker(const SoundSpec& spec, std::vector<float>& out) {
       const double a = r.level * shape * rng.GainJitter(2.0);
       const int64_t at = Frame(t + 0.002 * rng.Bipolar(), fs);
       if (at < static_cast<int64_t>(out.size())) {
+        // The bill strikes for a millisecond or two, and wood is rough: a short burst of
+        // noise excites the trunk rather than a clean impulse.
+        const std::vector<float> strike = NoiseClick(rng, fs, rng.Uniform(0.8, 2.0), 1.0);
+        AddClipped(impulses, at, strike, 0.6 * a);
         impulses[at] += static_cast<float>(a);
         clicks[at] += static_cast<float>(a);
       }
@@ -58,34 +63,42 @@ void Frog(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Bullfrog "jug-o-rum": a low buzzing source whose energy sits in two narrow bands near
-  // 200 and 620 Hz, with a small pitch hump, twice.
-  auto croak = [&](double start, double seconds, double pitch, double gain) {
+  // Two croaks by a pond. The larynx pulses irregularly at about 65 Hz and every pulse
+  // rings the vocal sac's bands near 550 Hz and 1 kHz, so a croak is a buzzing stack of
+  // close harmonics inside those bands, with a small rise and fall of the pulse rate.
+  auto croak = [&](double start, double seconds, double rate, double gain) {
     VoiceParams v;
     v.seconds = seconds;
-    v.f0 = [pitch, seconds](double t) {
-      return pitch * (1.0 + 0.06 * Sin2Pi(0.5 * Clamp(t / seconds, 0.0, 1.0)));
-    };
+    v.f0 = LogBp({{0.0, 0.9 * rate}, {0.3 * seconds, 1.05 * rate}, {seconds, 0.92 * rate}});
     v.amp = Bp({{0.0, 0.0},
-                {0.04, 0.9},
-                {0.12, 1.0},
-                {0.55 * seconds, 0.85},
+                {0.03, 0.8},
+                {0.1, 1.0},
+                {0.55 * seconds, 0.9},
                 {0.85 * seconds, 0.6},
                 {seconds, 0.0}},
                true);
-    v.tiltDbPerOctave = -2;
-    v.formants = {{215, 70, 0}, {620, 90, -2}, {400, 260, -10}, {1200, 400, -16}};
-    v.formantFloorDb = -34;
-    v.jitter = 0.01;
-    v.jitterHz = 40;
-    v.amHz = 23;
-    v.amDepth = 0.3;
-    v.noise = 0.12;
+    v.tiltDbPerOctave = 0;
+    v.formants = {{560, 170, 0}, {1000, 260, -3}, {1450, 300, -14}};
+    v.formantsFrom = {{520, 170, 0}, {950, 260, -5}, {1400, 300, -16}};
+    v.morph = Bp({{0.0, 0.0}, {0.4 * seconds, 1.0}}, true);
+    v.formantFloorDb = -42;
+    v.formantOrder = 2;
+    v.jitter = 0.06;
+    v.jitterHz = 50;
+    v.chaosSec = 0.04;
+    v.shimmerDb = 2.5;
+    v.amHz = 42;  // the sac's pulses, heard as a buzz
+    v.amDepth = 0.6;
+    v.noise = 0.6;
+    v.noiseFormantQ = 3.0;
     AddVoice(out, fs, start, v, rng, gain);
   };
-  croak(0.05, 0.81, 103, 1.0);
-  croak(0.95, 0.75, 99, 0.9);
-  AddRoom(out, fs, 0.5, 0.12, 1500, 0.02);
+  croak(0.05, 0.7, 66, 1.0);
+  croak(0.95, 0.75, 63, 0.9);
+  // Over water: a strong early reflection from the surface and a soft open tail.
+  const std::array<EchoTap, 2> water = {{{0.004, 0.45, 2000}, {0.09, 0.12, 1200}}};
+  AddEchoes(out, fs, water);
+  AddRoom(out, fs, 0.6, 0.1, 1500, 0.02);
   FinishEffect(out, fs, {.fadeOutSec = 0.12});
 }
 

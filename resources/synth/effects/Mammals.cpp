@@ -1,6 +1,7 @@
 // Mammal calls: source-filter voices (a band-limited harmonic source through formants)
 // with jitter, roughness and breath, placed in a room or landscape.
 #include <array>
+#include <cmath>
 
 #include "../kit/Filters.h"
 #include "../kit/Random.h"
@@ -13,27 +14,48 @@ void DogBark(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Three barks, each a harsh falling "woof" from a 0.17 m vocal tract.
-  const std::array<double, 3> starts = {0.03, 0.45, 0.95};
-  const std::array<double, 3> levelsDb = {0.0, -1.0, -3.0};
+  // Three barks of a large dog: each a short, rough burst that breaks in chaotically,
+  // doubles its period for a moment and falls in pitch; its energy sits in two broad
+  // bands near 370 and 780 Hz and little passes 1.3 kHz. Close by, in a yard.
+  const std::array<double, 3> starts = {0.03, 0.56, 1.1};
+  const std::array<double, 3> levelsDb = {0.0, -1.5, -3.0};
   for (size_t b = 0; b < starts.size(); ++b) {
-    const double pitch = rng.Jitter(0.05);
+    const double pitch = rng.Jitter(0.06);
+    const double len = 0.33 * rng.Jitter(0.08);
     VoiceParams v;
-    v.seconds = 0.2;
-    v.f0 = LogBp({{0.0, 400 * pitch}, {0.035, 470 * pitch}, {0.19, 290 * pitch}});
-    v.amp = Bp({{0.0, 0.0}, {0.006, 1.0}, {0.05, 0.85}, {0.12, 0.35}, {0.19, 0.0}}, true);
-    v.tiltDbPerOctave = -5;
-    v.formants = {{504, 160, 0}, {1513, 200, -4}, {2522, 260, -9}, {3400, 400, -16}};
-    v.formantFloorDb = -24;
-    v.jitter = 0.035;
-    v.jitterHz = 45;
-    v.shimmerDb = 1.5;
-    v.amHz = 85;
-    v.amDepth = 0.25;
-    v.noise = 0.8;
+    v.seconds = len;
+    v.f0 = LogBp(
+        {{0.0, 330 * pitch}, {0.04, 400 * pitch}, {0.5 * len, 330 * pitch}, {len, 230 * pitch}});
+    v.amp = Bp({{0.0, 0.0}, {0.02, 1.0}, {0.09, 0.85}, {0.6 * len, 0.45}, {len, 0.0}}, true);
+    v.tiltDbPerOctave = -6;
+    v.formants = {{370, 180, 0}, {780, 260, -3}, {1250, 300, -14}};
+    v.formantsFrom = {{420, 220, 0}, {900, 300, -2}, {1400, 350, -10}};
+    v.morph = Bp({{0.0, 0.0}, {0.6 * len, 1.0}}, true);
+    v.formantFloorDb = -32;
+    v.jitter = 0.04;
+    v.jitterHz = 60;
+    v.chaosSec = 0.05;
+    v.shimmerDb = 2.0;
+    v.subharmonic = Bp({{0.0, 0.7}, {0.05, 0.4}, {0.12, 0.0}, {0.6 * len, 0.0}, {len, 0.4}});
+    v.noiseCurve = Bp({{0.0, 1.8}, {0.05, 0.8}, {len, 1.2}});
+    v.noiseFormantQ = 2.0;
+    v.lowPassHz = 1000;
     AddVoice(out, fs, starts[b], v, rng, DbToGain(levelsDb[b]));
+    // The burst of air that opens the bark: broadband, gone in a few tens of milliseconds.
+    Biquad hp = Biquad::HighPass(fs, 700, 0.7), lp = Biquad::LowPass(fs, 4800, 0.7);
+    const int64_t at = Frame(starts[b] + 0.004, fs);
+    const int64_t burst = Frame(0.12, fs);
+    for (int64_t i = 0; i < burst && at + i < static_cast<int64_t>(out.size()); ++i) {
+      const double t = static_cast<double>(i) / fs;
+      const double env = CosineRamp(t / 0.003) * std::exp(-t / 0.03);
+      out[static_cast<size_t>(at + i)] += static_cast<float>(0.6 * DbToGain(levelsDb[b]) * env *
+                                                             lp.Process(hp.Process(rng.Bipolar())));
+    }
   }
-  AddRoom(out, fs, 0.3, 0.22, 2500, 0.004, 0.5);
+  // A yard: two early reflections from walls and a short dull tail.
+  const std::array<EchoTap, 2> walls = {{{0.013, 0.3, 1500}, {0.029, 0.2, 1200}}};
+  AddEchoes(out, fs, walls);
+  AddRoom(out, fs, 0.35, 0.18, 1600, 0.01, 0.6);
   FinishEffect(out, fs, {.fadeOutSec = 0.15});
 }
 
@@ -41,41 +63,84 @@ void Horse(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // A whinny is biphonic: a harsh low voice and a high near-sine whistle, both
-  // declining and shaken by a fast "laughing" tremolo.
-  const double call = 1.33;
-  // Tremolo slowing from 12.5 to 10.5 Hz over the call.
-  auto tremolo = [](double t) { return Sin2Pi(12.5 * t - 0.8 * t * t); };
+  // A whinny is biphonic: a high, strained cry (1.7-2.5 kHz) that breaks and quavers as it
+  // descends, over an independent low, harsh voice; much breath between the harmonics and
+  // a snort to close. Out in a paddock.
+  const double call = 1.3;
+  // A quaver slowing from 12 to 9 Hz, in both voices but not in step.
+  auto quaver = [](double t) { return Sin2Pi(12.0 * t - 1.2 * t * t); };
   auto callAmp =
-      Bp({{0.0, 0.0}, {0.06, 0.8}, {0.2, 1.0}, {0.8, 0.85}, {1.15, 0.55}, {call, 0.0}}, true);
-  VoiceParams voice;
-  voice.seconds = call;
-  auto voiceF0 = LogBp({{0.0, 480}, {0.15, 560}, {0.6, 430}, {1.1, 300}, {call, 240}});
-  voice.f0 = [voiceF0, tremolo](double t) { return voiceF0(t) * (1.0 + 0.05 * tremolo(t)); };
-  voice.amp = [callAmp, tremolo](double t) { return callAmp(t) * (0.65 + 0.35 * tremolo(t)); };
-  voice.tiltDbPerOctave = -4;
-  voice.formants = {{620, 250, 0}, {1150, 300, -3}, {2300, 400, -8}, {3400, 500, -14}};
-  voice.jitter = 0.02;
-  voice.shimmerDb = 1.0;
-  voice.noise = 0.35;
-  AddVoice(out, fs, 0.02, voice, rng, 0.8);
-
-  auto whistleHz = LogBp({{0.0, 1250}, {0.12, 1480}, {0.7, 1250}, {call, 900}});
-  AddWhistle(
-      out, fs, 0.05, call - 0.05,
-      [whistleHz, tremolo](double t) { return whistleHz(t) * (1.0 + 0.04 * tremolo(t)); },
-      [callAmp, tremolo](double t) { return callAmp(t) * (0.6 + 0.4 * tremolo(t)); }, 0.45, 0.12);
+      Bp({{0.0, 0.0}, {0.05, 0.7}, {0.15, 1.0}, {0.7, 0.9}, {1.05, 0.6}, {call, 0.0}}, true);
+  // The cry: a near-sine with weak harmonics that rises into a steady arc, then breaks:
+  // the second half is a rough, noisy quaver with torn fragments of the tone.
+  VoiceParams cry;
+  cry.seconds = call;
+  auto cryHz = LogBp({{0.0, 1550},
+                      {0.1, 1950},
+                      {0.3, 2080},
+                      {0.5, 2000},
+                      {0.56, 1650},
+                      {0.62, 1800},
+                      {0.7, 1600},
+                      {0.8, 1900},
+                      {0.95, 1700},
+                      {1.1, 1850},
+                      {call, 1550}});
+  cry.f0 = [cryHz, quaver](double t) {
+    return cryHz(t) * (1.0 + 0.035 * CosineRamp((t - 0.5) / 0.1) * quaver(t));
+  };
+  auto cryAmp = Bp({{0.0, 0.0},
+                    {0.05, 0.8},
+                    {0.15, 1.0},
+                    {0.5, 0.95},
+                    {0.58, 0.35},
+                    {0.66, 0.7},
+                    {0.75, 0.3},
+                    {0.85, 0.6},
+                    {1.0, 0.25},
+                    {1.1, 0.45},
+                    {call, 0.0}},
+                   true);
+  cry.amp = [cryAmp, quaver](double t) { return cryAmp(t) * (0.75 + 0.25 * quaver(t)); };
+  cry.weights = {1.0, 0.3, 0.1};
+  cry.jitter = 0.012;
+  cry.jitterHz = 90;
+  cry.chaosSec = 0.06;
+  cry.shimmerDb = 2.5;
+  cry.noiseCurve = Bp({{0.0, 0.5}, {0.45, 0.3}, {0.6, 1.8}, {call, 2.2}});
+  cry.formants = {{1850, 900, 0}, {1200, 700, -8}};
+  cry.noiseFormantQ = 2.0;
+  cry.lowPassHz = 2600;
+  AddVoice(out, fs, 0.03, cry, rng, 1.0);
+  // The low voice: harsh, period-doubling, through a long tract's formants.
+  VoiceParams low;
+  low.seconds = call;
+  auto lowHz = LogBp({{0.0, 330}, {0.2, 380}, {0.8, 300}, {call, 240}});
+  low.f0 = [lowHz, quaver](double t) { return lowHz(t) * (1.0 + 0.05 * quaver(t + 0.03)); };
+  low.amp = callAmp;
+  low.tiltDbPerOctave = -6;
+  low.formants = {{620, 250, 0}, {1150, 300, -3}, {2300, 400, -8}};
+  low.jitter = 0.04;
+  low.chaosSec = 0.1;
+  low.shimmerDb = 2.0;
+  low.subharmonic = Bp({{0.0, 0.8}, {0.15, 0.2}, {0.9, 0.3}, {call, 0.8}});
+  low.noise = 1.2;
+  low.lowPassHz = 1800;
+  AddVoice(out, fs, 0.03, low, rng, 0.2);
 
   // Closing snort: a puff of low, breathy noise.
   Biquad lp = Biquad::LowPass(fs, 1000, 0.8);
   Biquad hp = Biquad::HighPass(fs, 150, 0.7);
-  const int64_t s0 = Frame(1.38, fs), s1 = Frame(1.50, fs);
+  const int64_t s0 = Frame(1.28, fs), s1 = Frame(1.45, fs);
   for (int64_t i = s0; i < s1 && i < static_cast<int64_t>(out.size()); ++i) {
     const double u = static_cast<double>(i - s0) / static_cast<double>(s1 - s0);
     const double env = CosineRamp(u / 0.15) * (1.0 - CosineRamp((u - 0.3) / 0.7));
-    out[i] += static_cast<float>(0.7 * env * hp.Process(lp.Process(rng.Bipolar())));
+    out[i] += static_cast<float>(0.3 * env * hp.Process(lp.Process(rng.Bipolar())));
   }
-  AddRoom(out, fs, 0.6, 0.18, 3000, 0.01);
+  // A paddock: a barn wall's reflection and a short open tail.
+  const std::array<EchoTap, 1> barn = {{{0.045, 0.2, 2000}}};
+  AddEchoes(out, fs, barn);
+  AddRoom(out, fs, 0.6, 0.15, 3000, 0.01);
   FinishEffect(out, fs, {.fadeOutSec = 0.08});
 }
 
@@ -83,32 +148,53 @@ void Wolves(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  auto howl = [&](double start, double seconds, Curve f0, Curve amp, double gain) {
+  // Howls are nearly pure, but never steady: the pitch wanders slowly, wavers, and now
+  // and then breaks upwards for a moment; breath runs under the tone.
+  auto howl = [&](std::vector<float>& into, double start, double seconds, Curve f0, Curve amp,
+                  double gain, double breakAt) {
     VoiceParams v;
     v.seconds = seconds;
-    v.f0 = std::move(f0);
+    // A short upward break (the voice flipping into a higher register) at `breakAt`.
+    v.f0 = [f0 = std::move(f0), breakAt](double t) {
+      const double u = (t - breakAt) / 0.12;
+      const double flip = u > 0.0 && u < 1.0 ? 1.0 + 0.35 * Sin2Pi(0.5 * u) : 1.0;
+      return f0(t) * flip;
+    };
     v.amp = std::move(amp);
-    v.tiltDbPerOctave = -13;
-    v.formants = {{480, 500, 0}, {1100, 700, -6}, {2400, 900, -14}};
-    v.formantFloorDb = -20;
-    v.vibratoHz = 5.0;
-    v.vibratoDepth = 0.015;
-    v.vibratoDelay = 0.7;
-    v.jitter = 0.004;
-    v.jitterHz = 8;
-    v.shimmerDb = 0.8;
-    v.noise = 0.06;
-    AddVoice(out, fs, start, v, rng, gain);
+    v.tiltDbPerOctave = -12;
+    v.formants = {{480, 450, 0}, {1100, 600, -6}, {2400, 800, -14}};
+    v.formantsFrom = {{420, 400, 0}, {950, 500, -8}, {2200, 800, -16}};
+    v.morph = Bp({{0.0, 0.0}, {0.8, 1.0}, {seconds - 0.8, 1.0}, {seconds, 0.2}}, true);
+    v.formantFloorDb = -22;
+    v.vibratoHz = 4.6;
+    v.vibratoDepth = 0.012;
+    v.vibratoDelay = 0.9;
+    v.jitter = 0.018;
+    v.jitterHz = 3;
+    v.shimmerDb = 1.5;
+    v.noise = 0.12;
+    v.chaosSec = 0.15;
+    AddVoice(into, fs, start, v, rng, gain);
   };
   // First wolf: glides up, wavers twice and falls away.
-  howl(0.1, 5.4,
+  howl(out, 0.1, 5.4,
        LogBp({{0.0, 300}, {0.6, 450}, {2.0, 475}, {2.6, 430}, {3.5, 465}, {4.6, 440}, {5.4, 320}}),
-       Bp({{0.0, 0.0}, {0.25, 0.7}, {0.6, 1.0}, {4.4, 0.85}, {5.4, 0.0}}, true), 1.0);
+       Bp({{0.0, 0.0}, {0.25, 0.7}, {0.6, 1.0}, {4.4, 0.85}, {5.4, 0.0}}, true), 1.0, 3.1);
   // Second wolf answers higher.
-  howl(2.5, 4.3, LogBp({{0.0, 540}, {0.5, 650}, {2.3, 690}, {3.3, 630}, {4.3, 470}}),
-       Bp({{0.0, 0.0}, {0.3, 0.6}, {0.7, 0.8}, {3.5, 0.7}, {4.3, 0.0}}, true), 0.75);
+  howl(out, 2.5, 4.3, LogBp({{0.0, 540}, {0.5, 650}, {2.3, 690}, {3.3, 630}, {4.3, 470}}),
+       Bp({{0.0, 0.0}, {0.3, 0.6}, {0.7, 0.8}, {3.5, 0.7}, {4.3, 0.0}}, true), 0.75, 1.6);
+  // A third, far off across the valley: short, dull and late.
+  std::vector<float> far(out.size(), 0.0f);
+  howl(far, 4.2, 3.0, LogBp({{0.0, 380}, {0.5, 520}, {2.2, 540}, {3.0, 400}}),
+       Bp({{0.0, 0.0}, {0.4, 0.8}, {2.4, 0.7}, {3.0, 0.0}}, true), 1.0, 10.0);
+  FilterInPlace(far, Biquad::LowPass(fs, 1200, 0.7));
+  for (size_t i = 0; i < out.size(); ++i) out[i] += 0.3f * far[i];
   FilterInPlace(out, Biquad::LowPass(fs, 3000, 0.7));
-  AddRoom(out, fs, 1.5, 0.45, 2500, 0.03);
+  // In a forest at night: trunks scatter early reflections, then a long, dark tail.
+  const std::array<EchoTap, 3> trunks = {
+      {{0.023, 0.25, 2200}, {0.041, 0.18, 1800}, {0.067, 0.12, 1500}}};
+  AddEchoes(out, fs, trunks);
+  AddRoom(out, fs, 1.6, 0.45, 2200, 0.03, 1.3);
   FinishEffect(out, fs, {.fadeOutSec = 1.2});
 }
 
@@ -123,31 +209,36 @@ void Whale(const SoundSpec& spec, std::vector<float>& out) {
     v.f0 = std::move(f0);
     v.amp = std::move(amp);
     v.tiltDbPerOctave = tilt;
-    v.formants = {{300, 300, 0}, {700, 500, -6}};
-    v.formantFloorDb = -16;
-    v.maxHz = 2400;
-    v.vibratoHz = 3.0;
-    v.vibratoDepth = 0.006;
-    v.jitter = 0.003;
-    v.jitterHz = 5;
+    v.formants = {{300, 250, 0}, {450, 200, 0}, {900, 400, -12}};
+    v.formantFloorDb = -30;
+    v.formantOrder = 2;
+    v.maxHz = 1800;
+    v.vibratoHz = 2.3;
+    v.vibratoDepth = 0.008;
+    v.jitter = 0.015;
+    v.jitterHz = 6;
+    v.shimmerDb = 1.5;
     v.amHz = pulseHz;
     v.amDepth = pulseHz > 0 ? 0.45 : 0.0;
+    v.noise = 0.5;
+    v.noiseFormantQ = 8.0;
     AddVoice(out, fs, start, v, rng, gain);
   };
-  // Humpback song units: a long moan, a whoop, a squeal and a low closing moan.
-  unit(0.2, 2.5, LogBp({{0.0, 150}, {1.0, 250}, {2.5, 120}}),
-       Bp({{0.0, 0.0}, {0.4, 0.9}, {1.2, 1.0}, {2.0, 0.7}, {2.5, 0.0}}, true), -5, 15, 1.0);
-  unit(3.0, 1.5, LogBp({{0.0, 300}, {1.3, 900}, {1.5, 860}}),
-       Bp({{0.0, 0.0}, {0.2, 0.7}, {1.1, 0.9}, {1.5, 0.0}}, true), -10, 0, 0.8);
-  unit(4.8, 0.8, LogBp({{0.0, 1250}, {0.4, 1900}, {0.8, 1500}}),
-       Bp({{0.0, 0.0}, {0.1, 0.5}, {0.6, 0.45}, {0.8, 0.0}}, true), -18, 0, 0.45);
-  unit(6.3, 2.0, LogBp({{0.0, 135}, {0.8, 165}, {2.0, 95}}),
-       Bp({{0.0, 0.0}, {0.4, 0.9}, {1.4, 0.8}, {2.0, 0.0}}, true), -6, 11, 0.9);
-  // Under water: dull, with long echoes and a long tail.
-  FilterInPlace(out, Biquad::LowPass(fs, 2500, 0.7));
-  const std::array<EchoTap, 3> echoes = {{{0.45, 0.35, 1500}, {0.9, 0.2, 1000}, {1.4, 0.12, 800}}};
+  // Humpback song units: a long falling moan, a pulsed grunt, a sharp upsweep and a
+  // closing moan that sags and breaks into pulses.
+  unit(0.2, 1.6, LogBp({{0.0, 420}, {0.4, 450}, {1.1, 420}, {1.6, 370}}),
+       Bp({{0.0, 0.0}, {0.3, 0.9}, {0.8, 1.0}, {1.3, 0.7}, {1.6, 0.0}}, true), -14, 0, 1.0);
+  unit(2.9, 1.2, LogBp({{0.0, 240}, {0.5, 265}, {1.2, 220}}),
+       Bp({{0.0, 0.0}, {0.1, 0.8}, {0.8, 0.7}, {1.2, 0.0}}, true), -10, 14, 1.0);
+  unit(4.3, 0.5, LogBp({{0.0, 350}, {0.35, 1300}, {0.5, 1200}}),
+       Bp({{0.0, 0.0}, {0.05, 0.5}, {0.35, 0.45}, {0.5, 0.0}}, true), -18, 0, 0.3);
+  unit(5.5, 1.6, LogBp({{0.0, 290}, {0.6, 310}, {1.2, 270}, {1.6, 220}}),
+       Bp({{0.0, 0.0}, {0.4, 0.9}, {1.1, 0.8}, {1.6, 0.0}}, true), -12, 0, 0.9);
+  // Under water: dull, with long echoes from the sea bed and surface and a long tail.
+  FilterInPlace(out, Biquad::LowPass(fs, 1600, 0.7));
+  const std::array<EchoTap, 3> echoes = {{{0.45, 0.2, 1200}, {0.9, 0.1, 900}, {1.4, 0.06, 700}}};
   AddEchoes(out, fs, echoes);
-  AddRoom(out, fs, 3.5, 0.5, 1800, 0.05, 1.6);
+  AddRoom(out, fs, 3.0, 0.3, 1500, 0.05, 1.6);
   FinishEffect(out, fs, {.fadeOutSec = 1.0});
 }
 
@@ -155,29 +246,40 @@ void SeaLion(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Honking barks with an up-down-up pitch, in bursts of two and three.
-  const std::array<double, 5> starts = {0.05, 0.50, 1.45, 1.90, 2.35};
+  // Three honking barks from a rock: each opens with a rising squeal, then holds a harsh,
+  // breathy honk near 650 Hz whose upper harmonics (1.5-3.5 kHz) are buried in noise, its
+  // pitch wavering up, down and up.
+  const std::array<double, 3> starts = {0.05, 1.0, 2.0};
   for (double start : starts) {
-    const double pitch = rng.Jitter(0.06);
+    const double pitch = rng.Jitter(0.05);
+    const double len = 0.7 * rng.Jitter(0.06);
     VoiceParams v;
-    v.seconds = 0.21;
-    v.f0 = LogBp({{0.0, 430 * pitch},
-                  {0.05, 560 * pitch},
-                  {0.11, 440 * pitch},
-                  {0.17, 530 * pitch},
-                  {0.21, 470 * pitch}});
-    v.amp = Bp({{0.0, 0.0}, {0.012, 1.0}, {0.13, 0.85}, {0.21, 0.0}}, true);
-    v.tiltDbPerOctave = -4;
-    v.formants = {{380, 200, -5}, {950, 300, 0}, {1800, 400, -7}, {2900, 500, -14}};
-    v.formantFloorDb = -22;
-    v.jitter = 0.02;
-    v.shimmerDb = 1.0;
-    v.amHz = 60;
-    v.amDepth = 0.3;
-    v.noise = 0.45;
+    v.seconds = len;
+    v.f0 = LogBp({{0.0, 420 * pitch},
+                  {0.12, 760 * pitch},
+                  {0.2, 640 * pitch},
+                  {0.4 * len, 690 * pitch},
+                  {0.7 * len, 620 * pitch},
+                  {len, 660 * pitch}});
+    v.amp =
+        Bp({{0.0, 0.0}, {0.02, 0.6}, {0.15, 0.8}, {0.25, 1.0}, {0.8 * len, 0.8}, {len, 0.0}}, true);
+    v.tiltDbPerOctave = -1;
+    v.formants = {{1950, 700, 0}, {2700, 700, -2}, {3400, 600, -7}, {700, 300, -6}};
+    v.formantFloorDb = -30;
+    v.formantOrder = 2;
+    v.jitter = 0.03;
+    v.jitterHz = 60;
+    v.chaosSec = 0.05;
+    v.shimmerDb = 2.0;
+    v.subharmonic = Bp({{0.0, 0.0}, {0.2, 0.0}, {0.3, 0.5}, {len, 0.3}});
+    v.noiseCurve = Bp({{0.0, 0.25}, {0.2, 0.3}, {0.28, 0.7}, {len, 0.8}});
+    v.noiseFormantQ = 1.5;
     AddVoice(out, fs, start, v, rng, rng.GainJitter(1.0));
   }
-  AddRoom(out, fs, 0.5, 0.2, 2500, 0.02);
+  // A rocky shore: a hard reflection from the rock face and a short bright tail.
+  const std::array<EchoTap, 2> rocks = {{{0.021, 0.3, 3000}, {0.047, 0.18, 2500}}};
+  AddEchoes(out, fs, rocks);
+  AddRoom(out, fs, 0.5, 0.15, 3000, 0.02);
   FinishEffect(out, fs, {.fadeOutSec = 0.25});
 }
 
@@ -185,30 +287,38 @@ void Cattle(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // "Mmm-ooo": closed, nasal lowing that opens into a long vowel of a 0.5 m tract.
+  // "Mmm-ooo": a closed, nasal hum that opens into a long vowel of a 0.5 m tract, the
+  // pitch climbing as the mouth opens and sagging at the end; rough and breathy, with
+  // little above 1.5 kHz. Across a field.
   auto moo = [&](double start, double seconds, Curve f0, double gain) {
     VoiceParams v;
     v.seconds = seconds;
     v.f0 = std::move(f0);
     v.amp =
-        Bp({{0.0, 0.0}, {0.08, 0.6}, {0.3 * seconds, 0.9}, {0.75 * seconds, 1.0}, {seconds, 0.0}},
+        Bp({{0.0, 0.0}, {0.08, 0.5}, {0.3 * seconds, 0.9}, {0.7 * seconds, 1.0}, {seconds, 0.0}},
            true);
-    v.tiltDbPerOctave = -6;
-    v.formantsFrom = {{250, 120, 0}, {500, 200, -18}};
-    v.formants = {{500, 150, 0}, {860, 180, -3}, {1200, 220, -7}, {2300, 350, -18}};
-    v.morph = Bp({{0.0, 0.0}, {0.18 * seconds, 0.0}, {0.4 * seconds, 1.0}}, true);
-    v.formantFloorDb = -26;
-    v.jitter = 0.015;
-    v.jitterHz = 20;
-    v.shimmerDb = 0.8;
-    v.amHz = 28;
-    v.amDepth = 0.12;
-    v.noise = 0.25;
+    v.tiltDbPerOctave = -3;
+    v.formantsFrom = {{260, 120, 0}, {520, 200, -20}, {1000, 250, -30}};
+    v.formants = {{310, 160, 0}, {760, 240, 0}, {1150, 240, -9}, {1760, 300, -16}};
+    v.morph = Bp({{0.0, 0.0}, {0.2 * seconds, 0.0}, {0.45 * seconds, 1.0}}, true);
+    v.formantFloorDb = -40;
+    v.formantOrder = 2;
+    v.jitter = 0.035;
+    v.jitterHz = 25;
+    v.chaosSec = 0.06;
+    v.shimmerDb = 1.5;
+    v.subharmonic = Bp({{0.0, 0.0}, {0.8 * seconds, 0.0}, {seconds, 0.6}});
+    v.noise = 0.9;
+    v.noiseFormantQ = 3.0;
+    v.lowPassHz = 1500;
     AddVoice(out, fs, start, v, rng, gain);
   };
-  moo(0.1, 1.8, LogBp({{0.0, 105}, {0.6, 150}, {1.4, 135}, {1.8, 115}}), 1.0);
-  moo(2.4, 1.2, LogBp({{0.0, 150}, {0.4, 172}, {1.2, 140}}), 0.85);
-  AddRoom(out, fs, 0.7, 0.15, 2000, 0.02);
+  moo(0.1, 1.2, LogBp({{0.0, 190}, {0.3, 210}, {0.55, 340}, {0.9, 320}, {1.2, 260}}), 1.0);
+  moo(1.55, 1.2, LogBp({{0.0, 170}, {0.3, 200}, {0.6, 300}, {0.9, 290}, {1.2, 230}}), 0.85);
+  // A field: one soft reflection from a barn, an open tail.
+  const std::array<EchoTap, 1> barn = {{{0.06, 0.18, 1500}}};
+  AddEchoes(out, fs, barn);
+  AddRoom(out, fs, 0.7, 0.12, 2000, 0.02);
   FinishEffect(out, fs, {.fadeOutSec = 0.3});
 }
 

@@ -1,8 +1,11 @@
 // Thunder: rolling rumbles of overlapping N-wave pulses with sparse landscape reflections;
 // the near strike adds a clipped crack and a saturated boom.
+#include <array>
 #include <cmath>
 
+#include "../kit/Events.h"
 #include "../kit/Filters.h"
+#include "../kit/Noise.h"
 #include "../kit/Random.h"
 #include "../kit/Resample.h"
 #include "Effects.h"
@@ -116,8 +119,47 @@ void BigThunder(const SoundSpec& spec, std::vector<float>& out) {
   Biquad sweep;
   for (size_t i = 0; i < rumble.size(); ++i) {
     const double t = static_cast<double>(i) / fs;
-    sweep.SetLowPass(fs, 1200.0 * std::pow(200.0 / 1200.0, Clamp((t - 0.05) / 2.0, 0.0, 1.0)), 0.7);
+    sweep.SetLowPass(fs, 3000.0 * std::pow(600.0 / 3000.0, Clamp((t - 0.05) / 3.2, 0.0, 1.0)), 0.7);
     rumble[i] = static_cast<float>(sweep.Process(rumble[i]));
+  }
+  // Tearing: the channel's nearer segments arrive as bursts of broadband crackle, dense at
+  // first and thinning out over three seconds, each a few milliseconds of noise.
+  {
+    Biquad hp = Biquad::HighPass(fs, 400, 0.7);
+    Biquad lp = Biquad::LowPass(fs, 3800, 0.7);
+    std::vector<float> crackle(rumble.size(), 0.0f);
+    const std::array<double, 6> bursts = {0.02, 0.45, 1.15, 1.8, 2.3, 2.85};
+    const std::array<double, 6> burstLevel = {1.0, 0.7, 0.8, 0.55, 0.5, 0.35};
+    for (size_t b = 0; b < bursts.size(); ++b) {
+      const double len = b == 0 ? 0.5 : 0.3;
+      for (double t = bursts[b]; t < bursts[b] + len;) {
+        const double u = (t - bursts[b]) / len;
+        const double ms = rng.Uniform(1.5, 9.0);
+        const std::vector<float> click = NoiseClick(rng, fs, ms, 1.0);
+        const double a = burstLevel[b] * (1.0 - u) * rng.GainJitter(4.0);
+        AddClipped(crackle, Frame(t, fs), click, a);
+        t += rng.Uniform(0.004, 0.03) * (1.0 + 3.0 * u);
+      }
+    }
+    for (size_t i = 0; i < rumble.size(); ++i)
+      rumble[i] += static_cast<float>(1.2 * lp.Process(hp.Process(crackle[i])));
+  }
+  // Roar: the hiss of the whole near channel, broadband at first and darkening as the
+  // sound from farther segments, filtered by more air, takes over.
+  {
+    const Curve roarLevel =
+        Bp({{0.0, 0.0}, {0.03, 1.0}, {0.4, 0.75}, {1.2, 0.6}, {2.2, 0.5}, {3.2, 0.12}, {3.7, 0.0}},
+           true);
+    Biquad hp = Biquad::HighPass(fs, 250, 0.7);
+    Biquad lp;
+    PinkNoise pink;
+    for (size_t i = 0; i < rumble.size(); ++i) {
+      const double t = static_cast<double>(i) / fs;
+      lp.SetLowPass(fs, 3600.0 * std::pow(900.0 / 3600.0, Clamp(t / 3.2, 0.0, 1.0)), 0.6);
+      const double wobble = 0.7 + 0.3 * Sin2Pi(3.1 * t) * Sin2Pi(0.7 * t + 0.2);
+      rumble[i] += static_cast<float>(0.16 * roarLevel(t - 0.02) * wobble *
+                                      lp.Process(hp.Process(pink.Next(rng))));
+    }
   }
   // Boom: a falling low sine, saturated for its harmonics.
   double phase = 0.0;
@@ -126,7 +168,7 @@ void BigThunder(const SoundSpec& spec, std::vector<float>& out) {
     if (t < 0.0 || t > 3.0) continue;
     const double hz = 58.0 - 20.0 * CosineRamp(t / 2.0);
     const double env = CosineRamp(t / 0.03) * std::exp(-t / 0.7);
-    rumble[i] += static_cast<float>(0.9 * env * Sin2Pi(phase));
+    rumble[i] += static_cast<float>(0.2 * env * Sin2Pi(phase));
     phase += hz / fs;
     phase -= std::floor(phase);
   }
@@ -137,8 +179,12 @@ void BigThunder(const SoundSpec& spec, std::vector<float>& out) {
   for (float v : out) crackPeak = std::max(crackPeak, std::fabs(static_cast<double>(v)));
   const double rumbleGain = rumblePeak > 0.0 ? 1.1 * crackPeak / rumblePeak : 0.0;
   for (size_t i = 0; i < out.size(); ++i) out[i] += static_cast<float>(rumbleGain * rumble[i]);
-  FilterInPlace(out, DcBlocker(fs, 20.0));
-  FinishEffect(out, fs, {.fadeOutSec = 0.35});
+  // Close by, the sub-bass is felt more than heard: keep the energy in the audible roar.
+  FilterInPlace(out, Biquad::HighPass(fs, 70, 0.7));
+  FilterInPlace(out, Biquad::LowPass(fs, 4400, 0.7));
+  FilterInPlace(out, Biquad::LowPass(fs, 4400, 0.7));
+  // The crack is abrupt: start it a little later so the opening ramp does not cut it.
+  FinishEffect(out, fs, {.onsetSec = 0.025, .fadeOutSec = 0.35});
 }
 
 }  // namespace lullwood::synth::fx

@@ -39,12 +39,16 @@ double BandLimit(double hz, double maxHz) {
   return 1.0 - CosineRamp((hz - knee) / (maxHz - knee));
 }
 
-double FormantResponse(const std::vector<Formant>& formants, double floor, double hz) {
+// Each formant a resonance of `order` cascaded sections (1: a plain resonance; 2 and more
+// fall off faster away from the centre, as in a long narrow tube).
+double FormantResponse(const std::vector<Formant>& formants, double floor, double hz, int order) {
   if (formants.empty()) return 1.0;
   double h = floor;
   for (const Formant& f : formants) {
     const double x = (hz - f.hz) / (0.5 * f.bandwidth);
-    h += DbToGain(f.gainDb) / std::sqrt(1.0 + x * x);
+    double r = 1.0 / std::sqrt(1.0 + x * x);
+    for (int o = 1; o < order; ++o) r /= std::sqrt(1.0 + x * x);
+    h += DbToGain(f.gainDb) * r;
   }
   return h;
 }
@@ -76,7 +80,7 @@ void AddVoice(std::span<float> out, double fs, double startSec, const VoiceParam
 
   std::vector<Biquad> bands;
   std::vector<double> bandGains;
-  if (p.noise > 0.0) {
+  if (p.noise > 0.0 || p.noiseCurve) {
     for (const Formant& f : p.formants) {
       bands.push_back(Biquad::BandPass(fs, f.hz, std::max(0.7, p.noiseFormantQ * f.hz / 1000.0)));
       bandGains.push_back(DbToGain(f.gainDb));
@@ -91,23 +95,29 @@ void AddVoice(std::span<float> out, double fs, double startSec, const VoiceParam
   SmoothRandom jitter(rng, fs, p.jitterHz);
   SmoothRandom shimmer(rng, fs, 0.5 * p.jitterHz);
   const double floor = DbToGain(p.formantFloorDb);
-  double phase = 0.0;
+  double phase = 0.0, half = 0.0;
+  Biquad roll1 = Biquad::LowPass(fs, p.lowPassHz > 0 ? p.lowPassHz : 1000.0, 0.7071);
+  Biquad roll2 = roll1;
   for (int64_t i = 0; i < frames; ++i) {
     const double t = static_cast<double>(i) / fs;
     double f = p.f0(t);
     if (p.vibratoDepth > 0.0)
       f *= 1.0 + p.vibratoDepth * CosineRamp((t - p.vibratoDelay) / 0.25) * Sin2Pi(p.vibratoHz * t);
-    if (p.jitter > 0.0) f *= 1.0 + p.jitter * jitter.Next();
+    if (p.jitter > 0.0) {
+      // A chaotic onset: the folds vibrate irregularly before they settle.
+      const double chaos = p.chaosSec > 0.0 ? 1.0 + 7.0 * (1.0 - CosineRamp(t / p.chaosSec)) : 1.0;
+      f *= 1.0 + std::min(0.6, chaos * p.jitter) * jitter.Next();
+    }
     if (i % kBlock == 0) {
       double energy = 0.0;
       top = 0;
       for (int k = 1; k <= count; ++k) {
         const double hz = k * f;
         if (hz >= p.maxHz || hz >= 0.48 * fs) break;
-        double shape = FormantResponse(p.formants, floor, hz);
+        double shape = FormantResponse(p.formants, floor, hz, p.formantOrder);
         if (!p.formantsFrom.empty() && p.morph) {
           const double m = Clamp(p.morph(t), 0.0, 1.0);
-          shape = Lerp(FormantResponse(p.formantsFrom, floor, hz), shape, m);
+          shape = Lerp(FormantResponse(p.formantsFrom, floor, hz, p.formantOrder), shape, m);
         }
         amps[k] = source[k] * BandLimit(hz, p.maxHz) * shape;
         energy += amps[k] * amps[k];
@@ -119,14 +129,37 @@ void AddVoice(std::span<float> out, double fs, double startSec, const VoiceParam
     if (p.shimmerDb > 0.0) a *= DbToGain(p.shimmerDb * shimmer.Next());
     if (p.amDepth > 0.0) a *= 1.0 - p.amDepth * (0.5 + 0.5 * Sin2Pi(p.amHz * t));
 
-    // sin(k x) by the Chebyshev recurrence from sin x and cos x.
-    const double s1 = Sin2Pi(phase), c2 = 2.0 * Cos2Pi(phase);
-    double prev = 0.0, cur = s1, acc = 0.0;
-    for (int k = 1; k <= top; ++k) {
-      acc += amps[k] * cur;
-      const double next = c2 * cur - prev;
-      prev = cur;
-      cur = next;
+    double acc = 0.0;
+    const double sub = p.subharmonic ? Clamp(p.subharmonic(t), 0.0, 1.0) : 0.0;
+    if (p.subharmonic) {
+      // Period doubling: on the half-rate phase, even multiples are the harmonics and odd
+      // ones the subharmonics between them, at `sub` times their neighbours' mean level.
+      const double s1 = Sin2Pi(half), c2 = 2.0 * Cos2Pi(half);
+      double prev = 0.0, cur = s1;
+      for (int m = 1; m <= 2 * top; ++m) {
+        const int k = m / 2;
+        const double w =
+            m % 2 == 0
+                ? amps[k]
+                : sub * 0.5 *
+                      ((k >= 1 ? amps[k] : 0.5 * amps[1]) + (k + 1 <= top ? amps[k + 1] : 0.0));
+        acc += w * cur;
+        const double next = c2 * cur - prev;
+        prev = cur;
+        cur = next;
+      }
+      half += 0.5 * f / fs;
+      half -= std::floor(half);
+    } else {
+      // sin(k x) by the Chebyshev recurrence from sin x and cos x.
+      const double s1 = Sin2Pi(phase), c2 = 2.0 * Cos2Pi(phase);
+      double prev = 0.0, cur = s1;
+      for (int k = 1; k <= top; ++k) {
+        acc += amps[k] * cur;
+        const double next = c2 * cur - prev;
+        prev = cur;
+        cur = next;
+      }
     }
     phase += f / fs;
     phase -= std::floor(phase);
@@ -139,7 +172,10 @@ void AddVoice(std::span<float> out, double fs, double startSec, const VoiceParam
     }
     const int64_t at = start + i;
     if (at >= static_cast<int64_t>(out.size())) break;
-    out[static_cast<size_t>(at)] += static_cast<float>(gain * a * (acc * norm + p.noise * breath));
+    const double noise = p.noiseCurve ? p.noiseCurve(t) : p.noise;
+    double y = a * (acc * norm + noise * breath);
+    if (p.lowPassHz > 0.0) y = roll2.Process(roll1.Process(y));
+    out[static_cast<size_t>(at)] += static_cast<float>(gain * y);
   }
 }
 
@@ -157,6 +193,33 @@ void AddWhistle(std::span<float> out, double fs, double startSec, double seconds
     if (h2 > 0.0) v += h2 * BandLimit(2.0 * f, maxHz) * Sin2Pi(2.0 * phase);
     if (h3 > 0.0) v += h3 * BandLimit(3.0 * f, maxHz) * Sin2Pi(3.0 * phase);
     out[static_cast<size_t>(at)] += static_cast<float>(gain * amp(t) * BandLimit(f, maxHz) * v);
+    phase += f / fs;
+    phase -= std::floor(phase);
+  }
+}
+
+void AddSyrinxNote(std::span<float> out, double fs, Rng& rng, double startSec, double seconds,
+                   const Curve& hz, const Curve& amp, double gain, double h2, double roughness,
+                   double maxHz) {
+  constexpr int kBlock = 16;  // the breath band follows the note at this control rate
+  const int64_t start = Frame(startSec, fs);
+  const int64_t frames = static_cast<int64_t>(seconds * fs);
+  SmoothRandom wander(rng, fs, 35.0);
+  SmoothRandom shimmer(rng, fs, 20.0);
+  Biquad breathBand;
+  double phase = 0.0;
+  for (int64_t i = 0; i < frames; ++i) {
+    const int64_t at = start + i;
+    if (at >= static_cast<int64_t>(out.size())) break;
+    const double t = static_cast<double>(i) / fs;
+    const double f = hz(t) * (1.0 + 0.008 * roughness * wander.Next());
+    if (i % kBlock == 0) breathBand.SetBandPass(fs, std::min(f, 0.45 * fs), 6.0);
+    double v = Sin2Pi(phase);
+    if (h2 > 0.0) v += h2 * BandLimit(2.0 * f, maxHz) * Sin2Pi(2.0 * phase);
+    const double breath = breathBand.Process(1.7320508 * rng.Bipolar());
+    const double a = amp(t) * DbToGain(1.5 * roughness * shimmer.Next());
+    out[static_cast<size_t>(at)] +=
+        static_cast<float>(gain * a * BandLimit(f, maxHz) * (v + 0.22 * roughness * breath));
     phase += f / fs;
     phase -= std::floor(phase);
   }

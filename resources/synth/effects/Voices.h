@@ -71,6 +71,7 @@ struct VoiceParams {
   std::vector<Formant> formantsFrom;           // optional start shape, morphing into `formants`
   Curve morph;                                 // 0 = formantsFrom .. 1 = formants, over local time
   double formantFloorDb = -30;                 // response between formants
+  int formantOrder = 1;                        // 2 or more: steeper skirts
   double jitter = 0.0;                         // relative random pitch wander (e.g. 0.02)
   double jitterHz = 30.0;                      // how fast the wander moves
   double shimmerDb = 0.0;                      // random amplitude wander
@@ -79,6 +80,10 @@ struct VoiceParams {
   double amHz = 0.0, amDepth = 0.0;            // roughness or tremolo, 0..1
   double noise = 0.0;  // aspiration relative to the harmonic part, shaped likewise
   double noiseFormantQ = 4.0;
+  Curve noiseCurve;       // optional: aspiration over local time, replacing `noise`
+  Curve subharmonic;      // optional: level (0..1) of period doubling over local time
+  double chaosSec = 0;    // an irregular onset: this long, pitch jitter x8 fading out
+  double lowPassHz = 0;   // optional: steep roll-off of the whole voice above this
   double maxHz = 5200.0;  // no partial above this
 };
 
@@ -91,6 +96,13 @@ void AddVoice(std::span<float> out, double fs, double startSec, const VoiceParam
 void AddWhistle(std::span<float> out, double fs, double startSec, double seconds, const Curve& hz,
                 const Curve& amp, double gain = 1.0, double h2 = 0.0, double h3 = 0.0,
                 double maxHz = 5200.0);
+
+// A bird's whistled note from the syrinx: like AddWhistle, but never quite clean. The
+// pitch wanders (0.8 % at `roughness` 1) and the level shimmers (1.5 dB), and a little
+// breath noise follows the note in a narrow band round its frequency.
+void AddSyrinxNote(std::span<float> out, double fs, Rng& rng, double startSec, double seconds,
+                   const Curve& hz, const Curve& amp, double gain = 1.0, double h2 = 0.0,
+                   double roughness = 1.0, double maxHz = 5200.0);
 
 // Parameters of a rolling thunder rumble built from overlapping N-wave pulses.
 struct RumbleParams {

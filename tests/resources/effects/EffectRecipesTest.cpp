@@ -61,22 +61,24 @@ TEST(EffectTable, NamesEveryCatalogueEffectOnce) {
 }
 
 // Spectral centroid windows (Hz) by what the label promises: a bird is bright, thunder
-// is low, a cricket sits near 4.5 kHz.
+// is low, a cricket sits near 4.5 kHz. Sounds re-made against recordings take their
+// windows from them (reference_figures_test): a large dog's bark is dark, a close strike,
+// a sea lion's honk and a pond frog's croak brighter than one would guess.
 struct ColourWindow {
   std::string_view name;
   double lo, hi;
 };
 constexpr ColourWindow kColours[] = {
-    {"DOGBARK", 600, 1500}, {"HORSE", 700, 1800},      {"WOLF", 400, 1000},
-    {"LOON", 800, 1600},    {"NIGHTGALE", 2000, 3800}, {"CROW", 1000, 2200},
-    {"BIRD", 2500, 4200},   {"HGLISS", 1000, 3000},    {"MGLISS", 900, 2000},
-    {"WAVY", 150, 700},     {"OMINOUS", 80, 300},      {"LOWOMIN", 1800, 3200},
-    {"SINGLEW", 600, 1500}, {"GTHUNDR", 40, 200},      {"THUNDR2", 700, 1300},
-    {"WHISTLE", 400, 1200}, {"SMLBIRD", 2200, 4000},   {"SHIP", 150, 600},
-    {"PANFLUT", 500, 1300}, {"BEAM", 800, 1800},       {"OVERT", 500, 1200},
-    {"BIGTHUN", 80, 600},   {"SOUND23", 2000, 4000},   {"SOUND24", 900, 2200},
-    {"SOUND25", 100, 400},  {"SOUND26", 200, 700},     {"SOUND27", 2000, 3500},
-    {"SOUND28", 400, 1500}, {"SOUND29", 200, 700},     {"SOUND30", 3800, 4900},
+    {"DOGBARK", 350, 1000},  {"HORSE", 700, 1800},      {"WOLF", 400, 1000},
+    {"LOON", 800, 1600},     {"NIGHTGALE", 2000, 3800}, {"CROW", 1000, 2200},
+    {"BIRD", 2500, 4200},    {"HGLISS", 1000, 3000},    {"MGLISS", 900, 2000},
+    {"WAVY", 150, 700},      {"OMINOUS", 80, 300},      {"LOWOMIN", 1800, 3200},
+    {"SINGLEW", 600, 1500},  {"GTHUNDR", 40, 200},      {"THUNDR2", 700, 1300},
+    {"WHISTLE", 400, 1200},  {"SMLBIRD", 2200, 4000},   {"SHIP", 150, 600},
+    {"PANFLUT", 1500, 2600}, {"BEAM", 800, 1800},       {"OVERT", 500, 1200},
+    {"BIGTHUN", 400, 1000},  {"SOUND23", 2000, 4000},   {"SOUND24", 900, 2200},
+    {"SOUND25", 100, 400},   {"SOUND26", 200, 700},     {"SOUND27", 2000, 3500},
+    {"SOUND28", 400, 1500},  {"SOUND29", 600, 1000},    {"SOUND30", 3800, 4900},
     {"SOUND31", 1200, 3000}};
 
 class EffectRecipe : public ::testing::TestWithParam<RandomEffect> {};
@@ -187,7 +189,7 @@ const RandomEffect& ByName(std::string_view name) {
 TEST(EffectRecipes, DiscreteCallsCountAsTheLabelSays) {
   // Barks, caws, croaks and blasts are separate events a listener can count.
   const std::pair<std::string_view, int> expected[] = {
-      {"DOGBARK", 3}, {"CROW", 3}, {"PANFLUT", 5}, {"SOUND29", 2}, {"SOUND26", 2},
+      {"DOGBARK", 3}, {"CROW", 3}, {"PANFLUT", 3}, {"SOUND29", 2}, {"SOUND26", 2},
       {"WHISTLE", 2}, {"SHIP", 1}, {"SOUND25", 1}, {"SOUND28", 3}};
   for (const auto& [name, count] : expected) {
     const RandomEffect& e = ByName(name);

@@ -76,6 +76,61 @@ TEST(EffectVoices, FormantsAndOddHarmonicsShapeTheSpectrum) {
   EXPECT_LT(test::PowerNear(pp, kFs, 400, 15), 1e-4 * test::PowerNear(pp, kFs, 600, 15));
 }
 
+TEST(EffectVoices, PeriodDoublingAndRollOffShapeTheVoice) {
+  Rng rng(5);
+  auto render = [&](bool doubled, double lowPassHz) {
+    std::vector<float> out(static_cast<size_t>(kFs), 0.0f);
+    VoiceParams p;
+    p.seconds = 1.0;
+    p.f0 = Constant(400.0);
+    p.amp = Constant(0.5);
+    p.tiltDbPerOctave = -3;
+    if (doubled) p.subharmonic = Constant(1.0);
+    p.lowPassHz = lowPassHz;
+    AddVoice(out, kFs, 0.0, p, rng);
+    return test::PowerSpectrum(out);
+  };
+  const std::vector<double> plain = render(false, 0), doubled = render(true, 0);
+  // Doubling puts components half-way between the harmonics (200, 600 Hz) ...
+  EXPECT_LT(test::PowerNear(plain, kFs, 600, 15), 1e-4 * test::PowerNear(plain, kFs, 400, 15));
+  EXPECT_GT(test::PowerNear(doubled, kFs, 600, 15), 0.05 * test::PowerNear(doubled, kFs, 400, 15));
+  EXPECT_GT(test::PowerNear(doubled, kFs, 200, 15), 0.05 * test::PowerNear(doubled, kFs, 400, 15));
+  // ... and keeps the harmonics where they were.
+  EXPECT_NEAR(test::PowerNear(doubled, kFs, 800, 15) / test::PowerNear(doubled, kFs, 400, 15),
+              test::PowerNear(plain, kFs, 800, 15) / test::PowerNear(plain, kFs, 400, 15), 0.1);
+  // The roll-off takes the top of the voice away.
+  const std::vector<double> rolled = render(false, 800);
+  auto above = [](const std::vector<double>& p, double hz) {
+    double a = 0, all = 0;
+    for (size_t k = 1; k < p.size(); ++k) {
+      all += p[k];
+      if (test::BinHz(k, kFs) >= hz) a += p[k];
+    }
+    return a / all;
+  };
+  EXPECT_LT(above(rolled, 2400), 0.05 * above(plain, 2400));
+}
+
+TEST(EffectVoices, SyrinxNoteKeepsItsPitchButIsNotClean) {
+  Rng a(6), b(6);
+  std::vector<float> note(static_cast<size_t>(kFs), 0.0f), clean(note.size(), 0.0f);
+  AddSyrinxNote(note, kFs, a, 0.0, 1.0, Constant(2000.0), Constant(0.5));
+  AddWhistle(clean, kFs, 0.0, 1.0, Constant(2000.0), Constant(0.5));
+  EXPECT_NEAR(ZeroCrossingsUp(note), 2000, 40);
+  const std::vector<double> pn = test::PowerSpectrum(note), pc = test::PowerSpectrum(clean);
+  // The wander and the breath spread power round the note; a whistle stays in its bin.
+  const double spreadNote =
+      test::PowerNear(pn, kFs, 2000, 100) - test::PowerNear(pn, kFs, 2000, 12);
+  const double spreadClean =
+      test::PowerNear(pc, kFs, 2000, 100) - test::PowerNear(pc, kFs, 2000, 12);
+  EXPECT_GT(spreadNote, 0.01 * test::PowerNear(pn, kFs, 2000, 100));
+  EXPECT_LT(spreadClean, 1e-3 * test::PowerNear(pc, kFs, 2000, 100));
+  // Reproducible from the same seed.
+  std::vector<float> again(note.size(), 0.0f);
+  AddSyrinxNote(again, kFs, b, 0.0, 1.0, Constant(2000.0), Constant(0.5));
+  EXPECT_EQ(again, note);
+}
+
 TEST(EffectVoices, RumbleIsLowAndReproducible) {
   RumbleParams p;
   p.seconds = 3.0;

@@ -1,0 +1,209 @@
+// The re-made effects against figures measured on real recordings of the same animals and
+// events (resources/synth/REFERENCES.md names each recording and its licence). The
+// targets below are those measurements, copied as facts: no recording is read here.
+// A sound with two references must fall within the span of the two, widened by the
+// tolerance: harmonic-to-noise ratio 6 dB, spectral centroid 25 %, spectral flatness 4 dB,
+// call length 35 %, call rate and median pitch 25 %.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "WaveAnalysis.h"
+#include "measure/Figures.h"
+
+namespace lullwood::test {
+namespace {
+
+struct Target {
+  const char* resource;
+  double callSeconds;  // mean call length; 0 = not compared
+  double callRate;     // calls per second; 0 = a single call, not compared
+  double pitchHz;      // median pitch of the voiced frames; 0 = not compared, -1 = unpitched
+  double hnrDb, centroidHz, flatnessDb;
+};
+
+// Measured with tools/sound-figures on the references (converted to 11025 Hz mono).
+constexpr Target kTargets[] = {
+    {"DOGBARK", 0.334, 1.86, 269, 2.8, 477, -26.1},   // tuxpaint-stamps-default dog.ogg
+    {"HORSE", 1.287, 0.0, 1875, 0.3, 1569, -17.4},    // tuxpaint-stamps-default horse.ogg
+    {"SOUND26", 1.098, 0.0, 302, 6.9, 483, -26.7},    // tuxpaint-stamps-default cow.ogg
+    {"DOGBARK", 0.878, 0.0, 485, 11.2, 793, -20.1},   // gcompris-qt-data farm animals dog.ogg
+    {"DOGBARK", 0.163, 2.11, 330, 3.3, 611, -20.5},   // gcompris-qt-data memory-sound LRBark_1
+    {"DOGBARK", 0.150, 2.19, 302, 2.1, 606, -19.7},   // gcompris-qt-data memory-sound LRBark_3
+    {"HORSE", 1.397, 0.56, 646, 1.4, 1556, -19.2},    // gcompris-qt-data farm animals horse.ogg
+    {"SOUND26", 1.280, 0.88, 146, 10.7, 858, -13.9},  // gcompris-qt-data farm animals cow.ogg
+    {"CROW", 0.522, 1.30, 1837, 5.9, 1823, -21.0},    // tuxpaint-stamps-default crow.ogg
+    {"BIGTHUN", 4.051, 0.0, -1, -2.2, 776, -11.8},    // tuxpaint-stamps-default lightningbolt.ogg
+    {"SOUND29", 0.678, 0.0, 579, -0.3, 814, -15.2},   // tuxpaint-stamps-default frog.ogg
+    {"PANFLUT", 0.978, 0.0, 0, 3.3, 2014, -9.2},      // tuxpaint-stamps-default sea_lion.ogg
+    {"WAVY", 0.993, 0.73, 252, 7.8, 330, -28.5},      // tuxpaint-stamps-default whale.ogg
+    // A beach with several gulls over surf: calls are not separable, colour and noise are.
+    {"MGLISS", 0, 0.0, 0, 0.9, 1682, -17.2},  // tuxpaint-stamps-default seagull.ogg
+};
+
+std::vector<float> Samples(const std::string& resource, double& rate) {
+  const auto bytes = ReadFileBytes(std::string(LULLWOOD_WAVES_DIR) + "/" + resource + ".wav");
+  if (!bytes) return {};
+  std::string error;
+  const auto wave = ParseWave(*bytes, error);
+  if (!wave) return {};
+  rate = wave->sampleRate;
+  const std::vector<double> x = Channel(*wave, 0);
+  return std::vector<float>(x.begin(), x.end());
+}
+
+// The span of one figure over a sound's references, widened by a tolerance; references
+// that do not give the figure (0) are left out.
+struct Span {
+  double lo = 1e300, hi = -1e300;
+  bool Empty() const { return lo > hi; }
+};
+template <class Get>
+Span SpanOf(const std::vector<Target>& refs, Get get, double absolute, double relative) {
+  Span s;
+  for (const Target& t : refs) {
+    const double v = get(t);
+    if (v == 0.0) continue;
+    s.lo = std::min(s.lo, v - absolute - relative * std::fabs(v));
+    s.hi = std::max(s.hi, v + absolute + relative * std::fabs(v));
+  }
+  return s;
+}
+
+void ExpectIn(double value, const Span& s, const char* what) {
+  if (s.Empty()) return;
+  EXPECT_GE(value, s.lo) << what;
+  EXPECT_LE(value, s.hi) << what;
+}
+
+std::vector<std::string> Remade() {
+  std::vector<std::string> names;
+  for (const Target& t : kTargets)
+    if (std::find(names.begin(), names.end(), t.resource) == names.end())
+      names.push_back(t.resource);
+  return names;
+}
+
+class ReferenceFigures : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(ReferenceFigures, FallWithinTheRecordingsRange) {
+  std::vector<Target> refs;
+  for (const Target& t : kTargets)
+    if (GetParam() == t.resource) refs.push_back(t);
+  double fs = 0;
+  const std::vector<float> x = Samples(GetParam(), fs);
+  ASSERT_FALSE(x.empty()) << GetParam();
+  const measure::Figures f = measure::Measure(x, fs);
+  ExpectIn(f.hnrDb,
+           SpanOf(
+               refs, [](const Target& t) { return t.hnrDb; }, 6.0, 0.0),
+           "harmonic-to-noise ratio");
+  ExpectIn(f.centroidHz,
+           SpanOf(
+               refs, [](const Target& t) { return t.centroidHz; }, 0.0, 0.25),
+           "spectral centroid");
+  ExpectIn(f.flatnessDb,
+           SpanOf(
+               refs, [](const Target& t) { return t.flatnessDb; }, 4.0, 0.0),
+           "spectral flatness");
+  // A long rolling event may break into pieces at its quieter moments, and our file may
+  // be shorter than the recording: its longest piece must still last most of it.
+  if (refs.front().callSeconds > 2.0) {
+    EXPECT_GE(f.longestCall, 0.6 * refs.front().callSeconds) << "event length";
+  } else {
+    ExpectIn(f.callSeconds,
+             SpanOf(
+                 refs, [](const Target& t) { return t.callSeconds; }, 0.0, 0.35),
+             "call length");
+  }
+  // A reference with a single call allows a single call; several calls must come at a
+  // rate within the span of the references that have several.
+  const bool single =
+      std::any_of(refs.begin(), refs.end(), [](const Target& t) { return t.callRate == 0.0; });
+  if (!(single && f.callRate == 0.0))
+    ExpectIn(f.callRate,
+             SpanOf(
+                 refs, [](const Target& t) { return t.callRate; }, 0.0, 0.25),
+             "call rate");
+  if (refs.front().pitchHz < 0.0) {
+    EXPECT_LT(f.voicedFraction, 0.3) << "should have no steady pitch";
+  } else {
+    ExpectIn(f.pitchMedian,
+             SpanOf(
+                 refs, [](const Target& t) { return t.pitchHz; }, 0.0, 0.25),
+             "median pitch");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(RemadeEffects, ReferenceFigures, ::testing::ValuesIn(Remade()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           return info.param;
+                         });
+
+// The two thunders are told apart: the distant one is darker in colour, and only the
+// near one opens with a bright crack.
+TEST(ReferenceFigures, TheTwoThundersDiffer) {
+  double fsNear = 0, fsFar = 0;
+  const std::vector<float> nearBy = Samples("BIGTHUN", fsNear);
+  const std::vector<float> far = Samples("GTHUNDR", fsFar);
+  ASSERT_FALSE(nearBy.empty());
+  ASSERT_FALSE(far.empty());
+  EXPECT_LT(measure::SpectralCorrelation(nearBy, fsNear, far, fsFar), 0.9);
+  const measure::Figures n = measure::Measure(nearBy, fsNear), d = measure::Measure(far, fsFar);
+  EXPECT_GT(n.centroidHz, 3.0 * d.centroidHz);
+  // The crack: in the first 0.3 s the near strike has most of its energy above 1 kHz.
+  auto highShare = [](const std::vector<float>& x, double fs) {
+    const size_t n = static_cast<size_t>(0.3 * fs);
+    std::vector<float> head(x.begin(),
+                            x.begin() + static_cast<std::ptrdiff_t>(std::min(n, x.size())));
+    const std::vector<double> p = measure::ActiveSpectrum(head, fs);
+    double hi = 0, all = 0;
+    for (size_t k = 1; k < p.size(); ++k) {
+      all += p[k];
+      if (k * fs / (2.0 * (p.size() - 1)) >= 1000.0) hi += p[k];
+    }
+    return all > 0 ? hi / all : 0.0;
+  };
+  EXPECT_GT(highShare(nearBy, fsNear), 0.3);
+  EXPECT_LT(highShare(far, fsFar), 0.1);
+}
+
+// The analysis itself on signals whose figures are known.
+TEST(ReferenceFigures, AnalysisReadsKnownSignals) {
+  const double fs = 11025;
+  std::vector<float> tone(static_cast<size_t>(fs), 0.0f), noise(tone.size(), 0.0f);
+  uint64_t state = 1;
+  for (size_t i = 0; i < tone.size(); ++i) {
+    const double t = static_cast<double>(i) / fs;
+    double v = 0;
+    for (int k = 1; k <= 5; ++k) v += std::sin(2 * measure::kPi * 220 * k * t) / k;
+    tone[i] = static_cast<float>(0.3 * v);
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    noise[i] = static_cast<float>(0.3 * (static_cast<double>(state >> 11) * 0x1.0p-53 - 0.5));
+  }
+  const measure::Figures ft = measure::Measure(tone, fs), fn = measure::Measure(noise, fs);
+  EXPECT_NEAR(ft.pitchMedian, 220, 3);
+  EXPECT_GT(ft.hnrDb, 20);
+  EXPECT_LT(fn.hnrDb, 0);
+  EXPECT_GT(fn.flatnessDb, -6);  // white noise is flat
+  EXPECT_LT(ft.flatnessDb, -20);
+  EXPECT_NEAR(fn.centroidHz, fs / 4, 300);
+  EXPECT_EQ(ft.calls, 1);
+  // Three bursts of 0.2 s, 0.5 s apart: three calls at 2 per second.
+  std::vector<float> bursts(static_cast<size_t>(1.5 * fs), 0.0f);
+  for (int b = 0; b < 3; ++b)
+    for (size_t i = 0; i < static_cast<size_t>(0.2 * fs); ++i)
+      bursts[static_cast<size_t>((0.1 + 0.5 * b) * fs) + i] = tone[i];
+  const measure::Figures fb = measure::Measure(bursts, fs);
+  EXPECT_EQ(fb.calls, 3);
+  EXPECT_NEAR(fb.callSeconds, 0.2, 0.02);
+  EXPECT_NEAR(fb.callRate, 2.0, 0.05);
+  EXPECT_GT(measure::SpectralCorrelation(tone, fs, bursts, fs), 0.85);  // cut edges splatter
+  EXPECT_LT(measure::SpectralCorrelation(tone, fs, noise, fs), 0.5);
+}
+
+}  // namespace
+}  // namespace lullwood::test

@@ -1,0 +1,155 @@
+// sound-figures: prints the figures of one or more PCM wave files side by side (call
+// count, length and rate, pitch range and contour, harmonic-to-noise ratio, centroid,
+// flatness, energy band, spectral peaks) and, for two or more, the spectral correlation of
+// each with the first. Reads 8-bit unsigned and 16-bit signed PCM, mixing channels down.
+//   sound-figures OURS.wav [REFERENCE.wav ...]
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "measure/Figures.h"
+
+namespace {
+
+struct Wave {
+  std::string name;
+  double rate = 0;
+  std::vector<float> samples;
+};
+
+uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+uint16_t Le16(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
+
+bool Read(const std::string& path, Wave& w, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open";
+    return false;
+  }
+  const std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+  if (b.size() < 12 || std::string(b.begin(), b.begin() + 4) != "RIFF" ||
+      std::string(b.begin() + 8, b.begin() + 12) != "WAVE") {
+    error = "not a RIFF/WAVE file";
+    return false;
+  }
+  int channels = 0, bits = 0;
+  for (size_t at = 12; at + 8 <= b.size();) {
+    const std::string id(b.begin() + at, b.begin() + at + 4);
+    const size_t size = Le32(b, at + 4);
+    const size_t body = at + 8;
+    if (body + size > b.size() && id != "data") break;
+    if (id == "fmt " && size >= 16) {
+      if (Le16(b, body) != 1 && Le16(b, body) != 0xFFFE) {
+        error = "not PCM";
+        return false;
+      }
+      channels = Le16(b, body + 2);
+      w.rate = Le32(b, body + 4);
+      bits = Le16(b, body + 14);
+    } else if (id == "data") {
+      if (channels <= 0 || (bits != 8 && bits != 16)) {
+        error = "only 8- and 16-bit PCM are read (convert with sox first)";
+        return false;
+      }
+      const size_t bytes = std::min(size, b.size() - body);
+      const size_t width = static_cast<size_t>(bits / 8) * channels;
+      for (size_t f = 0; f + width <= bytes; f += width) {
+        double s = 0.0;
+        for (int c = 0; c < channels; ++c) {
+          const size_t p = body + f + static_cast<size_t>(c * bits / 8);
+          s += bits == 8 ? (b[p] - 128) / 128.0 : static_cast<int16_t>(Le16(b, p)) / 32768.0;
+        }
+        w.samples.push_back(static_cast<float>(s / channels));
+      }
+      return true;
+    }
+    at = body + size + (size & 1);
+  }
+  error = "no data chunk";
+  return false;
+}
+
+std::string Contour(const std::vector<double>& c) {
+  std::string s;
+  for (double v : c) s += (s.empty() ? "" : "/") + std::to_string(static_cast<int>(v + 0.5));
+  return s.empty() ? "-" : s;
+}
+
+std::string Peaks(const std::vector<double>& p) {
+  std::string s;
+  for (double v : p) s += (s.empty() ? "" : "/") + std::to_string(static_cast<int>(v + 0.5));
+  return s.empty() ? "-" : s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s OURS.wav [REFERENCE.wav ...]\n", argv[0]);
+    return 2;
+  }
+  std::vector<Wave> waves;
+  for (int i = 1; i < argc; ++i) {
+    Wave w;
+    w.name = argv[i];
+    std::string error;
+    if (!Read(argv[i], w, error)) {
+      std::fprintf(stderr, "%s: %s\n", argv[i], error.c_str());
+      return 1;
+    }
+    waves.push_back(std::move(w));
+  }
+  std::vector<lullwood::measure::Figures> figures;
+  for (const Wave& w : waves) figures.push_back(lullwood::measure::Measure(w.samples, w.rate));
+
+  auto row = [&](const char* label, auto value) {
+    std::printf("%-22s", label);
+    for (const auto& f : figures) std::printf(" %24s", value(f).c_str());
+    std::printf("\n");
+  };
+  auto num = [](double v, const char* fmt) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, fmt, v);
+    return std::string(buf);
+  };
+  std::printf("%-22s", "file");
+  for (const Wave& w : waves) {
+    const std::string base = w.name.substr(w.name.find_last_of('/') + 1);
+    std::printf(" %24s", base.substr(0, 24).c_str());
+  }
+  std::printf("\n");
+  using F = lullwood::measure::Figures;
+  row("seconds", [&](const F& f) { return num(f.seconds, "%.3f"); });
+  row("calls", [&](const F& f) { return num(f.calls, "%.0f"); });
+  row("call length s", [&](const F& f) { return num(f.callSeconds, "%.3f"); });
+  row("longest call s", [&](const F& f) { return num(f.longestCall, "%.3f"); });
+  row("call rate /s", [&](const F& f) { return num(f.callRate, "%.2f"); });
+  row("active span s", [&](const F& f) { return num(f.activeSeconds, "%.3f"); });
+  row("voiced fraction", [&](const F& f) { return num(f.voicedFraction, "%.2f"); });
+  row("pitch p10 Hz", [&](const F& f) { return num(f.pitchLow, "%.0f"); });
+  row("pitch median Hz", [&](const F& f) { return num(f.pitchMedian, "%.0f"); });
+  row("pitch p90 Hz", [&](const F& f) { return num(f.pitchHigh, "%.0f"); });
+  row("contour Hz", [&](const F& f) { return Contour(f.contour); });
+  row("HNR dB", [&](const F& f) { return num(f.hnrDb, "%.1f"); });
+  row("centroid Hz", [&](const F& f) { return num(f.centroidHz, "%.0f"); });
+  row("flatness dB", [&](const F& f) { return num(f.flatnessDb, "%.1f"); });
+  row("band 10-90% Hz",
+      [&](const F& f) { return num(f.band10Hz, "%.0f") + "-" + num(f.band90Hz, "%.0f"); });
+  row("spectral peaks Hz", [&](const F& f) { return Peaks(f.peaksHz); });
+  if (waves.size() > 1) {
+    std::printf("%-22s", "colour corr. with 1st");
+    for (const Wave& w : waves)
+      std::printf(" %24.3f", lullwood::measure::SpectralCorrelation(waves[0].samples, waves[0].rate,
+                                                                    w.samples, w.rate));
+    std::printf("\n");
+  }
+  return 0;
+}
