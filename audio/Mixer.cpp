@@ -3,145 +3,53 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <numeric>
 
 namespace lullwood {
 namespace {
 
 constexpr int32_t kSilence = -10000;
-// The fraction of a 32.32 position, from its top 24 bits: exact in a float, and the
-// same in the scalar and vector paths, so block boundaries never change the output.
-constexpr float kFractionScale = 1.0f / 16777216.0f;  // 2^-24
+constexpr uint64_t kOne = uint64_t{1} << 32;
 
-inline float Fraction(uint64_t position) {
-  return static_cast<float>(static_cast<int32_t>(static_cast<uint32_t>(position) >> 8)) *
-         kFractionScale;
+// The buses: the rates the catalogue's waves are made at.
+constexpr int kBusRates[] = {11025, 22050};
+
+// A bus keeps its sounds' band: flat (well within 0.5 dB) to this fraction of its rate,
+// and every image above this fraction of its rate at least kStageAttenuationDb down.
+constexpr double kPassFraction = 0.408;  // 4.5 kHz at 11025 Hz, 9 kHz at 22050 Hz
+constexpr double kStopFraction = 0.508;  // 5.6 kHz at 11025 Hz
+// The 22050 Hz bus carries the 11025 Hz bus's sounds too, whose images that stage
+// already removed; for the few sounds made at 22050 Hz its stopband starts at 13 kHz,
+// which halves the cost of the stage that runs at the output rate.
+constexpr double kWideStopFraction = 0.592;
+constexpr double kStageAttenuationDb = 80;
+// Exact phases for ratios that need at most this many; the nearest of this many else.
+constexpr uint32_t kMaxPhases = 1024;
+
+// A voice whose frequency differs from every stage's rate: its band kept flat to 0.408
+// of its rate (as a bus keeps its own), its images from 0.592 of its rate on at least
+// kVoiceAttenuationDb down.
+constexpr double kVoiceTransition = 0.184;
+constexpr double kVoiceAttenuationDb = 60;
+constexpr uint32_t kVoicePhases = 1024;
+
+uint64_t StepOf(uint64_t fromRate, uint64_t toRate) {
+  return ((fromRate << 32) + toRate / 2) / toRate;
 }
 
-// Adds one output frame of a voice at `position`, interpolating toward `next`.
-template <uint32_t Channels>
-inline void MixFrame(const float* here, const float* next, uint64_t position, float gainLeft,
-                     float gainRight, float* out) {
-  const float f = Fraction(position);
-  const float left = here[0] + f * (next[0] - here[0]);
-  const float right = Channels == 1 ? left : here[1] + f * (next[1] - here[1]);
-  out[0] += left * gainLeft;
-  out[1] += right * gainRight;
-}
-
-// Adds `count` output frames of one voice at `position`, all of whose interpolation
-// points lie inside the samples. Returns the position after them.
-template <uint32_t Channels>
-uint64_t MixInside(const float* samples, uint64_t position, uint64_t step, float gainLeft,
-                   float gainRight, float* out, size_t count) {
-  size_t k = 0;
-#if defined(__SSE2__)
-  // Four frames at a time. Each frame's two interpolation points are adjacent in memory
-  // and come in with one load; the fractions advance in integer lanes.
-  const __m128 scale = _mm_set1_ps(kFractionScale);
-  const auto low = [](uint64_t p) { return static_cast<int32_t>(static_cast<uint32_t>(p)); };
-  __m128i fractions = _mm_setr_epi32(low(position), low(position + step), low(position + 2 * step),
-                                     low(position + 3 * step));
-  const __m128i fractionStep = _mm_set1_epi32(low(4 * step));
-  if constexpr (Channels == 1) {
-    const __m128 gains = _mm_setr_ps(gainLeft, gainRight, gainLeft, gainRight);
-    for (; k + 4 <= count; k += 4) {
-      const auto pair = [&](uint64_t p) {
-        double both;  // two adjacent floats; memcpy keeps the load free of aliasing
-        std::memcpy(&both, samples + static_cast<size_t>(p >> 32), sizeof both);
-        return _mm_castpd_ps(_mm_set_sd(both));
-      };
-      const __m128 p01 = _mm_movelh_ps(pair(position), pair(position + step));
-      const __m128 p23 = _mm_movelh_ps(pair(position + 2 * step), pair(position + 3 * step));
-      position += 4 * step;
-      const __m128 a = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(2, 0, 2, 0));
-      const __m128 b = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(3, 1, 3, 1));
-      const __m128 f = _mm_mul_ps(_mm_cvtepi32_ps(_mm_srli_epi32(fractions, 8)), scale);
-      fractions = _mm_add_epi32(fractions, fractionStep);
-      const __m128 x = _mm_add_ps(a, _mm_mul_ps(f, _mm_sub_ps(b, a)));
-      float* o = out + 2 * k;
-      const __m128 x01 = _mm_unpacklo_ps(x, x);
-      const __m128 x23 = _mm_unpackhi_ps(x, x);
-      _mm_storeu_ps(o, _mm_add_ps(_mm_loadu_ps(o), _mm_mul_ps(x01, gains)));
-      _mm_storeu_ps(o + 4, _mm_add_ps(_mm_loadu_ps(o + 4), _mm_mul_ps(x23, gains)));
-    }
+// Reads source frame `j` of a voice's channel `c` for a kernel reaching past its ends:
+// silence before a first pass and after a one-shot's end, the loop's other end else.
+inline float Tap(const float* samples, uint32_t frames, uint32_t channels, uint32_t c, int64_t j,
+                 bool looping, bool wrapped) {
+  if (j < 0) {
+    if (!(looping && wrapped)) return 0.0f;
+  } else if (j >= int64_t{frames}) {
+    if (!looping) return 0.0f;
   } else {
-    const __m128 gains = _mm_setr_ps(gainLeft, gainRight, gainLeft, gainRight);
-    for (; k + 4 <= count; k += 4) {
-      // left, right, next left, next right
-      const auto frame = [&](uint64_t p) {
-        return _mm_loadu_ps(samples + 2 * static_cast<size_t>(p >> 32));
-      };
-      const __m128 v0 = frame(position);
-      const __m128 v1 = frame(position + step);
-      const __m128 v2 = frame(position + 2 * step);
-      const __m128 v3 = frame(position + 3 * step);
-      position += 4 * step;
-      const __m128 f = _mm_mul_ps(_mm_cvtepi32_ps(_mm_srli_epi32(fractions, 8)), scale);
-      fractions = _mm_add_epi32(fractions, fractionStep);
-      const __m128 f01 = _mm_unpacklo_ps(f, f);
-      const __m128 f23 = _mm_unpackhi_ps(f, f);
-      const __m128 a01 = _mm_movelh_ps(v0, v1);
-      const __m128 b01 = _mm_movehl_ps(v1, v0);
-      const __m128 a23 = _mm_movelh_ps(v2, v3);
-      const __m128 b23 = _mm_movehl_ps(v3, v2);
-      const __m128 x01 = _mm_add_ps(a01, _mm_mul_ps(f01, _mm_sub_ps(b01, a01)));
-      const __m128 x23 = _mm_add_ps(a23, _mm_mul_ps(f23, _mm_sub_ps(b23, a23)));
-      float* o = out + 2 * k;
-      _mm_storeu_ps(o, _mm_add_ps(_mm_loadu_ps(o), _mm_mul_ps(x01, gains)));
-      _mm_storeu_ps(o + 4, _mm_add_ps(_mm_loadu_ps(o + 4), _mm_mul_ps(x23, gains)));
-    }
+    return samples[size_t(j) * channels + c];
   }
-#endif
-  for (; k < count; ++k) {
-    const float* here = samples + static_cast<size_t>(position >> 32) * Channels;
-    MixFrame<Channels>(here, here + Channels, position, gainLeft, gainRight, out + 2 * k);
-    position += step;
-  }
-  return position;
-}
-
-template <uint32_t Channels>
-void MixVoiceFrames(const float* samples, uint32_t frameCount, uint64_t& position, uint64_t step,
-                    float gainLeft, float gainRight, bool looping, bool& playing, float* out,
-                    size_t frames) {
-  const uint64_t endFixed = uint64_t{frameCount} << 32;
-  const uint64_t lastFixed = uint64_t{frameCount - 1} << 32;
-  size_t done = 0;
-  while (done < frames) {
-    if (position >= endFixed) {
-      if (!looping) {
-        playing = false;
-        position = 0;
-        return;
-      }
-      position %= endFixed;
-    }
-    if (position < lastFixed) {
-      // Every frame before the last sample interpolates between two stored samples.
-      const uint64_t inside = (lastFixed - position + step - 1) / step;
-      const size_t count = static_cast<size_t>(std::min<uint64_t>(inside, frames - done));
-      position =
-          MixInside<Channels>(samples, position, step, gainLeft, gainRight, out + 2 * done, count);
-      done += count;
-    } else {
-      // Between the last sample and the next: frame 0 when looping, silence otherwise.
-      static constexpr float kSilentFrame[2] = {0.0f, 0.0f};
-      const float* last = samples + size_t{frameCount - 1} * Channels;
-      MixFrame<Channels>(last, looping ? samples : kSilentFrame, position, gainLeft, gainRight,
-                         out + 2 * done);
-      ++done;
-      position += step;
-    }
-  }
-  // A one-shot whose last frame was just rendered ends now, not a block later.
-  if (!looping && position >= endFixed) {
-    playing = false;
-    position = 0;
-  }
+  const int64_t n = frames;
+  return samples[size_t(((j % n) + n) % n) * channels + c];
 }
 
 }  // namespace
@@ -162,11 +70,66 @@ StereoGain VolumePanToGains(int32_t volume, int32_t pan) {
   return {gain(left), gain(right)};
 }
 
-Mixer::Mixer(int outputRate) : outputRate_(outputRate > 0 ? outputRate : 48000) {}
-
-uint64_t Mixer::StepFor(uint32_t rateHz) const {
-  const uint64_t rate = static_cast<uint64_t>(outputRate_);
-  return ((uint64_t{rateHz} << 32) + rate / 2) / rate;
+Mixer::Mixer(int outputRate)
+    : outputRate_(outputRate > 0 ? outputRate : 48000),
+      voiceKernel_(0.5, kVoiceTransition, kVoiceAttenuationDb, kVoicePhases),
+      stereoLoop_(loops::BestStereoLoop()),
+      monoLoop_(loops::BestMonoLoop()),
+      mixLeft_(kBlockFrames),
+      mixRight_(kBlockFrames),
+      scratch_(2 * kBlockFrames),
+      limiter_(outputRate_),
+      clock_(std::chrono::steady_clock::now()) {
+  stages_.resize(1);
+  stages_[0].rate = outputRate_;
+  for (int rate : kBusRates) {
+    if (rate == outputRate_) continue;
+    Stage bus;
+    bus.rate = rate;
+    stages_.push_back(std::move(bus));
+  }
+  // Each bus feeds the lowest stage above it, or the output when none is.
+  for (size_t s = 1; s < stages_.size(); ++s) {
+    Stage& bus = stages_[s];
+    bus.next = -1;
+    for (size_t t = 0; t < stages_.size(); ++t) {
+      if (stages_[t].rate <= bus.rate) continue;
+      if (bus.next < 0 || stages_[t].rate < stages_[bus.next].rate) bus.next = int(t);
+    }
+    if (bus.next < 0) bus.next = 0;
+    const double from = bus.rate;
+    const double to = stages_[bus.next].rate;
+    // Upward the bus's own band is kept; downward the band the next stage can hold.
+    const double pass = to > from ? kPassFraction * from : kPassFraction * to;
+    const double stop =
+        to > from ? (bus.rate == 22050 ? kWideStopFraction : kStopFraction) * from : 0.5 * to;
+    const uint64_t lcmPhases = uint64_t(to) / std::gcd(uint64_t(from), uint64_t(to));
+    const uint32_t phases = static_cast<uint32_t>(std::min<uint64_t>(lcmPhases, kMaxPhases));
+    bus.kernel = std::make_unique<KernelTable>((pass + stop) / 2 / from, (stop - pass) / from,
+                                               kStageAttenuationDb, phases);
+    bus.step = StepOf(bus.rate, stages_[bus.next].rate);
+  }
+  // Buffers for the most any block asks of each bus, from the output down.
+  std::vector<size_t> asked(stages_.size(), 0);
+  asked[0] = kBlockFrames;
+  for (size_t round = 0; round < stages_.size(); ++round) {
+    for (size_t s = 1; s < stages_.size(); ++s) {
+      const Stage& bus = stages_[s];
+      const size_t taken = asked[bus.next];
+      if (taken == 0) continue;
+      const size_t needs =
+          static_cast<size_t>((uint64_t(taken) * bus.step >> 32) + 2) + bus.kernel->taps() + 2;
+      asked[s] = std::max(asked[s], needs);
+    }
+  }
+  for (size_t s = 1; s < stages_.size(); ++s) {
+    Stage& bus = stages_[s];
+    bus.left.assign(asked[s] + bus.kernel->taps(), 0.0f);
+    bus.right.assign(bus.left.size(), 0.0f);
+    // The output's time 0 stands at the bus's frame 0, after the silence before it.
+    bus.filled = bus.kernel->before();
+    bus.position = uint64_t{bus.kernel->before()} << 32;
+  }
 }
 
 Mixer::VoiceId Mixer::AddVoice(const VoiceSource& source, uint32_t rateHz) {
@@ -174,7 +137,6 @@ Mixer::VoiceId Mixer::AddVoice(const VoiceSource& source, uint32_t rateHz) {
       (source.channels != 1 && source.channels != 2) || rateHz == 0) {
     return kNoVoice;
   }
-  const uint64_t step = StepFor(rateHz);
   std::lock_guard guard(lock_);
   for (int i = 0; i < kVoiceCount; ++i) {
     Voice& voice = voices_[i];
@@ -183,7 +145,7 @@ Mixer::VoiceId Mixer::AddVoice(const VoiceSource& source, uint32_t rateHz) {
     voice.samples = source.samples;
     voice.frames = source.frames;
     voice.channels = source.channels;
-    voice.step = step;
+    voice.rateHz = rateHz;
     voice.inUse = true;
     return i;
   }
@@ -198,6 +160,7 @@ void Mixer::RemoveVoice(VoiceId voice) {
 
 void Mixer::Play(VoiceId voice, bool looping) {
   if (voice < 0 || voice >= kVoiceCount) return;
+  if (unattended_) CatchUp();
   std::lock_guard guard(lock_);
   Voice& v = voices_[voice];
   if (!v.inUse) return;
@@ -207,6 +170,7 @@ void Mixer::Play(VoiceId voice, bool looping) {
 
 void Mixer::Stop(VoiceId voice) {
   if (voice < 0 || voice >= kVoiceCount) return;
+  if (unattended_) CatchUp();
   std::lock_guard guard(lock_);
   voices_[voice].playing = false;
 }
@@ -220,9 +184,9 @@ void Mixer::SetGain(VoiceId voice, StereoGain gain) {
 
 void Mixer::SetRate(VoiceId voice, uint32_t rateHz) {
   if (voice < 0 || voice >= kVoiceCount || rateHz == 0) return;
-  const uint64_t step = StepFor(rateHz);
+  if (unattended_) CatchUp();
   std::lock_guard guard(lock_);
-  voices_[voice].step = step;
+  voices_[voice].rateHz = rateHz;
 }
 
 bool Mixer::IsPlaying(VoiceId voice) const {
@@ -243,29 +207,228 @@ int Mixer::ActiveVoices() const {
       std::count_if(voices_.begin(), voices_.end(), [](const Voice& v) { return v.inUse; }));
 }
 
-void Mixer::MixVoice(Voice& v, float* out, size_t frames) {
-  if (v.channels == 1) {
-    MixVoiceFrames<1>(v.samples, v.frames, v.position, v.step, v.gainLeft, v.gainRight, v.looping,
-                      v.playing, out, frames);
-  } else {
-    MixVoiceFrames<2>(v.samples, v.frames, v.position, v.step, v.gainLeft, v.gainRight, v.looping,
-                      v.playing, out, frames);
+int Mixer::StageFor(uint32_t rateHz) const {
+  int best = -1;
+  for (size_t s = 0; s < stages_.size(); ++s) {
+    const auto rate = static_cast<uint32_t>(stages_[s].rate);
+    if (rate == rateHz) return int(s);
+    if (rate > rateHz && (best < 0 || stages_[s].rate < stages_[best].rate)) best = int(s);
+  }
+  // Faster than every stage: straight into the output, filtered to its band.
+  return best < 0 ? 0 : best;
+}
+
+namespace {
+
+// Adds `count` frames of a voice at a stage's own rate: one source frame a frame.
+template <uint32_t Channels>
+void MixExact(const float* samples, uint32_t frameCount, uint64_t& position, bool looping,
+              bool& playing, bool& wrapped, float gainLeft, float gainRight, float* left,
+              float* right, size_t count) {
+  size_t at = static_cast<size_t>(position >> 32);
+  size_t done = 0;
+  while (done < count) {
+    if (at >= frameCount) {
+      if (!looping) break;
+      at = 0;
+      wrapped = true;
+    }
+    const size_t n = std::min<size_t>(frameCount - at, count - done);
+    const float* x = samples + at * Channels;
+    float* l = left + done;
+    float* r = right + done;
+    for (size_t k = 0; k < n; ++k) {
+      const float a = x[k * Channels];
+      const float b = Channels == 1 ? a : x[k * Channels + 1];
+      l[k] += a * gainLeft;
+      r[k] += b * gainRight;
+    }
+    at += n;
+    done += n;
+  }
+  // A one-shot whose last frame was just mixed ends now.
+  if (!looping && at >= frameCount) {
+    playing = false;
+    at = 0;
+  }
+  position = uint64_t{at} << 32;
+}
+
+}  // namespace
+
+bool Mixer::Fill(int s, float* left, float* right, size_t frames) {
+  const Stage& stage = stages_[s];
+  bool sounded = false;
+  for (Voice& v : voices_) {
+    if (!v.playing || StageFor(v.rateHz) != s) continue;
+    sounded = true;
+    if (v.rateHz == static_cast<uint32_t>(stage.rate)) {
+      if (v.channels == 1) {
+        MixExact<1>(v.samples, v.frames, v.position, v.looping, v.playing, v.wrapped, v.gainLeft,
+                    v.gainRight, left, right, frames);
+      } else {
+        MixExact<2>(v.samples, v.frames, v.position, v.looping, v.playing, v.wrapped, v.gainLeft,
+                    v.gainRight, left, right, frames);
+      }
+    } else {
+      MixInterpolated(v, stage.rate, left, right, frames);
+    }
+  }
+  for (size_t b = 1; b < stages_.size(); ++b) {
+    if (stages_[b].next == s) sounded = Pull(int(b), left, right, frames) || sounded;
+  }
+  return sounded;
+}
+
+void Mixer::MixInterpolated(Voice& v, int stageRate, float* left, float* right, size_t frames) {
+  const uint64_t step = StepOf(v.rateHz, static_cast<uint64_t>(stageRate));
+  const uint64_t end = uint64_t{v.frames} << 32;
+  const KernelTable& kernel = voiceKernel_;
+  const uint32_t taps = kernel.taps();
+  const int64_t before = kernel.before();
+  // Reading faster than the stage's rate: the kernel is widened, so the band is cut at
+  // the stage's half rate instead of the voice's.
+  const bool stretched = v.rateHz > static_cast<uint32_t>(stageRate);
+  const double stretch = double(v.rateHz) / stageRate;
+  float window[2][64];
+  for (size_t k = 0; k < frames; ++k) {
+    if (v.position >= end) {
+      if (!v.looping) {
+        v.playing = false;
+        v.position = 0;
+        return;
+      }
+      v.position %= end;
+      v.wrapped = true;
+    }
+    const int64_t i = static_cast<int64_t>(v.position >> 32);
+    // A run of frames whose every kernel window lies inside the samples, at once.
+    if (!stretched && v.channels == 1 && i >= before && v.frames > kernel.after()) {
+      const uint64_t limit = uint64_t{v.frames - kernel.after()} << 32;
+      if (v.position < limit) {
+        const uint64_t inside = (limit - v.position + step - 1) / step;
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(inside, frames - k));
+        const loops::Kernel view = kernel.view();
+        v.position = monoLoop_(v.samples, view, v.position, step, count, v.gainLeft, v.gainRight,
+                               left + k, right + k);
+        k += count - 1;
+        continue;
+      }
+    }
+    float sample[2] = {0.0f, 0.0f};
+    if (!stretched) {
+      const float* row = kernel.RowFor(v.position);
+      if (v.channels == 1 && i >= before && i + kernel.after() < v.frames) {
+        sample[0] = Dot(v.samples + (i - before), row, taps);
+        sample[1] = sample[0];
+      } else {
+        for (uint32_t c = 0; c < v.channels; ++c) {
+          for (uint32_t t = 0; t < taps; ++t) {
+            window[c][t] =
+                Tap(v.samples, v.frames, v.channels, c, i - before + t, v.looping, v.wrapped);
+          }
+          sample[c] = Dot(window[c], row, taps);
+        }
+        if (v.channels == 1) sample[1] = sample[0];
+      }
+    } else {
+      const double t = double(v.position) / double(kOne);
+      const double reach = kernel.after() * stretch;
+      const int64_t first = static_cast<int64_t>(std::ceil(t - reach));
+      const int64_t last = static_cast<int64_t>(std::floor(t + reach));
+      double sums[2] = {0, 0}, weights = 0;
+      for (int64_t j = first; j <= last; ++j) {
+        const double w = kernel.At((double(j) - t) / stretch);
+        weights += w;
+        for (uint32_t c = 0; c < v.channels; ++c) {
+          sums[c] += w * Tap(v.samples, v.frames, v.channels, c, j, v.looping, v.wrapped);
+        }
+      }
+      const double norm = weights != 0 ? 1.0 / weights : 0.0;
+      sample[0] = static_cast<float>(sums[0] * norm);
+      sample[1] = v.channels == 1 ? sample[0] : static_cast<float>(sums[1] * norm);
+    }
+    left[k] += sample[0] * v.gainLeft;
+    right[k] += sample[1] * v.gainRight;
+    v.position += step;
+  }
+  // A one-shot whose last frame was just rendered ends now, not a block later.
+  if (!v.looping && v.position >= end) {
+    v.playing = false;
+    v.position = 0;
   }
 }
 
-void Mixer::Render(float* interleavedStereo, size_t frames) {
-  for (size_t start = 0; start < frames; start += kBlockFrames) {
-    const size_t count = std::min(kBlockFrames, frames - start);
-    float* out = interleavedStereo + 2 * start;
-    std::fill(out, out + 2 * count, 0.0f);
-    {
-      std::lock_guard guard(lock_);
-      for (Voice& voice : voices_) {
-        if (voice.playing) MixVoice(voice, out, count);
-      }
+bool Mixer::Pull(int s, float* left, float* right, size_t frames) {
+  Stage& bus = stages_[s];
+  const KernelTable& kernel = *bus.kernel;
+  const size_t before = kernel.before();
+  // The input the last of these frames reaches, mixed now.
+  const uint64_t lastPosition = bus.position + (frames - 1) * bus.step;
+  const size_t needed = static_cast<size_t>(lastPosition >> 32) + kernel.after() + 1;
+  if (needed > bus.filled) {
+    const size_t count = needed - bus.filled;
+    std::fill_n(bus.left.data() + bus.filled, count, 0.0f);
+    std::fill_n(bus.right.data() + bus.filled, count, 0.0f);
+    if (Fill(s, bus.left.data() + bus.filled, bus.right.data() + bus.filled, count)) {
+      bus.soundedUntil = needed;
     }
-    for (size_t i = 0; i < 2 * count; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
-    outputStage_.Apply(out, count);
+    bus.filled = needed;
+  }
+  // A bus silent across every frame these outputs read adds nothing.
+  const bool sounded = bus.soundedUntil > (bus.position >> 32) - before;
+  uint64_t position = bus.position;
+  if (sounded) {
+    position = stereoLoop_(bus.left.data(), bus.right.data(), kernel.view(), position, bus.step,
+                           frames, left, right);
+  } else {
+    position += frames * bus.step;
+  }
+  // Keep only what later frames still read.
+  const size_t drop = static_cast<size_t>(position >> 32) - before;
+  std::memmove(bus.left.data(), bus.left.data() + drop, (bus.filled - drop) * sizeof(float));
+  std::memmove(bus.right.data(), bus.right.data() + drop, (bus.filled - drop) * sizeof(float));
+  bus.filled -= drop;
+  bus.soundedUntil = bus.soundedUntil > drop ? bus.soundedUntil - drop : 0;
+  bus.position = position - (uint64_t{drop} << 32);
+  return sounded;
+}
+
+void Mixer::RenderBlock(float* out, size_t frames) {
+  std::fill_n(mixLeft_.data(), frames, 0.0f);
+  std::fill_n(mixRight_.data(), frames, 0.0f);
+  {
+    std::lock_guard guard(lock_);
+    Fill(0, mixLeft_.data(), mixRight_.data(), frames);
+  }
+  limiter_.Process(mixLeft_.data(), mixRight_.data(), frames, out);
+  outputStage_.Apply(out, frames);
+}
+
+void Mixer::Render(float* interleavedStereo, size_t frames) {
+  std::lock_guard render(renderLock_);
+  unattended_ = false;
+  for (size_t start = 0; start < frames; start += kBlockFrames) {
+    RenderBlock(interleavedStereo + 2 * start, std::min(kBlockFrames, frames - start));
+  }
+  clock_ = std::chrono::steady_clock::now();
+  clockRemainder_ = 0;
+}
+
+void Mixer::CatchUp() {
+  std::lock_guard render(renderLock_);
+  unattended_ = true;
+  const auto now = std::chrono::steady_clock::now();
+  const double elapsed = std::chrono::duration<double>(now - clock_).count();
+  clock_ = now;
+  if (elapsed <= 0) return;
+  double frames = elapsed * outputRate_ + clockRemainder_;
+  const auto whole = static_cast<uint64_t>(frames);
+  clockRemainder_ = frames - double(whole);
+  for (uint64_t done = 0; done < whole;) {
+    const size_t count = static_cast<size_t>(std::min<uint64_t>(kBlockFrames, whole - done));
+    RenderBlock(scratch_.data(), count);
+    done += count;
   }
 }
 

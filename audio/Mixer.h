@@ -1,13 +1,27 @@
 // The software mixer: a fixed array of voices, each reading one sound's samples,
 // rendered into interleaved float stereo at the output rate. One Render serves the
 // live output and offline rendering alike.
+//
+// Voices are summed at the rate they play at wherever that is one of the mixer's
+// stages: an 11025 Hz and a 22050 Hz bus and the output itself. A voice at a stage's
+// rate is summed sample for sample; any other (a changed frequency) is interpolated
+// by a band-limited kernel into the lowest stage that holds its band. Each bus is
+// resampled once into the next stage up by a polyphase Kaiser-windowed sinc, so no
+// sound leaves images above its own band. The master sum goes through a look-ahead
+// limiter instead of a clamp.
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <vector>
+
+#include "Limiter.h"
+#include "Resampler.h"
 
 #include "OutputStage.h"
 
@@ -72,34 +86,85 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   uint32_t PositionFrames(VoiceId voice) const;
   int ActiveVoices() const;
 
-  // Output side: the audio callback or the offline caller, never two at once. Writes
-  // `frames` frames of left/right floats, every playing voice summed and the sum
-  // limited to -1..1. A one-shot voice that passes its end stops and rewinds to 0; a
-  // looping one continues from frame 0 with no gap.
+  // Output side: the audio callback or the offline caller, never two at once (the
+  // mixer serialises them with CatchUp). Writes `frames` frames of left/right floats,
+  // every playing voice summed and the sum limited below full scale. A one-shot voice
+  // that passes its end stops and rewinds to 0; a looping one continues from frame 0
+  // with no gap.
   void Render(float* interleavedStereo, size_t frames);
 
   // The gains over the whole output, applied at the end of every Render block.
   OutputStage& outputStage() { return outputStage_; }
+
+  // While no output asks for samples (a lost device), keeps time going: renders,
+  // unheard, every frame the output would have taken since the last Render or CatchUp,
+  // by the steady clock. Until the next Render, the control calls that move voices
+  // (Play, Stop, SetRate) catch up first too, so each takes effect at its own moment.
+  // Any thread but the output's.
+  void CatchUp();
+
+  // Frames every sound reaches the output later than it is mixed: the limiter's
+  // look-ahead.
+  size_t limiterDelayFrames() const { return limiter_.delayFrames(); }
+  // For measuring the limiter: off, the sum is only delayed, never limited. Output side.
+  void SetLimiterEnabled(bool enabled) { limiter_.SetEnabled(enabled); }
+  // Frames rendered so far with the limiter's gain below 1. Output side.
+  uint64_t limitedFrames() const { return limiter_.reducedFrames(); }
 
  private:
   struct Voice {
     const float* samples = nullptr;
     uint32_t frames = 0;
     uint32_t channels = 1;
+    uint32_t rateHz = 0;
     uint64_t position = 0;  // source frames, 32.32 fixed point
-    uint64_t step = 0;      // source frames per output frame, 32.32 fixed point
     float gainLeft = 1.0f;
     float gainRight = 1.0f;
     bool inUse = false;
     bool playing = false;
     bool looping = false;
+    bool wrapped = false;  // has looped: the frames before 0 are the loop's end
   };
 
-  uint64_t StepFor(uint32_t rateHz) const;
-  static void MixVoice(Voice& voice, float* out, size_t frames);
+  // A rate the voices are summed at: the output (stage 0) or a bus resampled into the
+  // next stage up. Left and right apart.
+  struct Stage {
+    int rate = 0;
+    int next = -1;  // the stage this one feeds; -1 for the output
+    std::unique_ptr<KernelTable> kernel;
+    uint64_t step = 0;        // input frames per frame of `next`, 32.32
+    uint64_t position = 0;    // of the next output frame, in the buffer, 32.32
+    size_t filled = 0;        // buffered input frames
+    size_t soundedUntil = 0;  // frames before this may hold sound; after it, silence
+    std::vector<float> left, right;
+  };
+
+  void RenderBlock(float* out, size_t frames);
+  // Adds `frames` frames at stage s's rate into left/right: its voices and its buses.
+  // False when nothing played into them.
+  bool Fill(int s, float* left, float* right, size_t frames);
+  // Adds `frames` frames of bus s, resampled to its next stage's rate. False when the
+  // bus was silent for all of them.
+  bool Pull(int s, float* left, float* right, size_t frames);
+  // Adds `frames` frames of a voice whose rate is not the stage's.
+  void MixInterpolated(Voice& voice, int stageRate, float* left, float* right, size_t frames);
+  // The stage a voice playing at `rateHz` is summed into.
+  int StageFor(uint32_t rateHz) const;
 
   // Set once at construction.
   const int outputRate_;
+  std::vector<Stage> stages_;
+  KernelTable voiceKernel_;
+  loops::StereoLoop stereoLoop_;
+  loops::MonoLoop monoLoop_;
+
+  // Output side only (Render and CatchUp, serialised by renderLock_).
+  std::mutex renderLock_;
+  std::vector<float> mixLeft_, mixRight_, scratch_;
+  Limiter limiter_;
+  std::chrono::steady_clock::time_point clock_;
+  double clockRemainder_ = 0;  // frames not yet caught up, below one
+  std::atomic<bool> unattended_{false};
 
   // Shared: written by the control side and advanced by the output side, both only
   // while holding lock_.

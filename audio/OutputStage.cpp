@@ -13,6 +13,7 @@ void OutputStage::SetVolume(float gain) {
 void OutputStage::Apply(float* interleavedStereo, size_t frames) {
   const float target = volume_.load(std::memory_order_relaxed);
   if (frames == 0) return;
+  if (appliedVolume_ < 0.0f) appliedVolume_ = target;
   if (target == appliedVolume_) {
     if (target == 1.0f) return;
     for (size_t i = 0; i < 2 * frames; ++i) interleavedStereo[i] *= target;

@@ -22,8 +22,9 @@ class OutputStage {
  private:
   // Shared: written by the control side, read by the output side.
   std::atomic<float> volume_{1.0f};
-  // Output side only: the gain the last block ended on.
-  float appliedVolume_ = 1.0f;
+  // Output side only: the gain the last block ended on; below 0 before the first block,
+  // which starts at the volume set so far instead of ramping to it.
+  float appliedVolume_ = -1.0f;
 };
 
 }  // namespace lullwood

@@ -137,6 +137,9 @@ class SdlSoundDevice final : public SoundDevice, private AudioSink {
           std::fprintf(stderr, "lullwood: the audio output stopped; opening it again\n");
         }
         if (id_ == 0) {
+          // Nothing plays, but the soundscape's time goes on: what was started since
+          // plays out unheard, so only what would still sound is heard on return.
+          mixer_->CatchUp();
           // Start the library afresh: the server it knew may be gone.
           backend.Restart();
           id_ = backend.Open(mixer_->outputRate(), false, this, nullptr);

@@ -1,5 +1,8 @@
 // The cost of mixing a busy soundscape: 3 looping backgrounds and 8 one-shot effects
-// at 11025/22050 Hz into 48000 Hz stereo, rendered in callback-sized blocks.
+// at 11025/22050 Hz into 48000 Hz stereo, rendered in callback-sized blocks; and the
+// parts of it apart: a quiet bed of backgrounds at their own rate (the buses, the
+// limiter idle), effects all at changed pitches (the per-voice interpolator), and a sum
+// the limiter must hold down.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -101,6 +104,48 @@ void BM_BusySoundscapeOneHour(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_BusySoundscapeOneHour)->Iterations(1)->Unit(benchmark::kSecond);
+
+// `count` voices of the sounds below, looping, at `volume` and their rate plus `raise`.
+void RenderVoices(benchmark::State& state, const std::vector<Sound>& sounds, int32_t volume,
+                  uint32_t raise) {
+  Mixer mixer(kOutputRate);
+  for (size_t i = 0; i < sounds.size(); ++i) {
+    const Sound& s = sounds[i];
+    const auto voice = mixer.AddVoice({s.samples.data(), s.frames, s.channels}, s.rate);
+    mixer.SetGain(voice, VolumePanToGains(volume, i % 2 ? -3000 : 3000));
+    if (raise != 0) mixer.SetRate(voice, s.rate + raise + 97 * static_cast<uint32_t>(i));
+    mixer.Play(voice, true);
+  }
+  std::vector<float> out(2 * kBlockFrames);
+  for (auto _ : state) {
+    mixer.Render(out.data(), kBlockFrames);
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  state.counters["x_realtime"] = benchmark::Counter(double(kBlockFrames) / kOutputRate,
+                                                    benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_QuietBackgrounds(benchmark::State& state) {
+  RenderVoices(state,
+               {MakeSound(11025, 9, 1, 2), MakeSound(11025, 7, 1, 4), MakeSound(11025, 5, 1, 5)},
+               -2000, 0);
+}
+BENCHMARK(BM_QuietBackgrounds);
+
+void BM_PitchedEffects(benchmark::State& state) {
+  std::vector<Sound> sounds;
+  for (uint32_t i = 0; i < 8; ++i) sounds.push_back(MakeSound(11025, 1.5 + 0.5 * i, 1, 10 + i));
+  RenderVoices(state, sounds, -1500, 1200);
+}
+BENCHMARK(BM_PitchedEffects);
+
+void BM_LimitedSum(benchmark::State& state) {
+  std::vector<Sound> sounds;
+  for (uint32_t i = 0; i < 6; ++i) sounds.push_back(MakeSound(11025, 3 + i, 1, 30 + i));
+  RenderVoices(state, sounds, 0, 0);
+}
+BENCHMARK(BM_LimitedSum);
 
 }  // namespace
 }  // namespace lullwood

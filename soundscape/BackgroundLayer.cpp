@@ -42,8 +42,9 @@ bool Soundscape::ToggleBackground(std::string_view resourceName, bool wantOn, in
     }
     *empty = CreateBufferFromResource(state_.audioDevice.directSound.get(), resourceName);
     if (*empty) {
-      (*empty)->Play(/*looping=*/true);
+      // The volume first: the audio thread may render the buffer the moment it plays.
       (*empty)->SetVolume(StepToAttenuation(state_.mixer.backgroundVolumeStep));
+      (*empty)->Play(/*looping=*/true);
       slotNumber = static_cast<int>(empty - slots.begin()) + 1;
     }
     return true;

@@ -2,6 +2,7 @@
 // comes back on demand stands in for the sound server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -200,14 +201,19 @@ TEST_F(DeviceLossTest, ALostOutputIsReopenedWithinASecondAtTheMixersRate) {
   EXPECT_EQ(state->closed, 2);
 }
 
-TEST_F(DeviceLossTest, VoicesGoOnFromWhereTheyStoodAfterTheOutputComesBack) {
+// Time goes on for the voices while no output plays: a loop is found further on when
+// the output comes back, by about as long as the outage lasted, and is heard from there
+// without a seam.
+TEST_F(DeviceLossTest, VoicesGoOnThroughTheOutageAndAreHeardFromWhereTheyStand) {
   AudioDevice device;
   ASSERT_TRUE(ClaimDevice(device, *outputs));
   Mixer& mixer = device.directSound->mixer();
-  // A looping ramp at the output rate, so every output frame moves one source frame.
-  std::vector<float> ramp(1000);
-  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i) / 1000.0f;
-  const auto loop = mixer.AddVoice({ramp.data(), 1000, 1}, 44100);
+  const size_t delay = mixer.limiterDelayFrames();
+  // A looping ramp at the output rate, four seconds long, so every output frame moves one
+  // source frame and the outage does not wrap it.
+  std::vector<float> ramp(4 * 44100);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i) / 400000.0f;
+  const auto loop = mixer.AddVoice({ramp.data(), uint32_t(ramp.size()), 1}, 44100);
   const auto shot = mixer.AddVoice({ramp.data(), 1000, 1}, 44100);
   ASSERT_NE(loop, Mixer::kNoVoice);
   mixer.Play(loop, true);
@@ -215,24 +221,82 @@ TEST_F(DeviceLossTest, VoicesGoOnFromWhereTheyStoodAfterTheOutputComesBack) {
   std::vector<float> out;
   ASSERT_TRUE(state->Pump(out, 700));
   ASSERT_TRUE(state->Pump(out, 700));
-  EXPECT_EQ(mixer.PositionFrames(loop), 400u) << "looped once";
+  EXPECT_EQ(mixer.PositionFrames(loop), 1400u);
+  const auto lastHeard = Clock::now();
 
   state->Lose();
   EXPECT_FALSE(state->Pump(out, 700)) << "a stopped output asks for nothing";
   ASSERT_TRUE(state->WaitOpened(2, milliseconds(3000)));
   // The watchdog starts the new output right after opening it.
+  const uint32_t before = mixer.PositionFrames(loop);
   for (int i = 0; i < 100 && !state->Pump(out, 1); ++i)
     std::this_thread::sleep_for(milliseconds(5));
+  const double outage = std::chrono::duration<double>(Clock::now() - lastHeard).count();
   EXPECT_TRUE(mixer.IsPlaying(loop));
   EXPECT_FALSE(mixer.IsPlaying(shot));
   EXPECT_EQ(mixer.ActiveVoices(), 2);
-  EXPECT_EQ(mixer.PositionFrames(loop), 401u);
+  EXPECT_GT(before, 1400u) << "the loop went on while the output was lost";
+  EXPECT_LE(before, 1400 + outage * 44100 + 1) << "no further than the outage lasted";
 
+  const uint32_t at = mixer.PositionFrames(loop);
   ASSERT_TRUE(state->Pump(out, 3));
-  EXPECT_FLOAT_EQ(out[0], 0.401f);
-  EXPECT_FLOAT_EQ(out[4], 0.403f);
+  // Heard a look-ahead after it is mixed; the look-ahead was filled while unheard.
+  EXPECT_EQ(out[0], ramp[at - delay]);
+  EXPECT_EQ(out[4], ramp[at - delay + 2]);
   mixer.RemoveVoice(loop);
   mixer.RemoveVoice(shot);
+  ReleaseDevice(device);
+}
+
+// Effects fired while the output is lost play out unheard and end as they would have;
+// on its return only what still sounds is heard, not every effect at once.
+TEST_F(DeviceLossTest, EffectsFiredDuringAnOutageDoNotPileUpOnItsReturn) {
+  MakeOutputs(OutputWatch{milliseconds(20), milliseconds(100)});
+  AudioDevice device;
+  ASSERT_TRUE(ClaimDevice(device, *outputs));
+  Mixer& mixer = device.directSound->mixer();
+  // Constant levels at the output rate, so every frame shows who sounds.
+  const std::vector<float> bed(44100, 0.2f);
+  const std::vector<float> blip(441, 0.3f);         // 10 ms
+  const std::vector<float> long_(5 * 44100, 0.3f);  // five seconds
+  const auto background = mixer.AddVoice({bed.data(), uint32_t(bed.size()), 1}, 44100);
+  mixer.Play(background, true);
+  std::vector<Mixer::VoiceId> blips;
+  for (int i = 0; i < 6; ++i) blips.push_back(mixer.AddVoice({blip.data(), 441, 1}, 44100));
+  const auto still = mixer.AddVoice({long_.data(), uint32_t(long_.size()), 1}, 44100);
+  std::vector<float> out;
+  ASSERT_TRUE(state->Pump(out, 4410));
+
+  {
+    std::lock_guard lock(state->lock);
+    state->refuseOpens = 2;  // out for at least two retry intervals
+    state->stopped = true;
+  }
+  // Wait until the watchdog has noticed, then fire, as the schedule would.
+  for (int i = 0; i < 200 && state->closed < 1; ++i) std::this_thread::sleep_for(milliseconds(2));
+  ASSERT_EQ(state->closed, 1);
+  for (auto voice : blips) mixer.Play(voice, false);
+  mixer.Play(still, false);
+
+  ASSERT_TRUE(state->WaitOpened(2, milliseconds(3000)));
+  bool pumped = false;
+  for (int i = 0; i < 100 && !pumped; ++i) {
+    pumped = state->Pump(out, 441);
+    if (!pumped) std::this_thread::sleep_for(milliseconds(5));
+  }
+  ASSERT_TRUE(pumped);
+  for (auto voice : blips) EXPECT_FALSE(mixer.IsPlaying(voice)) << "ended while unheard";
+  EXPECT_TRUE(mixer.IsPlaying(still));
+  // The first block after the return: the background and the effect still sounding
+  // (0.5), perhaps a little under it while the limiter lets go of the gain it took when
+  // the blips overlapped unheard; piled up they would make 2.3.
+  const auto [low, high] = std::minmax_element(out.begin(), out.end());
+  EXPECT_LE(*high, 0.5f) << "more than what still sounds";
+  EXPECT_GT(*low, 0.4f) << "what still sounds is heard";
+  EXPECT_LT(*high, Limiter::kCeiling) << "nothing at full scale";
+  for (auto voice : blips) mixer.RemoveVoice(voice);
+  mixer.RemoveVoice(still);
+  mixer.RemoveVoice(background);
   ReleaseDevice(device);
 }
 

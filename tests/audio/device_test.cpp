@@ -105,7 +105,9 @@ TEST(AudioDevice, BuffersChangeSafelyWhileTheOutputRenders) {
   output.join();
   EXPECT_GE(blocks.load(), 12) << "rendered beside the changes";
 
-  // Whole afterwards: silence with nothing playing, then a new sound is heard.
+  // Whole afterwards: silence with nothing playing (once the resampling filters and the
+  // limiter's look-ahead have let out what they still held), then a new sound is heard.
+  device.Render(8192);
   const std::vector<float> quiet = device.Render(256);
   EXPECT_TRUE(std::all_of(quiet.begin(), quiet.end(), [](float x) { return x == 0.0f; }));
   std::unique_ptr<SoundBuffer> dc = CreateBufferFromResource(&device, "DC8");

@@ -38,6 +38,14 @@ TEST(OutputStage, FullVolumeChangesNothingAndAChangeRampsAcrossOneBlock) {
   EXPECT_EQ(block, Constant(3, 0.5f, 0.5f));
 }
 
+TEST(OutputStage, AVolumeSetBeforeTheFirstBlockHoldsFromItsFirstFrame) {
+  OutputStage stage;
+  stage.SetVolume(0.5f);
+  auto block = Constant(4, 1.0f, 1.0f);
+  stage.Apply(block.data(), 4);
+  EXPECT_EQ(block, Constant(4, 0.5f, 0.5f));
+}
+
 TEST(OutputStage, VolumesOutsideZeroToOneAreClamped) {
   OutputStage stage;
   stage.SetVolume(1.7f);

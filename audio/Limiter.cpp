@@ -1,0 +1,137 @@
+#include "Limiter.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace lullwood {
+namespace {
+
+constexpr double kLookAheadSeconds = 0.002;
+constexpr double kReleaseSeconds = 0.1;  // time constant of the rise back to 1
+// A gain this close to its target is taken as there: about 0.0001 dB.
+constexpr float kSnap = 1.0f / 65536.0f;
+
+size_t AheadChunks(int rate) {
+  const auto frames = static_cast<long>(std::lround(std::max(rate, 1) * kLookAheadSeconds));
+  return static_cast<size_t>(std::max<long>(1, frames / long{Limiter::kChunk} - 2));
+}
+
+}  // namespace
+
+Limiter::Limiter(int rate)
+    : ahead_(AheadChunks(rate)),
+      delay_((ahead_ + 2) * kChunk),
+      release_(std::exp(-double(kChunk) / (kReleaseSeconds * std::max(rate, 1)))),
+      delayLeft_(delay_, 0.0f),
+      delayRight_(delay_, 0.0f),
+      limits_(std::bit_ceil(ahead_ + 1)),
+      reductions_(ahead_ + 1, 0.0),
+      perWindow_(1.0 / double(ahead_ + 1)),
+      gains_(std::bit_ceil(ahead_ + 4), 1.0f) {}
+
+void Limiter::Process(const float* left, const float* right, size_t frames, float* out) {
+  size_t i = 0;
+  while (i < frames) {
+    // A run of frames within one chunk on the way in and one on the way out.
+    const size_t intoChunk = static_cast<size_t>(frame_ % kChunk);
+    const size_t run = std::min({frames - i, kChunk - intoChunk, delay_ - delayAt_});
+    const bool gained = enabled_ && frame_ >= delay_;
+    // The frames leaving the delay belong to chunk k, whose gain runs from the boundary
+    // before it to the one after. The delay is a whole number of chunks, so they stand
+    // as far into their chunk as the incoming ones.
+    const uint64_t k = gained ? (frame_ - delay_) / kChunk : 0;
+    const float from = gained ? GainAt(k) : 1.0f;
+    const float slope = gained ? (GainAt(k + 1) - from) / float(kChunk) : 0.0f;
+    float* delayedLeft = delayLeft_.data() + delayAt_;
+    float* delayedRight = delayRight_.data() + delayAt_;
+    float* o = out + 2 * i;
+    if (from == 1.0f && slope == 0.0f) {
+      for (size_t n = 0; n < run; ++n) {
+        o[2 * n] = delayedLeft[n];
+        o[2 * n + 1] = delayedRight[n];
+      }
+    } else {
+      for (size_t n = 0; n < run; ++n) {
+        const float gain = from + slope * float(intoChunk + n);
+        reducedFrames_ += gain < 1.0f;
+        o[2 * n] = delayedLeft[n] * gain;
+        o[2 * n + 1] = delayedRight[n] * gain;
+      }
+    }
+    std::copy_n(left + i, run, delayedLeft);
+    std::copy_n(right + i, run, delayedRight);
+    // Four running maxima, so the compares do not wait on each other.
+    float peaks[4] = {chunkPeak_, 0.0f, 0.0f, 0.0f};
+    size_t n = 0;
+    for (; n + 4 <= run; n += 4) {
+      for (size_t q = 0; q < 4; ++q) {
+        const float a = std::fabs(left[i + n + q]);
+        const float b = std::fabs(right[i + n + q]);
+        peaks[q] = std::max(peaks[q], a > b ? a : b);
+      }
+    }
+    for (; n < run; ++n) {
+      peaks[0] = std::max({peaks[0], std::fabs(left[i + n]), std::fabs(right[i + n])});
+    }
+    chunkPeak_ = std::max(std::max(peaks[0], peaks[1]), std::max(peaks[2], peaks[3]));
+    delayAt_ += run;
+    if (delayAt_ == delay_) delayAt_ = 0;
+    frame_ += run;
+    i += run;
+    if (frame_ % kChunk == 0) {
+      EndChunk(chunkPeak_);
+      chunkPeak_ = 0.0f;
+    }
+  }
+}
+
+void Limiter::EndChunk(float peak) {
+  // The gain at the boundary before chunk j may be no more than chunk j - 1 and chunk j
+  // allow, the gain running linearly across each chunk.
+  const uint64_t j = chunks_++;
+  // A hair below the ceiling, so that rounding the gained samples cannot reach it.
+  constexpr float kTarget = kCeiling * (1.0f - 1.0f / 65536.0f);
+  const float need = peak > kTarget ? kTarget / peak : 1.0f;
+  const float boundaryNeed = std::min(need, lastNeed_);
+  lastNeed_ = need;
+  const size_t mask = limits_.size() - 1;
+  if (boundaryNeed < 1.0f) {
+    while (limitsCount_ > 0 &&
+           limits_[(limitsFront_ + limitsCount_ - 1) & mask].gain >= boundaryNeed) {
+      --limitsCount_;
+    }
+    limits_[(limitsFront_ + limitsCount_) & mask] = {j, boundaryNeed};
+    ++limitsCount_;
+  }
+  if (j < ahead_) return;  // the first boundaries stay at 1
+  // Boundary b = j - ahead_: the lowest need of boundaries b .. j, averaged over the last
+  // ahead_ + 1 such minima. Each of them covers b, so the average never exceeds b's need,
+  // and it falls smoothly over the look-ahead.
+  const uint64_t b = j - ahead_;
+  while (limitsCount_ > 0 && limits_[limitsFront_].chunk < b) {
+    limitsFront_ = (limitsFront_ + 1) & mask;
+    --limitsCount_;
+  }
+  const double reduction = limitsCount_ > 0 ? 1.0 - limits_[limitsFront_].gain : 0.0;
+  const double old = reductions_[reductionAt_];
+  reductions_[reductionAt_] = reduction;
+  if (++reductionAt_ == reductions_.size()) reductionAt_ = 0;
+  reductionsNonZero_ += (reduction != 0) - (old != 0);
+  reductionSum_ = reductionsNonZero_ == 0 ? 0.0 : reductionSum_ + reduction - old;
+  float target = reductionsNonZero_ == 0
+                     ? 1.0f
+                     : static_cast<float>(1.0 - std::max(reductionSum_, 0.0) * perWindow_);
+  // The first boundaries have no minima before them to average: held to their own.
+  if (b < ahead_) target = std::min(target, static_cast<float>(1.0 - reduction));
+  // Down at once (the average already falls smoothly), up slowly.
+  const float previous = b == 0 ? 1.0f : GainAt(b - 1);
+  float gain = target;
+  if (target > previous) {
+    gain = static_cast<float>(target - (target - previous) * release_);
+    if (target - gain < kSnap) gain = target;
+  }
+  gains_[b & (gains_.size() - 1)] = gain;
+}
+
+}  // namespace lullwood

@@ -1,0 +1,44 @@
+// The mixer's inner loops, built twice: for SSE2 (every x86-64) and for AVX2 with FMA,
+// chosen once by what the processor has. Plain pointers only: this header is included
+// by translation units built with different instruction sets, so it must not bring in
+// inline functions that the linker could merge between them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace lullwood::loops {
+
+// Rows of `taps` weights (a multiple of 8), `phases` + 1 of them, as KernelTable holds.
+struct Kernel {
+  const float* rows;
+  uint32_t taps;
+  uint32_t phases;
+  uint32_t before;
+};
+
+// Adds `frames` frames of the two channels resampled by `kernel`: frame k reads the
+// input around position + k * step (32.32, in input frames). Returns the position after.
+using StereoLoop = uint64_t (*)(const float* left, const float* right, const Kernel& kernel,
+                                uint64_t position, uint64_t step, size_t frames, float* outLeft,
+                                float* outRight);
+// The same for one mono source whose every kernel window lies inside its samples,
+// adding it at two gains.
+using MonoLoop = uint64_t (*)(const float* samples, const Kernel& kernel, uint64_t position,
+                              uint64_t step, size_t frames, float gainLeft, float gainRight,
+                              float* outLeft, float* outRight);
+
+uint64_t StereoSse2(const float*, const float*, const Kernel&, uint64_t, uint64_t, size_t, float*,
+                    float*);
+uint64_t MonoSse2(const float*, const Kernel&, uint64_t, uint64_t, size_t, float, float, float*,
+                  float*);
+uint64_t StereoAvx2(const float*, const float*, const Kernel&, uint64_t, uint64_t, size_t, float*,
+                    float*);
+uint64_t MonoAvx2(const float*, const Kernel&, uint64_t, uint64_t, size_t, float, float, float*,
+                  float*);
+
+// The best pair this processor runs.
+StereoLoop BestStereoLoop();
+MonoLoop BestMonoLoop();
+
+}  // namespace lullwood::loops

@@ -1,0 +1,123 @@
+// Built with -mavx2 -mfma; called only where the processor has both. Uses nothing but
+// intrinsics and plain arithmetic, so no code built for AVX2 can stand in for code of
+// the other translation units.
+#include <immintrin.h>
+
+#include "ResampleLoops.h"
+
+namespace lullwood::loops {
+namespace {
+
+inline const float* RowAt(const Kernel& kernel, uint64_t position) {
+  const uint64_t fraction = position & 0xFFFFFFFFu;
+  const auto phase = static_cast<uint32_t>((fraction * kernel.phases + 0x80000000u) >> 32);
+  return kernel.rows + static_cast<size_t>(phase) * kernel.taps;
+}
+
+// The four sums of a, b, c and d, in that order.
+inline __m128 Sum8x4(__m256 a, __m256 b, __m256 c, __m256 d) {
+  const __m256 ab = _mm256_hadd_ps(a, b);
+  const __m256 cd = _mm256_hadd_ps(c, d);
+  const __m256 abcd = _mm256_hadd_ps(ab, cd);
+  return _mm_add_ps(_mm256_castps256_ps128(abcd), _mm256_extractf128_ps(abcd, 1));
+}
+
+}  // namespace
+
+// Four output frames at a time: their sums are independent, so their multiply-adds
+// overlap instead of waiting on each other, and they are totalled together.
+uint64_t StereoAvx2(const float* left, const float* right, const Kernel& kernel, uint64_t position,
+                    uint64_t step, size_t frames, float* outLeft, float* outRight) {
+  const uint32_t taps = kernel.taps;
+  size_t k = 0;
+  for (; k + 4 <= frames; k += 4) {
+    const float* w[4];
+    size_t at[4];
+    for (int j = 0; j < 4; ++j) {
+      w[j] = RowAt(kernel, position);
+      at[j] = static_cast<size_t>(position >> 32) - kernel.before;
+      position += step;
+    }
+    __m256 l0 = _mm256_setzero_ps(), l1 = _mm256_setzero_ps(), l2 = _mm256_setzero_ps(),
+           l3 = _mm256_setzero_ps();
+    __m256 r0 = _mm256_setzero_ps(), r1 = _mm256_setzero_ps(), r2 = _mm256_setzero_ps(),
+           r3 = _mm256_setzero_ps();
+    for (uint32_t t = 0; t < taps; t += 8) {
+      __m256 c = _mm256_loadu_ps(w[0] + t);
+      l0 = _mm256_fmadd_ps(_mm256_loadu_ps(left + at[0] + t), c, l0);
+      r0 = _mm256_fmadd_ps(_mm256_loadu_ps(right + at[0] + t), c, r0);
+      c = _mm256_loadu_ps(w[1] + t);
+      l1 = _mm256_fmadd_ps(_mm256_loadu_ps(left + at[1] + t), c, l1);
+      r1 = _mm256_fmadd_ps(_mm256_loadu_ps(right + at[1] + t), c, r1);
+      c = _mm256_loadu_ps(w[2] + t);
+      l2 = _mm256_fmadd_ps(_mm256_loadu_ps(left + at[2] + t), c, l2);
+      r2 = _mm256_fmadd_ps(_mm256_loadu_ps(right + at[2] + t), c, r2);
+      c = _mm256_loadu_ps(w[3] + t);
+      l3 = _mm256_fmadd_ps(_mm256_loadu_ps(left + at[3] + t), c, l3);
+      r3 = _mm256_fmadd_ps(_mm256_loadu_ps(right + at[3] + t), c, r3);
+    }
+    _mm_storeu_ps(outLeft + k, _mm_add_ps(_mm_loadu_ps(outLeft + k), Sum8x4(l0, l1, l2, l3)));
+    _mm_storeu_ps(outRight + k, _mm_add_ps(_mm_loadu_ps(outRight + k), Sum8x4(r0, r1, r2, r3)));
+  }
+  for (; k < frames; ++k) {
+    const float* w = RowAt(kernel, position);
+    const size_t i = static_cast<size_t>(position >> 32) - kernel.before;
+    __m256 l = _mm256_setzero_ps(), r = _mm256_setzero_ps();
+    for (uint32_t t = 0; t < taps; t += 8) {
+      const __m256 w0 = _mm256_loadu_ps(w + t);
+      l = _mm256_fmadd_ps(_mm256_loadu_ps(left + i + t), w0, l);
+      r = _mm256_fmadd_ps(_mm256_loadu_ps(right + i + t), w0, r);
+    }
+    // Totalled in the same order as a lane of the four at a time, so that where a block
+    // ends never changes a sample.
+    const __m256 zero = _mm256_setzero_ps();
+    outLeft[k] += _mm_cvtss_f32(Sum8x4(l, zero, zero, zero));
+    outRight[k] += _mm_cvtss_f32(Sum8x4(r, zero, zero, zero));
+    position += step;
+  }
+  return position;
+}
+
+uint64_t MonoAvx2(const float* samples, const Kernel& kernel, uint64_t position, uint64_t step,
+                  size_t frames, float gainLeft, float gainRight, float* outLeft, float* outRight) {
+  const uint32_t taps = kernel.taps;
+  const __m128 gl = _mm_set1_ps(gainLeft);
+  const __m128 gr = _mm_set1_ps(gainRight);
+  size_t k = 0;
+  for (; k + 4 <= frames; k += 4) {
+    const float* w[4];
+    const float* x[4];
+    for (int j = 0; j < 4; ++j) {
+      w[j] = RowAt(kernel, position);
+      x[j] = samples + (static_cast<size_t>(position >> 32) - kernel.before);
+      position += step;
+    }
+    __m256 s0 = _mm256_setzero_ps(), s1 = _mm256_setzero_ps(), s2 = _mm256_setzero_ps(),
+           s3 = _mm256_setzero_ps();
+    for (uint32_t t = 0; t < taps; t += 8) {
+      s0 = _mm256_fmadd_ps(_mm256_loadu_ps(x[0] + t), _mm256_loadu_ps(w[0] + t), s0);
+      s1 = _mm256_fmadd_ps(_mm256_loadu_ps(x[1] + t), _mm256_loadu_ps(w[1] + t), s1);
+      s2 = _mm256_fmadd_ps(_mm256_loadu_ps(x[2] + t), _mm256_loadu_ps(w[2] + t), s2);
+      s3 = _mm256_fmadd_ps(_mm256_loadu_ps(x[3] + t), _mm256_loadu_ps(w[3] + t), s3);
+    }
+    const __m128 y = Sum8x4(s0, s1, s2, s3);
+    _mm_storeu_ps(outLeft + k, _mm_add_ps(_mm_loadu_ps(outLeft + k), _mm_mul_ps(y, gl)));
+    _mm_storeu_ps(outRight + k, _mm_add_ps(_mm_loadu_ps(outRight + k), _mm_mul_ps(y, gr)));
+  }
+  for (; k < frames; ++k) {
+    const float* w = RowAt(kernel, position);
+    const float* x = samples + (static_cast<size_t>(position >> 32) - kernel.before);
+    __m256 s = _mm256_setzero_ps();
+    for (uint32_t t = 0; t < taps; t += 8) {
+      s = _mm256_fmadd_ps(_mm256_loadu_ps(x + t), _mm256_loadu_ps(w + t), s);
+    }
+    const __m256 zero = _mm256_setzero_ps();
+    const float y = _mm_cvtss_f32(Sum8x4(s, zero, zero, zero));
+    outLeft[k] += y * gainLeft;
+    outRight[k] += y * gainRight;
+    position += step;
+  }
+  return position;
+}
+
+}  // namespace lullwood::loops
