@@ -1,6 +1,10 @@
 #include "SoundscapeApp.h"
 
+#include <memory>
+
 #include "MainDialog.h"
+#include "MprisService.h"
+#include "SingleInstance.h"
 
 namespace lullwood {
 
@@ -8,9 +12,23 @@ CSoundscapeApp::CSoundscapeApp(AudioOutputFactory& outputs, SettingsStore& setti
     : outputs_(outputs), settings_(settings) {}
 
 int CSoundscapeApp::Launch(const QStringList& arguments) {
-  CMainDialog dialog(state_, outputs_, settings_);
   const QString commandLine = arguments.join(QLatin1Char(' '));
+  // Before anything shows, sounds or sits in the status area: one instance per session.
+  // The objects are served before the name is claimed, so a second instance that finds
+  // the name always finds them; their actions wait until start-up has finished.
+  std::unique_ptr<MprisService> mpris;
+  if (std::optional<QDBusConnection> bus = ConnectToSessionBus()) {
+    mpris = std::make_unique<MprisService>(*bus, state_.audioDevice, volume_);
+    if (ClaimBusName(*bus, false) == NameClaim::kTaken) {
+      if (HandOverToRunningInstance(*bus, commandLine)) return 0;
+      // The running one does not answer: run beside it, next in line for the name.
+      ClaimBusName(*bus, true);
+    }
+  }
+  CMainDialog dialog(state_, volume_, settings_);
   if (!commandLine.isEmpty()) dialog.Values().m_commandLineFile = commandLine.toStdString();
+  if (!dialog.InitializeWindow()) return 1;
+  if (mpris) mpris->Attach(dialog);
   return dialog.RunModal();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include "OutputVolume.h"
 #include "Ports.h"
 #include "SettingsStore.h"
 #include "SoundDevice.h"
@@ -18,15 +19,18 @@ class CSoundscapeApp {
   // Runs the main window until it closes. `arguments` are the program's arguments
   // after its name; joined by single blanks, unchanged, they name a Scenario file to
   // load at the first paint. Returns the exit status: 0 after CloseDown, 1 when the
-  // audio device was given up at start-up.
+  // audio device was given up at start-up. When another instance runs on the session
+  // bus, hands the file over to it and returns 0 without a window, audio or icon.
   int Launch(const QStringList& arguments);
 
   ProcessState& state() { return state_; }
+  OutputVolume& volume() { return volume_; }
 
  private:
   AudioOutputFactory& outputs_;
   SettingsStore& settings_;
   ProcessState state_;
+  OutputVolume volume_{outputs_, state_.audioDevice};
 };
 
 }  // namespace lullwood

@@ -1,0 +1,82 @@
+// The program on the session bus: MPRIS 2.2 (org.mpris.MediaPlayer2 and its Player) for
+// media keys, media panels and playerctl, and the program's own interface through which
+// a second instance hands over its command line. A thin adapter: every method calls
+// what the window's buttons, menus, status-area icon and drops call. UI thread only.
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVariantMap>
+#include <deque>
+#include <functional>
+
+#include "OutputVolume.h"
+#include "SoundDevice.h"
+
+namespace lullwood {
+
+class CMainDialog;
+
+class MprisService : public QObject {
+  Q_OBJECT
+
+ public:
+  // Serves both objects on `bus` at once; until Attach every action waits, so calls
+  // that come while the program starts run once start-up has finished.
+  MprisService(QDBusConnection bus, const AudioDevice& device, OutputVolume& volume);
+  ~MprisService() override;
+
+  // The window whose handlers the methods call; from here on actions run, each after
+  // the call that asked for it has been answered. Once the window has ended its run,
+  // actions are dropped.
+  void Attach(CMainDialog& window);
+
+  // What the properties read now.
+  QString PlaybackStatus() const;
+  QVariantMap Metadata() const;
+  double Volume() const { return volume_.volume(); }
+  void SetVolume(double gain);
+
+  // The methods: each queues its action.
+  void Raise();
+  void Quit();
+  void Play();
+  void Pause();
+  void PlayPause();
+  // Nothing, or the D-Bus error name and text when the URI cannot be loaded.
+  std::optional<std::pair<QString, QString>> OpenUri(const QString& uri);
+  // A second instance's command line (absolute or empty): shows the window as a left
+  // click on the status-area icon does, then loads the file as a drop does.
+  void Activate(const QString& scenario);
+
+ private:
+  // Runs `action` once the window is attached, free (no modal dialog open) and not ended.
+  void Post(std::function<void(CMainDialog&)> action);
+  void Drain();
+  void LoadAsDrop(CMainDialog& window, const std::string& path);
+  // Announces, in one PropertiesChanged, each of status, title and volume that differs
+  // from what was last announced; `forceStatus` announces the status anyway.
+  void AnnounceChanges(bool forceStatus = false);
+  void QueueAnnouncement();
+
+  QDBusConnection bus_;
+  const AudioDevice& device_;
+  OutputVolume& volume_;
+  QPointer<CMainDialog> window_;
+  bool ended_ = false;
+  bool draining_ = false;
+  std::deque<std::function<void(CMainDialog&)>> pending_;
+  QTimer retry_;
+  QObject* instanceObject_ = nullptr;
+
+  QString announcedStatus_;
+  QString announcedTitle_;
+  double announcedVolume_ = 1.0;
+  bool announcementQueued_ = false;
+};
+
+}  // namespace lullwood

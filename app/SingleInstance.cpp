@@ -1,0 +1,48 @@
+#include "SingleInstance.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDir>
+
+#include "MediaPlayerRules.h"
+#include "QtText.h"
+
+namespace lullwood {
+
+std::optional<QDBusConnection> ConnectToSessionBus() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected() || bus.interface() == nullptr) return std::nullopt;
+  return bus;
+}
+
+NameClaim ClaimBusName(QDBusConnection& bus, bool queue) {
+  QDBusConnectionInterface* names = bus.interface();
+  names->setTimeout(media::kCallTimeoutMs);
+  const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = names->registerService(
+      ToQString(media::kBusName),
+      queue ? QDBusConnectionInterface::QueueService : QDBusConnectionInterface::DontQueueService,
+      QDBusConnectionInterface::DontAllowReplacement);
+  if (!reply.isValid()) return NameClaim::kUnknown;
+  switch (reply.value()) {
+    case QDBusConnectionInterface::ServiceRegistered:
+      return NameClaim::kOwned;
+    case QDBusConnectionInterface::ServiceQueued:
+    case QDBusConnectionInterface::ServiceNotRegistered:
+      return NameClaim::kTaken;
+  }
+  return NameClaim::kUnknown;
+}
+
+bool HandOverToRunningInstance(QDBusConnection& bus, const QString& commandLine) {
+  const std::string path =
+      media::AbsoluteHandOverPath(commandLine.toStdString(), QDir::currentPath().toStdString());
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      ToQString(media::kBusName), ToQString(media::kInstancePath),
+      ToQString(media::kInstanceInterface), QStringLiteral("Activate"));
+  call << QString::fromStdString(path);
+  const QDBusMessage reply = bus.call(call, QDBus::Block, media::kCallTimeoutMs);
+  return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+}  // namespace lullwood

@@ -1,0 +1,376 @@
+// The media controls in the whole window, driven over a private session bus from a
+// connection of their own, as a media panel or playerctl would: every property and
+// method, the PropertiesChanged signals, and when the actions run.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDBusInterface>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusReply>
+#include <QDialog>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "ControlIds.h"
+#include "MediaPlayerRules.h"
+#include "Mixer.h"
+#include "MprisService.h"
+#include "OutputVolume.h"
+#include "PrivateBus.h"
+#include "Scenario.h"
+#include "SingleInstance.h"
+#include "TempFolder.h"
+#include "dialog_fakes.h"
+
+namespace lullwood::testing {
+namespace {
+
+const QString kBus = QStringLiteral("org.mpris.MediaPlayer2.lullwood");
+const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString kRoot = QStringLiteral("org.mpris.MediaPlayer2");
+const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
+
+// Every PropertiesChanged the service sends, as the client saw it.
+class ChangeRecorder : public QObject {
+  Q_OBJECT
+
+ public:
+  std::vector<QVariantMap> changes;
+
+ public Q_SLOTS:
+  void Changed(const QString& interface, const QVariantMap& changed, const QStringList&) {
+    if (interface == kPlayer) changes.push_back(changed);
+  }
+};
+
+class Mpris : public TempFolderTest {
+ protected:
+  void SetUp() override {
+    TempFolderTest::SetUp();
+    ASSERT_TRUE(bus_.isConnected()) << "no private bus";
+    volume_ = std::make_unique<OutputVolume>(outputs_, state_.audioDevice);
+    service_ = std::make_unique<MprisService>(bus_, state_.audioDevice, *volume_);
+    ASSERT_EQ(ClaimBusName(bus_, false), NameClaim::kOwned);
+    dialog_ = std::make_unique<WatchedDialog>(state_, *volume_, settings_);
+    dialog_->forward = true;
+    ASSERT_TRUE(dialog_->InitializeWindow());
+    dialog_->show();
+    client_ = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "client");
+    ASSERT_TRUE(client_.isConnected());
+    ASSERT_TRUE(client_.connect(kBus, kPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",
+                                &recorder_, SLOT(Changed(QString, QVariantMap, QStringList))));
+    if (attach_) service_->Attach(*dialog_);
+  }
+  void TearDown() override {
+    client_.disconnectFromBus("client");
+    service_.reset();
+    bus_.unregisterService(kBus);
+    dialog_.reset();
+    TempFolderTest::TearDown();
+  }
+
+  // Calls a method from the client and waits for its answer.
+  QDBusMessage Call(const QString& interface, const QString& method,
+                    const QVariantList& args = {}) {
+    QDBusMessage call = QDBusMessage::createMethodCall(kBus, kPath, interface, method);
+    call.setArguments(args);
+    QDBusPendingCall pending = client_.asyncCall(call, 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }, 6000));
+    return pending.reply();
+  }
+  QVariant Get(const QString& interface, const QString& name) {
+    const QDBusMessage reply = Call("org.freedesktop.DBus.Properties", "Get", {interface, name});
+    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << name.toStdString();
+    if (reply.arguments().isEmpty()) return {};
+    return reply.arguments().first().value<QDBusVariant>().variant();
+  }
+  QDBusMessage Set(const QString& name, const QVariant& value) {
+    return Call("org.freedesktop.DBus.Properties", "Set",
+                {kPlayer, name, QVariant::fromValue(QDBusVariant(value))});
+  }
+  QVariantMap Metadata() { return qdbus_cast<QVariantMap>(Get(kPlayer, "Metadata")); }
+  // Lets the queued actions and announcements run, and the signals arrive.
+  void Settle() { QTest::qWait(100); }
+  // Waits for a PropertiesChanged with this property; returns its value.
+  QVariant WaitForChange(const QString& property) {
+    size_t seen = 0;
+    QVariant value;
+    const bool arrived = QTest::qWaitFor(
+        [&] {
+          for (; seen < recorder_.changes.size(); ++seen) {
+            if (recorder_.changes[seen].contains(property)) {
+              value = recorder_.changes[seen].value(property);
+              recorder_.changes.erase(recorder_.changes.begin(),
+                                      recorder_.changes.begin() + seen + 1);
+              return true;
+            }
+          }
+          return false;
+        },
+        3000);
+    EXPECT_TRUE(arrived) << "no PropertiesChanged with " << property.toStdString();
+    return value;
+  }
+  std::string WriteScenario(const std::string& name, const std::string& text) {
+    const std::string path = (dir_ / name).string();
+    std::ofstream(path) << text;
+    return path;
+  }
+  QString FileUri(const std::string& path) {
+    return QUrl::fromLocalFile(QString::fromStdString(path)).toString();
+  }
+  float OutputGain() { return state_.audioDevice.directSound->mixer().outputStage().volume(); }
+
+  bool attach_ = true;
+  QDBusConnection bus_ = QDBusConnection::sessionBus();
+  ProcessState state_;
+  WatchedOutputs outputs_;
+  MemorySettingsStore settings_;
+  std::unique_ptr<OutputVolume> volume_;
+  std::unique_ptr<MprisService> service_;
+  std::unique_ptr<WatchedDialog> dialog_;
+  QDBusConnection client_{QString()};
+  ChangeRecorder recorder_;
+};
+
+TEST_F(Mpris, TheRootInterfaceSaysWhoThePlayerIs) {
+  EXPECT_EQ(Get(kRoot, "Identity").toString(), "Lullwood");
+  EXPECT_EQ(Get(kRoot, "CanQuit").toBool(), true);
+  EXPECT_EQ(Get(kRoot, "CanRaise").toBool(), true);
+  EXPECT_EQ(Get(kRoot, "HasTrackList").toBool(), false);
+  EXPECT_EQ(Get(kRoot, "SupportedUriSchemes").toStringList(), QStringList{"file"});
+  // The desktop entry's name and its Scenario type, as installed.
+  const QString entry = Get(kRoot, "DesktopEntry").toString();
+  const auto desktopFile =
+      std::filesystem::path(LULLWOOD_DESKTOP_DIR) / (entry.toStdString() + ".desktop");
+  std::ifstream desktop(desktopFile);
+  ASSERT_TRUE(desktop) << desktopFile;
+  std::string line, mimeLine;
+  while (std::getline(desktop, line)) {
+    if (line.rfind("MimeType=", 0) == 0) mimeLine = line;
+  }
+  const QStringList types = Get(kRoot, "SupportedMimeTypes").toStringList();
+  ASSERT_EQ(types.size(), 1);
+  EXPECT_EQ(mimeLine, "MimeType=" + types[0].toStdString() + ";");
+}
+
+TEST_F(Mpris, ThePlayerIsOneEndlessTrackThatCanPlayAndPause) {
+  EXPECT_EQ(Get(kPlayer, "PlaybackStatus").toString(), "Playing");
+  for (const char* yes : {"CanPlay", "CanPause", "CanControl"})
+    EXPECT_TRUE(Get(kPlayer, yes).toBool()) << yes;
+  for (const char* no : {"CanGoNext", "CanGoPrevious", "CanSeek"})
+    EXPECT_FALSE(Get(kPlayer, no).toBool()) << no;
+  EXPECT_EQ(Get(kPlayer, "Rate").toDouble(), 1.0);
+  EXPECT_EQ(Get(kPlayer, "Volume").toDouble(), 1.0);
+  const QVariantMap metadata = Metadata();
+  EXPECT_EQ(metadata.value("xesam:title").toString(), "Lullwood");
+  EXPECT_EQ(qdbus_cast<QDBusObjectPath>(metadata.value("mpris:trackid")).path(),
+            "/org/quillor/Lullwood/Scenario");
+  // Next, Previous, Seek and SetPosition answer and change nothing.
+  for (const char* method : {"Next", "Previous"}) {
+    EXPECT_EQ(Call(kPlayer, method).type(), QDBusMessage::ReplyMessage) << method;
+  }
+  EXPECT_EQ(Call(kPlayer, "Seek", {qlonglong(5000000)}).type(), QDBusMessage::ReplyMessage);
+  EXPECT_EQ(
+      Call(kPlayer, "SetPosition",
+           {QVariant::fromValue(QDBusObjectPath("/org/quillor/Lullwood/Scenario")), qlonglong(0)})
+          .type(),
+      QDBusMessage::ReplyMessage);
+  Settle();
+  EXPECT_FALSE(state_.audioDevice.muted);
+  EXPECT_EQ(outputs_.attempts, 1);
+  EXPECT_EQ(Get(kPlayer, "Position").toLongLong(), 0);
+}
+
+TEST_F(Mpris, PauseAndStopMutePlayPlaysAndPlayPauseToggles) {
+  auto* play = qobject_cast<QPushButton*>(dialog_->Control(ids::kPlay));
+  EXPECT_EQ(Call(kPlayer, "Pause").type(), QDBusMessage::ReplyMessage);
+  EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Paused");
+  EXPECT_TRUE(state_.audioDevice.muted);
+  EXPECT_EQ(state_.audioDevice.directSound, nullptr);
+  EXPECT_FALSE(play->isChecked());
+  Call(kPlayer, "Stop");
+  Settle();
+  EXPECT_EQ(dialog_->calls, (std::vector<std::string>{"OnMute", "OnMute"}));
+  Call(kPlayer, "Play");
+  EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Playing");
+  EXPECT_FALSE(state_.audioDevice.muted);
+  EXPECT_TRUE(play->isChecked());
+  EXPECT_EQ(outputs_.attempts, 2);
+  Call(kPlayer, "PlayPause");
+  EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Paused");
+  EXPECT_EQ(Get(kPlayer, "PlaybackStatus").toString(), "Paused");
+  Call(kPlayer, "PlayPause");
+  EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Playing");
+  EXPECT_EQ(Get(kPlayer, "PlaybackStatus").toString(), "Playing");
+  EXPECT_EQ(outputs_.attempts, 3);
+}
+
+TEST_F(Mpris, ChangesFromTheWindowAreAnnouncedToo) {
+  ClickOn(qobject_cast<QPushButton*>(dialog_->Control(ids::kMute)));
+  EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Paused");
+  // A load un-mutes and names its file.
+  const std::string path = WriteScenario("rain night.lwd", "[Backgrounds]\nchk5=Y\n");
+  AcceptDroppedFiles(dialog_->core(), {path});
+  EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Playing");
+  Settle();
+  EXPECT_EQ(Metadata().value("xesam:title").toString(), "rain night.lwd");
+  dialog_->core().OnClearAll();
+  const QVariantMap cleared = qdbus_cast<QVariantMap>(WaitForChange("Metadata"));
+  EXPECT_EQ(cleared.value("xesam:title").toString(), "Lullwood");
+}
+
+TEST_F(Mpris, AFailedPlayAnnouncesThatItIsStillPaused) {
+  Call(kPlayer, "Pause");
+  EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Paused");
+  outputs_.offline.SetFailing(true);
+  Call(kPlayer, "Play");
+  EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Paused");
+  EXPECT_TRUE(state_.audioDevice.muted);
+  EXPECT_EQ(dialog_->messages.size(), 1u);  // the window said why, as for the button
+}
+
+TEST_F(Mpris, VolumeIsAGainAfterTheMixClampedAndKeptAcrossPlay) {
+  EXPECT_EQ(Set("Volume", 0.25).type(), QDBusMessage::ReplyMessage);
+  EXPECT_EQ(WaitForChange("Volume").toDouble(), 0.25);
+  EXPECT_FLOAT_EQ(OutputGain(), 0.25f);
+  EXPECT_EQ(state_.mixer.backgroundVolumeStep, 10);
+  EXPECT_EQ(state_.mixer.randomVolumeStep, 10);
+  Set("Volume", 3.0);
+  EXPECT_EQ(WaitForChange("Volume").toDouble(), 1.0);
+  Set("Volume", -1.0);
+  EXPECT_EQ(WaitForChange("Volume").toDouble(), 0.0);
+  EXPECT_EQ(Get(kPlayer, "Volume").toDouble(), 0.0);
+  Set("Volume", 0.5);
+  WaitForChange("Volume");
+  // Mute and Play claim a new device: it gets the same volume.
+  Call(kPlayer, "Pause");
+  EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Paused");
+  Call(kPlayer, "Play");
+  EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Playing");
+  EXPECT_FLOAT_EQ(OutputGain(), 0.5f);
+  EXPECT_EQ(Get(kPlayer, "Volume").toDouble(), 0.5);
+  // Nothing is saved.
+  for (const auto& [name, value] : settings_.values) EXPECT_EQ(name.find("VOL"), std::string::npos);
+}
+
+TEST_F(Mpris, OpenUriLoadsAFileAsADropDoes) {
+  const std::string path = WriteScenario("surf.lwd", "[Backgrounds]\nchk1=Y\nV1=7\n");
+  Call(kPlayer, "Pause");
+  EXPECT_EQ(Call(kPlayer, "OpenUri", {FileUri(path)}).type(), QDBusMessage::ReplyMessage);
+  EXPECT_EQ(qdbus_cast<QVariantMap>(WaitForChange("Metadata")).value("xesam:title").toString(),
+            "surf.lwd");
+  EXPECT_EQ(dialog_->windowTitle().toStdString(), "Lullwood v2.2 - " + path);
+  EXPECT_FALSE(state_.audioDevice.muted);
+  EXPECT_EQ(state_.mixer.backgroundVolumeStep, 7);
+  EXPECT_EQ(dialog_->Values().m_backgroundOn[0], 1);
+  EXPECT_NE(state_.backgrounds.slot[0], nullptr);
+}
+
+TEST_F(Mpris, OpenUriRefusesWhatIsNoScenarioFileAndLoadsNothing) {
+  const std::string kept = WriteScenario("kept.lwd", "[Backgrounds]\nchk2=Y\n");
+  AcceptDroppedFiles(dialog_->core(), {kept});
+  const QString title = dialog_->windowTitle();
+  std::filesystem::create_directory(dir_ / "folder.lwd");
+  const std::pair<QString, QString> refused[] = {
+      {"http://example.org/night.lwd", "org.freedesktop.DBus.Error.InvalidArgs"},
+      {"night.lwd", "org.freedesktop.DBus.Error.InvalidArgs"},
+      {"file:///tmp/latin%FF.lwd", "org.freedesktop.DBus.Error.InvalidArgs"},
+      {"file://elsewhere/x.lwd", "org.freedesktop.DBus.Error.InvalidArgs"},
+      {FileUri((dir_ / "missing.lwd").string()), "org.freedesktop.DBus.Error.FileNotFound"},
+      {FileUri((dir_ / "folder.lwd").string()), "org.freedesktop.DBus.Error.FileNotFound"},
+  };
+  for (const auto& [uri, error] : refused) {
+    const QDBusMessage reply = Call(kPlayer, "OpenUri", {uri});
+    EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage) << uri.toStdString();
+    EXPECT_EQ(reply.errorName(), error) << uri.toStdString();
+  }
+  // Not a string at all.
+  EXPECT_EQ(Call(kPlayer, "OpenUri", {42}).type(), QDBusMessage::ErrorMessage);
+  Settle();
+  EXPECT_EQ(dialog_->windowTitle(), title);
+  EXPECT_EQ(dialog_->Values().m_backgroundOn[1], 1);
+}
+
+TEST_F(Mpris, RaiseAndTheHandOverShowTheWindowAsTheStatusAreaIconDoes) {
+  dialog_->hide();
+  EXPECT_EQ(Call(kRoot, "Raise").type(), QDBusMessage::ReplyMessage);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog_->isVisible(); }, 3000));
+  // Without a file the hand-over only shows the window.
+  dialog_->showMinimized();
+  const QString title = dialog_->windowTitle();
+  QDBusMessage activate = QDBusMessage::createMethodCall(kBus, "/org/quillor/Lullwood",
+                                                         "org.quillor.Lullwood", "Activate");
+  activate << QString();
+  EXPECT_EQ(client_.call(activate, QDBus::BlockWithGui, 3000).type(), QDBusMessage::ReplyMessage);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog_->isMinimized(); }, 3000));
+  Settle();
+  EXPECT_EQ(dialog_->windowTitle(), title);
+  // With one it also loads it as a drop does, whatever the file holds.
+  dialog_->hide();
+  const std::string missing = (dir_ / "gone.lwd").string();
+  activate.setArguments({QString::fromStdString(missing)});
+  EXPECT_EQ(client_.call(activate, QDBus::BlockWithGui, 3000).type(), QDBusMessage::ReplyMessage);
+  EXPECT_EQ(qdbus_cast<QVariantMap>(WaitForChange("Metadata")).value("xesam:title").toString(),
+            "gone.lwd");
+  EXPECT_TRUE(dialog_->isVisible());
+  EXPECT_EQ(dialog_->windowTitle().toStdString(), "Lullwood v2.2 - " + missing);
+}
+
+TEST_F(Mpris, QuitEndsTheRunThroughCloseDown) {
+  QSignalSpy finished(dialog_.get(), &QDialog::finished);
+  EXPECT_EQ(Call(kRoot, "Quit").type(), QDBusMessage::ReplyMessage);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 3000));
+  EXPECT_EQ(state_.audioDevice.directSound, nullptr);
+  EXPECT_FALSE(dialog_->schedulerTimer().running());
+  // After the end nothing more runs: Play would claim the device again.
+  Call(kPlayer, "Play");
+  Settle();
+  EXPECT_EQ(state_.audioDevice.directSound, nullptr);
+}
+
+TEST_F(Mpris, ActionsWaitWhileAModalDialogIsOpen) {
+  QDialog modal(dialog_.get());
+  modal.setModal(true);
+  modal.show();
+  ASSERT_EQ(QApplication::activeModalWidget(), &modal);
+  EXPECT_EQ(Call(kPlayer, "Pause").type(), QDBusMessage::ReplyMessage);  // answered at once
+  Settle();
+  EXPECT_FALSE(state_.audioDevice.muted);
+  modal.hide();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return state_.audioDevice.muted; }, 3000));
+}
+
+class MprisBeforeStartUp : public Mpris {
+ protected:
+  void SetUp() override {
+    attach_ = false;
+    Mpris::SetUp();
+  }
+};
+
+TEST_F(MprisBeforeStartUp, CallsAreAnsweredAndActOnceStartUpHasFinished) {
+  EXPECT_EQ(Get(kPlayer, "PlaybackStatus").toString(), "Playing");
+  EXPECT_EQ(Call(kPlayer, "Pause").type(), QDBusMessage::ReplyMessage);
+  Settle();
+  EXPECT_FALSE(state_.audioDevice.muted);
+  service_->Attach(*dialog_);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return state_.audioDevice.muted; }, 3000));
+}
+
+}  // namespace
+}  // namespace lullwood::testing
+
+#include "mpris_test.moc"
+
+int main(int argc, char** argv) {
+  lullwood::testing::PrivateBus bus;  // before the first connection to the session bus
+  QApplication application(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
