@@ -4,13 +4,26 @@
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QDir>
+#include <string>
 
+#include "BusProbe.h"
 #include "MediaPlayerRules.h"
 #include "QtText.h"
 
 namespace lullwood {
 
 std::optional<QDBusConnection> ConnectToSessionBus() {
+  // Where Qt would look: the address given, else the usual socket of the user's session.
+  std::string address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS").toStdString();
+  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (address.empty() && !runtime.isEmpty())
+    address = "unix:path=" + runtime.toStdString() + "/bus";
+  if (!address.empty() && !SessionBusAnswers(address, media::kCallTimeoutMs)) {
+    // Other libraries of the process (SDL's audio start-up among them) would wait on it for
+    // good too: for this process there is no bus, and a connection fails at once.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/dev/null/no-session-bus");
+    return std::nullopt;
+  }
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected() || bus.interface() == nullptr) return std::nullopt;
   return bus;

@@ -4,6 +4,11 @@
 // settings folder.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -172,6 +177,25 @@ TEST_F(TwoStarts, WithoutASessionBusEachStartRunsAsBefore) {
   }
   // Neither took anything on the test's own bus.
   EXPECT_TRUE(OwnerPid().isEmpty());
+}
+
+// A bus daemon that takes connections and never answers (stopped, or stuck) is no bus:
+// the start goes on after the probe's second instead of waiting for good.
+TEST_F(TwoStarts, ABusThatNeverAnswersIsTakenForNoBus) {
+  const std::string path = (dir_ / "silent-bus").string();
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un where{};
+  where.sun_family = AF_UNIX;
+  std::strncpy(where.sun_path, path.c_str(), sizeof where.sun_path - 1);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+  ASSERT_EQ(listen(listener, 8), 0);
+  QProcess* alone = Start({}, QString::fromStdString("unix:path=" + path));
+  EXPECT_TRUE(Painted(alone));
+  EXPECT_EQ(alone->state(), QProcess::Running);
+  alone->terminate();
+  EXPECT_TRUE(alone->waitForFinished(5000));
+  close(listener);
 }
 
 }  // namespace
