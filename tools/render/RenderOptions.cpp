@@ -5,7 +5,7 @@
 namespace lullwood::render {
 namespace {
 
-enum class Option { kSeconds, kSeed, kRate, kOut, kEvents, kResave };
+enum class Option { kSeconds, kSeed, kRate, kOut, kEvents, kResave, kSleep };
 
 struct OptionName {
   std::string_view name;
@@ -15,6 +15,7 @@ struct OptionName {
 constexpr OptionName kOptions[] = {
     {"--seconds", Option::kSeconds}, {"--seed", Option::kSeed},     {"--rate", Option::kRate},
     {"--out", Option::kOut},         {"--events", Option::kEvents}, {"--resave", Option::kResave},
+    {"--sleep", Option::kSleep},
 };
 
 ParsedArguments Refuse(std::string error) {
@@ -33,6 +34,26 @@ std::optional<uint64_t> ParseDecimal(std::string_view text, uint64_t max) {
     value = value * 10 + digit;
   }
   return value;
+}
+
+std::optional<double> ParseDecimalFraction(std::string_view text) {
+  if (text.empty() || text.size() > 32) return std::nullopt;
+  double whole = 0;
+  double scale = 1;
+  bool point = false;
+  bool digit = false;
+  for (char c : text) {
+    if (c == '.' && !point) {
+      point = true;
+      continue;
+    }
+    if (c < '0' || c > '9') return std::nullopt;
+    digit = true;
+    if (point) scale /= 10;
+    whole = point ? whole + (c - '0') * scale : whole * 10 + (c - '0');
+  }
+  if (!digit) return std::nullopt;
+  return whole;
 }
 
 ParsedArguments ParseRenderArguments(std::span<const std::string> arguments) {
@@ -111,6 +132,17 @@ ParsedArguments ParseRenderArguments(std::span<const std::string> arguments) {
         case Option::kResave:
           options.resavePath = value;
           break;
+        case Option::kSleep: {
+          const std::optional<double> minutes = ParseDecimalFraction(value);
+          if (!minutes || !(*minutes > 0) || *minutes > kMaxSleepMinutes) {
+            return Refuse(
+                "--sleep must be a number of minutes above 0 and at most 1440 (a "
+                "day), not \"" +
+                value + "\"");
+          }
+          options.sleepMinutes = *minutes;
+          break;
+        }
       }
       continue;
     }
@@ -127,6 +159,7 @@ ParsedArguments ParseRenderArguments(std::span<const std::string> arguments) {
 std::string RenderUsage() {
   return "usage: lullwood-render SCENARIO.lwd --seconds N [--seed S] [--rate HZ]\n"
          "                       [--out FILE.wav] [--events FILE.tsv] [--resave FILE.lwd]\n"
+         "                       [--sleep MINUTES]\n"
          "\n"
          "Loads the Scenario as the window does at start-up and plays it for N seconds,\n"
          "one scheduler tick a second, the first at time 0.\n"
@@ -136,7 +169,10 @@ std::string RenderUsage() {
          "  --rate HZ        sample rate of the WAV, 8000 to 192000 (default 48000)\n"
          "  --out FILE       the whole mix as a 16-bit PCM stereo WAV\n"
          "  --events FILE    every firing that played a sound, tab-separated\n"
-         "  --resave FILE    the loaded Scenario, written as a Save from the window would\n";
+         "  --resave FILE    the loaded Scenario, written as a Save from the window would\n"
+         "  --sleep MINUTES  the sleep timer: after MINUTES (a fraction allowed, at most a\n"
+         "                   day) of output the sound fades out over 60 s, then stops as\n"
+         "                   Mute does; silence and no firings follow\n";
 }
 
 }  // namespace lullwood::render
