@@ -15,7 +15,7 @@ for arg in "$@"; do
   esac
 done
 
-tools/deps.sh clang libclang-rt-14-dev desktop-file-utils
+tools/deps.sh clang libclang-rt-14-dev desktop-file-utils dbus
 export QT_QPA_PLATFORM=offscreen
 
 if [ "$sanitize" -eq 0 ]; then
