@@ -25,6 +25,9 @@ SleepTimerControl::SleepTimerControl(ProcessState& state, Actions actions, QObje
   statusAction_ = new QAction(this);
   statusAction_->setEnabled(false);
   statusAction_->setVisible(false);
+  statusSeparator_ = new QAction(this);
+  statusSeparator_->setSeparator(true);
+  statusSeparator_->setVisible(false);
 
   choiceGroup_ = new QActionGroup(this);
   choiceGroup_->setExclusive(true);
@@ -50,6 +53,7 @@ SleepTimerControl::~SleepTimerControl() = default;
 
 void SleepTimerControl::FillMenu(QMenu& menu) {
   menu.addAction(statusAction_);
+  menu.addAction(statusSeparator_);
   for (QAction* action : choiceActions_) menu.addAction(action);
   menu.addSeparator();
   menu.addAction(suspendAction_);
@@ -153,6 +157,7 @@ void SleepTimerControl::ShowStatus() {
   status_ = text;
   statusAction_->setText(ToQString(text));
   statusAction_->setVisible(!text.empty());
+  statusSeparator_->setVisible(!text.empty());
   if (actions_.statusChanged) actions_.statusChanged(text);
 }
 

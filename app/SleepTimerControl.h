@@ -79,6 +79,7 @@ class SleepTimerControl : public QObject {
   std::string status_;
   QActionGroup* choiceGroup_ = nullptr;
   QAction* statusAction_ = nullptr;
+  QAction* statusSeparator_ = nullptr;  // under the remaining time, shown with it
   std::vector<QAction*> choiceActions_;
   QAction* suspendAction_ = nullptr;
 };

@@ -154,8 +154,8 @@ TEST_F(SleepTimerWindow, TimerMenuSitsBetweenScenarioAndHelpAndTheIconMenuHasThe
   QMenu* timerMenu = dialog->menuBar()->actions()[1]->menu();
   QStringList entries;
   for (QAction* action : timerMenu->actions()) entries << action->text();
-  EXPECT_EQ(entries, (QStringList{"", "&Off", "15 minutes", "30 minutes", "45 minutes", "1 hour",
-                                  QString::fromUtf8("1\u00bd hours"), "2 hours", "",
+  EXPECT_EQ(entries, (QStringList{"", "", "&Off", "15 minutes", "30 minutes", "45 minutes",
+                                  "1 hour", QString::fromUtf8("1\u00bd hours"), "2 hours", "",
                                   "Suspend the computer when stopped"}));
   EXPECT_FALSE(sleep().statusAction()->isVisible()) << "no first line without a timer";
   for (QAction* action : sleep().choiceActions()) {
