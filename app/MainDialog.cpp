@@ -174,6 +174,8 @@ void CMainDialog::HandOverCommandLine() {
 }
 
 void CMainDialog::CloseDown() {
+  // The night ends here: no stop or suspend comes after the exit.
+  sleepTimer_->Choose(0);
   core_.StopTimer();
   core_.ReleaseForShutdown();
   RemoveTrayIcon();

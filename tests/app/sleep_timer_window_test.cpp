@@ -99,7 +99,10 @@ class SleepTimerWindow : public ::testing::Test {
     ASSERT_TRUE(dialog->InitializeWindow());
     sleep().UseClock(clock);
   }
-  void TearDown() override { dialog->CloseDown(); }
+  void TearDown() override {
+    dialog->CloseDown();
+    EXPECT_FALSE(sleep().timer().running()) << "Exit ends the timer: no stop after it";
+  }
 
   SleepTimerControl& sleep() { return dialog->sleepTimer(); }
   QAction* Choice(const QString& text) {
