@@ -328,6 +328,25 @@ TEST_F(SleepTimerWindow, SuspendIsAskedOnceAfterTheStopOnlyWhenTicked) {
   EXPECT_EQ(bus.manager.suspendCalls.size(), 1u) << "one stop, one request";
 }
 
+TEST_F(SleepTimerWindow, AFailedSuspendGoesToStandardErrorOnly) {
+  FakeSystemBus& bus = FakeSystemBus::Get();
+  if (!bus.ready()) GTEST_SKIP() << "dbus-daemon could not be started";
+  QDBusConnection service("fake-login1");
+  ASSERT_TRUE(service.unregisterService("org.freedesktop.login1"));
+  sleep().suspendAction()->trigger();
+  ::testing::internal::CaptureStderr();
+  IntoTheFade();
+  Render(31 * static_cast<size_t>(Device()->outputRate()));
+  sleep().Poll();
+  // The error answer comes back through the event loop.
+  for (int i = 0; i < 100 && dialog->messages.empty(); ++i) QTest::qWait(20);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(service.registerService("org.freedesktop.login1"));
+  EXPECT_TRUE(state.audioDevice.muted);
+  EXPECT_NE(err.find("lullwood: could not ask the computer to suspend"), std::string::npos) << err;
+  EXPECT_TRUE(dialog->messages.empty()) << "nothing is shown at night";
+}
+
 }  // namespace
 }  // namespace lullwood::testing
 
