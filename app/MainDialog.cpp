@@ -15,8 +15,10 @@
 #include <ctime>
 
 #include "FirstPaintReport.h"
+#include "LoginSuspend.h"
 #include "Menus.h"
 #include "QtText.h"
+#include "SleepTimerControl.h"
 #include "TrayIcon.h"
 #include "WindowVisibility.h"
 
@@ -59,6 +61,7 @@ CMainDialog::CMainDialog(ProcessState& state, AudioOutputFactory& outputs, Setti
   shellActions_ = MakeShellActions();
   SetMenuBar(BuildMenuBar(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); }));
   InstallHelpKey(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); });
+  InstallSleepTimer();
   // The volume bars give up their own scrolling menu for the Scenario popup.
   m_backgroundVolumeBar->setContextMenuPolicy(Qt::NoContextMenu);
   m_randomVolumeBar->setContextMenuPolicy(Qt::NoContextMenu);
@@ -140,8 +143,25 @@ void CMainDialog::AddTrayIcon() {
       BuildScenarioMenu(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); });
   trayIcon_ = std::make_unique<TrayIcon>(
       m_icon, [this](std::uintptr_t mouseMessage) { RouteCommand(0, mouseMessage); });
+  sleepTimer_->AppendTo(*trayMenu_);
   trayIcon_->SetContextMenu(trayMenu_);
+  trayIcon_->SetStatusLine(sleepTimer_->statusText());
   trayIcon_->Add();
+}
+
+// The sleep timer stops the sound as the Mute command does; Mute, Play (and so every
+// Scenario load) and Clear all end a fade it is running.
+void CMainDialog::InstallSleepTimer() {
+  sleepTimer_ = new SleepTimerControl(state_,
+                                      {.mute = shellActions_.mute,
+                                       .suspend = [] { RequestSuspend(); },
+                                       .statusChanged =
+                                           [this](const std::string& text) {
+                                             if (trayIcon_) trayIcon_->SetStatusLine(text);
+                                           }},
+                                      this);
+  sleepTimer_->InstallInMenuBar(*menuBar_);
+  core_.SetTakeOverObserver([this] { sleepTimer_->OnTakeOver(); });
 }
 
 void CMainDialog::RemoveTrayIcon() {
@@ -155,6 +175,8 @@ void CMainDialog::HandOverCommandLine() {
 }
 
 void CMainDialog::CloseDown() {
+  // The night ends here: no stop or suspend comes after the exit.
+  sleepTimer_->Choose(0);
   core_.StopTimer();
   core_.ReleaseForShutdown();
   RemoveTrayIcon();

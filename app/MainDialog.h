@@ -36,6 +36,7 @@ class QSlider;
 
 namespace lullwood {
 
+class SleepTimerControl;
 class TrayIcon;
 
 // Caption of every message box: the executable's name.
@@ -127,6 +128,8 @@ class CMainDialog : public QDialog, public Panel {
   // The status-area icon, from InitializeWindow on; nullptr before.
   TrayIcon* trayIcon() const { return trayIcon_.get(); }
   QMenuBar* menuBar() const { return menuBar_; }
+  // The sleep timer's menu entries, poll and steps.
+  SleepTimerControl& sleepTimer() const { return *sleepTimer_; }
 
   Soundscape& core() { return core_; }
   SchedulerTimer& schedulerTimer() { return timer_; }
@@ -186,6 +189,7 @@ class CMainDialog : public QDialog, public Panel {
   void AddTrayIcon();
   void HandOverCommandLine();
   void RemoveTrayIcon();
+  void InstallSleepTimer();
   // Draws Mute and Play as the last ShowPlayState asked, after a click toggled one.
   void RestorePlayLook();
 
@@ -225,6 +229,7 @@ class CMainDialog : public QDialog, public Panel {
   QMenuBar* menuBar_ = nullptr;
   QMenu* trayMenu_ = nullptr;
   std::unique_ptr<TrayIcon> trayIcon_;
+  SleepTimerControl* sleepTimer_ = nullptr;  // a child of the window
 };
 
 }  // namespace lullwood

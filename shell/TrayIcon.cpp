@@ -1,6 +1,7 @@
 #include "TrayIcon.h"
 
 #include <QMenu>
+#include <string>
 
 #include "ShellCommands.h"
 
@@ -29,7 +30,7 @@ bool StatusAreaAvailable() {
 TrayIcon::TrayIcon(const QIcon& icon, std::function<void(std::uintptr_t)> onMouseMessage,
                    QObject* parent)
     : QObject(parent), icon_(icon), onMouseMessage_(std::move(onMouseMessage)) {
-  icon_.setToolTip(QString::fromUtf8(kTrayTip.data(), static_cast<qsizetype>(kTrayTip.size())));
+  SetStatusLine({});
   // Queued: an action may remove the icon, and some status areas deliver the event
   // from inside the icon's own window, which removing it destroys.
   connect(&icon_, &QSystemTrayIcon::activated, this, &TrayIcon::OnActivated, Qt::QueuedConnection);
@@ -37,6 +38,12 @@ TrayIcon::TrayIcon(const QIcon& icon, std::function<void(std::uintptr_t)> onMous
 
 void TrayIcon::SetContextMenu(QMenu* menu) {
   icon_.setContextMenu(menu);
+}
+
+void TrayIcon::SetStatusLine(std::string_view line) {
+  std::string tip(kTrayTip);
+  if (!line.empty()) tip.append("\n").append(line);
+  icon_.setToolTip(QString::fromUtf8(tip.data(), static_cast<qsizetype>(tip.size())));
 }
 
 void TrayIcon::Add() {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 class QMenu;
 
@@ -31,6 +32,10 @@ class TrayIcon : public QObject {
 
   // The menu desktops draw themselves (they report no click position). Not owned.
   void SetContextMenu(QMenu* menu);
+
+  // A second line under the tip (the sleep timer's remaining time); empty for none,
+  // which leaves the tip exactly kTrayTip.
+  void SetStatusLine(std::string_view line);
 
   void Add();
   void Remove();

@@ -100,6 +100,7 @@ void Soundscape::OnDynamicRandom() {
 }
 
 void Soundscape::OnClearAll() {
+  if (takeOverObserver_) takeOverObserver_();
   DialogValues& values = panel_.Values();
   panel_.ExchangeControlData(ExchangeDirection::kFromControls);
   panel_.SetTitle(kTitle);

@@ -8,6 +8,7 @@ bool Soundscape::ClaimDevice() {
 }
 
 void Soundscape::OnMute() {
+  if (takeOverObserver_) takeOverObserver_();
   AudioDevice& device = state_.audioDevice;
   if (device.muted) return;
   device.muted = true;
@@ -21,6 +22,7 @@ void Soundscape::OnMute() {
 }
 
 void Soundscape::OnPlay() {
+  if (takeOverObserver_) takeOverObserver_();
   AudioDevice& device = state_.audioDevice;
   if (!device.muted || device.directSound) return;
   if (!ClaimDevice()) {

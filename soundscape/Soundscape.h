@@ -64,6 +64,12 @@ class Soundscape {
   void SeedRandom(uint32_t seed);
   // Called with every firing that played a sound.
   void SetFiringObserver(std::function<void(const Firing&)> observer);
+  // Called first thing in OnMute, OnPlay (which every Scenario load calls) and
+  // OnClearAll, whether or not they then change anything: the user has taken over the
+  // sound, and whatever was going to stop it on its own (the sleep timer) gives way.
+  void SetTakeOverObserver(std::function<void()> observer) {
+    takeOverObserver_ = std::move(observer);
+  }
 
   // Mixer controls.
   void StepBackgroundVolume(int delta);
@@ -94,6 +100,7 @@ class Soundscape {
   AudioOutputFactory& outputs_;
   SettingsStore& settings_;
   std::function<void(const Firing&)> firingObserver_;
+  std::function<void()> takeOverObserver_;
 };
 
 }  // namespace lullwood

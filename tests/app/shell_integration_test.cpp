@@ -102,7 +102,8 @@ TEST_F(ShellTest, TheIconComesAfterTheSettingsReadsAndStaysUntilCloseDown) {
   EXPECT_EQ(tray->icon().toolTip(), "Quillor Lullwood (RTCLK=options) ");
   QStringList entries;
   for (QAction* action : tray->icon().contextMenu()->actions()) entries << action->text();
-  EXPECT_EQ(entries, (QStringList{"&Load...", "&Save...", "", "E&xit", "", "&Mute", "&Play"}));
+  EXPECT_EQ(entries,
+            (QStringList{"&Load...", "&Save...", "", "E&xit", "", "&Mute", "&Play", "", "&Timer"}));
 
   dialog->CloseDown();
   EXPECT_FALSE(tray->added());

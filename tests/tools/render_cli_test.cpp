@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -533,6 +534,90 @@ TEST_F(RenderCli, AnInterruptedRenderLeavesNoFiles) {
   EXPECT_NE(result.err.find("interrupted"), std::string::npos);
   EXPECT_EQ(Entries(), (std::vector<std::string>{"busy.lwd", "old.tsv"}));
   EXPECT_EQ(ReadAll(old), "previous\n");
+}
+
+// The first mono 8-bit background of the catalogue, whose samples the output carries
+// one for one when rendered at the wave's own rate.
+const BackgroundSound* PlainBackground(std::optional<WaveImage>& image) {
+  for (const BackgroundSound& row : SoundCatalogue::Backgrounds()) {
+    image = FindWaveResource(row.resourceName);
+    if (!image) continue;
+    const PcmFormat format = DecodePcmFormat(*image);
+    if (format.channels == 1 && format.bitsPerSample == 8 && format.samplesPerSecond >= 8000)
+      return &row;
+  }
+  return nullptr;
+}
+
+TEST_F(RenderCli, SleepFadesFrameByFrameInDecibelsThenLeavesSilence) {
+  std::optional<WaveImage> image;
+  const BackgroundSound* chosen = PlainBackground(image);
+  ASSERT_NE(chosen, nullptr);
+  const uint32_t rate = DecodePcmFormat(*image).samplesPerSecond;
+  const fs::path scenario =
+      Write("one.lwd", "[Backgrounds]\n" + std::string(chosen->scenarioKey) + "=Y\nV1=8\n");
+  const fs::path wave = dir_ / "sleep.wav";
+  // The fade starts at 3 s, ends at 63 s; the render goes on to 64 s.
+  const Result result = Run({scenario.string(), "--seconds", "64", "--rate", std::to_string(rate),
+                             "--out", wave.string(), "--seed", "1", "--sleep", "0.05"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  const std::string bytes = ReadAll(wave);
+  ASSERT_EQ(bytes.size(), 44u + 64ull * rate * 4);
+  const double gain = std::pow(10.0, -500 / 2000.0);
+  const uint64_t fadeAt = 3ull * rate;
+  const uint64_t stopAt = fadeAt + 60ull * rate;
+  // The sound reaches the output a limiter look-ahead late; the fade acts on the output.
+  const uint64_t delay = Limiter(static_cast<int>(rate)).delayFrames();
+  for (uint64_t frame = 0; frame < 64ull * rate; ++frame) {
+    const uint8_t byte = frame < delay ? 128 : image->data[(frame - delay) % image->dataBytes];
+    double expected = (byte - 128) / 128.0 * gain * 32767.0;
+    if (frame >= fadeAt) {
+      const double db =
+          frame < stopAt ? -60.0 * static_cast<double>(frame - fadeAt) / (60.0 * rate) : -1000.0;
+      expected *= frame < stopAt ? std::pow(10.0, db / 20.0) : 0.0;
+    }
+    ASSERT_NEAR(Sample(bytes, 44 + 4 * frame), expected, 1.0) << "frame " << frame;
+    ASSERT_NEAR(Sample(bytes, 46 + 4 * frame), expected, 1.0) << "frame " << frame;
+    if (frame >= stopAt) {
+      ASSERT_EQ(Sample(bytes, 44 + 4 * frame), 0) << "frame " << frame;
+    }
+  }
+}
+
+TEST_F(RenderCli, SleepKeepsTheFiringsUpToTheStopAndNoneAfter) {
+  const fs::path scenario = Write("busy.lwd", kBusyScenario);
+  const std::string plain = (dir_ / "plain.tsv").string();
+  const std::string slept = (dir_ / "slept.tsv").string();
+  ASSERT_EQ(Run({scenario.string(), "--seconds", "300", "--seed", "77", "--events", plain}).status,
+            0);
+  // Fade from 30 s to 90 s: tick 91 would be the first at or after the stop.
+  const Result result = Run(
+      {scenario.string(), "--seconds", "300", "--seed", "77", "--events", slept, "--sleep", "0.5"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  std::string header;
+  const std::vector<Row> all = ParseEvents(ReadAll(plain), &header);
+  const std::vector<Row> kept = ParseEvents(ReadAll(slept), &header);
+  EXPECT_EQ(header, kHeader);
+  std::vector<Row> expected;
+  for (const Row& row : all) {
+    if (row.tick <= 90) expected.push_back(row);
+  }
+  ASSERT_LT(expected.size(), all.size()) << "the busy Scenario fires after 90 s";
+  EXPECT_TRUE(std::any_of(expected.begin(), expected.end(), [](const Row& r) {
+    return r.tick > 30;
+  })) << "effects go on firing during the fade";
+  EXPECT_EQ(kept, expected);
+}
+
+TEST_F(RenderCli, BadSleepValuesAreUsageErrors) {
+  const fs::path scenario = Write("ok.lwd", kBusyScenario);
+  const std::string out = (dir_ / "out.wav").string();
+  for (const char* bad : {"0", "-5", "1441", "ten", "1e2"}) {
+    const Result result = Run({scenario.string(), "--seconds", "2", "--out", out, "--sleep", bad});
+    EXPECT_EQ(result.status, 2) << bad;
+    EXPECT_NE(result.err.find("--sleep must be"), std::string::npos) << bad << result.err;
+    EXPECT_EQ(Entries(), std::vector<std::string>{"ok.lwd"}) << bad;
+  }
 }
 
 }  // namespace

@@ -162,3 +162,36 @@ TEST(ParseDecimal, AcceptsOnlyPlainDigitsUpToTheLimit) {
 
 }  // namespace
 }  // namespace lullwood::render
+
+namespace lullwood::render {
+namespace {
+
+TEST(RenderOptionsSleep, TakesWholeAndFractionalMinutesUpToADay) {
+  const std::pair<const char*, double> good[] = {{"15", 15.0},  {"0.5", 0.5},     {".25", 0.25},
+                                                 {"90.", 90.0}, {"1440", 1440.0}, {"0.01", 0.01}};
+  for (const auto& [text, minutes] : good) {
+    const ParsedArguments parsed = Parse({"a.lwd", "--seconds", "1", "--sleep", text});
+    ASSERT_TRUE(parsed.options) << text << ": " << parsed.error;
+    ASSERT_TRUE(parsed.options->sleepMinutes) << text;
+    EXPECT_DOUBLE_EQ(*parsed.options->sleepMinutes, minutes) << text;
+  }
+  EXPECT_FALSE(Parse({"a.lwd", "--seconds", "1"}).options->sleepMinutes);
+  EXPECT_TRUE(Parse({"a.lwd", "--seconds", "1", "--sleep=2.5"}).options->sleepMinutes);
+}
+
+TEST(RenderOptionsSleep, RefusesWhatIsNotAPositiveNumberOfMinutesUpToADay) {
+  for (const char* bad : {"0", "0.0", "-1", "+1", "1441", "1440.01", "abc", "1e3", "1.2.3", ".",
+                          " 5", "5 ", "nan", "inf", "0x10", "1,5"}) {
+    const ParsedArguments parsed = Parse({"a.lwd", "--seconds", "1", "--sleep", bad});
+    EXPECT_FALSE(parsed.options) << bad;
+    EXPECT_NE(parsed.error.find("--sleep must be"), std::string::npos)
+        << bad << ": " << parsed.error;
+  }
+  EXPECT_NE(Parse({"a.lwd", "--seconds", "1", "--sleep"}).error.find("needs a value"),
+            std::string::npos);
+  EXPECT_NE(Parse({"a.lwd", "--seconds", "1", "--sleep", "1", "--sleep", "2"}).error.find("twice"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace lullwood::render

@@ -7,7 +7,7 @@
 namespace lullwood::render {
 namespace {
 
-enum class Option { kSeconds, kSeed, kRate, kOut, kEvents, kResave };
+enum class Option { kSeconds, kSeed, kRate, kOut, kEvents, kResave, kSleep };
 
 struct OptionName {
   std::string_view name;
@@ -17,6 +17,7 @@ struct OptionName {
 constexpr OptionName kOptions[] = {
     {"--seconds", Option::kSeconds}, {"--seed", Option::kSeed},     {"--rate", Option::kRate},
     {"--out", Option::kOut},         {"--events", Option::kEvents}, {"--resave", Option::kResave},
+    {"--sleep", Option::kSleep},
 };
 
 ParsedArguments Refuse(std::string error) {
@@ -35,6 +36,26 @@ std::optional<uint64_t> ParseDecimal(std::string_view text, uint64_t max) {
     value = value * 10 + digit;
   }
   return value;
+}
+
+std::optional<double> ParseDecimalFraction(std::string_view text) {
+  if (text.empty() || text.size() > 32) return std::nullopt;
+  double whole = 0;
+  double scale = 1;
+  bool point = false;
+  bool digit = false;
+  for (char c : text) {
+    if (c == '.' && !point) {
+      point = true;
+      continue;
+    }
+    if (c < '0' || c > '9') return std::nullopt;
+    digit = true;
+    if (point) scale /= 10;
+    whole = point ? whole + (c - '0') * scale : whole * 10 + (c - '0');
+  }
+  if (!digit) return std::nullopt;
+  return whole;
 }
 
 ParsedArguments ParseRenderArguments(std::span<const std::string> arguments) {
@@ -117,6 +138,17 @@ ParsedArguments ParseRenderArguments(std::span<const std::string> arguments) {
         case Option::kResave:
           options.resavePath = value;
           break;
+        case Option::kSleep: {
+          const std::optional<double> minutes = ParseDecimalFraction(value);
+          if (!minutes || !(*minutes > 0) || *minutes > kMaxSleepMinutes) {
+            return Refuse(
+                "--sleep must be a number of minutes above 0 and at most 1440 (a "
+                "day), not \"" +
+                value + "\"");
+          }
+          options.sleepMinutes = *minutes;
+          break;
+        }
       }
       continue;
     }
@@ -133,6 +165,7 @@ ParsedArguments ParseRenderArguments(std::span<const std::string> arguments) {
 std::string RenderUsage() {
   return "usage: lullwood-render SCENARIO.lwd --seconds N [--seed S] [--rate HZ]\n"
          "                       [--out FILE.wav] [--events FILE.tsv] [--resave FILE.lwd]\n"
+         "                       [--sleep MINUTES]\n"
          "       lullwood-render --help | --version\n"
          "\n"
          "Loads the Scenario as the window does at start-up and plays it for N seconds,\n"
@@ -146,6 +179,9 @@ std::string RenderUsage() {
          "  --out FILE       the whole mix as a 16-bit PCM stereo WAV\n"
          "  --events FILE    every firing that played a sound, tab-separated\n"
          "  --resave FILE    the loaded Scenario, written as a Save from the window would\n"
+         "  --sleep MINUTES  the sleep timer: after MINUTES (a fraction allowed, at most a\n"
+         "                   day) of output the sound fades out over 60 s, then stops as\n"
+         "                   Mute does; silence and no firings follow\n"
          "  --help, -h       print this text and exit\n"
          "  --version        print the version and exit\n"
          "\n"

@@ -14,6 +14,8 @@ inline constexpr int kMinRateHz = 8000;
 inline constexpr int kMaxRateHz = 192000;
 // Longer renders are refused rather than left to overflow a count.
 inline constexpr uint64_t kMaxSeconds = 1000000000;
+// The sleep timer's longest start, in minutes: one day.
+inline constexpr double kMaxSleepMinutes = 24 * 60;
 
 struct RenderOptions {
   std::string scenarioPath;
@@ -24,6 +26,8 @@ struct RenderOptions {
   std::string outPath;
   std::string eventsPath;
   std::string resavePath;
+  // Minutes of output after which the sleep fade starts; none: no fade.
+  std::optional<double> sleepMinutes;
   bool help = false;     // --help or -h: print the usage and stop
   bool version = false;  // --version: print the version and stop
 };
@@ -43,6 +47,10 @@ ParsedArguments ParseRenderArguments(std::span<const std::string> arguments);
 
 // Strictly decimal digits, no sign or blanks, at most `max`.
 std::optional<uint64_t> ParseDecimal(std::string_view text, uint64_t max);
+
+// Decimal digits with at most one point among or before them ("0.5", ".5", "90"); no
+// sign, exponent or blanks. Nothing when the text is not such a number.
+std::optional<double> ParseDecimalFraction(std::string_view text);
 
 // The usage text: the synopsis, every option with its unit and default, the exit statuses.
 std::string RenderUsage();

@@ -4,11 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -16,6 +19,7 @@
 #include "OfflineOutput.h"
 #include "ReplacingFile.h"
 #include "Scenario.h"
+#include "SleepTimer.h"
 #include "WaveFile.h"
 
 namespace lullwood::render {
@@ -222,7 +226,6 @@ int RunRender(const RenderOptions& options, const RenderEnvironment& environment
     }
   }
 
-  OfflineSoundDevice* device = outputFactory.current();
   if (wave) {
     const auto header = WaveHeader(static_cast<uint32_t>(rate), totalFrames);
     wave->Write(header.data(), header.size());
@@ -234,6 +237,24 @@ int RunRender(const RenderOptions& options, const RenderEnvironment& environment
       events->Write(line.data(), line.size());
     });
   }
+
+  // The sleep timer, counted in output frames: the fade from its first frame, Mute at
+  // the frame after its last. Past the end of the render when not asked for.
+  const uint64_t fadeFrames = static_cast<uint64_t>(kSleepFadeDuration.count()) * rate;
+  const uint64_t fadeAt = options.sleepMinutes
+                              ? static_cast<uint64_t>(std::llround(*options.sleepMinutes * 60.0 *
+                                                                   static_cast<double>(rate)))
+                              : std::numeric_limits<uint64_t>::max() - fadeFrames;
+  const uint64_t stopAt = fadeAt + fadeFrames;
+  auto sleepStep = [&](uint64_t frame) {
+    if (frame == fadeAt) {
+      if (OfflineSoundDevice* device = outputFactory.current())
+        device->mixer().outputStage().StartFade(fadeFrames);
+    }
+    if (frame == stopAt) core.OnMute();
+  };
+  // The next frame at which the sleep timer acts, after `frame`.
+  auto nextSleepStep = [&](uint64_t frame) { return frame < fadeAt ? fadeAt : stopAt; };
 
   std::vector<float> mix(2 * kChunkFrames);
   std::vector<uint8_t> pcm(2 * sizeof(int16_t) * kChunkFrames);
@@ -249,16 +270,27 @@ int RunRender(const RenderOptions& options, const RenderEnvironment& environment
       return Fail(messages, "interrupted; the WAV and events files were not written",
                   kExitInterrupted);
     }
+    const uint64_t secondStart = second * rate;
+    // A step on the second's first frame comes before its tick, so nothing fires
+    // after the stop.
+    sleepStep(secondStart);
     core.Tick();
-    if (wave && device) {
-      for (uint64_t done = 0; done < rate;) {
-        const size_t frames = static_cast<size_t>(std::min<uint64_t>(kChunkFrames, rate - done));
+    for (uint64_t done = 0; done < rate;) {
+      const uint64_t frame = secondStart + done;
+      if (done > 0) sleepStep(frame);
+      uint64_t frames = std::min<uint64_t>(kChunkFrames, rate - done);
+      if (nextSleepStep(frame) > frame) frames = std::min(frames, nextSleepStep(frame) - frame);
+      done += frames;
+      if (!wave) continue;
+      // After the stop no device is left: the output is silence.
+      if (OfflineSoundDevice* device = outputFactory.current()) {
         device->Render(mix.data(), frames);
-        FloatsToPcm16(mix.data(), 2 * frames, pcm.data());
-        writing = wave->Write(pcm.data(), 4 * frames);
-        if (!writing) break;
-        done += frames;
+      } else {
+        std::fill(mix.begin(), mix.begin() + static_cast<std::ptrdiff_t>(2 * frames), 0.0f);
       }
+      FloatsToPcm16(mix.data(), 2 * frames, pcm.data());
+      writing = wave->Write(pcm.data(), 4 * frames);
+      if (!writing) break;
     }
     progress.Update(second + 1);
   }

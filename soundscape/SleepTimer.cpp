@@ -1,0 +1,68 @@
+#include "SleepTimer.h"
+
+#include <array>
+
+namespace lullwood {
+namespace {
+
+constexpr std::array kChoices = {
+    SleepChoice{"&Off", 0},        SleepChoice{"15 minutes", 15}, SleepChoice{"30 minutes", 30},
+    SleepChoice{"45 minutes", 45}, SleepChoice{"1 hour", 60},     SleepChoice{"1\u00bd hours", 90},
+    SleepChoice{"2 hours", 120},
+};
+
+}  // namespace
+
+std::span<const SleepChoice> SleepChoices() {
+  return kChoices;
+}
+
+void SleepTimer::Choose(std::chrono::milliseconds duration) {
+  if (duration <= std::chrono::milliseconds::zero()) {
+    Cancel();
+    return;
+  }
+  phase_ = Phase::kCounting;
+  chosenMinutes_ = static_cast<int>(std::chrono::ceil<std::chrono::minutes>(duration).count());
+  fadeAt_ = clock_.Now() + duration;
+}
+
+void SleepTimer::Cancel() {
+  phase_ = Phase::kOff;
+  chosenMinutes_ = 0;
+}
+
+SleepTimer::Step SleepTimer::Poll(bool fadeFinished) {
+  const MonotonicClock::TimePoint now = clock_.Now();
+  switch (phase_) {
+    case Phase::kOff:
+      return Step::kNothing;
+    case Phase::kCounting:
+      if (now < fadeAt_) return Step::kNothing;
+      phase_ = Phase::kFading;
+      return Step::kStartFade;
+    case Phase::kFading:
+      if (!fadeFinished && now < fadeAt_ + kSleepFadeDuration + kSleepFadeGrace)
+        return Step::kNothing;
+      Cancel();
+      return Step::kStop;
+  }
+  return Step::kNothing;
+}
+
+std::optional<std::chrono::milliseconds> SleepTimer::Remaining() const {
+  if (phase_ != Phase::kCounting) return std::nullopt;
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(fadeAt_ - clock_.Now());
+  return std::max(left, std::chrono::milliseconds::zero());
+}
+
+std::string SleepTimer::RemainingText() const {
+  if (phase_ == Phase::kFading) return "Fading out";
+  const std::optional<std::chrono::milliseconds> left = Remaining();
+  if (!left) return {};
+  const auto minutes =
+      std::max<long long>(1, std::chrono::ceil<std::chrono::minutes>(*left).count());
+  return "Stops in " + std::to_string(minutes) + " min";
+}
+
+}  // namespace lullwood

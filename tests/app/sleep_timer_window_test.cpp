@@ -1,0 +1,353 @@
+// The sleep timer in the whole window: its menu entries, the tray tip, the fade on the
+// offline output, the stop as Mute, every way of cancelling it, and the suspend request
+// sent to a fake login manager on a private bus.
+#include <gtest/gtest.h>
+
+#include <QActionGroup>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "ControlIds.h"
+#include "Mixer.h"
+#include "OfflineOutput.h"
+#include "PopupDriver.h"
+#include "Scenario.h"
+#include "ShellCommands.h"
+#include "SleepTimerControl.h"
+#include "TrayIcon.h"
+#include "dialog_fakes.h"
+
+namespace lullwood::testing {
+
+// org.freedesktop.login1's manager as far as Suspend goes: it counts the calls.
+class FakeLoginManager : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+
+ public:
+  std::vector<bool> suspendCalls;
+
+ public Q_SLOTS:
+  void Suspend(bool interactive) { suspendCalls.push_back(interactive); }
+};
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class FakeClock : public MonotonicClock {
+ public:
+  TimePoint Now() const override { return now; }
+  TimePoint now{std::chrono::hours(500)};
+};
+
+// A private bus standing in for the system bus, with the fake login manager on it. Set
+// up once: the program's system-bus connection is made on its first use and kept.
+class FakeSystemBus {
+ public:
+  static FakeSystemBus& Get() {
+    static FakeSystemBus bus;
+    return bus;
+  }
+  bool ready() const { return ready_; }
+  FakeLoginManager manager;
+
+ private:
+  FakeSystemBus() {
+    daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
+    if (!daemon_.waitForStarted(5000) || !daemon_.waitForReadyRead(5000)) return;
+    const QString address = QString::fromUtf8(daemon_.readLine()).trimmed();
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
+    QDBusConnection service = QDBusConnection::connectToBus(address, "fake-login1");
+    ready_ = service.isConnected() && service.registerService("org.freedesktop.login1") &&
+             service.registerObject("/org/freedesktop/login1", &manager,
+                                    QDBusConnection::ExportAllSlots);
+  }
+  ~FakeSystemBus() {
+    daemon_.kill();
+    daemon_.waitForFinished(5000);
+  }
+  QProcess daemon_;
+  bool ready_ = false;
+};
+
+class SleepDialog : public CMainDialog {
+ public:
+  using CMainDialog::CMainDialog;
+  MessageAnswer ShowMessage(std::string_view text, MessageButtons) override {
+    messages.emplace_back(text);
+    return MessageAnswer::kOk;
+  }
+  std::optional<std::string> AskOpenFileName() override { return openPath; }
+  std::vector<std::string> messages;
+  std::optional<std::string> openPath;
+};
+
+class SleepTimerWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dialog = std::make_unique<SleepDialog>(state, outputs, settings);
+    ASSERT_TRUE(dialog->InitializeWindow());
+    sleep().UseClock(clock);
+  }
+  void TearDown() override {
+    dialog->CloseDown();
+    EXPECT_FALSE(sleep().timer().running()) << "Exit ends the timer: no stop after it";
+  }
+
+  SleepTimerControl& sleep() { return dialog->sleepTimer(); }
+  QAction* Choice(const QString& text) {
+    for (QAction* action : sleep().choiceActions()) {
+      if (action->text() == text) return action;
+    }
+    ADD_FAILURE() << "no entry " << text.toStdString();
+    return sleep().choiceActions().front();
+  }
+  OfflineSoundDevice* Device() { return outputs.offline.current(); }
+  OutputStage& Stage() { return Device()->mixer().outputStage(); }
+  // The gain the output stage gives a constant block now.
+  float GainNow() {
+    float block[2] = {1.0f, 1.0f};
+    Stage().Apply(block, 1);
+    return block[0];
+  }
+  // Renders `frames` frames of the offline output.
+  void Render(size_t frames) {
+    std::vector<float> out(2 * 4096);
+    for (size_t done = 0; done < frames;) {
+      const size_t n = std::min<size_t>(4096, frames - done);
+      Device()->Render(out.data(), n);
+      done += n;
+    }
+  }
+  // Chooses 15 minutes, lets them pass and polls: the fade is running, half done.
+  void IntoTheFade() {
+    Choice("15 minutes")->trigger();
+    clock.now += 15min;
+    sleep().Poll();
+    ASSERT_EQ(sleep().timer().phase(), SleepTimer::Phase::kFading);
+    ASSERT_TRUE(Stage().fading());
+    Render(30 * static_cast<size_t>(Device()->outputRate()));
+    ASSERT_LT(GainNow(), 0.05f);
+  }
+  std::string Tip() { return dialog->trayIcon()->icon().toolTip().toStdString(); }
+  bool SoundControlsEnabled() { return dialog->EffectSlider(1)->isEnabled(); }
+
+  FakeClock clock;
+  ProcessState state;
+  WatchedOutputs outputs;
+  MemorySettingsStore settings;
+  std::unique_ptr<SleepDialog> dialog;
+};
+
+TEST_F(SleepTimerWindow, TimerMenuSitsBetweenScenarioAndHelpAndTheIconMenuHasTheSameEntries) {
+  QStringList titles;
+  for (QAction* popup : dialog->menuBar()->actions()) titles << popup->text();
+  EXPECT_EQ(titles, (QStringList{"&Scenario", "&Timer", "&Help"}));
+
+  QMenu* timerMenu = dialog->menuBar()->actions()[1]->menu();
+  QStringList entries;
+  for (QAction* action : timerMenu->actions()) entries << action->text();
+  EXPECT_EQ(entries, (QStringList{"", "", "&Off", "15 minutes", "30 minutes", "45 minutes",
+                                  "1 hour", QString::fromUtf8("1\u00bd hours"), "2 hours", "",
+                                  "Suspend the computer when stopped"}));
+  EXPECT_FALSE(sleep().statusAction()->isVisible()) << "no first line without a timer";
+  for (QAction* action : sleep().choiceActions()) {
+    EXPECT_TRUE(action->isCheckable());
+    EXPECT_EQ(action->actionGroup(), sleep().choiceActions().front()->actionGroup());
+  }
+  EXPECT_TRUE(sleep().choiceActions().front()->actionGroup()->isExclusive());
+  EXPECT_TRUE(Choice("&Off")->isChecked());
+  EXPECT_TRUE(sleep().suspendAction()->isCheckable());
+  EXPECT_FALSE(sleep().suspendAction()->isChecked());
+
+  // The desktop-drawn icon menu: the Scenario entries, then the same Timer entries.
+  QMenu* iconMenu = dialog->trayIcon()->icon().contextMenu();
+  QAction* last = iconMenu->actions().last();
+  ASSERT_NE(last->menu(), nullptr);
+  EXPECT_EQ(last->text(), "&Timer");
+  auto entriesOf = [](QMenu* menu) {
+    QList<QAction*> actions;
+    for (QAction* action : menu->actions()) {
+      if (!action->isSeparator()) actions << action;
+    }
+    return actions;
+  };
+  EXPECT_EQ(entriesOf(last->menu()), entriesOf(timerMenu)) << "the very same actions";
+}
+
+TEST_F(SleepTimerWindow, RemainingTimeInTheMenuAndTheTipFollowsTheClockByItself) {
+  EXPECT_EQ(Tip(), std::string(kTrayTip));
+  Choice("45 minutes")->trigger();
+  EXPECT_TRUE(sleep().statusAction()->isVisible());
+  EXPECT_EQ(sleep().statusAction()->text(), "Stops in 45 min");
+  EXPECT_FALSE(sleep().statusAction()->isEnabled());
+  EXPECT_EQ(Tip(), std::string(kTrayTip) + "\nStops in 45 min");
+  // The window's own poll notices the clock; nothing else is driven here.
+  clock.now += 3min + 1s;
+  QTRY_COMPARE(sleep().statusAction()->text(), QString("Stops in 42 min"));
+  EXPECT_EQ(Tip(), std::string(kTrayTip) + "\nStops in 42 min");
+  clock.now += 42min;
+  QTRY_VERIFY(Stage().fading());
+  EXPECT_EQ(Tip(), std::string(kTrayTip) + "\nFading out");
+
+  Choice("&Off")->trigger();
+  EXPECT_EQ(Tip(), std::string(kTrayTip));
+  EXPECT_FALSE(sleep().statusAction()->isVisible());
+}
+
+TEST_F(SleepTimerWindow, AtTheEndOfTheFadeItMutesAsTheButtonDoesAndTheNextPlayIsAtFullGain) {
+  IntoTheFade();
+  auto* mute = qobject_cast<QPushButton*>(dialog->Control(ids::kMute));
+  auto* play = qobject_cast<QPushButton*>(dialog->Control(ids::kPlay));
+  sleep().Poll();
+  EXPECT_FALSE(state.audioDevice.muted) << "the fade has 30 s still to go";
+  Render(30 * static_cast<size_t>(Device()->outputRate()));
+  ASSERT_TRUE(Stage().fadeFinished());
+  sleep().Poll();
+  EXPECT_TRUE(state.audioDevice.muted);
+  EXPECT_EQ(state.audioDevice.directSound, nullptr) << "the device is released";
+  EXPECT_EQ(Device(), nullptr);
+  EXPECT_TRUE(mute->isChecked());
+  EXPECT_FALSE(play->isChecked());
+  EXPECT_FALSE(SoundControlsEnabled());
+  EXPECT_TRUE(Choice("&Off")->isChecked());
+  EXPECT_EQ(Tip(), std::string(kTrayTip));
+
+  dialog->RouteCommand(ids::kPlay, 0);
+  ASSERT_FALSE(state.audioDevice.muted);
+  EXPECT_FALSE(Stage().fading());
+  EXPECT_EQ(GainNow(), 1.0f);
+}
+
+TEST_F(SleepTimerWindow, EveryWayOfTakingOverDuringTheFadeEndsItAtOnce) {
+  const std::filesystem::path scenario =
+      std::filesystem::temp_directory_path() / ("sleep-" + std::to_string(getpid()) + ".lwd");
+  { std::ofstream(scenario) << "[Backgrounds]\nchk2=Y\nR1=4\n"; }
+  dialog->openPath = scenario.string();
+  const struct {
+    const char* path;
+    std::function<void()> act;
+    bool muted;
+  } paths[] = {
+      {"Off", [&] { Choice("&Off")->trigger(); }, false},
+      {"another time", [&] { Choice("1 hour")->trigger(); }, false},
+      {"Play", [&] { dialog->RouteCommand(ids::kPlay, 0); }, false},
+      {"Mute", [&] { dialog->RouteCommand(ids::kMute, 0); }, true},
+      {"Scenario load", [&] { dialog->RouteCommand(ids::kLoadScenario, 0); }, false},
+      {"Clear all", [&] { dialog->RouteCommand(ids::kClearAll, 0); }, false},
+  };
+  for (const auto& p : paths) {
+    IntoTheFade();
+    p.act();
+    EXPECT_EQ(state.audioDevice.muted, p.muted) << p.path;
+    if (!p.muted) {
+      EXPECT_FALSE(Stage().fading()) << p.path;
+      EXPECT_EQ(GainNow(), 1.0f) << p.path;
+    }
+    // The old fade's end passes: no stop comes.
+    clock.now += 2min;
+    sleep().Poll();
+    EXPECT_EQ(state.audioDevice.muted, p.muted) << p.path;
+    if (std::string(p.path) == "another time") {
+      EXPECT_EQ(sleep().timer().phase(), SleepTimer::Phase::kCounting);
+      EXPECT_TRUE(Choice("1 hour")->isChecked());
+      EXPECT_EQ(sleep().statusText(), "Stops in 58 min") << "counted from the new choice";
+      Choice("&Off")->trigger();
+    } else {
+      EXPECT_FALSE(sleep().timer().running()) << p.path;
+      EXPECT_TRUE(Choice("&Off")->isChecked()) << p.path;
+    }
+    if (p.muted) dialog->RouteCommand(ids::kPlay, 0);
+  }
+  std::filesystem::remove(scenario);
+  EXPECT_TRUE(dialog->messages.empty());
+}
+
+TEST_F(SleepTimerWindow, MuteWhileCountingKeepsTheTimerWhichThenStopsAtOnce) {
+  Choice("30 minutes")->trigger();
+  dialog->RouteCommand(ids::kMute, 0);
+  EXPECT_TRUE(sleep().timer().running());
+  clock.now += 30min;
+  sleep().Poll();  // no device, nothing to fade
+  sleep().Poll();
+  EXPECT_FALSE(sleep().timer().running());
+  EXPECT_TRUE(state.audioDevice.muted);
+}
+
+TEST_F(SleepTimerWindow, NothingOfItIsSaved) {
+  const auto before = settings.values;
+  Choice("2 hours")->trigger();
+  sleep().suspendAction()->trigger();
+  EXPECT_EQ(settings.values, before);
+  const std::filesystem::path saved =
+      std::filesystem::temp_directory_path() / ("sleep-save-" + std::to_string(getpid()) + ".lwd");
+  ASSERT_TRUE(SaveScenarioAs(dialog->core(), saved.string()));
+  std::ifstream in(saved);
+  const std::string text{std::istreambuf_iterator<char>(in), {}};
+  std::filesystem::remove(saved);
+  EXPECT_EQ(text.find("uspend"), std::string::npos) << text;
+  EXPECT_EQ(text.find("120"), std::string::npos) << text;
+  EXPECT_EQ(text.find("leep"), std::string::npos) << text;
+}
+
+TEST_F(SleepTimerWindow, SuspendIsAskedOnceAfterTheStopOnlyWhenTicked) {
+  FakeSystemBus& bus = FakeSystemBus::Get();
+  if (!bus.ready()) GTEST_SKIP() << "dbus-daemon could not be started";
+  bus.manager.suspendCalls.clear();
+
+  // Not ticked: the stop asks nothing.
+  IntoTheFade();
+  Render(31 * static_cast<size_t>(Device()->outputRate()));
+  sleep().Poll();
+  ASSERT_TRUE(state.audioDevice.muted);
+  dialog->RouteCommand(ids::kPlay, 0);
+
+  // Ticked: exactly one call, not interactive. Calls on one connection arrive in order,
+  // so a call from the first stop would be here before this one.
+  sleep().suspendAction()->trigger();
+  ASSERT_TRUE(sleep().suspendWhenStopped());
+  IntoTheFade();
+  Render(31 * static_cast<size_t>(Device()->outputRate()));
+  sleep().Poll();
+  ASSERT_TRUE(state.audioDevice.muted);
+  QTRY_COMPARE(bus.manager.suspendCalls.size(), size_t{1});
+  EXPECT_EQ(bus.manager.suspendCalls, std::vector<bool>{false});
+  sleep().Poll();
+  sleep().Poll();
+  QTest::qWait(200);
+  EXPECT_EQ(bus.manager.suspendCalls.size(), 1u) << "one stop, one request";
+}
+
+TEST_F(SleepTimerWindow, AFailedSuspendGoesToStandardErrorOnly) {
+  FakeSystemBus& bus = FakeSystemBus::Get();
+  if (!bus.ready()) GTEST_SKIP() << "dbus-daemon could not be started";
+  QDBusConnection service("fake-login1");
+  ASSERT_TRUE(service.unregisterService("org.freedesktop.login1"));
+  sleep().suspendAction()->trigger();
+  ::testing::internal::CaptureStderr();
+  IntoTheFade();
+  Render(31 * static_cast<size_t>(Device()->outputRate()));
+  sleep().Poll();
+  // The error answer comes back through the event loop.
+  for (int i = 0; i < 100 && dialog->messages.empty(); ++i) QTest::qWait(20);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(service.registerService("org.freedesktop.login1"));
+  EXPECT_TRUE(state.audioDevice.muted);
+  EXPECT_NE(err.find("lullwood: could not ask the computer to suspend"), std::string::npos) << err;
+  EXPECT_TRUE(dialog->messages.empty()) << "nothing is shown at night";
+}
+
+}  // namespace
+}  // namespace lullwood::testing
+
+#include "sleep_timer_window_test.moc"
