@@ -8,7 +8,10 @@
 //
 // Threads: the factory and the devices it makes are used from the UI thread; each
 // device's watchdog is the only other thread that calls the backend, always holding the
-// backend's lock, and is joined before the device closes its output.
+// backend's lock. The watchdog owns the open output and closes it when the device goes.
+// A sound server that does not answer can hold a watchdog inside the library for as
+// long as it likes: destroying the device (Mute, Exit) then waits only briefly, leaves
+// the watchdog to finish on its own, close whatever it opened and end, and returns.
 #pragma once
 
 #include <chrono>
@@ -62,10 +65,10 @@ struct OutputWatch {
   std::chrono::milliseconds retry{3000};
 };
 
-// A backend and the lock that serialises its calls, shared by the factory and its
-// devices.
+// A backend and the lock that serialises its calls, shared by the factory, its devices
+// and their watchdogs; the last of them to go destroys the backend.
 struct SharedBackend {
-  std::mutex lock;
+  std::timed_mutex lock;
   std::unique_ptr<AudioOutputBackend> backend;
 };
 
@@ -82,7 +85,9 @@ class SdlOutputFactory : public AudioOutputFactory {
 
   // Opens the default output for 48000 Hz float stereo, accepting the rate the device
   // gives, and starts it and its watchdog. Destroying the device closes it, so other
-  // programs can have it. nullptr when the output cannot be opened now.
+  // programs can have it. nullptr when the output cannot be opened now, also when a
+  // watchdog of an earlier device is still held inside the library by a server that
+  // does not answer.
   std::unique_ptr<SoundDevice> OpenDefaultOutput() override;
 
  private:
