@@ -73,13 +73,14 @@ class SdlBackend final : public AudioOutputBackend {
   int openOutputs_ = 0;
 };
 
-// How long destroying a device waits for its watchdog to close the output and end, and
-// ending the factory for the library. A close takes a few milliseconds; a watchdog held
-// longer is inside a call the server does not answer, and is left to finish on its own.
-constexpr std::chrono::milliseconds kReleaseWait{50};
+// How long destroying a device waits for its watchdog to close the output and end.
+// Closing an SDL output lets it drain for two callbacks, so on a sound server the close
+// takes some 280 ms: the device returns before that and leaves the rest of the close to
+// the watchdog, as it does when the server does not answer at all.
+constexpr std::chrono::milliseconds kReleaseWait{80};
 // How long opening a device waits for the library while an earlier device's watchdog
-// is using it.
-constexpr std::chrono::milliseconds kClaimWait{500};
+// is still closing its output.
+constexpr std::chrono::milliseconds kClaimWait{1000};
 
 // What a device and its watchdog share, kept alive by both: the output is the
 // watchdog's, and the mixer must outlive every call of the output's sink.
@@ -222,10 +223,10 @@ SdlOutputFactory::SdlOutputFactory(std::unique_ptr<AudioOutputBackend> backend, 
   shared_->backend = std::move(backend);
 }
 
-// A watchdog still held by the server has the library; it is shut down when the last
-// holder lets the backend go.
+// A watchdog still closing an output, or held by the server, has the library; it is
+// shut down when the last holder lets the backend go, or with the process.
 SdlOutputFactory::~SdlOutputFactory() {
-  std::unique_lock lock(shared_->lock, kReleaseWait);
+  std::unique_lock lock(shared_->lock, std::try_to_lock);
   if (lock.owns_lock()) shared_->backend->Restart();
 }
 
