@@ -167,7 +167,13 @@ class SdlSoundDevice final : public SoundDevice {
   // is held by the server; it closes what it holds once free, and the link keeps the
   // mixer, the backend and itself alive until then.
   ~SdlSoundDevice() override {
-    if (!watchdog_.joinable()) return;
+    if (!watchdog_.joinable()) {
+      // The watchdog could not be started: an output opened is still the device's.
+      if (link_->id == 0) return;
+      std::lock_guard lock(link_->shared->lock);
+      link_->shared->backend->Close(link_->id);
+      return;
+    }
     std::unique_lock wake(link_->wakeLock);
     link_->quit = true;
     link_->wake.notify_all();

@@ -72,7 +72,9 @@ struct SharedBackend {
   std::unique_ptr<AudioOutputBackend> backend;
 };
 
-// UI thread only. Every device it opened must be destroyed before it is.
+// UI thread only. Every device it opened must be destroyed before it is. SDL's audio is
+// one per process, and so is the factory that uses it: the lock it shares with its
+// devices is what keeps their calls apart.
 class SdlOutputFactory : public AudioOutputFactory {
  public:
   // The default output through SDL2.

@@ -337,11 +337,15 @@ TEST_F(DeviceLossTest, MuteAndExitReturnWhileAnOpenHangs) {
   MakeOutputs(OutputWatch{milliseconds(10), milliseconds(30)});
   // Without the fault mended the calls below would wait for ever: after 10 s the
   // server lets go, and the checks that the open was still held fail instead.
-  std::thread rescue([state = state] {
-    std::unique_lock guard(state->lock);
-    state->changed.wait_for(guard, std::chrono::seconds(10), [&] { return !state->holdOpens; });
-    state->holdOpens = false;
-    state->changed.notify_all();
+  std::mutex rescueLock;
+  std::condition_variable rescueWake;
+  bool finished = false;
+  std::thread rescue([&, state = state] {
+    {
+      std::unique_lock guard(rescueLock);
+      rescueWake.wait_for(guard, std::chrono::seconds(10), [&] { return finished; });
+    }
+    state->LetOpensGo();
   });
   const int restartsBefore = state->restarts;
   ProcessState ps;
@@ -374,6 +378,11 @@ TEST_F(DeviceLossTest, MuteAndExitReturnWhileAnOpenHangs) {
   EXPECT_TRUE(state->Held()) << "Exit returned while the open was held";
 
   state->LetOpensGo();
+  {
+    std::lock_guard guard(rescueLock);
+    finished = true;
+  }
+  rescueWake.notify_all();
   rescue.join();
   for (int i = 0; i < 300 && state.use_count() > 1; ++i)
     std::this_thread::sleep_for(milliseconds(10));
