@@ -26,7 +26,8 @@ chmod 700 "$XDG_RUNTIME_DIR"
 export PULSE_SERVER=unix:$work/pulse.socket SDL_AUDIODRIVER=pulseaudio
 pids=()
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # xvfb-run leaves its program running when it is killed itself: the program first.
+  for pid in "${pids[@]}"; do pkill -P "$pid" 2>/dev/null || true; kill "$pid" 2>/dev/null || true; done
   [ -n "${server:-}" ] && kill "$server" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -rf "$work"
