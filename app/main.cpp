@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <cstdlib>
 
 #include "QSettingsStore.h"
@@ -10,6 +11,14 @@ int main(int argc, char** argv) {
   // which nobody reads, and the process could not be ended by a signal.
   setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
   QApplication application(argc, argv);
+  // The desktop entry the windows belong to: Wayland compositors and task switchers take
+  // the name and icon from lullwood.desktop. The installed icon, else the built-in one,
+  // is every window's icon. No display name is set: Qt would append it to every window
+  // title and message box caption, which are the program's own.
+  QGuiApplication::setApplicationName(QStringLiteral("lullwood"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("lullwood"));
+  QApplication::setWindowIcon(
+      QIcon::fromTheme(QStringLiteral("lullwood"), QIcon(QStringLiteral(":/images/icon.png"))));
   lullwood::SdlOutputFactory outputs;
   lullwood::QSettingsStore settings;
   lullwood::CSoundscapeApp soundscape(outputs, settings);

@@ -7,17 +7,22 @@
 #include <thread>
 
 #include "Mixer.h"
+#include "SoundServerClient.h"
 
 namespace lullwood {
 namespace {
 
 constexpr int kWantedRate = 48000;
-// About 43 ms a callback at 48 kHz: the thread wakes 23 times a second, which halves the
-// cost of playing all night against 1024 frames; a preview starts at most that much later.
-constexpr Uint16 kCallbackFrames = 2048;
+// 85 ms a callback at 48 kHz. SDL's PipeWire output asks for a node latency of one
+// callback, so the graph can run about 12 cycles a second instead of hundreds. Its
+// PulseAudio output asks for a target buffer of one callback too; the program raises
+// that through libpulse (SoundServerClient.h), since a larger callback would make every
+// sound wait longer in the program before it is written.
+constexpr Uint16 kCallbackFrames = 4096;
 
 class SdlBackend final : public AudioOutputBackend {
  public:
+  SdlBackend() { PrepareSoundServerClients(); }
   ~SdlBackend() override { Restart(); }
 
   OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate) override {
@@ -68,104 +73,149 @@ class SdlBackend final : public AudioOutputBackend {
   int openOutputs_ = 0;
 };
 
-class SdlSoundDevice final : public SoundDevice, private AudioSink {
+// How long destroying a device waits for its watchdog to close the output and end.
+// Closing an SDL output lets it drain for two callbacks, so on a sound server the close
+// takes some 280 ms: the device returns before that and leaves the rest of the close to
+// the watchdog, as it does when the server does not answer at all.
+constexpr std::chrono::milliseconds kReleaseWait{80};
+// How long opening a device waits for the library while an earlier device's watchdog
+// is still closing its output.
+constexpr std::chrono::milliseconds kClaimWait{1000};
+
+// What a device and its watchdog share, kept alive by both: the output is the
+// watchdog's, and the mixer must outlive every call of the output's sink.
+class OutputLink final : public AudioSink {
+ public:
+  OutputLink(std::shared_ptr<SharedBackend> shared, OutputWatch watch)
+      : shared(std::move(shared)), watch(watch) {}
+
+  // Output thread: only mixes.
+  void Fill(float* interleavedStereo, size_t frames) override {
+    mixer->Render(interleavedStereo, frames);
+  }
+
+  const std::shared_ptr<SharedBackend> shared;
+  const OutputWatch watch;
+  // Set once before the watchdog starts.
+  std::shared_ptr<Mixer> mixer;
+  // The open output, 0 while none; guarded by shared->lock.
+  AudioOutputBackend::OutputId id = 0;
+
+  // The device asks the watchdog to end; the watchdog says when it has.
+  std::mutex wakeLock;
+  std::condition_variable wake;
+  bool quit = false;
+  bool ended = false;
+
+  bool Quitting() {
+    std::lock_guard guard(wakeLock);
+    return quit;
+  }
+};
+
+// Watchdog thread. Looks at the output every poll interval; once it has stopped, closes
+// it and opens the default output again for the same mixer, at the mixer's rate, every
+// retry interval until one opens. Asked to end, it closes the output it holds.
+void Watch(const std::shared_ptr<OutputLink>& link) {
+  std::unique_lock wake(link->wakeLock);
+  bool lost = false;
+  while (!link->quit) {
+    link->wake.wait_for(wake, lost ? link->watch.retry : link->watch.poll,
+                        [&] { return link->quit; });
+    if (link->quit) break;
+    wake.unlock();
+    {
+      std::lock_guard lock(link->shared->lock);
+      AudioOutputBackend& backend = *link->shared->backend;
+      if (link->id != 0 && backend.IsStopped(link->id)) {
+        backend.Close(link->id);
+        link->id = 0;
+        std::fprintf(stderr, "lullwood: the audio output stopped; opening it again\n");
+      }
+      if (link->id == 0) {
+        // Nothing plays, but the soundscape's time goes on: what was started since plays
+        // out unheard, so only what would still sound is heard on return.
+        link->mixer->CatchUp();
+        // Start the library afresh: the server it knew may be gone.
+        backend.Restart();
+        link->id = backend.Open(link->mixer->outputRate(), false, link.get(), nullptr);
+        // An attempt can take long; a device that went meanwhile wants no sound.
+        if (link->id != 0 && !link->Quitting()) {
+          backend.Start(link->id);
+          std::fprintf(stderr, "lullwood: the audio output is back\n");
+        }
+      }
+      lost = link->id == 0;
+    }
+    wake.lock();
+  }
+  wake.unlock();
+  {
+    std::lock_guard lock(link->shared->lock);
+    if (link->id != 0) link->shared->backend->Close(link->id);
+    link->id = 0;
+  }
+  wake.lock();
+  link->ended = true;
+  link->wake.notify_all();
+}
+
+class SdlSoundDevice final : public SoundDevice {
  public:
   SdlSoundDevice(std::shared_ptr<SharedBackend> shared, OutputWatch watch)
-      : shared_(std::move(shared)), watch_(watch) {}
+      : link_(std::make_shared<OutputLink>(std::move(shared), watch)) {}
 
-  // Stops the watchdog, then closes the output; closing waits for a running callback to
-  // return, and the mixer goes after that.
+  // Asks the watchdog to close the output and end, and waits a little for it: closing
+  // waits for a running callback to return. A watchdog that does not end in that time
+  // is held by the server; it closes what it holds once free, and the link keeps the
+  // mixer, the backend and itself alive until then.
   ~SdlSoundDevice() override {
-    if (watchdog_.joinable()) {
-      {
-        std::lock_guard wake(wakeLock_);
-        quit_ = true;
-      }
-      wake_.notify_all();
-      watchdog_.join();
+    if (!watchdog_.joinable()) {
+      // The watchdog could not be started: an output opened is still the device's.
+      if (link_->id == 0) return;
+      std::lock_guard lock(link_->shared->lock);
+      link_->shared->backend->Close(link_->id);
+      return;
     }
-    std::lock_guard lock(shared_->lock);
-    if (id_ != 0) shared_->backend->Close(id_);
+    std::unique_lock wake(link_->wakeLock);
+    link_->quit = true;
+    link_->wake.notify_all();
+    if (link_->wake.wait_for(wake, kReleaseWait, [this] { return link_->ended; })) {
+      wake.unlock();
+      watchdog_.join();
+    } else {
+      watchdog_.detach();
+    }
   }
 
   // UI thread, before any other call.
   bool Open() {
     {
-      std::lock_guard lock(shared_->lock);
+      std::unique_lock lock(link_->shared->lock, kClaimWait);
+      if (!lock.owns_lock()) return false;
       int rate = 0;
-      AudioOutputBackend& backend = *shared_->backend;
-      id_ = backend.Open(kWantedRate, true, this, &rate);
-      if (id_ == 0) {
+      AudioOutputBackend& backend = *link_->shared->backend;
+      AudioOutputBackend::OutputId id = backend.Open(kWantedRate, true, link_.get(), &rate);
+      if (id == 0) {
         // The library may still hold a sound server that has since gone: once more, afresh.
         backend.Restart();
-        id_ = backend.Open(kWantedRate, true, this, &rate);
+        id = backend.Open(kWantedRate, true, link_.get(), &rate);
       }
-      if (id_ == 0) return false;
+      if (id == 0) return false;
       // The output waits, paused, for the mixer of the rate it gave.
-      mixer_ = std::make_shared<Mixer>(rate);
-      backend.Start(id_);
+      link_->mixer = std::make_shared<Mixer>(rate);
+      link_->id = id;
+      backend.Start(id);
     }
-    watchdog_ = std::thread([this] { Watch(); });
+    watchdog_ = std::thread([link = link_] { Watch(link); });
     return true;
   }
 
-  Mixer& mixer() override { return *mixer_; }
-  int outputRate() const override { return mixer_->outputRate(); }
+  Mixer& mixer() override { return *link_->mixer; }
+  int outputRate() const override { return link_->mixer->outputRate(); }
 
  private:
-  // Output thread: only mixes.
-  void Fill(float* interleavedStereo, size_t frames) override {
-    mixer_->Render(interleavedStereo, frames);
-  }
-
-  // Watchdog thread. Looks at the output every poll interval; once it has stopped,
-  // closes it and opens the default output again for the same mixer, at the mixer's
-  // rate, every retry interval until one opens.
-  void Watch() {
-    std::unique_lock wake(wakeLock_);
-    bool lost = false;
-    while (!quit_) {
-      wake_.wait_for(wake, lost ? watch_.retry : watch_.poll, [this] { return quit_; });
-      if (quit_) break;
-      wake.unlock();
-      {
-        std::lock_guard lock(shared_->lock);
-        AudioOutputBackend& backend = *shared_->backend;
-        if (id_ != 0 && backend.IsStopped(id_)) {
-          backend.Close(id_);
-          id_ = 0;
-          std::fprintf(stderr, "lullwood: the audio output stopped; opening it again\n");
-        }
-        if (id_ == 0) {
-          // Nothing plays, but the soundscape's time goes on: what was started since
-          // plays out unheard, so only what would still sound is heard on return.
-          mixer_->CatchUp();
-          // Start the library afresh: the server it knew may be gone.
-          backend.Restart();
-          id_ = backend.Open(mixer_->outputRate(), false, this, nullptr);
-          if (id_ != 0) {
-            backend.Start(id_);
-            std::fprintf(stderr, "lullwood: the audio output is back\n");
-          }
-        }
-        lost = id_ == 0;
-      }
-      wake.lock();
-    }
-  }
-
-  // Set once by Open, before the watchdog starts.
-  const std::shared_ptr<SharedBackend> shared_;
-  const OutputWatch watch_;
-  std::shared_ptr<Mixer> mixer_;
-
-  // The open output, 0 while none: the watchdog's once it runs, guarded by shared_->lock.
-  AudioOutputBackend::OutputId id_ = 0;
-
-  // Wakes the watchdog to end it.
-  std::mutex wakeLock_;
-  std::condition_variable wake_;
-  bool quit_ = false;
+  const std::shared_ptr<OutputLink> link_;
   std::thread watchdog_;
 };
 
@@ -182,9 +232,11 @@ SdlOutputFactory::SdlOutputFactory(std::unique_ptr<AudioOutputBackend> backend, 
   shared_->backend = std::move(backend);
 }
 
+// A watchdog still closing an output, or held by the server, has the library; it is
+// shut down when the last holder lets the backend go, or with the process.
 SdlOutputFactory::~SdlOutputFactory() {
-  std::lock_guard lock(shared_->lock);
-  shared_->backend->Restart();
+  std::unique_lock lock(shared_->lock, std::try_to_lock);
+  if (lock.owns_lock()) shared_->backend->Restart();
 }
 
 std::unique_ptr<SoundDevice> SdlOutputFactory::OpenDefaultOutput() {

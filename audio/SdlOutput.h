@@ -8,7 +8,10 @@
 //
 // Threads: the factory and the devices it makes are used from the UI thread; each
 // device's watchdog is the only other thread that calls the backend, always holding the
-// backend's lock, and is joined before the device closes its output.
+// backend's lock. The watchdog owns the open output and closes it when the device goes.
+// A sound server that does not answer can hold a watchdog inside the library for as
+// long as it likes: destroying the device (Mute, Exit) then waits only briefly, leaves
+// the watchdog to finish on its own, close whatever it opened and end, and returns.
 #pragma once
 
 #include <chrono>
@@ -62,14 +65,16 @@ struct OutputWatch {
   std::chrono::milliseconds retry{3000};
 };
 
-// A backend and the lock that serialises its calls, shared by the factory and its
-// devices.
+// A backend and the lock that serialises its calls, shared by the factory, its devices
+// and their watchdogs; the last of them to go destroys the backend.
 struct SharedBackend {
-  std::mutex lock;
+  std::timed_mutex lock;
   std::unique_ptr<AudioOutputBackend> backend;
 };
 
-// UI thread only. Every device it opened must be destroyed before it is.
+// UI thread only. Every device it opened must be destroyed before it is. SDL's audio is
+// one per process, and so is the factory that uses it: the lock it shares with its
+// devices is what keeps their calls apart.
 class SdlOutputFactory : public AudioOutputFactory {
  public:
   // The default output through SDL2.
@@ -82,7 +87,9 @@ class SdlOutputFactory : public AudioOutputFactory {
 
   // Opens the default output for 48000 Hz float stereo, accepting the rate the device
   // gives, and starts it and its watchdog. Destroying the device closes it, so other
-  // programs can have it. nullptr when the output cannot be opened now.
+  // programs can have it. nullptr when the output cannot be opened now, also when a
+  // watchdog of an earlier device is still held inside the library by a server that
+  // does not answer.
   std::unique_ptr<SoundDevice> OpenDefaultOutput() override;
 
  private:

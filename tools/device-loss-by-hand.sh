@@ -1,23 +1,24 @@
 #!/usr/bin/env bash
 # Provokes audio-device loss on the real program: starts a private PulseAudio server with
-# a null sink, plays a Scenario through it, stops the server for a while and starts it
-# again, and shows whether the program's stream came back and carries sound.
+# a null sink, plays a Scenario through it, kills the server, leaves it away for a while
+# and starts it again, as many rounds as asked, and shows each time whether the
+# program's stream came back and carries sound.
 # Not part of the test suite: it needs pulseaudio, pulseaudio-utils, xvfb and sox.
-# Usage: tools/device-loss-by-hand.sh [path to lullwood] [seconds without a server]
-# Without a path it uses (and builds) the lullwood of tools/build-dir.sh: $LULLWOOD_BUILD_DIR,
-# default build/.
+# Usage: tools/device-loss-by-hand.sh [seconds without a server] [rounds]   (6, 3)
+# The program is the one in the build tools/build-dir.sh names (LULLWOOD_BUILD_DIR,
+# default build/), made there when missing.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-tools/deps.sh pulseaudio pulseaudio-utils xvfb xauth sox
+source "$(dirname "$0")/build-dir.sh"
+"$lullwood_root/tools/deps.sh" pulseaudio pulseaudio-utils xvfb xauth sox
+lullwood_build lullwood
 
-source tools/build-dir.sh
-if [ -n "${1:-}" ]; then
-  program=$(realpath "$1")
-else
-  lullwood_build lullwood
-  program=$lullwood_build_dir/app/lullwood
+program=$lullwood_build_dir/app/lullwood
+outage=${1:-6}
+rounds=${2:-3}
+if ! [[ "$outage" =~ ^[0-9]+$ && "$rounds" =~ ^[1-9][0-9]*$ ]]; then
+  echo "usage: tools/device-loss-by-hand.sh [seconds without a server] [rounds]" >&2
+  exit 2
 fi
-outage=${2:-6}
 work=$(mktemp -d /tmp/lullwood-device-loss-XXXXXX)
 export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config HOME=$work/home
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$HOME"
@@ -25,7 +26,8 @@ chmod 700 "$XDG_RUNTIME_DIR"
 export PULSE_SERVER=unix:$work/pulse.socket SDL_AUDIODRIVER=pulseaudio
 pids=()
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # xvfb-run leaves its program running when it is killed itself: the program first.
+  for pid in "${pids[@]}"; do pkill -P "$pid" 2>/dev/null || true; kill "$pid" 2>/dev/null || true; done
   [ -n "${server:-}" ] && kill "$server" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -rf "$work"
@@ -36,7 +38,7 @@ start_server() {
   pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
     --log-target=file:"$work/pulse.log" \
     -L "module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.socket" \
-    -L "module-null-sink sink_name=night" -L "module-always-sink" &
+    -L "module-null-sink sink_name=night rate=48000 format=float32le channels=2" &
   server=$!
   for _ in $(seq 50); do pactl info >/dev/null 2>&1 && return; sleep 0.1; done
   echo "the server did not start; see $work/pulse.log" >&2
@@ -59,16 +61,19 @@ pids+=($!)
 sleep 4
 report "playing"
 
-kill -9 "$server"
-wait "$server" 2>/dev/null || true
-server=""
-echo "server stopped for $outage s"
-sleep "$outage"
-start_server
-echo "server started again"
-for second in 1 2 3 4 5 6; do
-  sleep 1
-  report "after $second s"
+for round in $(seq "$rounds"); do
+  kill -9 "$server"
+  wait "$server" 2>/dev/null || true
+  server=""
+  echo "round $round: server killed, away for $outage s"
+  sleep "$outage"
+  start_server
+  echo "round $round: server started again"
+  for second in 1 2 3 4 5 6; do
+    sleep 1
+    report "after $second s"
+  done
+  pactl list sink-inputs | grep -E 'application.name|media.name|Latency' | sed 's/^\s*/  /'
 done
 if kill -0 "${pids[0]}" 2>/dev/null; then echo "the program is still running"; else
   echo "THE PROGRAM HAS ENDED"; fi

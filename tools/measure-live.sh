@@ -1,43 +1,70 @@
 #!/usr/bin/env bash
-# Plays a busy Scenario in the real lullwood and prints what it costs: CPU time as a
-# share of one core, resident memory (peak, and the first 10 s against the last 10 s)
-# and the time from process start to the first paint.
+# Plays a busy Scenario (3 backgrounds, 12 effects at "Frequently", Dynamic Random) in
+# the real lullwood and prints what it costs the whole system.
 #
-# Usage: tools/measure-live.sh [path/to/lullwood] [seconds]   (default: build*/app/lullwood, 60)
+# Usage: tools/measure-live.sh [--disk] [seconds]   (seconds: at least 30, default 50)
 #
-# The program runs under a virtual X server (xvfb-run) with SDL's disk audio driver,
-# which writes the mix to a temporary file at real-time pace, so the mixer works as
-# hard as on a sound card. Settings go to a temporary folder. The first paint is
-# reported by the program itself when LULLWOOD_REPORT_FIRST_PAINT=1 is set. At the end
-# the window is sent the window manager's close request (WM_DELETE_WINDOW), the same as
-# its close box, so the program ends through its normal exit.
+# The build is the one tools/build-dir.sh names (LULLWOOD_BUILD_DIR, default build/);
+# lullwood, lullwood-output-latency and the wave files are made there when missing.
+#
+# By default the sound goes to a private PulseAudio server started for the run: a null
+# sink at 48 kHz float, its own runtime folder and socket, stopped at the end, also on
+# failure. The script prints, from 10 s after the start to the end, the CPU time of
+# lullwood and of the server as shares of one core and their sum; lullwood's peak
+# resident memory and resident memory over the run; the first-paint time; what the
+# server reports for the stream (its properties, buffer and sink latency). Then, with the
+# window gone, lullwood-output-latency times how long a sound started on the program's
+# output takes to reach the sink. Last, a GStreamer pipeline mixes the same three
+# backgrounds as WAV files (audiomixer ! pulsesink) on the same server for the same time,
+# and the script prints its cost and the ratio of the two.
+#
+# --disk leaves the sound server out, for machines without one: SDL's disk driver writes
+# the mix to a temporary file at real-time pace, so the mixer works as hard as on a sound
+# card, and only the program's own cost is printed.
+#
+# The program runs under a virtual X server (xvfb-run); settings go to a temporary
+# folder. The first paint is reported by the program itself when
+# LULLWOOD_REPORT_FIRST_PAINT=1 is set. At the end the window is sent the window
+# manager's close request (WM_DELETE_WINDOW), the same as its close box, so the program
+# ends through its normal exit.
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
-binary="${1:-}"
-seconds="${2:-60}"
-if [ -z "$binary" ]; then
-  binary="$(ls -t "$root"/build*/app/lullwood 2>/dev/null | head -n 1 || true)"
+source "$(dirname "$0")/build-dir.sh"
+mode=pulse
+if [ "${1:-}" = "--disk" ]; then mode=disk; shift; fi
+seconds="${1:-50}"
+if [ $# -gt 1 ] || ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 30 ]; then
+  echo "usage: tools/measure-live.sh [--disk] [seconds]   (seconds: a whole number, at least 30)" >&2
+  exit 2
 fi
-if [ -n "$binary" ]; then binary="$(realpath "$binary")"; fi
-if [ -z "$binary" ] || [ ! -x "$binary" ]; then
-  echo "measure-live: no lullwood executable found; build it or pass its path" >&2
-  exit 1
-fi
-if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 30 ]; then
-  echo "measure-live: seconds must be a whole number, at least 30" >&2
-  exit 1
-fi
-for tool in xvfb-run xauth python3; do
-  command -v "$tool" >/dev/null || { echo "measure-live: needs $tool (xvfb, xauth, python3)" >&2; exit 1; }
-done
 
-work="$(mktemp -d)"
+packages=(xvfb xauth python3)
+if [ "$mode" = pulse ]; then
+  packages+=(pulseaudio pulseaudio-utils gstreamer1.0-tools gstreamer1.0-plugins-base
+    gstreamer1.0-plugins-good gstreamer1.0-pulseaudio)
+fi
+"$lullwood_root/tools/deps.sh" "${packages[@]}"
+lullwood_build lullwood lullwood-output-latency lullwood_wave_files
+binary="$lullwood_build_dir/app/lullwood"
+latency_tool="$lullwood_build_dir/tools/latency/lullwood-output-latency"
+waves="$lullwood_build_dir/resources/waves"
+
+work="$(mktemp -d /tmp/lullwood-measure-XXXXXX)"
 # The disk driver's output goes to memory (tmpfs) when there is one: a file system's
 # journal would charge the program for the stand-in of a sound card.
 audio_dir="$work"
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then audio_dir="$(mktemp -d /dev/shm/lullwood-measure-XXXXXX)"; fi
-trap 'rm -rf "$work" "$audio_dir"' EXIT
+if [ "$mode" = disk ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
+  audio_dir="$(mktemp -d /dev/shm/lullwood-measure-XXXXXX)"
+fi
+server=""
+mixer=""
+cleanup() {
+  if [ -n "$mixer" ]; then kill "$mixer" 2>/dev/null || true; wait "$mixer" 2>/dev/null || true; fi
+  if [ -n "$server" ]; then kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; fi
+  rm -rf "$work"
+  if [ "$audio_dir" != "$work" ]; then rm -rf "$audio_dir"; fi
+}
+trap cleanup EXIT
 
 # Three backgrounds, twelve effects at "Frequently", Dynamic Random on.
 {
@@ -45,8 +72,9 @@ trap 'rm -rf "$work" "$audio_dir"' EXIT
   for n in 1 3 4 6 8 10 13 15 19 22 26 30; do printf 'R%d=4\r\n' "$n"; done
   printf 'V1=8\r\nV2=9\r\nDYNAMIC=Y\r\n'
 } > "$work/busy.lwd"
+# The same backgrounds' waves, for the GStreamer mix.
+loops=(SURF RAIN TICK)
 
-# Sends WM_DELETE_WINDOW to every top-level window whose name starts with "Lullwood".
 cat > "$work/close.py" <<'PY'
 import ctypes, ctypes.util, sys
 x = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
@@ -95,17 +123,38 @@ x.XCloseDisplay(display)
 sys.exit(0 if sent else "no Lullwood window found")
 PY
 
+
+# Share of one core between two readings of utime + stime (clock ticks) and of the
+# monotonic clock (ns).
+share() { awk -v c0="$1" -v c1="$2" -v t0="$3" -v t1="$4" -v hz="$(getconf CLK_TCK)" \
+  'BEGIN { printf "%.3f", 100 * (c1 - c0) / hz / ((t1 - t0) / 1e9) }'; }
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+now_ns() { date +%s%N; }
+
+if [ "$mode" = pulse ]; then
+  export XDG_RUNTIME_DIR="$work/run" PULSE_SERVER="unix:$work/pulse.socket"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  # No configuration of the machine's own: only the modules named here.
+  pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
+    --log-target=file:"$work/pulse.log" \
+    -L "module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.socket" \
+    -L "module-null-sink sink_name=measure rate=48000 format=float32le channels=2" &
+  server=$!
+  for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  pactl info >/dev/null 2>&1 || { echo "measure-live: the sound server did not start:" >&2; cat "$work/pulse.log" >&2; exit 1; }
+  export SDL_AUDIODRIVER=pulseaudio
+else
+  export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio_dir/audio.raw"
+fi
+
 # Runs inside the virtual X server's session.
 cat > "$work/inner.sh" <<'INNER'
 set -euo pipefail
-binary="$1"; seconds="$2"; work="$3"; audio_dir="$4"
-ticks=$(getconf CLK_TCK)
-now_ns() { date +%s%N; }
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+binary="$1"; seconds="$2"; work="$3"; server="$4"
+source "$work/common.sh"
 status_kb() { awk -v key="$2:" '$1 == key { print $2 }' "/proc/$1/status"; }
 
-export XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio_dir/audio.raw"
-export LULLWOOD_REPORT_FIRST_PAINT=1
+export XDG_CONFIG_HOME="$work/config" LULLWOOD_REPORT_FIRST_PAINT=1
 start=$(now_ns)
 "$binary" "$work/busy.lwd" > "$work/stdout" 2> "$work/stderr" &
 pid=$!
@@ -119,18 +168,26 @@ for _ in $(seq 1 1000); do
   sleep 0.005
 done
 
-# RSS once a second; CPU at 10 s and at the end.
+# RSS once a second; CPU at 10 s and at the end; the server's view of the stream at
+# 15 s, 25 s and so on.
 rss=()
-cpu10=""; t10=""
+cpu10=""; server10=""; t10=""
 for s in $(seq 1 "$seconds"); do
   target=$(( start + s * 1000000000 ))
   remaining=$(( target - $(now_ns) ))
   if [ "$remaining" -gt 0 ]; then sleep "$(awk -v r="$remaining" 'BEGIN { printf "%.3f", r / 1e9 }')"; fi
   kill -0 "$pid" 2>/dev/null || { echo "measure-live: lullwood ended early" >&2; cat "$work/stderr" >&2; exit 1; }
   rss+=("$(status_kb "$pid" VmRSS)")
-  if [ "$s" -eq 10 ]; then cpu10=$(cpu_ticks "$pid"); t10=$(now_ns); fi
+  if [ "$s" -eq 10 ]; then
+    cpu10=$(cpu_ticks "$pid"); t10=$(now_ns)
+    if [ -n "$server" ]; then server10=$(cpu_ticks "$server"); fi
+  fi
+  if [ -n "$server" ] && [ $(( s % 10 )) -eq 5 ]; then
+    pactl list sink-inputs > "$work/sink-inputs.$s" 2>&1 || true
+  fi
 done
 cpu_end=$(cpu_ticks "$pid"); t_end=$(now_ns)
+if [ -n "$server" ]; then server_end=$(cpu_ticks "$server"); fi
 hwm=$(status_kb "$pid" VmHWM)
 
 python3 "$work/close.py" || echo "measure-live: could not send the close request" >&2
@@ -142,27 +199,79 @@ if kill -0 "$pid" 2>/dev/null; then
 fi
 set +e; wait "$pid"; exit_status=$?; set -e
 
-awk -v c0="$cpu10" -v c1="$cpu_end" -v t0="$t10" -v t1="$t_end" -v hz="$ticks" -v all="$cpu_end" \
-    -v start="$start" 'BEGIN {
-  printf "CPU, 10 s to the end:      %.3f %% of one core\n", 100 * (c1 - c0) / hz / ((t1 - t0) / 1e9)
-  printf "CPU, whole run:            %.3f %% of one core\n", 100 * all / hz / ((t1 - start) / 1e9)
-}'
+program=$(share "$cpu10" "$cpu_end" "$t10" "$t_end")
+echo "lullwood CPU, 10 s to the end:  $program % of one core"
+echo "lullwood CPU, whole run:        $(share 0 "$cpu_end" "$start" "$t_end") % of one core"
+if [ -n "$server" ]; then
+  sound=$(share "$server10" "$server_end" "$t10" "$t_end")
+  echo "sound server CPU, same time:    $sound % of one core"
+  echo "lullwood + server:              $(awk -v a="$program" -v b="$sound" 'BEGIN { printf "%.3f", a + b }') % of one core"
+  awk -v a="$program" -v b="$sound" 'BEGIN { printf "%.6f\n", a + b }' > "$work/lullwood-total"
+fi
 first=0; last=0; n=${#rss[@]}
 for i in $(seq 0 9); do first=$(( first + rss[i] )); last=$(( last + rss[n - 10 + i] )); done
-echo "Peak resident (VmHWM):     $(( hwm / 1024 )).$(( (hwm % 1024) * 10 / 1024 )) MB ($hwm kB)"
-echo "Resident, first 10 s mean: $(( first / 10 )) kB"
-echo "Resident, last 10 s mean:  $(( last / 10 )) kB (growth $(( (last - first) / 10 )) kB)"
+echo "Peak resident (VmHWM):          $(( hwm / 1024 )).$(( (hwm % 1024) * 10 / 1024 )) MB ($hwm kB)"
+echo "Resident, first and last 10 s:  $(( first / 10 )) kB, $(( last / 10 )) kB (growth $(( (last - first) / 10 )) kB)"
 # Each effect's buffer is made at its first firing, 6 to 16 s in; from then on nothing
 # should grow.
-echo "Resident at 20 s and end:  ${rss[19]} kB, ${rss[n - 1]} kB (growth $(( rss[n - 1] - rss[19] )) kB)"
-grep "first paint" "$work/stderr" | sed 's/^/Program reports:           /' || echo "Program reports:           no first paint line"
+echo "Resident at 20 s and end:       ${rss[19]} kB, ${rss[n - 1]} kB (growth $(( rss[n - 1] - rss[19] )) kB)"
+grep "first paint" "$work/stderr" | sed 's/^/Program reports:                /' || echo "Program reports:                no first paint line"
 if [ -n "$paint_seen" ]; then
-  echo "Seen from outside:         first paint line after $(( (paint_seen - start) / 1000000 )) ms (polled every 5 ms)"
+  echo "Seen from outside:              first paint line after $(( (paint_seen - start) / 1000000 )) ms (polled every 5 ms)"
 fi
-audio=$(stat -c %s "$audio_dir/audio.raw" 2>/dev/null || echo 0)
-echo "Audio written by SDL:      $audio bytes"
-echo "Ended by:                  $ended, exit status $exit_status"
+if [ -n "$server" ]; then
+  shopt -s nullglob
+  for f in "$work"/sink-inputs.*; do
+    echo "Server at ${f##*.} s:$(awk '/Buffer Latency|Sink Latency/ { sub(/^[ \t]+/, ""); printf "  %s", $0 }' "$f")"
+  done
+  f=$(ls "$work"/sink-inputs.* | head -n 1)
+  echo "Stream properties:              $(grep -E '^\s+(application\.name|application\.icon_name|media\.name|media\.role) =' "$f" | sed 's/^\s*//' | paste -sd ';' | sed 's/;/; /g')"
+else
+  echo "Audio written by SDL:           $(stat -c %s "$SDL_DISKAUDIOFILE" 2>/dev/null || echo 0) bytes"
+fi
+echo "Ended by:                       $ended, exit status $exit_status"
 INNER
+declare -f share cpu_ticks now_ns > "$work/common.sh"
 
 cd "$work"
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/inner.sh" "$binary" "$seconds" "$work" "$audio_dir"
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/inner.sh" "$binary" "$seconds" "$work" "$server"
+[ "$mode" = pulse ] || exit 0
+
+echo "--- a sound started on lullwood's output, to the sink (lullwood-output-latency, 12 trials):"
+"$latency_tool" measure.monitor 12
+
+echo "--- GStreamer mixing ${loops[*]} on the same server for the same time:"
+# Each loop as a WAV long enough for the run, since a file source plays once.
+for name in "${loops[@]}"; do
+  python3 - "$waves/$name.wav" "$work/$name-long.wav" "$(( seconds + 10 ))" <<'PY'
+import sys, wave
+source, target, seconds = sys.argv[1], sys.argv[2], int(sys.argv[3])
+with wave.open(source) as w:
+    params, frames = w.getparams(), w.readframes(w.getnframes())
+with wave.open(target, "wb") as out:
+    out.setparams(params)
+    for _ in range(seconds * params.framerate // params.nframes + 1):
+        out.writeframes(frames)
+PY
+done
+pipeline=(audiomixer name=mix ! audio/x-raw,format=F32LE,rate=48000,channels=2 ! pulsesink)
+for name in "${loops[@]}"; do
+  pipeline+=(filesrc location="$work/$name-long.wav" ! wavparse ! audioconvert ! audioresample ! mix.)
+done
+start=$(now_ns)
+gst-launch-1.0 -q "${pipeline[@]}" > "$work/gst.log" 2>&1 &
+mixer=$!
+sleep 10
+kill -0 "$mixer" 2>/dev/null || { echo "measure-live: the GStreamer mix ended early:" >&2; cat "$work/gst.log" >&2; exit 1; }
+gst10=$(cpu_ticks "$mixer"); server10=$(cpu_ticks "$server"); t10=$(now_ns)
+sleep "$(( seconds - 10 ))"
+gst_end=$(cpu_ticks "$mixer"); server_end=$(cpu_ticks "$server"); t_end=$(now_ns)
+kill "$mixer"; wait "$mixer" 2>/dev/null || true; mixer=""
+gst=$(share "$gst10" "$gst_end" "$t10" "$t_end")
+sound=$(share "$server10" "$server_end" "$t10" "$t_end")
+echo "GStreamer CPU, 10 s to the end: $gst % of one core"
+echo "sound server CPU, same time:    $sound % of one core"
+echo "GStreamer + server:             $(awk -v a="$gst" -v b="$sound" 'BEGIN { printf "%.3f", a + b }') % of one core"
+awk -v a="$gst" -v b="$sound" -v l="$(cat "$work/lullwood-total")" 'BEGIN {
+  if (l > 0) printf "GStreamer mix / lullwood:       %.1f times\n", (a + b) / l
+  else print "GStreamer mix / lullwood:       lullwood measured no CPU time at all" }'

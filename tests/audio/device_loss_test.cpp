@@ -33,6 +33,8 @@ struct FlakyState {
   int refuseOpens = 0;       // the next this many opens fail
   bool unavailable = false;  // every open fails
   milliseconds openDelay{0};
+  bool holdOpens = false;  // an open waits until this is cleared, as on a mute server
+  int heldInOpen = 0;
   // The one open output.
   AudioOutputBackend::OutputId openId = 0;
   AudioSink* sink = nullptr;
@@ -40,7 +42,7 @@ struct FlakyState {
   bool stopped = false;
   // A record of the calls.
   AudioOutputBackend::OutputId nextId = 1;
-  int openCalls = 0, opened = 0, closed = 0, restarts = 0;
+  int openCalls = 0, opened = 0, closed = 0, restarts = 0, starts = 0;
   std::vector<int> openRates;
   std::vector<bool> acceptedDeviceRate;
   std::vector<Clock::time_point> openTimes;
@@ -60,6 +62,20 @@ struct FlakyState {
     std::lock_guard guard(lock);
     stopped = true;
   }
+  // Waits until an open is held; false at the deadline.
+  bool WaitHeld(milliseconds limit) {
+    std::unique_lock guard(lock);
+    return changed.wait_for(guard, limit, [&] { return heldInOpen > 0; });
+  }
+  bool Held() {
+    std::lock_guard guard(lock);
+    return heldInOpen > 0;
+  }
+  void LetOpensGo() {
+    std::lock_guard guard(lock);
+    holdOpens = false;
+    changed.notify_all();
+  }
   // Waits until `opened` reaches n; false at the deadline.
   bool WaitOpened(int n, milliseconds limit) {
     std::unique_lock guard(lock);
@@ -74,7 +90,13 @@ class FlakyBackend : public AudioOutputBackend {
   OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate) override {
     Enter guard(*s_);
     std::this_thread::sleep_for(s_->openDelay);
-    std::lock_guard lock(s_->lock);
+    std::unique_lock lock(s_->lock);
+    if (s_->holdOpens) {
+      ++s_->heldInOpen;
+      s_->changed.notify_all();
+      s_->changed.wait(lock, [this] { return !s_->holdOpens; });
+      --s_->heldInOpen;
+    }
     ++s_->openCalls;
     s_->openTimes.push_back(Clock::now());
     if (s_->openId != 0) ++s_->faults;  // a second output while one is open
@@ -98,6 +120,7 @@ class FlakyBackend : public AudioOutputBackend {
     std::lock_guard lock(s_->lock);
     if (id != s_->openId) ++s_->faults;
     s_->started = true;
+    ++s_->starts;
   }
   bool IsStopped(OutputId id) override {
     Enter guard(*s_);
@@ -368,6 +391,72 @@ TEST_F(DeviceLossTest, AnOutputThatCannotBeClaimedIsReportedAndAStaleLibraryIsRe
   ASSERT_TRUE(ClaimDevice(device, *outputs));
   EXPECT_EQ(state->restarts, 2);
   ReleaseDevice(device);
+}
+
+// A sound server that takes the connection and never answers holds the watchdog inside
+// an open for as long as it likes. Mute and Exit return all the same, Play says it has
+// no output instead of freezing, and once the server lets go the watchdog closes what it
+// opened without starting it, and ends, letting the backend go with it.
+TEST_F(DeviceLossTest, MuteAndExitReturnWhileAnOpenHangs) {
+  MakeOutputs(OutputWatch{milliseconds(10), milliseconds(30)});
+  // Without the fault mended the calls below would wait for ever: after 10 s the
+  // server lets go, and the checks that the open was still held fail instead.
+  std::mutex rescueLock;
+  std::condition_variable rescueWake;
+  bool finished = false;
+  std::thread rescue([&, state = state] {
+    {
+      std::unique_lock guard(rescueLock);
+      rescueWake.wait_for(guard, std::chrono::seconds(10), [&] { return finished; });
+    }
+    state->LetOpensGo();
+  });
+  const int restartsBefore = state->restarts;
+  ProcessState ps;
+  testing::FakePanel panel;
+  testing::FakeTimer timer;
+  testing::FakeSettings settings;
+  auto core = std::make_unique<Soundscape>(ps, panel, timer, *outputs, settings);
+  ASSERT_TRUE(core->ClaimDevice());
+  panel.TickBox(3, true);
+  core->OnBackgroundClicked(3);
+  {
+    std::lock_guard lock(state->lock);
+    state->holdOpens = true;
+    state->stopped = true;
+  }
+  ASSERT_TRUE(state->WaitHeld(milliseconds(3000)));
+  const int startsBefore = state->starts;
+
+  core->OnMute();
+  EXPECT_TRUE(state->Held()) << "Mute returned while the open was held";
+  EXPECT_EQ(ps.audioDevice.directSound, nullptr);
+  core->OnPlay();
+  EXPECT_TRUE(state->Held()) << "Play returned while the open was held";
+  EXPECT_EQ(panel.messages.size(), 1u) << "Play reports the output it cannot claim";
+  EXPECT_TRUE(ps.audioDevice.muted);
+
+  // Exit: the window goes, then the outputs.
+  core.reset();
+  outputs.reset();
+  EXPECT_TRUE(state->Held()) << "Exit returned while the open was held";
+
+  state->LetOpensGo();
+  {
+    std::lock_guard guard(rescueLock);
+    finished = true;
+  }
+  rescueWake.notify_all();
+  rescue.join();
+  for (int i = 0; i < 300 && state.use_count() > 1; ++i)
+    std::this_thread::sleep_for(milliseconds(10));
+  EXPECT_EQ(state.use_count(), 1) << "the watchdog ended and the backend went with it";
+  std::lock_guard lock(state->lock);
+  EXPECT_EQ(state->opened, 2);
+  EXPECT_EQ(state->closed, 2);
+  EXPECT_EQ(state->starts, startsBefore) << "what opened after Mute was never started";
+  EXPECT_EQ(state->restarts - restartsBefore, 1)
+      << "only before the held open: Exit left the library alone";
 }
 
 // The whole soundscape through an outage: the schedule keeps ticking and firing, the

@@ -31,14 +31,15 @@ TEST(SdlOutput, PlaysIntoTheDiskDriversFile) {
     EXPECT_GT(device.directSound->outputRate(), 0);
     auto buffer = CreateBufferFromResource(device.directSound.get(), "SINE8");
     ASSERT_TRUE(buffer);
-    // The driver writes as fast as the mixer renders, silence before the Play too: wait
-    // for about a second of output after it.
+    // The driver writes as fast as the mixer renders, silence too until the wave plays:
+    // wait for about a second of output after the start.
     std::error_code error;
     const auto before = std::filesystem::file_size(path, error);
+    const uintmax_t silence = error ? 0 : before;
     buffer->Play(true);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-      if (std::filesystem::file_size(path, error) > (error ? 0 : before) + 48000 * 8) break;
+      if (std::filesystem::file_size(path, error) > silence + 48000 * 8) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ReleaseSoundBuffer(buffer);
