@@ -4,6 +4,10 @@
 #include <bit>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lullwood {
 namespace {
 
@@ -11,6 +15,31 @@ constexpr double kLookAheadSeconds = 0.002;
 constexpr double kReleaseSeconds = 0.1;  // time constant of the rise back to 1
 // A gain this close to its target is taken as there: about 0.0001 dB.
 constexpr float kSnap = 1.0f / 65536.0f;
+
+// A hair below the ceiling, so that rounding the gained samples cannot reach it.
+constexpr float kTarget = Limiter::kCeiling * (1.0f - 1.0f / 65536.0f);
+
+// The largest magnitude among a and b's first n samples (0 for none).
+float PeakOf(const float* a, const float* b, size_t n) {
+  size_t k = 0;
+  float peak = 0.0f;
+#if defined(__SSE2__)
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+  __m128 p0 = _mm_setzero_ps(), p1 = _mm_setzero_ps();
+  for (; k + 8 <= n; k += 8) {
+    p0 = _mm_max_ps(p0, _mm_and_ps(_mm_loadu_ps(a + k), magnitude));
+    p1 = _mm_max_ps(p1, _mm_and_ps(_mm_loadu_ps(b + k), magnitude));
+    p0 = _mm_max_ps(p0, _mm_and_ps(_mm_loadu_ps(a + k + 4), magnitude));
+    p1 = _mm_max_ps(p1, _mm_and_ps(_mm_loadu_ps(b + k + 4), magnitude));
+  }
+  p0 = _mm_max_ps(p0, p1);
+  p0 = _mm_max_ps(p0, _mm_movehl_ps(p0, p0));
+  p0 = _mm_max_ss(p0, _mm_shuffle_ps(p0, p0, 1));
+  peak = _mm_cvtss_f32(p0);
+#endif
+  for (; k < n; ++k) peak = std::max({peak, std::fabs(a[k]), std::fabs(b[k])});
+  return peak;
+}
 
 size_t AheadChunks(int rate) {
   const auto frames = static_cast<long>(std::lround(std::max(rate, 1) * kLookAheadSeconds));
@@ -31,6 +60,7 @@ Limiter::Limiter(int rate)
       gains_(std::bit_ceil(ahead_ + 4), 1.0f) {}
 
 void Limiter::Process(const float* left, const float* right, size_t frames, float* out) {
+  if (ProcessQuiet(left, right, frames, out)) return;
   size_t i = 0;
   while (i < frames) {
     // A run of frames within one chunk on the way in and one on the way out.
@@ -86,12 +116,64 @@ void Limiter::Process(const float* left, const float* right, size_t frames, floa
   }
 }
 
+bool Limiter::ProcessQuiet(const float* left, const float* right, size_t frames, float* out) {
+  if (frames == 0 || limitsCount_ != 0 || reductionsNonZero_ != 0 || lastNeed_ != 1.0f ||
+      chunkPeak_ > kTarget) {
+    return false;
+  }
+  // The delayed frames leaving now start in this chunk; it and every later boundary
+  // must have gain 1.
+  const uint64_t firstOut = frame_ >= delay_ ? (frame_ - delay_) / kChunk : 0;
+  if (reducedUntil_ > firstOut) return false;
+  // A NaN fails the compare too, and takes the careful path.
+  const float peak = PeakOf(left, right, frames);
+  if (!(peak <= kTarget)) return false;
+
+  // The output: what the delay holds, then the input itself.
+  const size_t fromDelay = std::min(frames, delay_);
+  for (size_t n = 0; n < fromDelay; ++n) {
+    size_t at = delayAt_ + n;
+    if (at >= delay_) at -= delay_;
+    out[2 * n] = delayLeft_[at];
+    out[2 * n + 1] = delayRight_[at];
+  }
+  for (size_t n = fromDelay; n < frames; ++n) {
+    out[2 * n] = left[n - delay_];
+    out[2 * n + 1] = right[n - delay_];
+  }
+  // The delay keeps the last frames taken in.
+  if (frames >= delay_) {
+    std::copy_n(left + frames - delay_, delay_, delayLeft_.data());
+    std::copy_n(right + frames - delay_, delay_, delayRight_.data());
+    delayAt_ = 0;
+  } else {
+    for (size_t n = 0; n < frames; ++n) {
+      delayLeft_[delayAt_] = left[n];
+      delayRight_[delayAt_] = right[n];
+      if (++delayAt_ == delay_) delayAt_ = 0;
+    }
+  }
+  // Every chunk completed is below the ceiling: each boundary it settles gets gain 1,
+  // exactly as EndChunk would give it with nothing pending.
+  const uint64_t end = frame_ + frames;
+  const uint64_t completed = end / kChunk - frame_ / kChunk;
+  for (uint64_t c = 0; c < completed; ++c) {
+    const uint64_t j = chunks_++;
+    if (j < ahead_) continue;
+    if (++reductionAt_ == reductions_.size()) reductionAt_ = 0;
+    gains_[(j - ahead_) & (gains_.size() - 1)] = 1.0f;
+  }
+  // Only whether a chunk's peak passes the target matters, so the whole block's peak
+  // stands for the part of a chunk still open.
+  chunkPeak_ = end % kChunk == 0 ? 0.0f : std::max(chunkPeak_, peak);
+  frame_ = end;
+  return true;
+}
+
 void Limiter::EndChunk(float peak) {
   // The gain at the boundary before chunk j may be no more than chunk j - 1 and chunk j
   // allow, the gain running linearly across each chunk.
   const uint64_t j = chunks_++;
-  // A hair below the ceiling, so that rounding the gained samples cannot reach it.
-  constexpr float kTarget = kCeiling * (1.0f - 1.0f / 65536.0f);
   const float need = peak > kTarget ? kTarget / peak : 1.0f;
   const float boundaryNeed = std::min(need, lastNeed_);
   lastNeed_ = need;
@@ -132,6 +214,7 @@ void Limiter::EndChunk(float peak) {
     if (target - gain < kSnap) gain = target;
   }
   gains_[b & (gains_.size() - 1)] = gain;
+  if (gain < 1.0f) reducedUntil_ = b + 1;
 }
 
 }  // namespace lullwood

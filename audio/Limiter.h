@@ -42,6 +42,10 @@ class Limiter {
 
   // Takes the peak of the chunk just completed and works out one more chunk's gain.
   void EndChunk(float peak);
+  // Process for a block that changes nothing: every incoming frame below the ceiling,
+  // nothing pending and every gain the delayed frames need exactly 1. Leaves the state
+  // as Process would, the output the delayed input. False, having done nothing, else.
+  bool ProcessQuiet(const float* left, const float* right, size_t frames, float* out);
   float GainAt(uint64_t chunk) const { return gains_[chunk & (gains_.size() - 1)]; }
 
   const size_t ahead_;    // chunks of look-ahead, past the one being worked out
@@ -70,6 +74,8 @@ class Limiter {
   // The gain at the start of each recent chunk, by chunk number; a power of two long.
   std::vector<float> gains_;
   uint64_t reducedFrames_ = 0;
+  // One past the last boundary given a gain below 1; 0 while none has been.
+  uint64_t reducedUntil_ = 0;
 };
 
 }  // namespace lullwood
