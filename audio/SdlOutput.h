@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "SoundDevice.h"
 
@@ -65,10 +66,33 @@ struct OutputWatch {
   std::chrono::milliseconds retry{3000};
 };
 
+// A mutex whose timed wait polls try_lock: std::timed_mutex waits in
+// pthread_mutex_clocklock, which GCC 12's race detector does not follow (it then reports
+// every unlock as one of a mutex not held). A waiter takes the lock within a millisecond
+// of its release, which is all the callers here need.
+class PollingTimedMutex {
+ public:
+  void lock() { mutex_.lock(); }
+  bool try_lock() { return mutex_.try_lock(); }
+  void unlock() { mutex_.unlock(); }
+  template <class Rep, class Period>
+  bool try_lock_for(const std::chrono::duration<Rep, Period>& timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!mutex_.try_lock()) {
+      if (std::chrono::steady_clock::now() >= deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+  }
+
+ private:
+  std::mutex mutex_;
+};
+
 // A backend and the lock that serialises its calls, shared by the factory, its devices
 // and their watchdogs; the last of them to go destroys the backend.
 struct SharedBackend {
-  std::timed_mutex lock;
+  PollingTimedMutex lock;
   std::unique_ptr<AudioOutputBackend> backend;
 };
 

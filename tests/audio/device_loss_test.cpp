@@ -296,8 +296,12 @@ TEST_F(DeviceLossTest, EffectsFiredDuringAnOutageDoNotPileUpOnItsReturn) {
     state->stopped = true;
   }
   // Wait until the watchdog has noticed, then fire, as the schedule would.
-  for (int i = 0; i < 200 && state->closed < 1; ++i) std::this_thread::sleep_for(milliseconds(2));
-  ASSERT_EQ(state->closed, 1);
+  const auto closed = [&] {
+    std::lock_guard lock(state->lock);
+    return state->closed;
+  };
+  for (int i = 0; i < 200 && closed() < 1; ++i) std::this_thread::sleep_for(milliseconds(2));
+  ASSERT_EQ(closed(), 1);
   for (auto voice : blips) mixer.Play(voice, false);
   mixer.Play(still, false);
 
