@@ -15,9 +15,9 @@
 #include <QStyleOption>
 #include <algorithm>
 
-#include "AspectPicture.h"
 #include "ControlIds.h"
 #include "MainDialog.h"
+#include "ProportionalPicture.h"
 #include "QtText.h"
 #include "SoundCatalogue.h"
 
@@ -53,7 +53,7 @@ void CMainDialog::CreateControls() {
     QWidget* widget = nullptr;
     switch (row.kind) {
       case ControlKind::kPicture: {
-        auto* picture = new AspectPicture(QPixmap(ToQString(row.picture)), client_);
+        auto* picture = new ProportionalPicture(QPixmap(ToQString(row.picture)), client_);
         if (row.framed) {
           picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
           picture->setLineWidth(1);

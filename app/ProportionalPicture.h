@@ -7,11 +7,11 @@
 
 namespace lullwood {
 
-class AspectPicture : public QLabel {
+class ProportionalPicture : public QLabel {
   Q_OBJECT
 
  public:
-  AspectPicture(QPixmap picture, QWidget* parent);
+  ProportionalPicture(QPixmap picture, QWidget* parent);
 
   // The picture as given, before scaling.
   const QPixmap& picture() const { return picture_; }

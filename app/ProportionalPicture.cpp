@@ -1,23 +1,23 @@
-#include "AspectPicture.h"
+#include "ProportionalPicture.h"
 
 #include <QResizeEvent>
 #include <utility>
 
 namespace lullwood {
 
-AspectPicture::AspectPicture(QPixmap picture, QWidget* parent)
+ProportionalPicture::ProportionalPicture(QPixmap picture, QWidget* parent)
     : QLabel(parent), picture_(std::move(picture)) {
   setAlignment(Qt::AlignCenter);
   Rescale();
 }
 
-void AspectPicture::resizeEvent(QResizeEvent* event) {
+void ProportionalPicture::resizeEvent(QResizeEvent* event) {
   QLabel::resizeEvent(event);
   Rescale();
 }
 
 // Scaled once per size, so painting only copies the picture.
-void AspectPicture::Rescale() {
+void ProportionalPicture::Rescale() {
   const QSize room = contentsRect().size();
   if (picture_.isNull() || room.isEmpty()) {
     setPixmap(picture_);
