@@ -1,5 +1,7 @@
 #include "WaveAnalysis.h"
 
+#include "measure/Figures.h"
+
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -46,28 +48,7 @@ struct HighPass {
   }
 };
 
-void Fft(std::vector<std::complex<double>>& a) {
-  const size_t n = a.size();
-  for (size_t i = 1, j = 0; i < n; ++i) {
-    size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j ^= bit;
-    if (i < j) std::swap(a[i], a[j]);
-  }
-  for (size_t len = 2; len <= n; len <<= 1) {
-    const double ang = -2.0 * std::numbers::pi / static_cast<double>(len);
-    const std::complex<double> wl(std::cos(ang), std::sin(ang));
-    for (size_t i = 0; i < n; i += len) {
-      std::complex<double> w(1.0, 0.0);
-      for (size_t k = 0; k < len / 2; ++k) {
-        const auto u = a[i + k], v = a[i + k + len / 2] * w;
-        a[i + k] = u + v;
-        a[i + k + len / 2] = u - v;
-        w *= wl;
-      }
-    }
-  }
-}
+using measure::Fft;
 
 }  // namespace
 
