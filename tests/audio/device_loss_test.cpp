@@ -252,7 +252,7 @@ TEST_F(DeviceLossTest, VoicesGoOnThroughTheOutageAndAreHeardFromWhereTheyStand) 
   ASSERT_TRUE(state->WaitOpened(2, milliseconds(3000)));
   // The watchdog starts the new output right after opening it.
   const uint32_t before = mixer.PositionFrames(loop);
-  for (int i = 0; i < 100 && !state->Pump(out, 1); ++i)
+  for (int i = 0; i < 1000 && !state->Pump(out, 1); ++i)
     std::this_thread::sleep_for(milliseconds(5));
   const double outage = std::chrono::duration<double>(Clock::now() - lastHeard).count();
   EXPECT_TRUE(mixer.IsPlaying(loop));
@@ -300,14 +300,14 @@ TEST_F(DeviceLossTest, EffectsFiredDuringAnOutageDoNotPileUpOnItsReturn) {
     std::lock_guard lock(state->lock);
     return state->closed;
   };
-  for (int i = 0; i < 200 && closed() < 1; ++i) std::this_thread::sleep_for(milliseconds(2));
+  for (int i = 0; i < 2000 && closed() < 1; ++i) std::this_thread::sleep_for(milliseconds(2));
   ASSERT_EQ(closed(), 1);
   for (auto voice : blips) mixer.Play(voice, false);
   mixer.Play(still, false);
 
   ASSERT_TRUE(state->WaitOpened(2, milliseconds(3000)));
   bool pumped = false;
-  for (int i = 0; i < 100 && !pumped; ++i) {
+  for (int i = 0; i < 1000 && !pumped; ++i) {
     pumped = state->Pump(out, 441);
     if (!pumped) std::this_thread::sleep_for(milliseconds(5));
   }
@@ -499,7 +499,7 @@ TEST_F(DeviceLossTest, TheSoundscapeGoesOnThroughAnOutageWithoutAWord) {
   EXPECT_EQ(ps.backgrounds.slot[0].get(), background);
   EXPECT_TRUE(background->IsPlaying());
   bool heard = false;
-  for (int i = 0; i < 200 && !heard; ++i) {
+  for (int i = 0; i < 1000 && !heard; ++i) {
     if (state->Pump(out, 4800))
       for (float x : out) heard = heard || x != 0.0f;
     if (!heard) std::this_thread::sleep_for(milliseconds(5));

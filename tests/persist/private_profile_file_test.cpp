@@ -207,9 +207,13 @@ TEST_F(PrivateProfileFileTest, PathVanishingDuringLoadsGivesWholeFileOrDefaults)
   });
   // Loads until both outcomes have been seen, each of them whole: the file with every
   // byte, or no file and the defaults; never a part of it.
+  // The bound is a time, not a count of loads: on a busy or single-core machine the
+  // flicker may run seldom, and loads of an absent file are far quicker than its copies.
   int whole = 0;
   int missing = 0;
-  for (int i = 0; i < 200000 && (whole < 20 || missing < 20); ++i) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while ((whole < 20 || missing < 20) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::yield();
     const PrivateProfileFile profile = PrivateProfileFile::Load(path);
     if (profile.Source() == ProfileSource::kWhole) {
       ++whole;
