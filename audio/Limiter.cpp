@@ -41,6 +41,44 @@ float PeakOf(const float* a, const float* b, size_t n) {
   return peak;
 }
 
+// Writes n frames of l and r as left/right pairs into o, frame k times the gain
+// from + slope * (start + k). Returns how many of those gains are below 1.
+size_t Interleave(const float* l, const float* r, size_t n, float from, float slope, size_t start,
+                  float* o) {
+  size_t k = 0;
+  size_t reduced = 0;
+#if defined(__SSE2__)
+  // Bits set in each four-bit mask (the baseline instruction set has no popcount).
+  static constexpr uint8_t kBitsSet[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
+  if (from == 1.0f && slope == 0.0f) {
+    for (; k + 4 <= n; k += 4) {
+      const __m128 a = _mm_loadu_ps(l + k), b = _mm_loadu_ps(r + k);
+      _mm_storeu_ps(o + 2 * k, _mm_unpacklo_ps(a, b));
+      _mm_storeu_ps(o + 2 * k + 4, _mm_unpackhi_ps(a, b));
+    }
+  } else {
+    const __m128 base = _mm_set1_ps(from), rise = _mm_set1_ps(slope), one = _mm_set1_ps(1.0f);
+    for (; k + 4 <= n; k += 4) {
+      const float at = float(start + k);
+      const __m128 index = _mm_add_ps(_mm_set1_ps(at), _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f));
+      const __m128 gain = _mm_add_ps(base, _mm_mul_ps(rise, index));
+      reduced += kBitsSet[_mm_movemask_ps(_mm_cmplt_ps(gain, one))];
+      const __m128 a = _mm_mul_ps(_mm_loadu_ps(l + k), gain);
+      const __m128 b = _mm_mul_ps(_mm_loadu_ps(r + k), gain);
+      _mm_storeu_ps(o + 2 * k, _mm_unpacklo_ps(a, b));
+      _mm_storeu_ps(o + 2 * k + 4, _mm_unpackhi_ps(a, b));
+    }
+  }
+#endif
+  for (; k < n; ++k) {
+    const float gain = from + slope * float(start + k);
+    reduced += gain < 1.0f;
+    o[2 * k] = l[k] * gain;
+    o[2 * k + 1] = r[k] * gain;
+  }
+  return reduced;
+}
+
 size_t AheadChunks(int rate) {
   const auto frames = static_cast<long>(std::lround(std::max(rate, 1) * kLookAheadSeconds));
   return static_cast<size_t>(std::max<long>(1, frames / long{Limiter::kChunk} - 2));
@@ -76,35 +114,10 @@ void Limiter::Process(const float* left, const float* right, size_t frames, floa
     float* delayedLeft = delayLeft_.data() + delayAt_;
     float* delayedRight = delayRight_.data() + delayAt_;
     float* o = out + 2 * i;
-    if (from == 1.0f && slope == 0.0f) {
-      for (size_t n = 0; n < run; ++n) {
-        o[2 * n] = delayedLeft[n];
-        o[2 * n + 1] = delayedRight[n];
-      }
-    } else {
-      for (size_t n = 0; n < run; ++n) {
-        const float gain = from + slope * float(intoChunk + n);
-        reducedFrames_ += gain < 1.0f;
-        o[2 * n] = delayedLeft[n] * gain;
-        o[2 * n + 1] = delayedRight[n] * gain;
-      }
-    }
+    reducedFrames_ += Interleave(delayedLeft, delayedRight, run, from, slope, intoChunk, o);
     std::copy_n(left + i, run, delayedLeft);
     std::copy_n(right + i, run, delayedRight);
-    // Four running maxima, so the compares do not wait on each other.
-    float peaks[4] = {chunkPeak_, 0.0f, 0.0f, 0.0f};
-    size_t n = 0;
-    for (; n + 4 <= run; n += 4) {
-      for (size_t q = 0; q < 4; ++q) {
-        const float a = std::fabs(left[i + n + q]);
-        const float b = std::fabs(right[i + n + q]);
-        peaks[q] = std::max(peaks[q], a > b ? a : b);
-      }
-    }
-    for (; n < run; ++n) {
-      peaks[0] = std::max({peaks[0], std::fabs(left[i + n]), std::fabs(right[i + n])});
-    }
-    chunkPeak_ = std::max(std::max(peaks[0], peaks[1]), std::max(peaks[2], peaks[3]));
+    chunkPeak_ = std::max(chunkPeak_, PeakOf(left + i, right + i, run));
     delayAt_ += run;
     if (delayAt_ == delay_) delayAt_ = 0;
     frame_ += run;

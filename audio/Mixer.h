@@ -124,12 +124,15 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
     bool playing = false;
     bool looping = false;
     bool wrapped = false;  // has looped: the frames before 0 are the loop's end
+    int stage = 0;         // where it is summed, by its rate
   };
 
   // A rate the voices are summed at: the output (stage 0) or a bus resampled into the
   // next stage up. Left and right apart.
   struct Stage {
     int rate = 0;
+    // The band it keeps flat; the output keeps whatever reaches it.
+    double passHz = 1e300;
     int next = -1;  // the stage this one feeds; -1 for the output
     std::unique_ptr<KernelTable> kernel;
     uint64_t step = 0;        // input frames per frame of `next`, 32.32
@@ -148,7 +151,8 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   bool Pull(int s, float* left, float* right, size_t frames);
   // Adds `frames` frames of a voice whose rate is not the stage's.
   void MixInterpolated(Voice& voice, int stageRate, float* left, float* right, size_t frames);
-  // The stage a voice playing at `rateHz` is summed into.
+  // The stage a voice playing at `rateHz` is summed into: the slowest that holds its
+  // band. Any thread: the stages never change.
   int StageFor(uint32_t rateHz) const;
 
   // Set once at construction.

@@ -10,11 +10,14 @@
 namespace lullwood::loops {
 
 // Rows of `taps` weights (a multiple of 8), `phases` + 1 of them, as KernelTable holds.
+// When the row for delay 0 is a single tap of 1 at `before` (a half-band kernel), a
+// frame at a whole input position is that input frame itself.
 struct Kernel {
   const float* rows;
   uint32_t taps;
   uint32_t phases;
   uint32_t before;
+  bool wholeFrameIsTap = false;
 };
 
 // Adds `frames` frames of the two channels resampled by `kernel`: frame k reads the

@@ -48,6 +48,50 @@ uint64_t StereoAvx2(const float* left, const float* right, const Kernel& kernel,
                     uint64_t step, size_t frames, float* outLeft, float* outRight) {
   const uint32_t taps = kernel.taps;
   size_t k = 0;
+  // Doubling the rate by a half-band kernel: a frame at a whole position is its input
+  // frame; those between take the one other row, held in registers, four at a time.
+  if (kernel.wholeFrameIsTap && kernel.phases == 2 && step == (uint64_t{1} << 31) && taps <= 32) {
+    const float* w = kernel.rows + taps;
+    __m256 c[4];
+    for (uint32_t t = 0; t < 4; ++t) c[t] = t * 8 < taps ? _mm256_loadu_ps(w + t * 8) : __m256{};
+    for (; k < frames && (position & 0xFFFFFFFFu) != 0; ++k, position += step) {
+      StereoOne(left, right, kernel, position, outLeft + k, outRight + k);
+    }
+    for (; k + 8 <= frames; k += 8, position += 8 * step) {
+      const size_t a = static_cast<size_t>(position >> 32);
+      const float* la = left + (a - kernel.before);
+      const float* ra = right + (a - kernel.before);
+      __m256 l0 = _mm256_setzero_ps(), l1 = _mm256_setzero_ps(), l2 = _mm256_setzero_ps(),
+             l3 = _mm256_setzero_ps();
+      __m256 r0 = _mm256_setzero_ps(), r1 = _mm256_setzero_ps(), r2 = _mm256_setzero_ps(),
+             r3 = _mm256_setzero_ps();
+      for (uint32_t t = 0; t * 8 < taps; ++t) {
+        const size_t o = t * 8;
+        l0 = _mm256_fmadd_ps(_mm256_loadu_ps(la + o), c[t], l0);
+        r0 = _mm256_fmadd_ps(_mm256_loadu_ps(ra + o), c[t], r0);
+        l1 = _mm256_fmadd_ps(_mm256_loadu_ps(la + o + 1), c[t], l1);
+        r1 = _mm256_fmadd_ps(_mm256_loadu_ps(ra + o + 1), c[t], r1);
+        l2 = _mm256_fmadd_ps(_mm256_loadu_ps(la + o + 2), c[t], l2);
+        r2 = _mm256_fmadd_ps(_mm256_loadu_ps(ra + o + 2), c[t], r2);
+        l3 = _mm256_fmadd_ps(_mm256_loadu_ps(la + o + 3), c[t], l3);
+        r3 = _mm256_fmadd_ps(_mm256_loadu_ps(ra + o + 3), c[t], r3);
+      }
+      // Whole frames a .. a + 3 and the sums between, interleaved.
+      const __m128 wholeLeft = _mm_loadu_ps(left + a), wholeRight = _mm_loadu_ps(right + a);
+      const __m128 halfLeft = Sum8x4(l0, l1, l2, l3), halfRight = Sum8x4(r0, r1, r2, r3);
+      float* ol = outLeft + k;
+      float* orr = outRight + k;
+      _mm_storeu_ps(ol, _mm_add_ps(_mm_loadu_ps(ol), _mm_unpacklo_ps(wholeLeft, halfLeft)));
+      _mm_storeu_ps(ol + 4, _mm_add_ps(_mm_loadu_ps(ol + 4), _mm_unpackhi_ps(wholeLeft, halfLeft)));
+      _mm_storeu_ps(orr, _mm_add_ps(_mm_loadu_ps(orr), _mm_unpacklo_ps(wholeRight, halfRight)));
+      _mm_storeu_ps(orr + 4,
+                    _mm_add_ps(_mm_loadu_ps(orr + 4), _mm_unpackhi_ps(wholeRight, halfRight)));
+    }
+    for (; k < frames; ++k, position += step) {
+      StereoOne(left, right, kernel, position, outLeft + k, outRight + k);
+    }
+    return position;
+  }
   // Doubling the rate: frames go in pairs on the same input frames, at delay 0 and 1/2,
   // so two pairs read their samples once for both rows. Each frame's sum is taken in
   // the same order as below, so the results are the same to the bit.

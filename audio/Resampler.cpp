@@ -49,6 +49,24 @@ KernelTable::KernelTable(double cutoff, double transition, double attenuationDb,
     for (uint32_t k = 0; k < taps_; ++k)
       rows_[size_t{p} * taps_ + k] = static_cast<float>(row[k] / sum);
   }
+  // A cutoff at half the input rate puts the sinc's zeros on whole frames: row 0 is then
+  // 1 at its centre and, but for rounding, 0 elsewhere.
+  // Row `phases` (delay 1) is the same one frame on.
+  const auto isTap = [&](float* row, uint32_t centre) {
+    for (uint32_t k = 0; k < taps_; ++k) {
+      if (std::abs(row[k] - (k == centre ? 1.0f : 0.0f)) >= 1e-6f) return false;
+    }
+    return true;
+  };
+  float* first = rows_.data();
+  float* last = rows_.data() + size_t{phases_} * taps_;
+  wholeFrameIsTap_ = isTap(first, before()) && isTap(last, before() + 1);
+  if (wholeFrameIsTap_) {
+    std::fill_n(first, taps_, 0.0f);
+    first[before()] = 1.0f;
+    std::fill_n(last, taps_, 0.0f);
+    last[before() + 1] = 1.0f;
+  }
   dense_.resize(size_t{taps_} * phases_ + 1);
   for (size_t j = 0; j < dense_.size(); ++j) {
     dense_[j] = static_cast<float>(kernel(double(j) / phases_ - half));

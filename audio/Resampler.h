@@ -40,12 +40,16 @@ class KernelTable {
   // The continuous kernel at offset `t` input frames from the centre (0 outside
   // -taps/2..taps/2), for stretched use when reading faster than the target rate.
   float At(double t) const;
+  // Whether row 0 is a single tap of 1 (then made exactly so): a half-band kernel,
+  // whose zeros fall on every other whole frame.
+  bool wholeFrameIsTap() const { return wholeFrameIsTap_; }
   // The rows, for the inner loops.
-  loops::Kernel view() const { return {rows_.data(), taps_, phases_, before()}; }
+  loops::Kernel view() const { return {rows_.data(), taps_, phases_, before(), wholeFrameIsTap_}; }
 
  private:
   uint32_t taps_;
   uint32_t phases_;
+  bool wholeFrameIsTap_ = false;
   std::vector<float> rows_;   // (phases + 1) rows of taps
   std::vector<float> dense_;  // the kernel at every 1/phases across its span, for At
 };

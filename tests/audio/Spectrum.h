@@ -42,39 +42,72 @@ inline std::vector<float> Left(const std::vector<float>& stereo, size_t from, si
   return out;
 }
 
+// The spectrum of `size` samples of `x` from `start` (a power of two), under a
+// Blackman-Harris window: bins 0 .. size - 1, scaled so that a sine's peak bin is its
+// amplitude.
+inline std::vector<std::complex<double>> WindowedSpectrum(const std::vector<float>& x, size_t start,
+                                                          size_t size) {
+  std::vector<std::complex<double>> a(size);
+  double sum = 0;
+  for (size_t i = 0; i < size; ++i) {
+    const double win = BlackmanHarris(i, size);
+    sum += win;
+    a[i] = x[start + i] * win;
+  }
+  // Radix-2 FFT in place.
+  for (size_t i = 1, j = 0; i < size; ++i) {
+    size_t bit = size >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    if (i < j) std::swap(a[i], a[j]);
+  }
+  for (size_t len = 2; len <= size; len <<= 1) {
+    const std::complex<double> step = std::polar(1.0, -2 * M_PI / double(len));
+    for (size_t i = 0; i < size; i += len) {
+      std::complex<double> w(1.0, 0.0);
+      for (size_t k = 0; k < len / 2; ++k) {
+        const auto u = a[i + k], v = a[i + k + len / 2] * w;
+        a[i + k] = u + v;
+        a[i + k + len / 2] = u - v;
+        w *= step;
+      }
+    }
+  }
+  for (auto& bin : a) bin *= 2 / sum;
+  return a;
+}
+
 // Power in [lowHz, highHz) of `x`, summed over Blackman-Harris-windowed frames of
 // `size` samples (a power of two), half overlapping.
 inline double BandPower(const std::vector<float>& x, double rate, double lowHz, double highHz,
                         size_t size = 4096) {
-  std::vector<std::complex<double>> a(size);
   double total = 0;
   for (size_t start = 0; start + size <= x.size(); start += size / 2) {
-    for (size_t i = 0; i < size; ++i) a[i] = x[start + i] * BlackmanHarris(i, size);
-    // Radix-2 FFT in place.
-    for (size_t i = 1, j = 0; i < size; ++i) {
-      size_t bit = size >> 1;
-      for (; j & bit; bit >>= 1) j ^= bit;
-      j ^= bit;
-      if (i < j) std::swap(a[i], a[j]);
-    }
-    for (size_t len = 2; len <= size; len <<= 1) {
-      const std::complex<double> step = std::polar(1.0, -2 * M_PI / double(len));
-      for (size_t i = 0; i < size; i += len) {
-        std::complex<double> w(1.0, 0.0);
-        for (size_t k = 0; k < len / 2; ++k) {
-          const auto u = a[i + k], v = a[i + k + len / 2] * w;
-          a[i + k] = u + v;
-          a[i + k + len / 2] = u - v;
-          w *= step;
-        }
-      }
-    }
+    const auto a = WindowedSpectrum(x, start, size);
     for (size_t k = 1; k < size / 2; ++k) {
       const double hz = double(k) * rate / double(size);
       if (hz >= lowHz && hz < highHz) total += std::norm(a[k]);
     }
   }
   return total;
+}
+
+// The loudest component of `x` (its length a power of two) from 20 Hz to the top of
+// its band, leaving out `guardHz` either side of `hz`; with where it lies.
+struct Loudest {
+  double amplitude = 0;
+  double hz = 0;
+};
+inline Loudest LoudestAwayFrom(const std::vector<float>& x, double rate, double hz,
+                               double guardHz) {
+  const auto a = WindowedSpectrum(x, 0, x.size());
+  Loudest loudest;
+  for (size_t k = 1; k < x.size() / 2; ++k) {
+    const double at = double(k) * rate / double(x.size());
+    if (at < 20 || std::abs(at - hz) < guardHz) continue;
+    if (std::abs(a[k]) > loudest.amplitude) loudest = {std::abs(a[k]), at};
+  }
+  return loudest;
 }
 
 }  // namespace lullwood::testing

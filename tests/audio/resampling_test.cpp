@@ -103,6 +103,28 @@ TEST(Resampling, OverDynamicRandomsPitchRangeImagesStay50DbDown) {
   EXPECT_GE(-Db(Amplitude(out, 22050 + 2047 - heard, 48000) / tone), 50);
 }
 
+// A changed frequency reads between the table's rows: the nearest row stands in for
+// the exact delay, and that error must stay as far down as the images, anywhere in the
+// output's band. Worst at the top of a sound's band, so tones near it are played.
+TEST(Resampling, ChangedFrequenciesLeaveNoSpurWithin50Db) {
+  struct Case {
+    double hz;
+    uint32_t waveRate;
+    int offset;
+  };
+  for (const Case c : {Case{4500, 11025, -1535}, Case{4500, 11025, -300}, Case{4500, 11025, 400},
+                       Case{4500, 11025, 1200}, Case{4500, 11025, 2047}, Case{9000, 22050, -1535},
+                       Case{9000, 22050, 2047}}) {
+    const uint32_t rate = c.waveRate + c.offset;
+    const double heard = c.hz * rate / c.waveRate;
+    const auto out = Play(c.hz, c.waveRate, rate, 48000);
+    const double tone = Amplitude(out, heard, 48000);
+    const testing::Loudest spur = testing::LoudestAwayFrom(out, 48000, heard, 30);
+    EXPECT_GE(-Db(spur.amplitude / tone), 50)
+        << c.hz << " Hz at " << c.waveRate << " Hz played at " << rate << ": " << spur.hz << " Hz";
+  }
+}
+
 TEST(Resampling, ContentRaisedAboveTheOutputsBandIsRemovedNotFolded) {
   // 9 kHz at 22050 Hz read at 100000 Hz would be heard at 40.8 kHz: above a 48 kHz
   // output's band, so it must vanish rather than fold down to 7.2 kHz.
