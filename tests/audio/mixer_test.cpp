@@ -40,22 +40,29 @@ TEST(Mixer, InterpolatesBetweenSamples) {
 
 TEST(Mixer, BlockSizesDoNotChangeTheOutput) {
   const auto source = Sine(333, 22050, 5000);
-  auto render = [&](size_t block) {
-    Mixer mixer(44100);
-    const auto a = mixer.AddVoice({source.data(), 5000, 1}, 22050);
-    const auto b = mixer.AddVoice({source.data(), 2500, 2}, 17000);
-    mixer.Play(a, true);
-    mixer.Play(b, false);
-    std::vector<float> out(2 * 30000);
-    for (size_t done = 0; done < 30000; done += block) {
-      mixer.Render(out.data() + 2 * done, std::min(block, 30000 - done));
-    }
-    return out;
-  };
-  const auto whole = render(30000);
-  EXPECT_EQ(render(1), whole);
-  EXPECT_EQ(render(441), whole);
-  EXPECT_EQ(render(1024), whole);
+  // At 48000 Hz the buses go up through one at 44100 Hz.
+  for (int outputRate : {44100, 48000}) {
+    auto render = [&](size_t block) {
+      Mixer mixer(outputRate);
+      const auto a = mixer.AddVoice({source.data(), 5000, 1}, 22050);
+      const auto b = mixer.AddVoice({source.data(), 2500, 2}, 17000);
+      const auto c = mixer.AddVoice({source.data(), 5000, 1}, 11025);
+      const auto d = mixer.AddVoice({source.data(), 5000, 1}, 26000);
+      mixer.Play(a, true);
+      mixer.Play(b, false);
+      mixer.Play(c, true);
+      mixer.Play(d, true);
+      std::vector<float> out(2 * 30000);
+      for (size_t done = 0; done < 30000; done += block) {
+        mixer.Render(out.data() + 2 * done, std::min(block, 30000 - done));
+      }
+      return out;
+    };
+    const auto whole = render(30000);
+    EXPECT_EQ(render(1), whole) << outputRate;
+    EXPECT_EQ(render(441), whole) << outputRate;
+    EXPECT_EQ(render(1024), whole) << outputRate;
+  }
 }
 
 TEST(Mixer, ChangingTheRateKeepsThePosition) {

@@ -1,0 +1,91 @@
+// The resampling loops exist twice, for processors with and without AVX2; both must
+// give the same sound, whichever shortcut each takes for a kernel.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "Resampler.h"
+
+namespace lullwood {
+namespace {
+
+std::vector<float> Noise(size_t n, uint32_t seed) {
+  std::vector<float> x(n);
+  for (float& v : x) {
+    seed = seed * 1664525u + 1013904223u;
+    v = static_cast<float>(seed >> 8) / float(1u << 24) - 0.5f;
+  }
+  return x;
+}
+
+struct Design {
+  const char* name;
+  double cutoff, transition;
+  uint32_t phases;
+  uint64_t step;  // 32.32 input frames per output frame
+};
+
+#if defined(LULLWOOD_AVX2_LOOPS)
+TEST(ResampleLoops, BothInstructionSetsGiveTheSameSound) {
+  if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) {
+    GTEST_SKIP() << "this processor runs only the SSE2 loops";
+  }
+  const uint64_t half = uint64_t{1} << 31;
+  for (const Design d :
+       {Design{"doubling", 0.458, 0.1, 2, half}, Design{"half-band doubling", 0.5, 0.184, 2, half},
+        Design{"44100 to 48000", 0.5, 0.408, 160, (44100ull << 32) / 48000},
+        Design{"a changed pitch", 0.5, 0.184, 256, (13072ull << 32) / 22050}}) {
+    const KernelTable kernel(d.cutoff, d.transition, 80, d.phases);
+    const loops::Kernel view = kernel.view();
+    const auto left = Noise(4096, 1), right = Noise(4096, 2);
+    // Starting off a whole frame too, and with counts that leave the groups a remainder.
+    for (const uint64_t start : {uint64_t{40} << 32, (uint64_t{40} << 32) + half}) {
+      for (size_t frames : {size_t{1}, size_t{7}, size_t{1001}}) {
+        std::vector<float> sseL(frames, 0.25f), sseR(frames, -0.25f);
+        std::vector<float> avxL = sseL, avxR = sseR;
+        const uint64_t endSse = loops::StereoSse2(left.data(), right.data(), view, start, d.step,
+                                                  frames, sseL.data(), sseR.data());
+        const uint64_t endAvx = loops::StereoAvx2(left.data(), right.data(), view, start, d.step,
+                                                  frames, avxL.data(), avxR.data());
+        EXPECT_EQ(endSse, endAvx);
+        for (size_t k = 0; k < frames; ++k) {
+          ASSERT_NEAR(sseL[k], avxL[k], 1e-5f) << d.name << ", frame " << k;
+          ASSERT_NEAR(sseR[k], avxR[k], 1e-5f) << d.name << ", frame " << k;
+        }
+        std::vector<float> monoSse(frames, 0.0f), monoSseR(frames, 0.0f);
+        std::vector<float> monoAvx(frames, 0.0f), monoAvxR(frames, 0.0f);
+        loops::MonoSse2(left.data(), view, start, d.step, frames, 0.5f, 0.25f, monoSse.data(),
+                        monoSseR.data());
+        loops::MonoAvx2(left.data(), view, start, d.step, frames, 0.5f, 0.25f, monoAvx.data(),
+                        monoAvxR.data());
+        for (size_t k = 0; k < frames; ++k) {
+          ASSERT_NEAR(monoSse[k], monoAvx[k], 1e-5f) << d.name << ", frame " << k;
+          ASSERT_NEAR(monoSseR[k], monoAvxR[k], 1e-5f) << d.name << ", frame " << k;
+        }
+      }
+    }
+  }
+}
+
+#endif
+
+// The half-band kernel's row for a whole frame is one tap of exactly 1, so the doubled
+// bus carries its input frames unchanged between the new ones.
+TEST(ResampleLoops, AHalfBandKernelPassesWholeFramesExactly) {
+  const KernelTable halfBand(0.5, 0.184, 80, 2);
+  ASSERT_TRUE(halfBand.wholeFrameIsTap());
+  EXPECT_FALSE(KernelTable(0.458, 0.1, 80, 2).wholeFrameIsTap());
+  const auto left = Noise(512, 3), right = Noise(512, 4);
+  std::vector<float> outL(300, 0.0f), outR(300, 0.0f);
+  loops::BestStereoLoop()(left.data(), right.data(), halfBand.view(), uint64_t{50} << 32,
+                          uint64_t{1} << 31, 300, outL.data(), outR.data());
+  for (size_t k = 0; k < 300; k += 2) {
+    ASSERT_EQ(outL[k], left[50 + k / 2]) << k;
+    ASSERT_EQ(outR[k], right[50 + k / 2]) << k;
+  }
+}
+
+}  // namespace
+}  // namespace lullwood
