@@ -34,7 +34,7 @@ constexpr BusBand kBuses[] = {
     // at the output rate.
     {44100, (1.0 - kPassFraction) / 2, 1.0 - (1.0 - kPassFraction) / 2},
 };
-constexpr double kStageAttenuationDb = 80;
+constexpr double kStageAttenuationDb = 75;
 // Exact phases for ratios that need at most this many; the nearest of this many else.
 constexpr uint32_t kMaxPhases = 1024;
 

@@ -40,6 +40,50 @@ inline void StereoOne(const float* left, const float* right, const Kernel& kerne
   *outRight += _mm_cvtss_f32(Sum8x4(r, zero, zero, zero));
 }
 
+// Groups of four output frames from the first, for as many as fit: each frame's own row.
+// Returns the frames done, `position` moved past them. `Taps` is the kernel's length
+// when known here (then the inner loop is unrolled), 0 else.
+template <uint32_t Taps>
+size_t StereoGroups(const float* left, const float* right, const Kernel& kernel, uint64_t& position,
+                    uint64_t step, size_t frames, float* outLeft, float* outRight) {
+  // Locals, so that the stores to the output need not reload them.
+  const Kernel view = kernel;
+  const uint32_t taps = Taps != 0 ? Taps : view.taps;
+  uint64_t at0 = position;
+  size_t k = 0;
+  for (; k + 4 <= frames; k += 4) {
+    const float* w[4];
+    size_t at[4];
+    for (int j = 0; j < 4; ++j) {
+      w[j] = RowAt(view, at0);
+      at[j] = static_cast<size_t>(at0 >> 32) - view.before;
+      at0 += step;
+    }
+    __m256 l0 = _mm256_setzero_ps(), l1 = _mm256_setzero_ps(), l2 = _mm256_setzero_ps(),
+           l3 = _mm256_setzero_ps();
+    __m256 r0 = _mm256_setzero_ps(), r1 = _mm256_setzero_ps(), r2 = _mm256_setzero_ps(),
+           r3 = _mm256_setzero_ps();
+    for (uint32_t t = 0; t < taps; t += 8) {
+      __m256 c = _mm256_loadu_ps(w[0] + t);
+      l0 = _mm256_fmadd_ps(_mm256_loadu_ps(left + at[0] + t), c, l0);
+      r0 = _mm256_fmadd_ps(_mm256_loadu_ps(right + at[0] + t), c, r0);
+      c = _mm256_loadu_ps(w[1] + t);
+      l1 = _mm256_fmadd_ps(_mm256_loadu_ps(left + at[1] + t), c, l1);
+      r1 = _mm256_fmadd_ps(_mm256_loadu_ps(right + at[1] + t), c, r1);
+      c = _mm256_loadu_ps(w[2] + t);
+      l2 = _mm256_fmadd_ps(_mm256_loadu_ps(left + at[2] + t), c, l2);
+      r2 = _mm256_fmadd_ps(_mm256_loadu_ps(right + at[2] + t), c, r2);
+      c = _mm256_loadu_ps(w[3] + t);
+      l3 = _mm256_fmadd_ps(_mm256_loadu_ps(left + at[3] + t), c, l3);
+      r3 = _mm256_fmadd_ps(_mm256_loadu_ps(right + at[3] + t), c, r3);
+    }
+    _mm_storeu_ps(outLeft + k, _mm_add_ps(_mm_loadu_ps(outLeft + k), Sum8x4(l0, l1, l2, l3)));
+    _mm_storeu_ps(outRight + k, _mm_add_ps(_mm_loadu_ps(outRight + k), Sum8x4(r0, r1, r2, r3)));
+  }
+  position = at0;
+  return k;
+}
+
 }  // namespace
 
 // Four output frames at a time: their sums are independent, so their multiply-adds
@@ -132,34 +176,13 @@ uint64_t StereoAvx2(const float* left, const float* right, const Kernel& kernel,
       position += 4 * step;
     }
   }
-  for (; k + 4 <= frames; k += 4) {
-    const float* w[4];
-    size_t at[4];
-    for (int j = 0; j < 4; ++j) {
-      w[j] = RowAt(kernel, position);
-      at[j] = static_cast<size_t>(position >> 32) - kernel.before;
-      position += step;
-    }
-    __m256 l0 = _mm256_setzero_ps(), l1 = _mm256_setzero_ps(), l2 = _mm256_setzero_ps(),
-           l3 = _mm256_setzero_ps();
-    __m256 r0 = _mm256_setzero_ps(), r1 = _mm256_setzero_ps(), r2 = _mm256_setzero_ps(),
-           r3 = _mm256_setzero_ps();
-    for (uint32_t t = 0; t < taps; t += 8) {
-      __m256 c = _mm256_loadu_ps(w[0] + t);
-      l0 = _mm256_fmadd_ps(_mm256_loadu_ps(left + at[0] + t), c, l0);
-      r0 = _mm256_fmadd_ps(_mm256_loadu_ps(right + at[0] + t), c, r0);
-      c = _mm256_loadu_ps(w[1] + t);
-      l1 = _mm256_fmadd_ps(_mm256_loadu_ps(left + at[1] + t), c, l1);
-      r1 = _mm256_fmadd_ps(_mm256_loadu_ps(right + at[1] + t), c, r1);
-      c = _mm256_loadu_ps(w[2] + t);
-      l2 = _mm256_fmadd_ps(_mm256_loadu_ps(left + at[2] + t), c, l2);
-      r2 = _mm256_fmadd_ps(_mm256_loadu_ps(right + at[2] + t), c, r2);
-      c = _mm256_loadu_ps(w[3] + t);
-      l3 = _mm256_fmadd_ps(_mm256_loadu_ps(left + at[3] + t), c, l3);
-      r3 = _mm256_fmadd_ps(_mm256_loadu_ps(right + at[3] + t), c, r3);
-    }
-    _mm_storeu_ps(outLeft + k, _mm_add_ps(_mm_loadu_ps(outLeft + k), Sum8x4(l0, l1, l2, l3)));
-    _mm_storeu_ps(outRight + k, _mm_add_ps(_mm_loadu_ps(outRight + k), Sum8x4(r0, r1, r2, r3)));
+  // The stage into a 48000 Hz output is 16 taps long.
+  if (taps == 16) {
+    k += StereoGroups<16>(left, right, kernel, position, step, frames - k, outLeft + k,
+                          outRight + k);
+  } else {
+    k +=
+        StereoGroups<0>(left, right, kernel, position, step, frames - k, outLeft + k, outRight + k);
   }
   for (; k < frames; ++k) {
     StereoOne(left, right, kernel, position, outLeft + k, outRight + k);
@@ -168,9 +191,15 @@ uint64_t StereoAvx2(const float* left, const float* right, const Kernel& kernel,
   return position;
 }
 
-uint64_t MonoAvx2(const float* samples, const Kernel& kernel, uint64_t position, uint64_t step,
-                  size_t frames, float gainLeft, float gainRight, float* outLeft, float* outRight) {
-  const uint32_t taps = kernel.taps;
+namespace {
+
+// MonoAvx2 for a kernel of `Taps` taps (0: as long as it says).
+template <uint32_t Taps>
+uint64_t MonoRun(const float* samples, const Kernel& kernel, uint64_t position, uint64_t step,
+                 size_t frames, float gainLeft, float gainRight, float* outLeft, float* outRight) {
+  // Locals, so that the stores to the output need not reload them.
+  const Kernel view = kernel;
+  const uint32_t taps = Taps != 0 ? Taps : view.taps;
   const __m128 gl = _mm_set1_ps(gainLeft);
   const __m128 gr = _mm_set1_ps(gainRight);
   size_t k = 0;
@@ -178,8 +207,8 @@ uint64_t MonoAvx2(const float* samples, const Kernel& kernel, uint64_t position,
     const float* w[4];
     const float* x[4];
     for (int j = 0; j < 4; ++j) {
-      w[j] = RowAt(kernel, position);
-      x[j] = samples + (static_cast<size_t>(position >> 32) - kernel.before);
+      w[j] = RowAt(view, position);
+      x[j] = samples + (static_cast<size_t>(position >> 32) - view.before);
       position += step;
     }
     __m256 s0 = _mm256_setzero_ps(), s1 = _mm256_setzero_ps(), s2 = _mm256_setzero_ps(),
@@ -195,8 +224,8 @@ uint64_t MonoAvx2(const float* samples, const Kernel& kernel, uint64_t position,
     _mm_storeu_ps(outRight + k, _mm_add_ps(_mm_loadu_ps(outRight + k), _mm_mul_ps(y, gr)));
   }
   for (; k < frames; ++k) {
-    const float* w = RowAt(kernel, position);
-    const float* x = samples + (static_cast<size_t>(position >> 32) - kernel.before);
+    const float* w = RowAt(view, position);
+    const float* x = samples + (static_cast<size_t>(position >> 32) - view.before);
     __m256 s = _mm256_setzero_ps();
     for (uint32_t t = 0; t < taps; t += 8) {
       s = _mm256_fmadd_ps(_mm256_loadu_ps(x + t), _mm256_loadu_ps(w + t), s);
@@ -208,6 +237,19 @@ uint64_t MonoAvx2(const float* samples, const Kernel& kernel, uint64_t position,
     position += step;
   }
   return position;
+}
+
+}  // namespace
+
+uint64_t MonoAvx2(const float* samples, const Kernel& kernel, uint64_t position, uint64_t step,
+                  size_t frames, float gainLeft, float gainRight, float* outLeft, float* outRight) {
+  // The per-voice kernel is 24 taps long.
+  if (kernel.taps == 24) {
+    return MonoRun<24>(samples, kernel, position, step, frames, gainLeft, gainRight, outLeft,
+                       outRight);
+  }
+  return MonoRun<0>(samples, kernel, position, step, frames, gainLeft, gainRight, outLeft,
+                    outRight);
 }
 
 }  // namespace lullwood::loops
