@@ -14,6 +14,14 @@ inline const float* RowAt(const Kernel& kernel, uint64_t position) {
   return kernel.rows + static_cast<size_t>(phase) * kernel.taps;
 }
 
+// The same for a table of `Phases` rows of `Taps`, both known here.
+template <uint32_t Taps, uint32_t Phases>
+inline const float* RowAt(const float* rows, uint64_t position) {
+  const uint64_t fraction = position & 0xFFFFFFFFu;
+  const auto phase = static_cast<uint32_t>((fraction * Phases + 0x80000000u) >> 32);
+  return rows + static_cast<size_t>(phase) * Taps;
+}
+
 // The four sums of a, b, c and d, in that order.
 inline __m128 Sum8x4(__m256 a, __m256 b, __m256 c, __m256 d) {
   const __m256 ab = _mm256_hadd_ps(a, b);
@@ -193,8 +201,8 @@ uint64_t StereoAvx2(const float* left, const float* right, const Kernel& kernel,
 
 namespace {
 
-// MonoAvx2 for a kernel of `Taps` taps (0: as long as it says).
-template <uint32_t Taps>
+// MonoAvx2 for a kernel of `Taps` taps and `Phases` phases (0: as the kernel says).
+template <uint32_t Taps, uint32_t Phases>
 uint64_t MonoRun(const float* samples, const Kernel& kernel, uint64_t position, uint64_t step,
                  size_t frames, float gainLeft, float gainRight, float* outLeft, float* outRight) {
   // Locals, so that the stores to the output need not reload them.
@@ -207,7 +215,7 @@ uint64_t MonoRun(const float* samples, const Kernel& kernel, uint64_t position, 
     const float* w[4];
     const float* x[4];
     for (int j = 0; j < 4; ++j) {
-      w[j] = RowAt(view, position);
+      w[j] = (Phases != 0 ? RowAt<Taps, Phases>(view.rows, position) : RowAt(view, position));
       x[j] = samples + (static_cast<size_t>(position >> 32) - view.before);
       position += step;
     }
@@ -224,7 +232,8 @@ uint64_t MonoRun(const float* samples, const Kernel& kernel, uint64_t position, 
     _mm_storeu_ps(outRight + k, _mm_add_ps(_mm_loadu_ps(outRight + k), _mm_mul_ps(y, gr)));
   }
   for (; k < frames; ++k) {
-    const float* w = RowAt(view, position);
+    const float* w =
+        (Phases != 0 ? RowAt<Taps, Phases>(view.rows, position) : RowAt(view, position));
     const float* x = samples + (static_cast<size_t>(position >> 32) - view.before);
     __m256 s = _mm256_setzero_ps();
     for (uint32_t t = 0; t < taps; t += 8) {
@@ -243,13 +252,13 @@ uint64_t MonoRun(const float* samples, const Kernel& kernel, uint64_t position, 
 
 uint64_t MonoAvx2(const float* samples, const Kernel& kernel, uint64_t position, uint64_t step,
                   size_t frames, float gainLeft, float gainRight, float* outLeft, float* outRight) {
-  // The per-voice kernel is 24 taps long.
-  if (kernel.taps == 24) {
-    return MonoRun<24>(samples, kernel, position, step, frames, gainLeft, gainRight, outLeft,
-                       outRight);
+  // The per-voice kernel: 24 taps, 256 phases.
+  if (kernel.taps == 24 && kernel.phases == 256) {
+    return MonoRun<24, 256>(samples, kernel, position, step, frames, gainLeft, gainRight, outLeft,
+                            outRight);
   }
-  return MonoRun<0>(samples, kernel, position, step, frames, gainLeft, gainRight, outLeft,
-                    outRight);
+  return MonoRun<0, 0>(samples, kernel, position, step, frames, gainLeft, gainRight, outLeft,
+                       outRight);
 }
 
 }  // namespace lullwood::loops
