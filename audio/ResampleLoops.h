@@ -9,7 +9,8 @@
 
 namespace lullwood::loops {
 
-// Rows of `taps` weights (a multiple of 8), `phases` + 1 of them, as KernelTable holds.
+// Rows of `taps` weights (a multiple of 8; of 4 for the mono loops), `phases` + 1 of
+// them, as KernelTable holds.
 // When the row for delay 0 is a single tap of 1 at `before` (a half-band kernel), a
 // frame at a whole input position is that input frame itself.
 struct Kernel {

@@ -201,7 +201,14 @@ uint64_t StereoAvx2(const float* left, const float* right, const Kernel& kernel,
 
 namespace {
 
-// MonoAvx2 for a kernel of `Taps` taps and `Phases` phases (0: as the kernel says).
+// Adds the products of the four last taps, x[0..3] * w[0..3], to the low half of `sum`.
+inline __m256 AddTail(__m256 sum, const float* x, const float* w) {
+  const __m128 product = _mm_mul_ps(_mm_loadu_ps(x), _mm_loadu_ps(w));
+  return _mm256_add_ps(sum, _mm256_insertf128_ps(_mm256_setzero_ps(), product, 0));
+}
+
+// MonoAvx2 for a kernel of `Taps` taps (a multiple of 4) and `Phases` phases (0: as the
+// kernel says).
 template <uint32_t Taps, uint32_t Phases>
 uint64_t MonoRun(const float* samples, const Kernel& kernel, uint64_t position, uint64_t step,
                  size_t frames, float gainLeft, float gainRight, float* outLeft, float* outRight) {
@@ -221,11 +228,18 @@ uint64_t MonoRun(const float* samples, const Kernel& kernel, uint64_t position, 
     }
     __m256 s0 = _mm256_setzero_ps(), s1 = _mm256_setzero_ps(), s2 = _mm256_setzero_ps(),
            s3 = _mm256_setzero_ps();
-    for (uint32_t t = 0; t < taps; t += 8) {
+    uint32_t t = 0;
+    for (; t + 8 <= taps; t += 8) {
       s0 = _mm256_fmadd_ps(_mm256_loadu_ps(x[0] + t), _mm256_loadu_ps(w[0] + t), s0);
       s1 = _mm256_fmadd_ps(_mm256_loadu_ps(x[1] + t), _mm256_loadu_ps(w[1] + t), s1);
       s2 = _mm256_fmadd_ps(_mm256_loadu_ps(x[2] + t), _mm256_loadu_ps(w[2] + t), s2);
       s3 = _mm256_fmadd_ps(_mm256_loadu_ps(x[3] + t), _mm256_loadu_ps(w[3] + t), s3);
+    }
+    if (t < taps) {
+      s0 = AddTail(s0, x[0] + t, w[0] + t);
+      s1 = AddTail(s1, x[1] + t, w[1] + t);
+      s2 = AddTail(s2, x[2] + t, w[2] + t);
+      s3 = AddTail(s3, x[3] + t, w[3] + t);
     }
     const __m128 y = Sum8x4(s0, s1, s2, s3);
     _mm_storeu_ps(outLeft + k, _mm_add_ps(_mm_loadu_ps(outLeft + k), _mm_mul_ps(y, gl)));
@@ -236,9 +250,11 @@ uint64_t MonoRun(const float* samples, const Kernel& kernel, uint64_t position, 
         (Phases != 0 ? RowAt<Taps, Phases>(view.rows, position) : RowAt(view, position));
     const float* x = samples + (static_cast<size_t>(position >> 32) - view.before);
     __m256 s = _mm256_setzero_ps();
-    for (uint32_t t = 0; t < taps; t += 8) {
+    uint32_t t = 0;
+    for (; t + 8 <= taps; t += 8) {
       s = _mm256_fmadd_ps(_mm256_loadu_ps(x + t), _mm256_loadu_ps(w + t), s);
     }
+    if (t < taps) s = AddTail(s, x + t, w + t);
     const __m256 zero = _mm256_setzero_ps();
     const float y = _mm_cvtss_f32(Sum8x4(s, zero, zero, zero));
     outLeft[k] += y * gainLeft;
@@ -252,9 +268,9 @@ uint64_t MonoRun(const float* samples, const Kernel& kernel, uint64_t position, 
 
 uint64_t MonoAvx2(const float* samples, const Kernel& kernel, uint64_t position, uint64_t step,
                   size_t frames, float gainLeft, float gainRight, float* outLeft, float* outRight) {
-  // The per-voice kernel: 24 taps, 256 phases.
-  if (kernel.taps == 24 && kernel.phases == 256) {
-    return MonoRun<24, 256>(samples, kernel, position, step, frames, gainLeft, gainRight, outLeft,
+  // The per-voice kernel: 20 taps, 256 phases.
+  if (kernel.taps == 20 && kernel.phases == 256) {
+    return MonoRun<20, 256>(samples, kernel, position, step, frames, gainLeft, gainRight, outLeft,
                             outRight);
   }
   return MonoRun<0, 0>(samples, kernel, position, step, frames, gainLeft, gainRight, outLeft,

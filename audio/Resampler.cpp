@@ -19,14 +19,16 @@ double BesselI0(double x) {
 
 }  // namespace
 
-KernelTable::KernelTable(double cutoff, double transition, double attenuationDb, uint32_t phases)
+KernelTable::KernelTable(double cutoff, double transition, double attenuationDb, uint32_t phases,
+                         uint32_t multiple)
     : phases_(std::max<uint32_t>(phases, 1)) {
   // Kaiser's estimates of the window's shape and the length it needs.
   const double a = std::max(attenuationDb, 21.0);
   const double beta =
       a > 50 ? 0.1102 * (a - 8.7) : 0.5842 * std::pow(a - 21, 0.4) + 0.07886 * (a - 21);
   const double length = (a - 8.0) / (2.285 * 2.0 * M_PI * transition) + 1.0;
-  taps_ = std::max<uint32_t>(8, (static_cast<uint32_t>(std::ceil(length)) + 7) / 8 * 8);
+  const uint32_t m = multiple == 4 ? 4 : 8;
+  taps_ = std::max<uint32_t>(8, (static_cast<uint32_t>(std::ceil(length)) + m - 1) / m * m);
   const double half = taps_ / 2.0;
   const double i0Beta = BesselI0(beta);
   auto kernel = [&](double d) {

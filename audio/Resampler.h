@@ -15,7 +15,8 @@
 
 namespace lullwood {
 
-// A lowpass kernel of `taps` taps (a multiple of 8) tabulated at `phases` + 1 evenly
+// A lowpass kernel of `taps` taps (a multiple of `multiple`: 8, or 4 for the mono
+// loops alone) tabulated at `phases` + 1 evenly
 // spaced fractional delays 0, 1/phases, .., 1. Row p, applied to the input frames
 // i - taps/2 + 1 .. i + taps/2, gives the band-limited value at input time
 // i + p/phases. Each row sums to 1, so a constant passes unchanged.
@@ -24,7 +25,8 @@ class KernelTable {
   // `cutoff` and `transition` in cycles per input frame: the passband ends at cutoff -
   // transition/2 and the stopband starts at cutoff + transition/2, at least
   // `attenuationDb` down.
-  KernelTable(double cutoff, double transition, double attenuationDb, uint32_t phases);
+  KernelTable(double cutoff, double transition, double attenuationDb, uint32_t phases,
+              uint32_t multiple = 8);
 
   uint32_t taps() const { return taps_; }
   uint32_t phases() const { return phases_; }
