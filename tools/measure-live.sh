@@ -153,6 +153,14 @@ set -euo pipefail
 binary="$1"; seconds="$2"; work="$3"; server="$4"
 source "$work/common.sh"
 status_kb() { awk -v key="$2:" '$1 == key { print $2 }' "/proc/$1/status"; }
+# Each of the program's threads: id, CPU ticks, times it went to sleep, name.
+thread_ticks() {
+  for task in /proc/"$1"/task/*; do
+    echo "${task##*/} $(awk '{ print $14 + $15 }' "$task/stat" 2>/dev/null || echo 0)" \
+      "$(awk '$1 == "voluntary_ctxt_switches:" { print $2 }' "$task/status" 2>/dev/null || echo 0)" \
+      "$(cat "$task/comm" 2>/dev/null)"
+  done
+}
 
 export XDG_CONFIG_HOME="$work/config" LULLWOOD_REPORT_FIRST_PAINT=1
 start=$(now_ns)
@@ -180,6 +188,8 @@ for s in $(seq 1 "$seconds"); do
   rss+=("$(status_kb "$pid" VmRSS)")
   if [ "$s" -eq 10 ]; then
     cpu10=$(cpu_ticks "$pid"); t10=$(now_ns)
+    thread_ticks "$pid" > "$work/threads.10"
+    if [ -n "$server" ]; then thread_ticks "$server" > "$work/server-threads.10"; fi
     if [ -n "$server" ]; then server10=$(cpu_ticks "$server"); fi
   fi
   if [ -n "$server" ] && [ $(( s % 10 )) -eq 5 ]; then
@@ -187,6 +197,8 @@ for s in $(seq 1 "$seconds"); do
   fi
 done
 cpu_end=$(cpu_ticks "$pid"); t_end=$(now_ns)
+thread_ticks "$pid" > "$work/threads.end"
+if [ -n "$server" ]; then thread_ticks "$server" > "$work/server-threads.end"; fi
 if [ -n "$server" ]; then server_end=$(cpu_ticks "$server"); fi
 hwm=$(status_kb "$pid" VmHWM)
 
@@ -202,9 +214,22 @@ set +e; wait "$pid"; exit_status=$?; set -e
 program=$(share "$cpu10" "$cpu_end" "$t10" "$t_end")
 echo "lullwood CPU, 10 s to the end:  $program % of one core"
 echo "lullwood CPU, whole run:        $(share 0 "$cpu_end" "$start" "$t_end") % of one core"
+# Where the share goes, thread by thread (threads that came and went between the two
+# readings are left out).
+per_thread() {
+  awk -v hz="$(getconf CLK_TCK)" -v seconds="$(awk -v a="$t10" -v b="$t_end" 'BEGIN { print (b - a) / 1e9 }')" '
+    NR == FNR { before[$1] = $2; slept[$1] = $3; next }
+    ($1 in before) {
+      printf "  thread %-16s %.3f %% of one core, %.1f wake-ups a second\n", $4,
+        100 * ($2 - before[$1]) / hz / seconds, ($3 - slept[$1]) / seconds
+    }
+  ' "$1" "$2"
+}
+per_thread "$work/threads.10" "$work/threads.end"
 if [ -n "$server" ]; then
   sound=$(share "$server10" "$server_end" "$t10" "$t_end")
   echo "sound server CPU, same time:    $sound % of one core"
+  per_thread "$work/server-threads.10" "$work/server-threads.end"
   echo "lullwood + server:              $(awk -v a="$program" -v b="$sound" 'BEGIN { printf "%.3f", a + b }') % of one core"
   awk -v a="$program" -v b="$sound" 'BEGIN { printf "%.6f\n", a + b }' > "$work/lullwood-total"
 fi
