@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "measure/Figures.h"
+
 namespace lullwood::testing {
 
 inline double BlackmanHarris(size_t i, size_t n) {
@@ -54,25 +56,7 @@ inline std::vector<std::complex<double>> WindowedSpectrum(const std::vector<floa
     sum += win;
     a[i] = x[start + i] * win;
   }
-  // Radix-2 FFT in place.
-  for (size_t i = 1, j = 0; i < size; ++i) {
-    size_t bit = size >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j ^= bit;
-    if (i < j) std::swap(a[i], a[j]);
-  }
-  for (size_t len = 2; len <= size; len <<= 1) {
-    const std::complex<double> step = std::polar(1.0, -2 * M_PI / double(len));
-    for (size_t i = 0; i < size; i += len) {
-      std::complex<double> w(1.0, 0.0);
-      for (size_t k = 0; k < len / 2; ++k) {
-        const auto u = a[i + k], v = a[i + k + len / 2] * w;
-        a[i + k] = u + v;
-        a[i + k + len / 2] = u - v;
-        w *= step;
-      }
-    }
-  }
+  measure::Fft(a);
   for (auto& bin : a) bin *= 2 / sum;
   return a;
 }
