@@ -31,7 +31,7 @@ for arg in "$@"; do
   esac
 done
 
-tools/deps.sh clang libclang-rt-14-dev desktop-file-utils appstream man-db dbus
+tools/deps.sh clang libclang-rt-14-dev desktop-file-utils appstream man-db dbus pulseaudio pulseaudio-utils
 export QT_QPA_PLATFORM=offscreen
 
 if [ "$mode" = plain ]; then

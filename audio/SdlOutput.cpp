@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "Mixer.h"
+#include "PulseOutput.h"
 #include "SoundServerClient.h"
 
 namespace lullwood {
@@ -225,7 +226,7 @@ std::unique_ptr<AudioOutputBackend> MakeSdlBackend() {
   return std::make_unique<SdlBackend>();
 }
 
-SdlOutputFactory::SdlOutputFactory() : SdlOutputFactory(MakeSdlBackend(), OutputWatch{}) {}
+SdlOutputFactory::SdlOutputFactory() : SdlOutputFactory(MakeLiveBackend(), OutputWatch{}) {}
 
 SdlOutputFactory::SdlOutputFactory(std::unique_ptr<AudioOutputBackend> backend, OutputWatch watch)
     : shared_(std::make_shared<SharedBackend>()), watch_(watch) {

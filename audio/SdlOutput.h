@@ -101,7 +101,8 @@ struct SharedBackend {
 // devices is what keeps their calls apart.
 class SdlOutputFactory : public AudioOutputFactory {
  public:
-  // The default output through SDL2.
+  // The default output through libpulse when a PulseAudio server (or PipeWire's)
+  // answers, else through SDL2.
   SdlOutputFactory();
   // The default output through `backend`, watched as `watch` says.
   SdlOutputFactory(std::unique_ptr<AudioOutputBackend> backend, OutputWatch watch);

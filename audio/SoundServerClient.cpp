@@ -61,7 +61,7 @@ std::string WithPipeWireProperty(std::string_view object, std::string_view key,
   return result;
 }
 
-void PrepareSoundServerClients() {
+void PrepareSoundServerClients(bool sdlBuffering) {
   // Hints set here give way to the same names in the environment.
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, std::string(kStreamApplicationName).c_str());
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, std::string(kStreamName).c_str());
@@ -73,7 +73,7 @@ void PrepareSoundServerClients() {
   AddToEnvironment("PIPEWIRE_PROPS", &WithPipeWireProperty, "application.icon-name",
                    kStreamIconName);
   // PipeWire takes its node latency from the callback size, as SDL asks.
-  setenv("PULSE_LATENCY_MSEC", std::string(kPulseTargetBufferMs).c_str(), 0);
+  if (sdlBuffering) setenv("PULSE_LATENCY_MSEC", std::string(kPulseTargetBufferMs).c_str(), 0);
 }
 
 }  // namespace lullwood

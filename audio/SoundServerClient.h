@@ -31,9 +31,11 @@ std::string WithPipeWireProperty(std::string_view object, std::string_view key,
 
 // Tells the audio library the application and stream names and the role; adds the icon
 // name (and for PulseAudio the role) to the properties that libpulse and PipeWire take
-// from the environment; sets the PulseAudio target buffer. What a user has set already
-// (SDL's hints in the environment, PULSE_PROP, PIPEWIRE_PROPS, PULSE_LATENCY_MSEC) wins.
-// UI thread, before the audio library is started and before other threads run.
-void PrepareSoundServerClients();
+// from the environment; with `sdlBuffering`, sets the PulseAudio target buffer for SDL's
+// output (an output that asks for its own buffer leaves it). What a user has set
+// already (SDL's hints in the environment, PULSE_PROP, PIPEWIRE_PROPS,
+// PULSE_LATENCY_MSEC) wins. UI thread, before the audio library is started and before
+// other threads run.
+void PrepareSoundServerClients(bool sdlBuffering = true);
 
 }  // namespace lullwood

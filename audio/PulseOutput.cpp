@@ -1,0 +1,297 @@
+#include "PulseOutput.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <thread>
+
+#include "SoundServerClient.h"
+
+namespace lullwood {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Waits, polling, until `done` or the deadline; false at the deadline. Called with the
+// main loop locked, which it leaves locked; the loop's thread runs between the polls.
+template <class Done>
+bool WaitLocked(pa_threaded_mainloop* loop, Clock::time_point deadline, Done done) {
+  while (!done()) {
+    if (Clock::now() >= deadline) return false;
+    pa_threaded_mainloop_unlock(loop);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    pa_threaded_mainloop_lock(loop);
+  }
+  return true;
+}
+
+std::string Text(std::string_view view) {
+  return std::string(view);
+}
+
+// Who plays and what: for the desktop's volume mixer and its policies.
+pa_proplist* ApplicationProperties() {
+  pa_proplist* list = pa_proplist_new();
+  pa_proplist_sets(list, PA_PROP_APPLICATION_NAME, Text(kStreamApplicationName).c_str());
+  pa_proplist_sets(list, PA_PROP_APPLICATION_ICON_NAME, Text(kStreamIconName).c_str());
+  return list;
+}
+
+pa_proplist* StreamProperties() {
+  pa_proplist* list = pa_proplist_new();
+  pa_proplist_sets(list, PA_PROP_MEDIA_NAME, Text(kStreamName).c_str());
+  pa_proplist_sets(list, PA_PROP_MEDIA_ROLE, Text(kStreamRole).c_str());
+  pa_proplist_sets(list, PA_PROP_MEDIA_ICON_NAME, Text(kStreamIconName).c_str());
+  return list;
+}
+
+class PulseBackend final : public AudioOutputBackend {
+ public:
+  PulseBackend(PulseBuffering buffering, std::chrono::milliseconds connectWait)
+      : buffering_(buffering), connectWait_(connectWait) {
+    PrepareSoundServerClients(false);
+  }
+
+  ~PulseBackend() override {
+    while (!outputs_.empty()) Close(outputs_.begin()->first);
+    Restart();
+  }
+
+  OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate) override {
+    if (rateHz <= 0 || !Connect()) return 0;
+    const Clock::time_point deadline = Clock::now() + connectWait_;
+    pa_threaded_mainloop_lock(loop_);
+    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rateHz), 2};
+    pa_proplist* properties = StreamProperties();
+    pa_stream* stream = pa_stream_new_with_proplist(context_, Text(kStreamName).c_str(), &spec,
+                                                    nullptr, properties);
+    pa_proplist_free(properties);
+    if (stream == nullptr) {
+      pa_threaded_mainloop_unlock(loop_);
+      return 0;
+    }
+    auto output = std::make_unique<Output>();
+    output->stream = stream;
+    output->sink = sink;
+    pa_stream_set_write_callback(stream, &PulseBackend::Requested, output.get());
+    pa_buffer_attr attributes{};
+    attributes.maxlength = static_cast<uint32_t>(-1);
+    attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(Micro(buffering_.target), &spec));
+    // Plays as soon as it is started, whatever the first fill held, and goes on through
+    // an underrun instead of waiting to fill up again.
+    attributes.prebuf = 0;
+    attributes.minreq = static_cast<uint32_t>(pa_usec_to_bytes(Micro(buffering_.request), &spec));
+    attributes.fragsize = static_cast<uint32_t>(-1);
+    // The target is the whole way to the sink's output: the server sizes the sink's
+    // latency from it. Paused until Start. With the device's rate, no resampling in the
+    // server.
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED |
+                                       (acceptDeviceRate ? PA_STREAM_FIX_RATE : PA_STREAM_NOFLAGS));
+    bool ready =
+        pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr, nullptr) == 0 &&
+        WaitLocked(loop_, deadline,
+                   [&] {
+                     const pa_stream_state_t state = pa_stream_get_state(stream);
+                     return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
+                   }) &&
+        pa_stream_get_state(stream) == PA_STREAM_READY;
+    if (!ready) {
+      Release(*output);
+      pa_threaded_mainloop_unlock(loop_);
+      return 0;
+    }
+    if (openedRate != nullptr) {
+      *openedRate =
+          acceptDeviceRate ? static_cast<int>(pa_stream_get_sample_spec(stream)->rate) : rateHz;
+    }
+    const OutputId id = nextId_++;
+    outputs_[id] = std::move(output);
+    pa_threaded_mainloop_unlock(loop_);
+    return id;
+  }
+
+  void Start(OutputId id) override {
+    const auto found = outputs_.find(id);
+    if (found == outputs_.end()) return;
+    Output& output = *found->second;
+    pa_threaded_mainloop_lock(loop_);
+    output.started = true;
+    // The first fill, then the server asks for more a request at a time.
+    Write(output, pa_stream_writable_size(output.stream));
+    if (pa_operation* op = pa_stream_cork(output.stream, 0, nullptr, nullptr)) {
+      pa_operation_unref(op);
+    }
+    pa_threaded_mainloop_unlock(loop_);
+  }
+
+  bool IsStopped(OutputId id) override {
+    const auto found = outputs_.find(id);
+    if (found == outputs_.end()) return true;
+    pa_threaded_mainloop_lock(loop_);
+    const bool stopped = !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)) ||
+                         !PA_STREAM_IS_GOOD(pa_stream_get_state(found->second->stream));
+    pa_threaded_mainloop_unlock(loop_);
+    return stopped;
+  }
+
+  void Close(OutputId id) override {
+    const auto found = outputs_.find(id);
+    if (found == outputs_.end()) return;
+    // The loop's thread calls the sink only while it holds the lock.
+    pa_threaded_mainloop_lock(loop_);
+    Release(*found->second);
+    pa_threaded_mainloop_unlock(loop_);
+    outputs_.erase(found);
+  }
+
+  void Restart() override {
+    if (!outputs_.empty()) return;  // would close them under their owners
+    if (loop_ == nullptr) return;
+    pa_threaded_mainloop_lock(loop_);
+    if (context_ != nullptr) {
+      pa_context_set_state_callback(context_, nullptr, nullptr);
+      pa_context_disconnect(context_);
+      pa_context_unref(context_);
+      context_ = nullptr;
+    }
+    pa_threaded_mainloop_unlock(loop_);
+    pa_threaded_mainloop_stop(loop_);
+    pa_threaded_mainloop_free(loop_);
+    loop_ = nullptr;
+  }
+
+ private:
+  struct Output {
+    pa_stream* stream = nullptr;
+    AudioSink* sink = nullptr;
+    bool started = false;
+  };
+
+  static pa_usec_t Micro(std::chrono::milliseconds ms) {
+    return static_cast<pa_usec_t>(ms.count()) * PA_USEC_PER_MSEC;
+  }
+
+  // A context that is ready, made and connected when there is none. Not locked.
+  bool Connect() {
+    if (loop_ != nullptr && context_ != nullptr &&
+        pa_context_get_state(context_) == PA_CONTEXT_READY) {
+      return true;
+    }
+    Restart();
+    loop_ = pa_threaded_mainloop_new();
+    if (loop_ == nullptr) return false;
+    if (pa_threaded_mainloop_start(loop_) < 0) {
+      pa_threaded_mainloop_free(loop_);
+      loop_ = nullptr;
+      return false;
+    }
+    const Clock::time_point deadline = Clock::now() + connectWait_;
+    pa_threaded_mainloop_lock(loop_);
+    pa_proplist* properties = ApplicationProperties();
+    context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_),
+                                            Text(kStreamApplicationName).c_str(), properties);
+    pa_proplist_free(properties);
+    const bool ready =
+        context_ != nullptr &&
+        pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) == 0 &&
+        WaitLocked(loop_, deadline,
+                   [&] {
+                     const pa_context_state_t state = pa_context_get_state(context_);
+                     return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+                   }) &&
+        pa_context_get_state(context_) == PA_CONTEXT_READY;
+    pa_threaded_mainloop_unlock(loop_);
+    if (!ready) Restart();
+    return ready;
+  }
+
+  // With the loop locked.
+  static void Release(Output& output) {
+    if (output.stream == nullptr) return;
+    pa_stream_set_write_callback(output.stream, nullptr, nullptr);
+    pa_stream_disconnect(output.stream);
+    pa_stream_unref(output.stream);
+    output.stream = nullptr;
+  }
+
+  // The loop's thread, locked: the server has room for `bytes` more.
+  static void Requested(pa_stream* /*stream*/, size_t bytes, void* output) {
+    Output& o = *static_cast<Output*>(output);
+    if (o.started) Write(o, bytes);
+  }
+
+  // Mixes straight into the server's buffer, as much as it has room for.
+  static void Write(Output& output, size_t bytes) {
+    constexpr size_t kFrameBytes = 2 * sizeof(float);
+    while (bytes >= kFrameBytes) {
+      void* data = nullptr;
+      size_t size = bytes;
+      if (pa_stream_begin_write(output.stream, &data, &size) < 0 || data == nullptr) return;
+      const size_t frames = std::min(size, bytes) / kFrameBytes;
+      if (frames == 0) {
+        pa_stream_cancel_write(output.stream);
+        return;
+      }
+      output.sink->Fill(static_cast<float*>(data), frames);
+      if (pa_stream_write(output.stream, data, frames * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE) <
+          0) {
+        return;
+      }
+      bytes -= frames * kFrameBytes;
+    }
+  }
+
+  const PulseBuffering buffering_;
+  const std::chrono::milliseconds connectWait_;
+  pa_threaded_mainloop* loop_ = nullptr;
+  pa_context* context_ = nullptr;
+  std::map<OutputId, std::unique_ptr<Output>> outputs_;
+  OutputId nextId_ = 1;
+};
+
+}  // namespace
+
+std::unique_ptr<AudioOutputBackend> MakePulseBackend(PulseBuffering buffering,
+                                                     std::chrono::milliseconds connectWait) {
+  return std::make_unique<PulseBackend>(buffering, connectWait);
+}
+
+bool PulseServerAnswers(std::chrono::milliseconds wait) {
+  pa_mainloop* loop = pa_mainloop_new();
+  if (loop == nullptr) return false;
+  pa_context* context = pa_context_new(pa_mainloop_get_api(loop), "Lullwood");
+  bool ready = false;
+  if (context != nullptr &&
+      pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) == 0) {
+    const Clock::time_point deadline = Clock::now() + wait;
+    while (Clock::now() < deadline) {
+      const pa_context_state_t state = pa_context_get_state(context);
+      if (state == PA_CONTEXT_READY) ready = true;
+      if (ready || !PA_CONTEXT_IS_GOOD(state)) break;
+      if (pa_mainloop_prepare(loop, 10000) < 0 || pa_mainloop_poll(loop) < 0 ||
+          pa_mainloop_dispatch(loop) < 0) {
+        break;
+      }
+    }
+    pa_context_disconnect(context);
+  }
+  if (context != nullptr) pa_context_unref(context);
+  pa_mainloop_free(loop);
+  return ready;
+}
+
+std::unique_ptr<AudioOutputBackend> MakeLiveBackend() {
+  const char* driver = std::getenv("SDL_AUDIODRIVER");
+  const bool sdlChosen = driver != nullptr && *driver != '\0' &&
+                         std::strcmp(driver, "pulseaudio") != 0 &&
+                         std::strcmp(driver, "pulse") != 0;
+  if (!sdlChosen && PulseServerAnswers(std::chrono::milliseconds(1000))) return MakePulseBackend();
+  return MakeSdlBackend();
+}
+
+}  // namespace lullwood

@@ -1,0 +1,198 @@
+// The output straight through libpulse, against a PulseAudio server of the test's own:
+// the buffer it asks for and how often it is asked for samples, the names the desktop
+// shows, a server that goes, comes back, never was or never answers, and how fast the
+// output is let go.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <regex>
+#include <string>
+#include <thread>
+
+#include "PrivateSoundServer.h"
+#include "PulseOutput.h"
+#include "SdlOutput.h"
+#include "TempFolder.h"
+
+namespace lullwood {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+struct CountingSink final : AudioSink {
+  void Fill(float* out, size_t frames) override {
+    for (size_t i = 0; i < 2 * frames; ++i) out[i] = 0.1f;
+    ++calls;
+    this->frames += static_cast<long>(frames);
+  }
+  std::atomic<long> calls{0};
+  std::atomic<long> frames{0};
+};
+
+// Waits until the server asks `sink` for more than it has had; false after 3 s. A null
+// sink left idle sleeps out its longest latency (2 s) before it takes up a new
+// stream's, so the first requests after the first fill can be that long in coming.
+bool AskedAgain(const CountingSink& sink) {
+  const long had = sink.frames;
+  for (int i = 0; i < 300; ++i) {
+    if (sink.frames > had) return true;
+    std::this_thread::sleep_for(10ms);
+  }
+  return false;
+}
+
+// The largest "Buffer Latency" in a sink-input listing, in microseconds.
+long BufferLatency(const std::string& listing) {
+  long most = 0;
+  const std::regex line("Buffer Latency: ([0-9]+) usec");
+  for (auto it = std::sregex_iterator(listing.begin(), listing.end(), line);
+       it != std::sregex_iterator(); ++it) {
+    most = std::max(most, std::stol((*it)[1]));
+  }
+  return most;
+}
+
+class PulseOutputTest : public testing::TempFolderTest {
+ protected:
+  void SetUp() override {
+    TempFolderTest::SetUp();
+    if (!testing::PrivateSoundServer::Installed()) GTEST_SKIP() << "pulseaudio is not installed";
+    unsetenv("PULSE_LATENCY_MSEC");
+    unsetenv("SDL_AUDIODRIVER");
+    server = std::make_unique<testing::PrivateSoundServer>(dir_.string());
+    ASSERT_TRUE(server->Start());
+  }
+
+  std::unique_ptr<testing::PrivateSoundServer> server;
+};
+
+TEST_F(PulseOutputTest, TheStreamAsksForItsBufferSaysWhoItIsAndIsAskedSeldom) {
+  auto backend = MakePulseBackend();
+  CountingSink sink;
+  int rate = 0;
+  const auto id = backend->Open(44100, true, &sink, &rate);
+  ASSERT_NE(id, 0u);
+  EXPECT_EQ(rate, 48000) << "the sink's own rate is taken";
+  EXPECT_EQ(sink.calls, 0) << "nothing is asked for before Start";
+  backend->Start(id);
+  ASSERT_TRUE(AskedAgain(sink));
+  std::this_thread::sleep_for(300ms);
+  const long framesBefore = sink.frames, callsBefore = sink.calls;
+  std::this_thread::sleep_for(2000ms);
+  const long frames = sink.frames - framesBefore, calls = sink.calls - callsBefore;
+  // Real time, give or take the server's blocks; a few requests a second, not dozens.
+  EXPECT_GT(frames, 48000 * 3 / 2);
+  EXPECT_LT(frames, 48000 * 5 / 2);
+  EXPECT_LE(calls, 2 * 20) << "asked " << calls << " times in 2 s";
+  EXPECT_FALSE(backend->IsStopped(id));
+
+  const std::string listing = server->SinkInputs();
+  EXPECT_NE(listing.find("application.name = \"Lullwood\""), std::string::npos) << listing;
+  EXPECT_NE(listing.find("media.name = \"Soundscape\""), std::string::npos) << listing;
+  EXPECT_NE(listing.find("application.icon_name = \"lullwood\""), std::string::npos) << listing;
+  EXPECT_NE(listing.find("media.role = \"music\""), std::string::npos) << listing;
+  // The server keeps part of the target in the sink; the stream's own part stays large.
+  EXPECT_GE(BufferLatency(listing), 150000) << listing;
+  EXPECT_LE(BufferLatency(listing), 330000) << listing;
+
+  const auto start = Clock::now();
+  backend->Close(id);
+  EXPECT_LT(Clock::now() - start, 100ms) << "the output is let go at once";
+  const long after = sink.calls;
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(sink.calls, after) << "no call after Close";
+  EXPECT_EQ(server->SinkInputs().find("Lullwood"), std::string::npos);
+}
+
+TEST_F(PulseOutputTest, ALostServerIsNoticedAndTheOutputOpensAgainOnANewOne) {
+  auto backend = MakePulseBackend();
+  CountingSink sink;
+  auto id = backend->Open(48000, false, &sink, nullptr);
+  ASSERT_NE(id, 0u);
+  backend->Start(id);
+  for (int round = 0; round < 3; ++round) {
+    server->Stop();
+    bool stopped = false;
+    for (int i = 0; i < 200 && !stopped; ++i) {
+      stopped = backend->IsStopped(id);
+      if (!stopped) std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_TRUE(stopped) << "round " << round;
+    backend->Close(id);
+    backend->Restart();
+    ASSERT_TRUE(server->Start());
+    id = backend->Open(48000, false, &sink, nullptr);
+    ASSERT_NE(id, 0u) << "round " << round;
+    backend->Start(id);
+    EXPECT_TRUE(AskedAgain(sink)) << "round " << round;
+  }
+  backend->Close(id);
+}
+
+TEST_F(PulseOutputTest, WithoutAServerNothingOpensAndTheLiveOutputIsSdls) {
+  server->Stop();
+  EXPECT_FALSE(PulseServerAnswers(200ms));
+  auto backend = MakePulseBackend({}, 500ms);
+  CountingSink sink;
+  const auto start = Clock::now();
+  EXPECT_EQ(backend->Open(48000, true, &sink, nullptr), 0u);
+  EXPECT_LT(Clock::now() - start, 1000ms);
+
+  // A server that takes the connection and never answers holds an attempt only as
+  // long as the wait.
+  const std::string path = dir_.string() + "/silent.socket";
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  setenv("PULSE_SERVER", ("unix:" + path).c_str(), 1);
+  const auto silent = Clock::now();
+  EXPECT_FALSE(PulseServerAnswers(300ms));
+  EXPECT_EQ(backend->Open(48000, true, &sink, nullptr), 0u);
+  EXPECT_LT(Clock::now() - silent, 1500ms);
+  close(listener);
+  EXPECT_EQ(sink.calls, 0);
+}
+
+// The program's own choice: libpulse while a server answers, SDL when the user has
+// named another SDL driver.
+TEST_F(PulseOutputTest, TheLiveOutputPlaysThroughTheServerUnlessAnotherDriverIsNamed) {
+  ASSERT_TRUE(PulseServerAnswers(1000ms));
+  {
+    SdlOutputFactory outputs;
+    auto device = outputs.OpenDefaultOutput();
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device->outputRate(), 48000);
+    std::this_thread::sleep_for(300ms);
+    const std::string listing = server->SinkInputs();
+    EXPECT_NE(listing.find("media.name = \"Soundscape\""), std::string::npos) << listing;
+    EXPECT_GE(BufferLatency(listing), 150000) << listing;
+    // Mute: the device goes, and with it the stream, at once.
+    const auto start = Clock::now();
+    device.reset();
+    EXPECT_LT(Clock::now() - start, 100ms);
+    EXPECT_EQ(server->SinkInputs().find("Soundscape"), std::string::npos);
+  }
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  {
+    SdlOutputFactory outputs;
+    auto device = outputs.OpenDefaultOutput();
+    ASSERT_NE(device, nullptr);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(server->SinkInputs().find("Soundscape"), std::string::npos)
+        << "SDL's dummy driver plays nowhere";
+  }
+  unsetenv("SDL_AUDIODRIVER");
+}
+
+}  // namespace
+}  // namespace lullwood
