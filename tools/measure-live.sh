@@ -219,7 +219,7 @@ echo "lullwood CPU, whole run:        $(share 0 "$cpu_end" "$start" "$t_end") % 
 per_thread() {
   awk -v hz="$(getconf CLK_TCK)" -v seconds="$(awk -v a="$t10" -v b="$t_end" 'BEGIN { print (b - a) / 1e9 }')" '
     NR == FNR { before[$1] = $2; slept[$1] = $3; next }
-    ($1 in before) {
+    ($1 in before) && NF >= 4 && $3 >= slept[$1] {
       printf "  thread %-16s %.3f %% of one core, %.1f wake-ups a second\n", $4,
         100 * ($2 - before[$1]) / hz / seconds, ($3 - slept[$1]) / seconds
     }
