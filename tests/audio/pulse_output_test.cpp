@@ -66,7 +66,7 @@ class PulseOutputTest : public testing::TempFolderTest {
     unsetenv("PULSE_LATENCY_MSEC");
     unsetenv("SDL_AUDIODRIVER");
     server = std::make_unique<testing::PrivateSoundServer>(dir_.string());
-    ASSERT_TRUE(server->Start());
+    ASSERT_TRUE(server->Start()) << server->Log();
   }
 
   std::unique_ptr<testing::PrivateSoundServer> server;
@@ -126,7 +126,7 @@ TEST_F(PulseOutputTest, ALostServerIsNoticedAndTheOutputOpensAgainOnANewOne) {
     ASSERT_TRUE(stopped) << "round " << round;
     backend->Close(id);
     backend->Restart();
-    ASSERT_TRUE(server->Start());
+    ASSERT_TRUE(server->Start()) << server->Log();
     id = backend->Open(48000, false, &sink, nullptr);
     ASSERT_NE(id, 0u) << "round " << round;
     backend->Start(id);

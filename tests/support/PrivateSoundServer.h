@@ -63,6 +63,9 @@ class PrivateSoundServer {
     unlink(socket_.c_str());
   }
 
+  // The server's log, for a start that failed.
+  std::string Log() const { return Run("cat '" + folder_ + "/pulse.log' 2>&1"); }
+
   // What `pactl list sink-inputs` prints now.
   std::string SinkInputs() const { return Run("pactl list sink-inputs 2>&1"); }
 
