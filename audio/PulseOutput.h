@@ -16,7 +16,7 @@ namespace lullwood {
 // how much it is asked for at a time.
 struct PulseBuffering {
   std::chrono::milliseconds target{330};
-  std::chrono::milliseconds request{60};
+  std::chrono::milliseconds request{30};
 };
 
 // A backend that plays through the PulseAudio server the environment names (or the
