@@ -18,6 +18,7 @@ struct BusBand {
   int rate;
   double pass;
   double stop;
+  bool onTheWayUpOnly = false;  // only below a faster output
 };
 constexpr double kPassFraction = 0.408;  // 4.5 kHz at 11025 Hz, 9 kHz at 22050 Hz
 constexpr BusBand kBuses[] = {
@@ -32,7 +33,7 @@ constexpr BusBand kBuses[] = {
     // Only between the 22050 Hz bus and a faster output: what the bus below holds (to
     // 13 kHz), whose images then start at 31 kHz, leaves a short kernel for the stage
     // at the output rate.
-    {44100, (1.0 - kPassFraction) / 2, 1.0 - (1.0 - kPassFraction) / 2},
+    {44100, (1.0 - kPassFraction) / 2, 1.0 - (1.0 - kPassFraction) / 2, true},
 };
 constexpr double kStageAttenuationDb = 75;
 // Exact phases for ratios that need at most this many; the nearest of this many else.
@@ -101,7 +102,7 @@ Mixer::Mixer(int outputRate)
   for (const BusBand& band : kBuses) {
     if (band.rate == outputRate_) continue;
     // The bus at twice the highest wave rate only shortens the way up.
-    if (band.rate == 44100 && outputRate_ < 44100) continue;
+    if (band.onTheWayUpOnly && outputRate_ < band.rate) continue;
     Stage bus;
     bus.rate = band.rate;
     bus.passHz = band.pass * band.rate;

@@ -149,6 +149,41 @@ class PulseBackend final : public AudioOutputBackend {
     outputs_.erase(found);
   }
 
+  // A context that is ready, made and connected when there is none, waiting at most
+  // `wait` for the server. Not locked.
+  bool Connect(std::chrono::milliseconds wait) {
+    if (loop_ != nullptr && context_ != nullptr &&
+        pa_context_get_state(context_) == PA_CONTEXT_READY) {
+      return true;
+    }
+    Restart();
+    loop_ = pa_threaded_mainloop_new();
+    if (loop_ == nullptr) return false;
+    if (pa_threaded_mainloop_start(loop_) < 0) {
+      pa_threaded_mainloop_free(loop_);
+      loop_ = nullptr;
+      return false;
+    }
+    const Clock::time_point deadline = Clock::now() + wait;
+    pa_threaded_mainloop_lock(loop_);
+    pa_proplist* properties = ApplicationProperties();
+    context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_),
+                                            Text(kStreamApplicationName).c_str(), properties);
+    pa_proplist_free(properties);
+    const bool ready =
+        context_ != nullptr &&
+        pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) == 0 &&
+        WaitLocked(loop_, deadline,
+                   [&] {
+                     const pa_context_state_t state = pa_context_get_state(context_);
+                     return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+                   }) &&
+        pa_context_get_state(context_) == PA_CONTEXT_READY;
+    pa_threaded_mainloop_unlock(loop_);
+    if (!ready) Restart();
+    return ready;
+  }
+
   void Restart() override {
     if (!outputs_.empty()) return;  // would close them under their owners
     if (loop_ == nullptr) return;
@@ -176,39 +211,7 @@ class PulseBackend final : public AudioOutputBackend {
     return static_cast<pa_usec_t>(ms.count()) * PA_USEC_PER_MSEC;
   }
 
-  // A context that is ready, made and connected when there is none. Not locked.
-  bool Connect() {
-    if (loop_ != nullptr && context_ != nullptr &&
-        pa_context_get_state(context_) == PA_CONTEXT_READY) {
-      return true;
-    }
-    Restart();
-    loop_ = pa_threaded_mainloop_new();
-    if (loop_ == nullptr) return false;
-    if (pa_threaded_mainloop_start(loop_) < 0) {
-      pa_threaded_mainloop_free(loop_);
-      loop_ = nullptr;
-      return false;
-    }
-    const Clock::time_point deadline = Clock::now() + connectWait_;
-    pa_threaded_mainloop_lock(loop_);
-    pa_proplist* properties = ApplicationProperties();
-    context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_),
-                                            Text(kStreamApplicationName).c_str(), properties);
-    pa_proplist_free(properties);
-    const bool ready =
-        context_ != nullptr &&
-        pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) == 0 &&
-        WaitLocked(loop_, deadline,
-                   [&] {
-                     const pa_context_state_t state = pa_context_get_state(context_);
-                     return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
-                   }) &&
-        pa_context_get_state(context_) == PA_CONTEXT_READY;
-    pa_threaded_mainloop_unlock(loop_);
-    if (!ready) Restart();
-    return ready;
-  }
+  bool Connect() { return Connect(connectWait_); }
 
   // With the loop locked.
   static void Release(Output& output) {
@@ -290,7 +293,11 @@ std::unique_ptr<AudioOutputBackend> MakeLiveBackend() {
   const bool sdlChosen = driver != nullptr && *driver != '\0' &&
                          std::strcmp(driver, "pulseaudio") != 0 &&
                          std::strcmp(driver, "pulse") != 0;
-  if (!sdlChosen && PulseServerAnswers(std::chrono::milliseconds(1000))) return MakePulseBackend();
+  if (!sdlChosen) {
+    // The connection made to see whether a server answers is the one the output uses.
+    auto pulse = std::make_unique<PulseBackend>(PulseBuffering{}, std::chrono::milliseconds(2000));
+    if (pulse->Connect(std::chrono::milliseconds(1000))) return pulse;
+  }
   return MakeSdlBackend();
 }
 
