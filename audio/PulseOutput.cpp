@@ -105,6 +105,8 @@ class PulseBackend final : public AudioOutputBackend {
       pa_threaded_mainloop_unlock(loop_);
       return 0;
     }
+    // From now on a stream that fails (the server went, the sink vanished) says so.
+    pa_stream_set_state_callback(stream, &PulseBackend::StateChanged, output.get());
     if (openedRate != nullptr) {
       *openedRate =
           acceptDeviceRate ? static_cast<int>(pa_stream_get_sample_spec(stream)->rate) : rateHz;
@@ -138,6 +140,8 @@ class PulseBackend final : public AudioOutputBackend {
     pa_threaded_mainloop_unlock(loop_);
     return stopped;
   }
+
+  bool ReportsStops() const override { return true; }
 
   void Close(OutputId id) override {
     const auto found = outputs_.find(id);
@@ -217,6 +221,7 @@ class PulseBackend final : public AudioOutputBackend {
   static void Release(Output& output) {
     if (output.stream == nullptr) return;
     pa_stream_set_write_callback(output.stream, nullptr, nullptr);
+    pa_stream_set_state_callback(output.stream, nullptr, nullptr);
     pa_stream_disconnect(output.stream);
     pa_stream_unref(output.stream);
     output.stream = nullptr;
@@ -226,6 +231,13 @@ class PulseBackend final : public AudioOutputBackend {
   static void Requested(pa_stream* /*stream*/, size_t bytes, void* output) {
     Output& o = *static_cast<Output*>(output);
     if (o.started) Write(o, bytes);
+  }
+
+  // The loop's thread, locked.
+  static void StateChanged(pa_stream* stream, void* output) {
+    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
+      static_cast<Output*>(output)->sink->Stopped();
+    }
   }
 
   // Mixes straight into the server's buffer, as much as it has room for.

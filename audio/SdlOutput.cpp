@@ -95,18 +95,28 @@ class OutputLink final : public AudioSink {
     mixer->Render(interleavedStereo, frames);
   }
 
+  // Library thread: wakes the watchdog.
+  void Stopped() override {
+    std::lock_guard guard(wakeLock);
+    stopReported = true;
+    wake.notify_all();
+  }
+
   const std::shared_ptr<SharedBackend> shared;
   const OutputWatch watch;
   // Set once before the watchdog starts.
   std::shared_ptr<Mixer> mixer;
   // The open output, 0 while none; guarded by shared->lock.
   AudioOutputBackend::OutputId id = 0;
+  // Set once before the watchdog starts: the backend reports stops itself.
+  bool reportsStops = false;
 
   // The device asks the watchdog to end; the watchdog says when it has.
   std::mutex wakeLock;
   std::condition_variable wake;
   bool quit = false;
   bool ended = false;
+  bool stopReported = false;
 
   bool Quitting() {
     std::lock_guard guard(wakeLock);
@@ -114,16 +124,20 @@ class OutputLink final : public AudioSink {
   }
 };
 
-// Watchdog thread. Looks at the output every poll interval; once it has stopped, closes
-// it and opens the default output again for the same mixer, at the mixer's rate, every
-// retry interval until one opens. Asked to end, it closes the output it holds.
+// Watchdog thread. Looks at the output every poll interval, or when the backend reports
+// a stop; once it has stopped, closes it and opens the default output again for the
+// same mixer, at the mixer's rate, every retry interval until one opens. Asked to end,
+// it closes the output it holds.
 void Watch(const std::shared_ptr<OutputLink>& link) {
   std::unique_lock wake(link->wakeLock);
+  const std::chrono::milliseconds poll =
+      link->reportsStops ? link->watch.reportedPoll : link->watch.poll;
   bool lost = false;
   while (!link->quit) {
-    link->wake.wait_for(wake, lost ? link->watch.retry : link->watch.poll,
-                        [&] { return link->quit; });
+    link->wake.wait_for(wake, lost ? link->watch.retry : poll,
+                        [&] { return link->quit || link->stopReported; });
     if (link->quit) break;
+    link->stopReported = false;
     wake.unlock();
     {
       std::lock_guard lock(link->shared->lock);
@@ -206,6 +220,7 @@ class SdlSoundDevice final : public SoundDevice {
       // The output waits, paused, for the mixer of the rate it gave.
       link_->mixer = std::make_shared<Mixer>(rate);
       link_->id = id;
+      link_->reportsStops = backend.ReportsStops();
       backend.Start(id);
     }
     watchdog_ = std::thread([link = link_] { Watch(link); });

@@ -31,6 +31,9 @@ class AudioSink {
   virtual ~AudioSink() = default;
   // Fills `frames` frames of left/right floats.
   virtual void Fill(float* interleavedStereo, size_t frames) = 0;
+  // The output has stopped under the program. Called on the library's thread by a
+  // backend that reports stops; it must return at once.
+  virtual void Stopped() {}
 };
 
 // The few calls of the audio library the live output needs. SDL for the program; a test
@@ -49,6 +52,9 @@ class AudioOutputBackend {
   virtual void Start(OutputId id) = 0;
   // True once the output has stopped under the program and will call its sink no more.
   virtual bool IsStopped(OutputId id) = 0;
+  // True when the backend calls its sink's Stopped as soon as an output stops, so that
+  // nobody needs to look often.
+  virtual bool ReportsStops() const { return false; }
   // Closes the output; waits for a running call of its sink to return.
   virtual void Close(OutputId id) = 0;
   // Shuts the library's audio down, so the next Open starts it afresh and finds the
@@ -60,10 +66,13 @@ class AudioOutputBackend {
 std::unique_ptr<AudioOutputBackend> MakeSdlBackend();
 
 // How often a device looks at its output, and how long it waits between attempts to
-// open a new one while none is available.
+// open a new one while none is available. A backend that reports stops is looked at
+// only every `reportedPoll`, in case a report goes astray: the thread then sleeps
+// while the soundscape plays.
 struct OutputWatch {
   std::chrono::milliseconds poll{250};
   std::chrono::milliseconds retry{3000};
+  std::chrono::milliseconds reportedPoll{10000};
 };
 
 // A mutex whose timed wait polls try_lock: std::timed_mutex waits in

@@ -124,11 +124,22 @@ sys.exit(0 if sent else "no Lullwood window found")
 PY
 
 
-# Share of one core between two readings of utime + stime (clock ticks) and of the
-# monotonic clock (ns).
-share() { awk -v c0="$1" -v c1="$2" -v t0="$3" -v t1="$4" -v hz="$(getconf CLK_TCK)" \
-  'BEGIN { printf "%.3f", 100 * (c1 - c0) / hz / ((t1 - t0) / 1e9) }'; }
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# Share of one core between two readings of CPU time and of the monotonic clock (ns).
+share() { awk -v c0="$1" -v c1="$2" -v t0="$3" -v t1="$4" \
+  'BEGIN { printf "%.3f", 100 * (c1 - c0) / (t1 - t0) }'; }
+# A process's CPU time in ns. Clock ticks (utime + stime) count in 10 ms steps, a
+# quarter of the whole figure over 40 s here; the scheduler's own count of each live
+# thread (schedstat) is exact. Threads that have ended are in the process's ticks only:
+# their share is the process's ticks less those of its live threads.
+cpu_ns() {
+  local task live_ns=0 live_ticks=0 group
+  group=$(awk '{ print $14 + $15 }' "/proc/$1/stat")
+  for task in /proc/"$1"/task/*; do
+    live_ns=$(( live_ns + $(awk '{ print $1 }' "$task/schedstat" 2>/dev/null || echo 0) ))
+    live_ticks=$(( live_ticks + $(awk '{ print $14 + $15 }' "$task/stat" 2>/dev/null || echo 0) ))
+  done
+  echo $(( live_ns + (group - live_ticks) * 1000000000 / $(getconf CLK_TCK) ))
+}
 now_ns() { date +%s%N; }
 
 if [ "$mode" = pulse ]; then
@@ -153,10 +164,10 @@ set -euo pipefail
 binary="$1"; seconds="$2"; work="$3"; server="$4"
 source "$work/common.sh"
 status_kb() { awk -v key="$2:" '$1 == key { print $2 }' "/proc/$1/status"; }
-# Each of the program's threads: id, CPU ticks, times it went to sleep, name.
-thread_ticks() {
+# Each of the program's threads: id, CPU time in ns, times it went to sleep, name.
+thread_times() {
   for task in /proc/"$1"/task/*; do
-    echo "${task##*/} $(awk '{ print $14 + $15 }' "$task/stat" 2>/dev/null || echo 0)" \
+    echo "${task##*/} $(awk '{ print $1 }' "$task/schedstat" 2>/dev/null || echo 0)" \
       "$(awk '$1 == "voluntary_ctxt_switches:" { print $2 }' "$task/status" 2>/dev/null || echo 0)" \
       "$(cat "$task/comm" 2>/dev/null)"
   done
@@ -187,19 +198,19 @@ for s in $(seq 1 "$seconds"); do
   kill -0 "$pid" 2>/dev/null || { echo "measure-live: lullwood ended early" >&2; cat "$work/stderr" >&2; exit 1; }
   rss+=("$(status_kb "$pid" VmRSS)")
   if [ "$s" -eq 10 ]; then
-    cpu10=$(cpu_ticks "$pid"); t10=$(now_ns)
-    thread_ticks "$pid" > "$work/threads.10"
-    if [ -n "$server" ]; then thread_ticks "$server" > "$work/server-threads.10"; fi
-    if [ -n "$server" ]; then server10=$(cpu_ticks "$server"); fi
+    cpu10=$(cpu_ns "$pid"); t10=$(now_ns)
+    thread_times "$pid" > "$work/threads.10"
+    if [ -n "$server" ]; then thread_times "$server" > "$work/server-threads.10"; fi
+    if [ -n "$server" ]; then server10=$(cpu_ns "$server"); fi
   fi
   if [ -n "$server" ] && [ $(( s % 10 )) -eq 5 ]; then
     pactl list sink-inputs > "$work/sink-inputs.$s" 2>&1 || true
   fi
 done
-cpu_end=$(cpu_ticks "$pid"); t_end=$(now_ns)
-thread_ticks "$pid" > "$work/threads.end"
-if [ -n "$server" ]; then thread_ticks "$server" > "$work/server-threads.end"; fi
-if [ -n "$server" ]; then server_end=$(cpu_ticks "$server"); fi
+cpu_end=$(cpu_ns "$pid"); t_end=$(now_ns)
+thread_times "$pid" > "$work/threads.end"
+if [ -n "$server" ]; then thread_times "$server" > "$work/server-threads.end"; fi
+if [ -n "$server" ]; then server_end=$(cpu_ns "$server"); fi
 hwm=$(status_kb "$pid" VmHWM)
 
 python3 "$work/close.py" || echo "measure-live: could not send the close request" >&2
@@ -217,11 +228,11 @@ echo "lullwood CPU, whole run:        $(share 0 "$cpu_end" "$start" "$t_end") % 
 # Where the share goes, thread by thread (threads that came and went between the two
 # readings are left out).
 per_thread() {
-  awk -v hz="$(getconf CLK_TCK)" -v seconds="$(awk -v a="$t10" -v b="$t_end" 'BEGIN { print (b - a) / 1e9 }')" '
+  awk -v seconds="$(awk -v a="$t10" -v b="$t_end" 'BEGIN { print (b - a) / 1e9 }')" '
     NR == FNR { before[$1] = $2; slept[$1] = $3; next }
     ($1 in before) && NF >= 4 && $3 >= slept[$1] {
       printf "  thread %-16s %.3f %% of one core, %.1f wake-ups a second\n", $4,
-        100 * ($2 - before[$1]) / hz / seconds, ($3 - slept[$1]) / seconds
+        100 * ($2 - before[$1]) / 1e9 / seconds, ($3 - slept[$1]) / seconds
     }
   ' "$1" "$2"
 }
@@ -256,7 +267,7 @@ else
 fi
 echo "Ended by:                       $ended, exit status $exit_status"
 INNER
-declare -f share cpu_ticks now_ns > "$work/common.sh"
+declare -f share cpu_ns now_ns > "$work/common.sh"
 
 cd "$work"
 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/inner.sh" "$binary" "$seconds" "$work" "$server"
@@ -288,9 +299,9 @@ gst-launch-1.0 -q "${pipeline[@]}" > "$work/gst.log" 2>&1 &
 mixer=$!
 sleep 10
 kill -0 "$mixer" 2>/dev/null || { echo "measure-live: the GStreamer mix ended early:" >&2; cat "$work/gst.log" >&2; exit 1; }
-gst10=$(cpu_ticks "$mixer"); server10=$(cpu_ticks "$server"); t10=$(now_ns)
+gst10=$(cpu_ns "$mixer"); server10=$(cpu_ns "$server"); t10=$(now_ns)
 sleep "$(( seconds - 10 ))"
-gst_end=$(cpu_ticks "$mixer"); server_end=$(cpu_ticks "$server"); t_end=$(now_ns)
+gst_end=$(cpu_ns "$mixer"); server_end=$(cpu_ns "$server"); t_end=$(now_ns)
 kill "$mixer"; wait "$mixer" 2>/dev/null || true; mixer=""
 gst=$(share "$gst10" "$gst_end" "$t10" "$t_end")
 sound=$(share "$server10" "$server_end" "$t10" "$t_end")

@@ -135,6 +135,40 @@ TEST_F(PulseOutputTest, ALostServerIsNoticedAndTheOutputOpensAgainOnANewOne) {
   backend->Close(id);
 }
 
+// The watchdog of a device playing through libpulse sleeps while the soundscape plays:
+// told never to look by itself, it still notices a lost server at once from the
+// stream's report, and opens the output again once a server is back.
+TEST_F(PulseOutputTest, ADeviceLearnsOfALostServerFromTheStreamWithoutLooking) {
+  EXPECT_TRUE(MakePulseBackend()->ReportsStops());
+  EXPECT_FALSE(MakeSdlBackend()->ReportsStops()) << "SDL's output is looked at instead";
+  OutputWatch neverLooks;
+  neverLooks.poll = neverLooks.reportedPoll = std::chrono::hours(1);
+  neverLooks.retry = 100ms;
+  SdlOutputFactory outputs(MakePulseBackend({}, 500ms), neverLooks);
+  auto device = outputs.OpenDefaultOutput();
+  ASSERT_NE(device, nullptr);
+  const auto playing = [&] {
+    for (int i = 0; i < 500; ++i) {
+      const std::string listing = server->SinkInputs();
+      if (listing.find("Soundscape") != std::string::npos &&
+          listing.find("Corked: no") != std::string::npos) {
+        return true;
+      }
+      std::this_thread::sleep_for(10ms);
+    }
+    return false;
+  };
+  ASSERT_TRUE(playing());
+  for (int round = 0; round < 2; ++round) {
+    server->Stop();
+    ASSERT_TRUE(server->Start()) << server->Log();
+    EXPECT_TRUE(playing()) << "round " << round << ": the stream is back on the new server";
+  }
+  const auto start = Clock::now();
+  device.reset();
+  EXPECT_LT(Clock::now() - start, 100ms);
+}
+
 TEST_F(PulseOutputTest, WithoutAServerNothingOpensAndTheLiveOutputIsSdls) {
   server->Stop();
   EXPECT_FALSE(PulseServerAnswers(200ms));
