@@ -51,8 +51,8 @@ pa_proplist* StreamProperties() {
 
 class PulseBackend final : public AudioOutputBackend {
  public:
-  PulseBackend(PulseBuffering buffering, std::chrono::milliseconds connectWait)
-      : buffering_(buffering), connectWait_(connectWait) {
+  PulseBackend(std::optional<PulseBuffering> buffering, std::chrono::milliseconds connectWait)
+      : chosenBuffering_(buffering), connectWait_(connectWait) {
     PrepareSoundServerClients(false);
   }
 
@@ -66,6 +66,7 @@ class PulseBackend final : public AudioOutputBackend {
     const Clock::time_point deadline = Clock::now() + connectWait_;
     pa_threaded_mainloop_lock(loop_);
     const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rateHz), 2};
+    const PulseBuffering buffering = chosenBuffering_.value_or(serverBuffering_);
     pa_proplist* properties = StreamProperties();
     pa_stream* stream = pa_stream_new_with_proplist(context_, Text(kStreamName).c_str(), &spec,
                                                     nullptr, properties);
@@ -80,11 +81,11 @@ class PulseBackend final : public AudioOutputBackend {
     pa_stream_set_write_callback(stream, &PulseBackend::Requested, output.get());
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<uint32_t>(-1);
-    attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(Micro(buffering_.target), &spec));
+    attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(Micro(buffering.target), &spec));
     // Plays as soon as it is started, whatever the first fill held, and goes on through
     // an underrun instead of waiting to fill up again.
     attributes.prebuf = 0;
-    attributes.minreq = static_cast<uint32_t>(pa_usec_to_bytes(Micro(buffering_.request), &spec));
+    attributes.minreq = static_cast<uint32_t>(pa_usec_to_bytes(Micro(buffering.request), &spec));
     attributes.fragsize = static_cast<uint32_t>(-1);
     // The target is the whole way to the sink's output: the server sizes the sink's
     // latency from it. Paused until Start. With the device's rate, no resampling in the
@@ -183,6 +184,10 @@ class PulseBackend final : public AudioOutputBackend {
                      return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
                    }) &&
         pa_context_get_state(context_) == PA_CONTEXT_READY;
+    if (ready) {
+      serverBuffering_ = BufferingForServer(
+          ServerName(std::max(deadline, Clock::now() + std::chrono::milliseconds(200))));
+    }
     pa_threaded_mainloop_unlock(loop_);
     if (!ready) Restart();
     return ready;
@@ -216,6 +221,34 @@ class PulseBackend final : public AudioOutputBackend {
   }
 
   bool Connect() { return Connect(connectWait_); }
+
+  // The name the connected server gives itself, or "" when it does not say by the
+  // deadline. Locked.
+  std::string ServerName(Clock::time_point deadline) {
+    struct Answer {
+      bool done = false;
+      std::string name;
+    };
+    auto answer = std::make_shared<Answer>();
+    // The callback keeps the answer alive even when the wait gives up before it comes.
+    auto* holder = new std::shared_ptr<Answer>(answer);
+    pa_operation* op = pa_context_get_server_info(
+        context_,
+        [](pa_context*, const pa_server_info* info, void* data) {
+          auto* held = static_cast<std::shared_ptr<Answer>*>(data);
+          (*held)->done = true;
+          if (info != nullptr && info->server_name != nullptr) (*held)->name = info->server_name;
+          delete held;
+        },
+        holder);
+    if (op == nullptr) {
+      delete holder;
+      return {};
+    }
+    WaitLocked(loop_, deadline, [&] { return answer->done; });
+    pa_operation_unref(op);
+    return answer->done ? answer->name : std::string();
+  }
 
   // With the loop locked.
   static void Release(Output& output) {
@@ -261,7 +294,8 @@ class PulseBackend final : public AudioOutputBackend {
     }
   }
 
-  const PulseBuffering buffering_;
+  const std::optional<PulseBuffering> chosenBuffering_;
+  PulseBuffering serverBuffering_;
   const std::chrono::milliseconds connectWait_;
   pa_threaded_mainloop* loop_ = nullptr;
   pa_context* context_ = nullptr;
@@ -271,7 +305,14 @@ class PulseBackend final : public AudioOutputBackend {
 
 }  // namespace
 
-std::unique_ptr<AudioOutputBackend> MakePulseBackend(PulseBuffering buffering,
+PulseBuffering BufferingForServer(std::string_view serverName) {
+  if (serverName.find("PipeWire") != std::string_view::npos) {
+    return {std::chrono::milliseconds(260), std::chrono::milliseconds(86)};
+  }
+  return {};
+}
+
+std::unique_ptr<AudioOutputBackend> MakePulseBackend(std::optional<PulseBuffering> buffering,
                                                      std::chrono::milliseconds connectWait) {
   return std::make_unique<PulseBackend>(buffering, connectWait);
 }
@@ -307,7 +348,7 @@ std::unique_ptr<AudioOutputBackend> MakeLiveBackend() {
                          std::strcmp(driver, "pulse") != 0;
   if (!sdlChosen) {
     // The connection made to see whether a server answers is the one the output uses.
-    auto pulse = std::make_unique<PulseBackend>(PulseBuffering{}, std::chrono::milliseconds(2000));
+    auto pulse = std::make_unique<PulseBackend>(std::nullopt, std::chrono::milliseconds(2000));
     if (pulse->Connect(std::chrono::milliseconds(1000))) return pulse;
   }
   return MakeSdlBackend();

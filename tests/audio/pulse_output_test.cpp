@@ -97,9 +97,13 @@ TEST_F(PulseOutputTest, TheStreamAsksForItsBufferSaysWhoItIsAndIsAskedSeldom) {
   EXPECT_NE(listing.find("media.name = \"Soundscape\""), std::string::npos) << listing;
   EXPECT_NE(listing.find("application.icon_name = \"lullwood\""), std::string::npos) << listing;
   EXPECT_NE(listing.find("media.role = \"music\""), std::string::npos) << listing;
-  // The server keeps part of the target in the sink; the stream's own part stays large.
+  // The server keeps part of the target in the sink; the stream's own part stays large:
+  // PulseAudio's buffering, (target + 2 x request) / 2, reckoned in bytes at the rate
+  // asked for (44100 Hz) and played at the sink's.
+  const PulseBuffering asked = BufferingForServer("pulseaudio");
+  const long own = (asked.target + 2 * asked.request).count() * 1000 / 2 * 44100 / 48000;
+  EXPECT_NEAR(BufferLatency(listing), own, 5000) << listing;
   EXPECT_GE(BufferLatency(listing), 150000) << listing;
-  EXPECT_LE(BufferLatency(listing), 330000) << listing;
 
   const auto start = Clock::now();
   backend->Close(id);
@@ -133,6 +137,23 @@ TEST_F(PulseOutputTest, ALostServerIsNoticedAndTheOutputOpensAgainOnANewOne) {
     EXPECT_TRUE(AskedAgain(sink)) << "round " << round;
   }
   backend->Close(id);
+}
+
+// What each server is asked for: with either, a start reaches the sink within 300 ms.
+// On PulseAudio the sink keeps most of the target; on PipeWire the sink latency covers
+// at least one whole quantum of the graph and a request three of them.
+TEST(PulseBuffering, EachServerGetsTheBufferingThatLetsItSleep) {
+  const auto sinkLatency = [](PulseBuffering b) { return (b.target - 2 * b.request) / 2; };
+  const PulseBuffering pulse = BufferingForServer("pulseaudio");
+  EXPECT_GE(sinkLatency(pulse), 120ms);
+  EXPECT_LE(2 * sinkLatency(pulse), 280ms) << "a start waits at most two sink latencies";
+
+  const PulseBuffering pipewire = BufferingForServer("PulseAudio (on PipeWire 0.3.65)");
+  const auto quantum = std::chrono::microseconds(2048 * 1000000 / 48000);
+  EXPECT_GE(sinkLatency(pipewire), quantum);
+  EXPECT_GE(pipewire.request, 2 * quantum);
+  EXPECT_LE(pipewire.target, 300ms) << "the whole way to the sink's output";
+  EXPECT_EQ(BufferingForServer("").target, pulse.target) << "an unnamed server is PulseAudio";
 }
 
 // The watchdog of a device playing through libpulse sleeps while the soundscape plays:
