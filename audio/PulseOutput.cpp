@@ -223,31 +223,21 @@ class PulseBackend final : public AudioOutputBackend {
   bool Connect() { return Connect(connectWait_); }
 
   // The name the connected server gives itself, or "" when it does not say by the
-  // deadline. Locked.
+  // deadline. Locked. An answer that comes after the deadline lands in serverName_,
+  // which lives as long as the loop that calls back.
   std::string ServerName(Clock::time_point deadline) {
-    struct Answer {
-      bool done = false;
-      std::string name;
-    };
-    auto answer = std::make_shared<Answer>();
-    // The callback keeps the answer alive even when the wait gives up before it comes.
-    auto* holder = new std::shared_ptr<Answer>(answer);
+    serverName_.reset();
     pa_operation* op = pa_context_get_server_info(
         context_,
-        [](pa_context*, const pa_server_info* info, void* data) {
-          auto* held = static_cast<std::shared_ptr<Answer>*>(data);
-          (*held)->done = true;
-          if (info != nullptr && info->server_name != nullptr) (*held)->name = info->server_name;
-          delete held;
+        [](pa_context*, const pa_server_info* info, void* name) {
+          static_cast<std::optional<std::string>*>(name)->emplace(
+              info != nullptr && info->server_name != nullptr ? info->server_name : "");
         },
-        holder);
-    if (op == nullptr) {
-      delete holder;
-      return {};
-    }
-    WaitLocked(loop_, deadline, [&] { return answer->done; });
+        &serverName_);
+    if (op == nullptr) return {};
+    WaitLocked(loop_, deadline, [&] { return serverName_.has_value(); });
     pa_operation_unref(op);
-    return answer->done ? answer->name : std::string();
+    return serverName_.value_or("");
   }
 
   // With the loop locked.
@@ -296,6 +286,7 @@ class PulseBackend final : public AudioOutputBackend {
 
   const std::optional<PulseBuffering> chosenBuffering_;
   PulseBuffering serverBuffering_;
+  std::optional<std::string> serverName_;
   const std::chrono::milliseconds connectWait_;
   pa_threaded_mainloop* loop_ = nullptr;
   pa_context* context_ = nullptr;
