@@ -42,6 +42,12 @@ constexpr Target kTargets[] = {
     {"WAVY", 0.993, 0.73, 252, 7.8, 330, -28.5},      // tuxpaint-stamps-default whale.ogg
     // A beach with several gulls over surf: calls are not separable, colour and noise are.
     {"MGLISS", 0, 0.0, 0, 0.9, 1682, -17.2},  // tuxpaint-stamps-default seagull.ogg
+    // Game clips cut to about 2 s: their lengths say nothing of the real blasts.
+    {"SHIP", 0, 0.0, 127, 14.8, 384, -25.2},       // openttd-opensfx "Ship horn"
+    {"WHISTLE", 0, 0.0, 0, 8.5, 739, -19.1},       // openttd-opensfx steam train horn
+    {"WHISTLE", 0, 0.0, 0, 6.6, 631, -25.7},       // openttd-opensfx diesel train horn
+    {"HORSE", 1.776, 0.0, 0, 2.6, 2272, -11.5},    // openttd-opensfx "Horse" (a neigh)
+    {"SOUND26", 1.177, 0.0, 88, 9.4, 1753, -9.0},  // openttd-opensfx "Cow" (a moan)
 };
 
 std::vector<float> Samples(const std::string& resource, double& rate) {

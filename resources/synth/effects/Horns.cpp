@@ -73,19 +73,20 @@ void ShipsHorn(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // A prolonged blast of two horns a major third apart, heard across a harbour.
+  // A prolonged blast of one horn, heard across a harbour. A ship's horn is a single
+  // steady tone rich in harmonics (a recorded one holds 127 Hz, 15 dB above its noise);
+  // two horns a third apart beat at their difference and sound rough.
   VoiceParams horn;
   horn.tiltDbPerOctave = -5;
   horn.formants = {{500, 450, 0}, {1100, 600, -9}, {2200, 800, -18}};
   horn.formantFloorDb = -20;
   horn.maxHz = 3000;
-  horn.jitter = 0.002;
+  horn.jitter = 0.004;
   horn.jitterHz = 10;
   horn.amHz = 31;
   horn.amDepth = 0.06;
-  horn.noise = 0.03;
-  AddHorn(out, fs, {118.0, 0.1, 5.0, 0.15, 0.35, 0.04, 0.7}, horn, rng);
-  AddHorn(out, fs, {148.0, 0.1, 5.0, 0.15, 0.35, 0.04, 0.6}, horn, rng);
+  horn.noise = 0.3;
+  AddHorn(out, fs, {127.0, 0.1, 5.0, 0.15, 0.35, 0.04, 1.0}, horn, rng);
   const std::array<EchoTap, 2> echoes = {{{0.6, 0.3, 1200}, {1.3, 0.15, 800}}};
   AddEchoes(out, fs, echoes);
   AddRoom(out, fs, 3.0, 0.3, 1800, 0.05, 1.6);

@@ -29,15 +29,15 @@ void AddPipeNote(std::vector<float>& out, double fs, double start, double second
   v.seconds = seconds + 0.08;
   v.f0 = [hz](double) { return hz; };
   v.amp = NoteEnvelope(v.seconds, 0.05, 0.09);
-  v.weights = {1.0, 0.05, 0.15, 0.0, 0.05};
+  v.weights = {1.0, 0.08, 0.25, 0.02, 0.1};
   v.vibratoHz = 5.0;
-  v.vibratoDepth = 0.005;
+  v.vibratoDepth = 0.01;
   v.vibratoDelay = 0.3;
-  v.jitter = 0.002;
-  v.jitterHz = 4;
+  v.jitter = 0.006;
+  v.jitterHz = 15;
   AddVoice(out, fs, start, v, rng, gain);
 
-  Biquad breath1 = Biquad::BandPass(fs, hz, 12), breath3 = Biquad::BandPass(fs, 3 * hz, 10);
+  Biquad breath1 = Biquad::BandPass(fs, hz, 4), breath3 = Biquad::BandPass(fs, 3 * hz, 4);
   Biquad blue = Biquad::HighPass(fs, 2500, 0.7);
   Biquad chiffLp = Biquad::LowPass(fs, 2500, 0.7);
   const int64_t at0 = Frame(start, fs);
@@ -49,7 +49,7 @@ void AddPipeNote(std::vector<float>& out, double fs, double start, double second
     const double chiff =
         t < 0.04 ? CosineRamp(t / 0.005) * (1.0 - CosineRamp((t - 0.01) / 0.03)) : 0.0;
     const double noise =
-        env * (0.5 * breath1.Process(w) + 0.35 * breath3.Process(w) + 0.05 * blue.Process(w)) +
+        env * (0.7 * breath1.Process(w) + 0.45 * breath3.Process(w) + 0.05 * blue.Process(w)) +
         0.35 * chiff * chiffLp.Process(w);
     out[at0 + i] += static_cast<float>(gain * noise);
   }
@@ -219,7 +219,7 @@ void PanFlute(const SoundSpec& spec, std::vector<float>& out) {
     AddPipeNote(out, fs, t, n.seconds, n.hz, rng, 0.8);
     t += n.seconds;
   }
-  AddRoom(out, fs, 1.8, 0.35, 3500, 0.02, 1.3);
+  AddRoom(out, fs, 2.2, 0.5, 3500, 0.02, 1.3);
   FinishEffect(out, fs, {.fadeOutSec = 0.8});
 }
 
