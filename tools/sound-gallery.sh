@@ -6,7 +6,8 @@
 # (LULLWOOD_BUILD_DIR, default build/; the waves are made there when missing);
 # OUTPUT_PNG to sound-gallery.png (references.png with --references) in the current
 # directory. Installs sox and imagemagick through tools/deps.sh when they are missing
-# (--references also needs python3 for recordings inside Qt resource bundles).
+# (--references also needs python3 for recordings inside Qt resource bundles and OpenTTD
+# sound sets).
 # Prints, per sound: duration, RMS and peak (dBFS), RMS above 100 Hz, spectral centroid
 # and, for loops, the seam ratio (second difference across the wrap over its RMS
 # elsewhere: <= 4 is seamless).
@@ -80,12 +81,19 @@ if ((references)); then
         { echo "cannot download $package" >&2; continue; }
       dpkg-deb -x "$cache/${package}"_*.deb "$cache/$package"
     fi
-    # A file inside a Qt resource bundle is named BUNDLE.rcc!PATH/IN/BUNDLE.
+    # A file inside a Qt resource bundle is named BUNDLE.rcc!PATH/IN/BUNDLE; a sound of
+    # an OpenTTD sound set SET.cat!NN, NN its number in the set.
     source_file=$cache/$package/$file
     if [[ $file == *'!'* ]]; then
       bundle=${file%%!*} inner=${file#*!}
-      unpacked=$cache/$package.unpacked/$(basename "$bundle" .rcc)
-      [[ -d $unpacked ]] || python3 "$here/tools/rcc-extract.py" "$cache/$package/$bundle" "$unpacked" >/dev/null
+      unpacked=$cache/$package.unpacked/$(basename "$bundle")
+      if [[ ! -d $unpacked ]]; then
+        case $bundle in
+          *.cat) python3 "$here/tools/opensfx-extract.py" "$cache/$package/$bundle" "$unpacked" >/dev/null ;;
+          *) python3 "$here/tools/rcc-extract.py" "$cache/$package/$bundle" "$unpacked" >/dev/null ;;
+        esac
+      fi
+      [[ $bundle == *.cat ]] && inner=$inner.wav
       source_file=$unpacked/$inner
     fi
     [[ -f $source_file && -f $waves/$name.wav ]] || { echo "$name: missing" >&2; continue; }
