@@ -81,8 +81,9 @@ if ((references)); then
         { echo "cannot download $package" >&2; continue; }
       dpkg-deb -x "$cache/${package}"_*.deb "$cache/$package"
     fi
-    # A file inside a Qt resource bundle is named BUNDLE.rcc!PATH/IN/BUNDLE; a sound of
-    # an OpenTTD sound set SET.cat!NN, NN its number in the set.
+    # A file inside a Qt resource bundle is named BUNDLE.rcc!PATH/IN/BUNDLE, one inside a
+    # zip archive ARCHIVE.zip!PATH; a sound of an OpenTTD sound set SET.cat!NN, NN its
+    # number in the set.
     source_file=$cache/$package/$file
     if [[ $file == *'!'* ]]; then
       bundle=${file%%!*} inner=${file#*!}
@@ -90,6 +91,11 @@ if ((references)); then
       if [[ ! -d $unpacked ]]; then
         case $bundle in
           *.cat) python3 "$here/tools/opensfx-extract.py" "$cache/$package/$bundle" "$unpacked" >/dev/null ;;
+          # Only the sounds: a game's archive can hold gigabytes of pictures.
+          *.zip) python3 -c 'import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+z.extractall(sys.argv[2], [n for n in z.namelist() if n.endswith((".ogg", ".wav", ".flac"))])' \
+            "$cache/$package/$bundle" "$unpacked" ;;
           *) python3 "$here/tools/rcc-extract.py" "$cache/$package/$bundle" "$unpacked" >/dev/null ;;
         esac
       fi

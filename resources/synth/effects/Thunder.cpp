@@ -41,33 +41,48 @@ void DistantThunder(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Far away: no crack, only the low roll, swelling three times as the sound arrives
-  // from different parts of the channel.
+  // Far away: no crack. The roll opens with the channel's nearest part, still carrying
+  // some of its upper band (a recorded distant roll reaches 1-2 kHz in its first second),
+  // then swells and dies away irregularly, ever darker, as the sound arrives from parts
+  // of the channel further off. Its power sits at 65-215 Hz, above the sub-bass a
+  // small speaker cannot play.
+  RumbleParams tear;
+  tear.seconds = 2.4;
+  tear.density = Bp({{0.0, 30}, {1.0, 60}, {2.4, 10}});
+  tear.level = Bp({{0.0, 0.0}, {0.35, 0.35}, {0.9, 0.6}, {1.6, 0.25}, {2.4, 0.0}}, true);
+  tear.minPulseMs = 4;
+  tear.maxPulseMs = 20;
+  tear.reflections = 8;
+  tear.spreadSeconds = 1.0;
+  tear.lowPassHz = 1200;
+  AddRumble(out, fs, 0.3, tear, rng, 0.5);
   RumbleParams p;
   p.seconds = 8.7;
   p.density = Bp({{0.0, 20}, {1.2, 70}, {3.0, 80}, {4.8, 60}, {8.0, 20}});
   p.level = Bp({{0.0, 0.0},
-                {0.08, 0.25},
-                {0.5, 0.3},
-                {1.2, 0.8},
-                {2.0, 0.45},
-                {3.0, 1.0},
-                {3.8, 0.55},
-                {4.8, 0.8},
-                {6.2, 0.35},
+                {0.08, 0.35},
+                {0.6, 0.5},
+                {1.2, 1.0},
+                {2.0, 0.6},
+                {2.8, 0.8},
+                {3.8, 0.45},
+                {4.8, 0.55},
+                {6.0, 0.3},
+                {7.2, 0.2},
                 {8.0, 0.08},
                 {8.7, 0.0}},
                true);
   p.minPulseMs = 8;
-  p.maxPulseMs = 50;
+  p.maxPulseMs = 40;
   p.reflections = 24;
   p.spreadSeconds = 2.5;
-  p.lowPassHz = 300;
-  AddRumble(out, fs, 0.1, p, rng);
-  Saturate(out, 2.5);
+  p.lowPassHz = 450;
+  AddRumble(out, fs, 0.03, p, rng);
+  Saturate(out, 2.0);
   AddOvertones(out, fs, 1.2);
-  FilterInPlace(out, Biquad::LowPass(fs, 900, 0.7));
-  FilterInPlace(out, DcBlocker(fs, 20.0));
+  FilterInPlace(out, Biquad::LowPass(fs, 1600, 0.7));
+  FilterInPlace(out, Biquad::HighPass(fs, 60, 0.7));
+  FilterInPlace(out, Biquad::HighPass(fs, 60, 0.7));
   FinishEffect(out, fs, {.targetDbfs = -12.5, .fadeOutSec = 0.8});
 }
 
