@@ -34,7 +34,7 @@ std::vector<float> HeartSound(double fs, double seconds, double hzA, double hzB,
       fs, seconds, [&](double t) { return Lerp(chirpLo, chirpHi, t / seconds); },
       [&](double t) { return 0.5 * CosineRamp(t / 0.01) * (1.0 - CosineRamp(t / seconds)); });
   Mix(v, chirp, 1.0);
-  Biquad hp = Biquad::HighPass(fs, 30.0), lp = Biquad::LowPass(fs, 201.0);
+  Biquad hp = Biquad::HighPass(fs, 30.0), lp = Biquad::LowPass(fs, 320.0);
   for (float& s : v) {
     const double y = lp.Process(hp.Process(s));
     s = static_cast<float>(SoftClip(2.6 * y) + 0.35 * y * std::fabs(y));
@@ -64,10 +64,10 @@ void Heartbeat(const SoundSpec& spec, std::vector<float>& out) {
     const double jitter = 0.01 * rng.Bipolar() * (static_cast<double>(n) / 3.0 / fs);
     const int64_t at = BeatFrame(n, j, 3, 0.12 + jitter, fs);
     const double level = rng.GainJitter(0.7);
-    AddCircular(out, at, HeartSound(fs, 0.11, 50.0 * rng.Jitter(0.03), 150.0, 20.0, 100.0, 0.12),
+    AddCircular(out, at, HeartSound(fs, 0.11, 60.0 * rng.Jitter(0.03), 180.0, 40.0, 140.0, 0.12),
                 level);
     AddCircular(out, at + static_cast<int64_t>(0.30 * fs),
-                HeartSound(fs, 0.08, 70.0 * rng.Jitter(0.03), 190.0, 60.0, 200.0, 0.08),
+                HeartSound(fs, 0.08, 110.0 * rng.Jitter(0.03), 260.0, 120.0, 300.0, 0.08),
                 0.7 * level);
   }
   FinishLoop(out, fs, kBedDb, {.removeDc = false, .limiterSeconds = 0.03, .maxLimitingDb = 12.0});
