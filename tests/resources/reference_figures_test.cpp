@@ -53,6 +53,9 @@ constexpr Target kTargets[] = {
     // white, where the 16-bit recordings are silent.
     {"GTHUNDR", 0, 0.0, -1, -2.4, 328, 0},  // 0ad-data ambient/weather/thunder_10.ogg
     {"GTHUNDR", 0, 0.0, -1, -1.9, 145, 0},  // 0ad-data ambient/weather/thunder_11.ogg
+    // Two backgrounds, measured the same way: colour and noise only.
+    {"TTRACK", 0, 0.0, 0, -1.1, 531, -12.8},  // gcompris-qt-data LRTrain_slowing_down_01
+    {"HEARTB", 0, 0.0, 0, 6.5, 162, -24.2},   // gcompris-qt-data LRHeart_beat_01
 };
 
 std::vector<float> Samples(const std::string& resource, double& rate) {

@@ -39,6 +39,15 @@ std::vector<float> HeartSound(double fs, double seconds, double hzA, double hzB,
     const double y = lp.Process(hp.Process(s));
     s = static_cast<float>(SoftClip(2.6 * y) + 0.35 * y * std::fabs(y));
   }
+  // The valves' snap: a brief, soft thud of noise up to about 900 Hz.
+  Biquad snapLp = Biquad::LowPass(fs, 900.0);
+  Rng snap(static_cast<uint64_t>(hzA * 1000.0));
+  const size_t snapFrames = std::min(v.size(), static_cast<size_t>(0.04 * fs));
+  for (size_t i = 0; i < snapFrames; ++i) {
+    const double t = static_cast<double>(i) / fs;
+    const double env = CosineRamp(t / 0.002) * std::exp(-t / 0.02);
+    v[i] += static_cast<float>(0.4 * env * snapLp.Process(snap.Bipolar()));
+  }
   EndAtSilence(v, fs, 0.08);
   return v;
 }
@@ -136,7 +145,7 @@ void TrainTrack(const SoundSpec& spec, std::vector<float>& out) {
                                    DbToGain(1.0 * sway.At(i)));
   NormalizeRms(rumble);
   std::vector<float> rattle = PinkLoop(rng, n, fs);
-  FilterLoop(rattle, Biquad::BandPass(fs, 1200.0, 1.0));
+  FilterLoop(rattle, Biquad::BandPass(fs, 600.0, 0.7));
   NormalizeRms(rattle);
 
   // Rail joints: two bogies cross each joint, "ta-tak ... ta-tak".
@@ -149,12 +158,12 @@ void TrainTrack(const SoundSpec& spec, std::vector<float>& out) {
       std::vector<float> burst = NoiseClick(rng, fs, 3.0, 1.0);
       burst.resize(static_cast<size_t>(0.25 * fs), 0.0f);
       Resonator thump(fs, 120.0 * rng.Jitter(0.03), 0.08);
-      Resonator wood(fs, 850.0 * rng.Jitter(0.03), 0.05);
-      Resonator metal(fs, 2300.0 * rng.Jitter(0.03), 0.03);
+      Resonator wood(fs, 850.0 * rng.Jitter(0.03), 0.02);
+      Resonator metal(fs, 2300.0 * rng.Jitter(0.03), 0.012);
       for (float& v : burst) {
         const double x = v;
         v = static_cast<float>(0.5 * thump.Process(x) + 0.35 * wood.Process(x) +
-                               0.25 * metal.Process(x) + 0.3 * x);
+                               0.25 * metal.Process(x) + 0.6 * x);
       }
       EndAtSilence(burst, fs, 0.05);
       const int64_t at = joint + static_cast<int64_t>((offsets[c] + 0.003 * rng.Bipolar()) * fs);
@@ -163,8 +172,8 @@ void TrainTrack(const SoundSpec& spec, std::vector<float>& out) {
   }
   NormalizeRms(clacks);
   out = Silence(spec);
-  Mix(out, rumble, 1.0);
-  Mix(out, rattle, 0.3);
+  Mix(out, rumble, 0.6);
+  Mix(out, rattle, 0.8);
   Mix(out, clacks, 1.3);
   FinishLoop(out, fs, kBedDb);
 }
