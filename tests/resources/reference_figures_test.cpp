@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,34 @@ INSTANTIATE_TEST_SUITE_P(RemadeEffects, ReferenceFigures, ::testing::ValuesIn(Re
 
 // The two thunders are told apart: the distant one is darker in colour, and only the
 // near one opens with a bright crack.
+// Sounds of one family are told apart by what the real things differ in: the loon's
+// short cry and its long wail, gulls close by and far out over the water (dulled by the
+// air, their calls run together by the reflections), a ship's horn and a liner's.
+TEST(ReferenceFigures, FamiliesStayDistinct) {
+  std::map<std::string, measure::Figures> f;
+  std::map<std::string, std::pair<std::vector<float>, double>> x;
+  for (const char* name : {"LOON", "THUNDR2", "MGLISS", "BEAM", "SHIP", "SOUND25"}) {
+    double fs = 0;
+    std::vector<float> samples = Samples(name, fs);
+    ASSERT_FALSE(samples.empty()) << name;
+    f[name] = measure::Measure(samples, fs);
+    x[name] = {std::move(samples), fs};
+  }
+  const auto correlation = [&](const char* a, const char* b) {
+    return measure::SpectralCorrelation(x[a].first, x[a].second, x[b].first, x[b].second);
+  };
+  EXPECT_GT(f["THUNDR2"].longestCall, 4.0 * f["LOON"].longestCall) << "the wail is long";
+  EXPECT_LT(f["THUNDR2"].pitchMedian, f["LOON"].pitchMedian) << "and lower";
+  EXPECT_LT(correlation("LOON", "THUNDR2"), 0.95);
+
+  EXPECT_LT(f["BEAM"].centroidHz, 0.9 * f["MGLISS"].centroidHz) << "far gulls are duller";
+  EXPECT_GE(f["MGLISS"].calls, 2) << "near calls stand apart";
+  EXPECT_GT(f["BEAM"].longestCall, 1.5 * f["MGLISS"].longestCall) << "far ones run together";
+
+  EXPECT_LT(correlation("SHIP", "SOUND25"), 0.6);
+  EXPECT_LT(f["SOUND25"].centroidHz, 0.95 * f["SHIP"].centroidHz) << "the liner's horn is deeper";
+}
+
 TEST(ReferenceFigures, TheTwoThundersDiffer) {
   double fsNear = 0, fsFar = 0;
   const std::vector<float> nearBy = Samples("BIGTHUN", fsNear);
