@@ -94,14 +94,21 @@ void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
   const size_t n = spec.frames;
   Rng rng(SeedFromName(spec.resourceName));
 
-  // Cicada wall: band of noise at 4.3 kHz pulsing 120 times a second, swelling once a loop.
-  std::vector<float> cicada = WhiteLoop(rng, n);
-  FilterLoop(cicada, Biquad::BandPass(fs, 4300.0, 4.0));
-  LoopSines swell(rng, n, {1}, 1.0);
-  const uint64_t pulseK = CyclesPerLoop(120.0, spec.sampleRate, n);
-  for (size_t i = 0; i < n; ++i) {
-    const double p = 0.5 + 0.5 * Sin2Pi(LoopPhase(pulseK, i, n));
-    cicada[i] = static_cast<float>(cicada[i] * p * p * (0.65 + 0.35 * swell.At(i)));
+  // Insect wall: two choruses of noise at 4.3 and 4.9 kHz pulsing 120 and 95 times a
+  // second. A chorus is many insects a little out of step, so each swells and sags on
+  // its own, several times a loop, never quite steady.
+  std::vector<float> cicada(n, 0.0f);
+  const double bandHz[] = {4300.0, 4900.0}, pulseHz[] = {120.0, 95.0}, weight[] = {1.0, 0.7};
+  for (int b = 0; b < 2; ++b) {
+    std::vector<float> band = WhiteLoop(rng, n);
+    FilterLoop(band, Biquad::BandPass(fs, bandHz[b], 4.0));
+    LoopSines swell(rng, n, {1, 3, 7}, 1.0);
+    const uint64_t pulseK = CyclesPerLoop(pulseHz[b], spec.sampleRate, n);
+    for (size_t i = 0; i < n; ++i) {
+      const double p = 0.5 + 0.5 * Sin2Pi(LoopPhase(pulseK, i, n));
+      const double level = std::max(0.0, 0.55 + 0.6 * swell.At(i));
+      cicada[i] += static_cast<float>(weight[b] * band[i] * p * p * level);
+    }
   }
   NormalizeRms(cicada);
 
@@ -115,7 +122,13 @@ void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
     Chorus(calls, rng, tink, frogCount[s], 0.011 * (s + 1), 0.3, 0.5, 3.0);
   }
   // Birds: two descending whistles and a pulsed toucan-like croak.
-  auto whistle = Sweep(fs, 0.6, [](double t) { return 3000.0 - 1200.0 * t / 0.6; },
+  // A bird's whistle is not a ruled line: it falls fastest at first and wavers as the
+  // syrinx's tension is worked.
+  auto whistle = Sweep(fs, 0.6,
+                       [](double t) {
+                         const double u = t / 0.6;
+                         return (3000.0 - 1200.0 * std::sqrt(u)) * (1.0 + 0.025 * Sin2Pi(23.0 * t));
+                       },
                        CallEnvelope(0.6, 0.03, 0.15), {1.0, 0.08});
   AddCircular(calls, At(n, 0.13), whistle, 0.9);
   AddCircular(calls, At(n, 0.71), whistle, 0.6);
@@ -147,7 +160,7 @@ void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
   NormalizeRms(calls);
 
   out = Silence(spec);
-  Mix(out, cicada, 0.8);
+  Mix(out, cicada, 1.1);
   Mix(out, calls, 1.0);
   AddReverbLoop(out, fs, 1.2, 0.35, 1.0, 3500.0);
   FinishLoop(out, fs, kBedDb);
