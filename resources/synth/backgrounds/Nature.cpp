@@ -185,6 +185,19 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
     const double pulse = 0.15 + 0.85 * (bump(0.0) + bump(0.2));
     insects[i] = static_cast<float>(insects[i] * pulse * (0.6 + 0.4 * swell.At(i)));
   }
+  // A second chorus higher up, out of step with the first: many insects a little
+  // apart, swelling and sagging on their own.
+  {
+    std::vector<float> high = WhiteLoop(rng, n);
+    FilterLoop(high, Biquad::BandPass(fs, 4600.0, 5.0));
+    LoopSines wander(rng, n, {1, 3, 5}, 1.0);
+    const uint64_t trillK = CyclesPerLoop(43.0, spec.sampleRate, n);
+    for (size_t i = 0; i < n; ++i) {
+      const double p = 0.5 + 0.5 * Sin2Pi(LoopPhase(trillK, i, n));
+      const double level = std::max(0.0, 0.45 + 0.7 * wander.At(i));
+      insects[i] += static_cast<float>(0.6 * high[i] * p * level);
+    }
+  }
   FilterLoop(insects, Biquad::LowPass(fs, 4800.0, 0.7));
   NormalizeRms(insects);
 
@@ -204,9 +217,12 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
   // Parrot whistles: quick up-down glides, in pairs.
   for (double where : {0.42, 0.83}) {
     for (int k = 0; k < 2; ++k) {
-      auto glide =
-          Sweep(fs, 0.22, [](double t) { return 1300.0 + 1700.0 * Sin2Pi(0.5 * t / 0.22); },
-                CallEnvelope(0.22, 0.02, 0.06), {1.0, 0.15});
+      auto glide = Sweep(fs, 0.22,
+                         [k](double t) {
+                           return (1300.0 + 1700.0 * Sin2Pi(0.5 * t / 0.22)) *
+                                  (1.0 + 0.03 * Sin2Pi((37.0 + 6.0 * k) * t));
+                         },
+                         CallEnvelope(0.22, 0.02, 0.06), {1.0, 0.15});
       AddCircular(calls, At(n, where) + static_cast<int64_t>(k * 0.3 * fs), glide, 0.5);
     }
   }
@@ -222,8 +238,18 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
     double t = 0.0;
     for (int k = 0; k < 12; ++k) {
       const double hz = 380.0 + 45.0 * k;
-      auto pant = Sweep(fs, 0.14, [&](double u) { return hz * (1.0 + 0.15 * u / 0.14); },
-                        CallEnvelope(0.14, 0.02, 0.06), {1.0, 0.5, 0.25});
+      // Pants are breathed in and out: hoarse, with a voice that wavers.
+      auto pant = Sweep(
+          fs, 0.14,
+          [&](double u) { return hz * (1.0 + 0.15 * u / 0.14) * (1.0 + 0.02 * Sin2Pi(29.0 * u)); },
+          CallEnvelope(0.14, 0.02, 0.06), {1.0, 0.5, 0.25});
+      Biquad breath = Biquad::BandPass(fs, 2.0 * hz, 2.0);
+      const auto env = CallEnvelope(0.14, 0.02, 0.06);
+      for (size_t i = 0; i < pant.size(); ++i) {
+        const double noise = breath.Process(rng.Bipolar());
+        pant[i] = static_cast<float>(pant[i] * (1.0 + 0.3 * rng.Bipolar()) +
+                                     (k % 2 == 1 ? 0.9 : 0.35) * env(i / fs) * noise);
+      }
       AddClipped(chorus, static_cast<int64_t>(t * fs), pant, 0.5 + 0.04 * k);
       t += 0.26 - 0.011 * k;
     }
@@ -241,7 +267,7 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
   NormalizeRms(calls);
 
   out = Silence(spec);
-  Mix(out, insects, 0.6);
+  Mix(out, insects, 0.8);
   Mix(out, calls, 1.0);
   AddReverbLoop(out, fs, 1.0, 0.35, 1.0, 3500.0);
   FinishLoop(out, fs, kBedDb);
