@@ -20,12 +20,15 @@ void DogBark(const SoundSpec& spec, std::vector<float>& out) {
   const std::array<double, 3> starts = {0.03, 0.56, 1.1};
   const std::array<double, 3> levelsDb = {0.0, -1.5, -3.0};
   for (size_t b = 0; b < starts.size(); ++b) {
-    const double pitch = rng.Jitter(0.06);
-    const double len = 0.33 * rng.Jitter(0.08);
+    // No two barks alike: each pitched, timed and bent a little differently.
+    const double pitch = rng.Jitter(0.12);
+    const double len = 0.33 * rng.Jitter(0.15);
+    const double peak = 0.03 + 0.03 * rng.Uniform();
+    const double fall = 0.4 + 0.2 * rng.Uniform();
     VoiceParams v;
     v.seconds = len;
     v.f0 = LogBp(
-        {{0.0, 330 * pitch}, {0.04, 400 * pitch}, {0.5 * len, 330 * pitch}, {len, 230 * pitch}});
+        {{0.0, 330 * pitch}, {peak, 400 * pitch}, {fall * len, 330 * pitch}, {len, 230 * pitch}});
     v.amp = Bp({{0.0, 0.0}, {0.02, 1.0}, {0.09, 0.85}, {0.6 * len, 0.45}, {len, 0.0}}, true);
     v.tiltDbPerOctave = -6;
     v.formants = {{370, 180, 0}, {780, 260, -3}, {1250, 300, -14}};
