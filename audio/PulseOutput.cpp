@@ -29,6 +29,18 @@ bool WaitLocked(pa_threaded_mainloop* loop, Clock::time_point deadline, Done don
   return true;
 }
 
+// Waits, as WaitLocked, until the object whose state `state` reads is `ready` or has
+// failed (`good` says no); true when it is ready. For contexts and streams alike.
+template <class Get, class State>
+bool BecomesReady(pa_threaded_mainloop* loop, Clock::time_point deadline, Get state, State ready,
+                  int (*good)(State)) {
+  WaitLocked(loop, deadline, [&] {
+    const State now = state();
+    return now == ready || !good(now);
+  });
+  return state() == ready;
+}
+
 std::string Text(std::string_view view) {
   return std::string(view);
 }
@@ -95,12 +107,9 @@ class PulseBackend final : public AudioOutputBackend {
                                        (acceptDeviceRate ? PA_STREAM_FIX_RATE : PA_STREAM_NOFLAGS));
     bool ready =
         pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr, nullptr) == 0 &&
-        WaitLocked(loop_, deadline,
-                   [&] {
-                     const pa_stream_state_t state = pa_stream_get_state(stream);
-                     return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
-                   }) &&
-        pa_stream_get_state(stream) == PA_STREAM_READY;
+        BecomesReady(
+            loop_, deadline, [&] { return pa_stream_get_state(stream); }, PA_STREAM_READY,
+            PA_STREAM_IS_GOOD);
     if (!ready) {
       Release(*output);
       pa_threaded_mainloop_unlock(loop_);
@@ -178,12 +187,9 @@ class PulseBackend final : public AudioOutputBackend {
     const bool ready =
         context_ != nullptr &&
         pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) == 0 &&
-        WaitLocked(loop_, deadline,
-                   [&] {
-                     const pa_context_state_t state = pa_context_get_state(context_);
-                     return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
-                   }) &&
-        pa_context_get_state(context_) == PA_CONTEXT_READY;
+        BecomesReady(
+            loop_, deadline, [&] { return pa_context_get_state(context_); }, PA_CONTEXT_READY,
+            PA_CONTEXT_IS_GOOD);
     if (ready) {
       serverBuffering_ = BufferingForServer(
           ServerName(std::max(deadline, Clock::now() + std::chrono::milliseconds(200))));
