@@ -179,6 +179,27 @@ TEST(GeneratedWaves, EffectsStartAndEndAtSilence) {
   }
 }
 
+// A recording never falls into exact silence between its events: the place is always
+// heard. Only an effect's own silent head and tail may be exact zeros.
+TEST(GeneratedWaves, NoSoundFallsIntoADeadSilenceMidway) {
+  for (const Sound& s : AllSounds()) {
+    SCOPED_TRACE(s.resource);
+    const ParsedWave& w = Waves().at(s.resource);
+    const std::vector<double> x = Channel(w, 0);
+    size_t first = 0, last = x.size();
+    if (!s.loops) {
+      while (first < x.size() && x[first] == 0.0) ++first;
+      while (last > first && x[last - 1] == 0.0) --last;
+    }
+    size_t run = 0, longest = 0;
+    for (size_t i = first; i < last; ++i) {
+      run = x[i] == 0.0 ? run + 1 : 0;
+      longest = std::max(longest, run);
+    }
+    EXPECT_LT(static_cast<double>(longest) / w.sampleRate, 0.06) << "seconds of exact silence";
+  }
+}
+
 TEST(GeneratedWaves, LoopsWrapWithoutAStepOrAClick) {
   for (const Sound& s : AllSounds()) {
     if (!s.loops) continue;
@@ -234,23 +255,26 @@ TEST(GeneratedWaves, TheStereoWaterfallHasDecorrelatedChannels) {
 
 TEST(GeneratedWaves, TheClockTicksEvenlyRoundTheLoop) {
   const ParsedWave& w = Waves().at("TICK");
-  const std::vector<uint8_t>& d = w.data;
-  // Onsets: the first sound after at least 50 ms of exact silence, read round the loop.
-  const size_t n = d.size(), quiet = w.sampleRate / 20;
+  const std::vector<double> x = Channel(w, 0);
+  // Onsets: the first sample above a quarter of the peak after at least 50 ms below a
+  // tenth of it (the room's murmur lies far lower), read round the loop.
+  double peak = 0.0;
+  for (double v : x) peak = std::max(peak, std::fabs(v));
+  const size_t n = x.size(), quiet = w.sampleRate / 20;
   std::vector<size_t> onsets;
-  size_t silentRun = 0;
+  size_t quietRun = 0;
   for (size_t k = 0; k < 2 * n; ++k) {
-    const size_t i = k % n;
-    if (d[i] == 128) {
-      ++silentRun;
+    const double level = std::fabs(x[k % n]);
+    if (level < 0.1 * peak) {
+      ++quietRun;
       continue;
     }
-    if (silentRun >= quiet && k >= n) onsets.push_back(i);
-    silentRun = 0;
+    if (level >= 0.25 * peak && quietRun >= quiet && k >= n) onsets.push_back(k % n);
+    if (level >= 0.25 * peak) quietRun = 0;
   }
   std::sort(onsets.begin(), onsets.end());
   ASSERT_EQ(onsets.size(), 2u) << "a tick and a tock per loop";
-  // Onsets are found where dither first moves a sample, so allow a couple of frames.
+  // The tock is softer, so its first loud sample may come a few frames into its click.
   const double gap = static_cast<double>(onsets[1] - onsets[0]);
   EXPECT_NEAR(gap, n / 2.0, 3.0);
 }

@@ -77,15 +77,13 @@ bool Read(const std::string& path, Wave& w, std::string& error) {
   return false;
 }
 
-std::string Contour(const std::vector<double>& c) {
+// The values rounded to whole hertz and joined with '/', or "-" when there are none.
+std::string Joined(const std::vector<double>& values) {
   std::string s;
-  for (double v : c) s += (s.empty() ? "" : "/") + std::to_string(static_cast<int>(v + 0.5));
-  return s.empty() ? "-" : s;
-}
-
-std::string Peaks(const std::vector<double>& p) {
-  std::string s;
-  for (double v : p) s += (s.empty() ? "" : "/") + std::to_string(static_cast<int>(v + 0.5));
+  for (double v : values) {
+    if (!s.empty()) s += '/';
+    s += std::to_string(static_cast<int>(v + 0.5));
+  }
   return s.empty() ? "-" : s;
 }
 
@@ -137,13 +135,13 @@ int main(int argc, char** argv) {
   row("pitch p10 Hz", [&](const F& f) { return num(f.pitchLow, "%.0f"); });
   row("pitch median Hz", [&](const F& f) { return num(f.pitchMedian, "%.0f"); });
   row("pitch p90 Hz", [&](const F& f) { return num(f.pitchHigh, "%.0f"); });
-  row("contour Hz", [&](const F& f) { return Contour(f.contour); });
+  row("contour Hz", [&](const F& f) { return Joined(f.contour); });
   row("HNR dB", [&](const F& f) { return num(f.hnrDb, "%.1f"); });
   row("centroid Hz", [&](const F& f) { return num(f.centroidHz, "%.0f"); });
   row("flatness dB", [&](const F& f) { return num(f.flatnessDb, "%.1f"); });
   row("band 10-90% Hz",
       [&](const F& f) { return num(f.band10Hz, "%.0f") + "-" + num(f.band90Hz, "%.0f"); });
-  row("spectral peaks Hz", [&](const F& f) { return Peaks(f.peaksHz); });
+  row("spectral peaks Hz", [&](const F& f) { return Joined(f.peaksHz); });
   if (waves.size() > 1) {
     std::printf("%-22s", "colour corr. with 1st");
     for (const Wave& w : waves)

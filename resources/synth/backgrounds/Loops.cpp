@@ -37,6 +37,18 @@ std::vector<float> ControlLoop(Rng& rng, size_t frames, double sampleRate, doubl
   return x;
 }
 
+void AddRoomTone(std::span<float> x, Rng& rng, double sampleRate, double belowDb, double lowHz,
+                 double highHz) {
+  double power = 0.0;
+  for (float v : x) power += static_cast<double>(v) * v;
+  if (x.empty() || power <= 0.0) return;
+  std::vector<float> tone = PinkLoop(rng, x.size(), sampleRate);
+  FilterLoop(tone, Biquad::HighPass(sampleRate, lowHz, 0.7));
+  FilterLoop(tone, Biquad::LowPass(sampleRate, highHz, 0.7));
+  NormalizeRms(tone);
+  Mix(x, tone, std::sqrt(power / static_cast<double>(x.size())) * DbToGain(-belowDb));
+}
+
 void FilterLoop(std::span<float> x, Biquad filter, int warmPasses) {
   RunCircular(x, warmPasses, [&](double in, size_t) { return filter.Process(in); });
 }

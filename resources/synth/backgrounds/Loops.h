@@ -34,6 +34,11 @@ void FilterLoop(std::span<float> x, Biquad filter, int warmPasses = 3);
 void NormalizeRms(std::span<float> x);
 // dst += gain * src, element by element over the shorter length.
 void Mix(std::span<float> dst, std::span<const float> src, double gain);
+// Adds the room's own quiet sound to a sparse loop (a clock's ticks, a heartbeat): pink
+// noise between `lowHz` and `highHz`, periodic like the loop, `belowDb` under the loop's
+// RMS. A recording is never silent between its events.
+void AddRoomTone(std::span<float> x, Rng& rng, double sampleRate, double belowDb, double lowHz,
+                 double highHz);
 // Adds a circular reverb of the loop to itself: dry + wet * reverb.
 void AddReverbLoop(std::span<float> x, double sampleRate, double rt60, double wet,
                    double size = 1.0, double dampHz = 3500.0);

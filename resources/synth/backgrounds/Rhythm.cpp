@@ -79,6 +79,8 @@ void Heartbeat(const SoundSpec& spec, std::vector<float>& out) {
                 HeartSound(fs, 0.08, 110.0 * rng.Jitter(0.03), 260.0, 120.0, 300.0, 0.08),
                 0.7 * level);
   }
+  // The body's own murmur under the stethoscope: blood and breath, low and soft.
+  AddRoomTone(out, rng, fs, 28.0, 40.0, 400.0);
   FinishLoop(out, fs, kBedDb, {.removeDc = false, .limiterSeconds = 0.03, .maxLimitingDb = 12.0});
 }
 
@@ -354,6 +356,8 @@ void ClockTick(const SoundSpec& spec, std::vector<float>& out) {
   const int64_t first = static_cast<int64_t>(0.25 * fs);
   AddCircular(out, first, event(1.0), 1.0);
   AddCircular(out, first + static_cast<int64_t>(n / 2), event(0.88), DbToGain(-3.0));
+  // A quiet room around the clock.
+  AddRoomTone(out, rng, fs, 30.0, 150.0, 4000.0);
   FinishLoop(out, fs, kQuietBedDb, {.removeDc = false, .limiterSeconds = 0.003});
 }
 

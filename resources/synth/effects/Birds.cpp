@@ -72,23 +72,62 @@ void LoonCry(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Tremolo: slow frequency modulation with a matching amplitude modulation, six pulses.
-  const double seconds = 0.64, rate = 9.4;
-  auto contour = LogBp({{0.0, 960}, {0.2, 1040}, {0.64, 980}});
-  auto env = NoteEnvelope(seconds, 0.04, 0.12);
+  // The tremolo's "laugh": notes about nine a second, each a quick upward flick of pitch
+  // and a slower fall, the level swelling with the pitch and nearly stopping between
+  // them. No two notes are alike: their lengths, depths and levels all vary, and the
+  // whole run climbs a little as the bird warms to it.
+  constexpr int kNotes = 6;
+  struct Note {
+    double start, length, depth, gain, dip;
+  };
+  std::array<Note, kNotes> notes{};
+  double at = 0.0;
+  for (Note& n : notes) {
+    n.start = at;
+    n.length = 1.0 / rng.Uniform(8.6, 10.2);
+    n.depth = rng.Uniform(0.055, 0.095);
+    n.gain = rng.GainJitter(1.5);
+    n.dip = rng.Uniform(0.04, 0.15);
+    at += n.length;
+  }
+  const double seconds = at;
+  auto noteAt = [notes](double t) -> const Note& {
+    for (const Note& n : notes)
+      if (t < n.start + n.length) return n;
+    return notes.back();
+  };
+  // -1 at a note's start, +1 at its flick (35 % in), back to -1 at its end.
+  auto flick = [](double u) {
+    return u < 0.35 ? -1.0 + 2.0 * CosineRamp(u / 0.35) : 1.0 - 2.0 * CosineRamp((u - 0.35) / 0.65);
+  };
+  auto contour = LogBp({{0.0, 930}, {0.25, 1010}, {seconds, 1040}});
+  auto env = NoteEnvelope(seconds, 0.03, 0.1);
   VoiceParams v;
   v.seconds = seconds;
-  v.f0 = [contour, rate](double t) { return contour(t) * (1.0 + 0.06 * Sin2Pi(rate * t)); };
-  v.amp = [env, rate](double t) { return env(t) * (0.12 + 0.88 * (0.5 + 0.5 * Sin2Pi(rate * t))); };
-  v.weights = {1.0, 0.25, 0.1};
-  v.jitter = 0.008;
-  v.jitterHz = 20;
-  v.shimmerDb = 1.0;
-  v.noise = 0.06;
+  v.f0 = [=](double t) {
+    const Note& n = noteAt(t);
+    return contour(t) * (1.0 + n.depth * flick(Clamp((t - n.start) / n.length, 0.0, 1.0)));
+  };
+  v.amp = [=](double t) {
+    const Note& n = noteAt(t);
+    const double swell = 0.5 + 0.5 * flick(Clamp((t - n.start) / n.length - 0.05, 0.0, 1.0));
+    return env(t) * n.gain * (n.dip + (1.0 - n.dip) * swell);
+  };
+  // A hollow, slightly nasal tone: the second harmonic strong, a resonance near 2 kHz.
+  v.weights = {1.0, 0.32, 0.14, 0.05};
+  v.formants = {{1000, 900, 0}, {2100, 700, -4}};
+  v.formantFloorDb = -14;
+  v.jitter = 0.012;
+  v.jitterHz = 35;
+  v.chaosSec = 0.03;
+  v.shimmerDb = 1.2;
+  v.noise = 0.2;
+  v.noiseFormantQ = 3.0;
   AddVoice(out, fs, 0.02, v, rng);
-  const std::array<EchoTap, 2> echoes = {{{0.11, 0.25, 2500}, {0.23, 0.12, 1800}}};
+  // Over open water: the far shore's echo, dull and late, and a soft tail.
+  const std::array<EchoTap, 2> echoes = {{{0.13, 0.22, 2200}, {0.29, 0.12, 1500}}};
   AddEchoes(out, fs, echoes);
-  AddRoom(out, fs, 0.9, 0.12, 2500, 0.02);
+  AddRoom(out, fs, 1.2, 0.14, 2200, 0.02, 1.4);
   FinishEffect(out, fs, {.fadeOutSec = 0.05});
 }
 
@@ -96,37 +135,51 @@ void LoonWail(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // The wail: three slow, nearly pure notes slurred into each other.
+  // The wail: three slow notes slurred into each other. Each jump overshoots and settles,
+  // the held notes drift and waver as the bird's breath runs down, and the voice catches
+  // (a moment of period doubling and rasp) where it leaps to the high note.
+  std::vector<Breakpoints::Point> drift;
+  for (double t = 0.0; t < 6.2; t += rng.Uniform(0.35, 0.7))
+    drift.push_back({t, rng.Jitter(0.012)});
+  const Breakpoints wander(drift, true);
+  auto melody = LogBp({{0.0, 660},
+                       {0.3, 695},
+                       {1.25, 705},
+                       {1.5, 1080},
+                       {1.62, 1030},
+                       {1.8, 1045},
+                       {3.9, 1020},
+                       {4.15, 840},
+                       {4.3, 870},
+                       {5.9, 730}});
   VoiceParams v;
   v.seconds = 5.9;
-  v.f0 = LogBp({{0.0, 680},
-                {0.2, 700},
-                {1.25, 705},
-                {1.55, 1000},
-                {1.75, 1050},
-                {3.9, 1035},
-                {4.2, 870},
-                {4.45, 850},
-                {5.9, 740}});
+  v.f0 = [melody, wander](double t) { return melody(t) * wander.At(t); };
   v.amp = Bp({{0.0, 0.0},
-              {0.25, 0.8},
+              {0.35, 0.75},
               {1.2, 0.9},
-              {1.4, 0.55},
+              {1.4, 0.5},
               {1.7, 1.0},
+              {2.8, 0.88},
               {3.85, 0.95},
-              {4.1, 0.6},
+              {4.1, 0.55},
               {4.35, 0.85},
-              {5.4, 0.55},
+              {5.4, 0.5},
               {5.9, 0.0}},
              true);
-  v.weights = {1.0, 0.18, 0.056};
-  v.vibratoHz = 4.0;
-  v.vibratoDepth = 0.006;
-  v.vibratoDelay = 0.4;
+  v.weights = {1.0, 0.3, 0.12, 0.05};
+  v.formants = {{900, 800, 0}, {2000, 900, -5}};
+  v.formantFloorDb = -14;
+  v.vibratoHz = 4.3;
+  v.vibratoDepth = 0.007;
+  v.vibratoDelay = 0.5;
   v.jitter = 0.006;
-  v.jitterHz = 6;
-  v.shimmerDb = 0.8;
-  v.noise = 0.05;
+  v.jitterHz = 12;
+  v.shimmerDb = 1.2;
+  v.noiseCurve =
+      Bp({{0.0, 0.22}, {0.5, 0.09}, {1.4, 0.1}, {1.6, 0.3}, {1.9, 0.1}, {5.0, 0.12}, {5.9, 0.25}});
+  v.subharmonic =
+      Bp({{1.38, 0.0}, {1.48, 0.45}, {1.68, 0.0}, {4.05, 0.0}, {4.15, 0.25}, {4.3, 0.0}});
   AddVoice(out, fs, 0.1, v, rng);
   // Across the lake: distinct echoes from the far shore and a long soft tail.
   const std::array<EchoTap, 3> echoes = {
@@ -184,6 +237,8 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
     AddVoice(out, fs, 6.75 + i / 28.0, v, rng, 0.7 * rng.GainJitter(1.5));
   }
   AddRoom(out, fs, 0.8, 0.2, 4000, 0.01);
+  // A wood at night: still air, a faint stir of leaves between the phrases.
+  AddAmbience(out, fs, rng, 38, 250, 3000, 8.1);
   FinishEffect(out, fs, {.fadeOutSec = 0.4});
 }
 
@@ -249,6 +304,8 @@ void Bird(const SoundSpec& spec, std::vector<float>& out) {
     AddSyrinxNote(out, fs, rng, 2.8 + i / 15.0, 0.05, LogBp({{0.0, 4200}, {0.05, 3000}}, false),
                   NoteEnvelope(0.05, 0.006, 0.02), 0.75 - 0.02 * i, 0.0);
   AddRoom(out, fs, 0.6, 0.15, 4500, 0.01);
+  // A meadow: the breeze in the grass under the song.
+  AddAmbience(out, fs, rng, 36, 200, 4000, 3.6);
   FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
 }
 
@@ -396,11 +453,17 @@ void WhoopingCrane(const SoundSpec& spec, std::vector<float>& out) {
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
   // A unison duet of loud bugled "whoops": the second bird higher, between the first's.
+  // Neither keeps strict time, and no two notes are the same length or shape: each
+  // scoops up, peaks somewhere in its first third and sags, some with a break at the end.
   auto note = [&](double start, double base, double gain) {
     VoiceParams v;
-    v.seconds = 0.38;
-    v.f0 = LogBp({{0.0, 0.85 * base}, {0.06, 1.05 * base}, {0.38, 0.95 * base}});
-    v.amp = Bp({{0.0, 0.0}, {0.03, 0.9}, {0.1, 1.0}, {0.3, 0.8}, {0.38, 0.0}}, true);
+    const double len = rng.Uniform(0.3, 0.44);
+    const double peak = rng.Uniform(0.04, 0.13);
+    const double rise = rng.Uniform(1.03, 1.09), fall = rng.Uniform(0.9, 0.97);
+    const double brk = rng.Uniform(0.0, 0.5);
+    v.seconds = len;
+    v.f0 = LogBp({{0.0, 0.85 * base}, {peak, rise * base}, {len, fall * base}});
+    v.amp = Bp({{0.0, 0.0}, {0.03, 0.9}, {0.1, 1.0}, {0.8 * len, 0.8}, {len, 0.0}}, true);
     v.weights = {1.0, 0.6, 0.4, 0.25, 0.12};
     v.formants = {{1100, 900, 0}, {2400, 1200, -3}};
     v.formantFloorDb = -12;
@@ -410,13 +473,17 @@ void WhoopingCrane(const SoundSpec& spec, std::vector<float>& out) {
     v.shimmerDb = 1.5;
     v.amHz = 40;
     v.amDepth = 0.15;
-    v.subharmonic = Bp({{0.0, 0.4}, {0.06, 0.0}, {0.3, 0.0}, {0.38, 0.3}});
+    v.subharmonic = Bp({{0.0, 0.4}, {0.06, 0.0}, {0.75 * len, 0.0}, {len, brk}});
     v.noise = 0.3;
     AddVoice(out, fs, start, v, rng, gain);
   };
+  double t = 0.1;
   for (int i = 0; i < 6; ++i) {
-    note(0.1 + 0.6 * i, 980 * rng.Jitter(0.02), 1.0 - 0.04 * i);
-    if (i < 5) note(0.4 + 0.6 * i, 1280 * rng.Jitter(0.02), 0.7);
+    note(t, 980 * rng.Jitter(0.035), (1.0 - 0.04 * i) * rng.GainJitter(1.0));
+    const double gap = rng.Uniform(0.54, 0.66);
+    if (i < 5)
+      note(t + gap * rng.Uniform(0.45, 0.55), 1280 * rng.Jitter(0.035), 0.7 * rng.GainJitter(1.5));
+    t += gap;
   }
   AddRoom(out, fs, 1.2, 0.3, 3000, 0.03, 1.4);
   FinishEffect(out, fs, {.fadeOutSec = 0.4});

@@ -35,7 +35,7 @@ void Woodpecker(const SoundSpec& spec, std::vector<float>& out) {
       if (at < static_cast<int64_t>(out.size())) {
         // The bill strikes for a millisecond or two, and wood is rough: a short burst of
         // noise excites the trunk rather than a clean impulse.
-        const std::vector<float> strike = NoiseClick(rng, fs, rng.Uniform(0.8, 2.0), 1.0);
+        const std::vector<float> strike = NoiseClick(rng, fs, rng.Uniform(1.5, 3.5), 1.0);
         AddClipped(impulses, at, strike, 0.6 * a);
         impulses[at] += static_cast<float>(a);
         clicks[at] += static_cast<float>(a);
@@ -43,18 +43,24 @@ void Woodpecker(const SoundSpec& spec, std::vector<float>& out) {
       t += 1.0 / Lerp(r.rateFrom, r.rateTo, u);
     }
   }
-  Resonator trunk(fs, 240, 0.12);
-  Resonator body1(fs, 450, 0.09), body2(fs, 450 * 2.3, 0.055), body3(fs, 450 * 3.9, 0.035);
+  // Living wood is heavy and damp: its modes ring for a few tens of milliseconds, so each
+  // tap is heard as a broadband knock with a woody colour more than as a pitch.
+  Resonator trunk(fs, 240, 0.1);
+  Resonator body1(fs, 450, 0.075), body2(fs, 450 * 2.3, 0.05), body3(fs, 450 * 3.9, 0.03);
+  Biquad knockLow = Biquad::HighPass(fs, 500, 0.7), knockHigh = Biquad::LowPass(fs, 4200, 0.7);
   Biquad clickFilter = Biquad::HighPass(fs, 3000, 0.7);
   Biquad clickBand = Biquad::BandPass(fs, 3800, 1.5);
   for (size_t i = 0; i < out.size(); ++i) {
     const double x = impulses[i];
     const double body = 0.6 * trunk.Process(x) + body1.Process(x) + 0.6 * body2.Process(x) +
                         0.35 * body3.Process(x);
+    const double knock = knockHigh.Process(knockLow.Process(x - clicks[i]));
     const double click = clickBand.Process(clickFilter.Process(clicks[i]));
-    out[i] = static_cast<float>(body + 0.5 * click);
+    out[i] = static_cast<float>(body + 0.2 * knock + 0.5 * click);
   }
   AddRoom(out, fs, 0.8, 0.25, 3500, 0.02);
+  // The wood around it: leaves stirring, never quite silent between the rolls.
+  AddAmbience(out, fs, rng, 34, 300, 3500, 7.9);
   // Knocks are all transient: let the limiter round them more than usual.
   FinishEffect(out, fs, {.fadeOutSec = 0.4, .maxLimitDb = 8.0});
 }

@@ -97,18 +97,25 @@ void OceanLiner(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // One enormous low horn: a 55 Hz fundamental carried by strong harmonics up to 1 kHz,
-  // over the throb of the engines.
+  // One enormous low horn: a 55 Hz fundamental carried by strong harmonics, most of its
+  // power below 1 kHz and a rasp of the diaphragm reaching beyond. A horn that size never
+  // quite settles: it blurts as the air comes in, the tone rattles a little, and the
+  // rushing air is heard in it (a recorded ferry horn is as noisy as it is tonal).
   VoiceParams horn;
-  horn.tiltDbPerOctave = -2;
-  horn.formants = {{300, 300, 0}, {650, 400, -4}};
-  horn.formantFloorDb = -12;
-  horn.maxHz = 1100;
-  horn.jitter = 0.0015;
-  horn.jitterHz = 8;
+  horn.tiltDbPerOctave = -3;
+  horn.formants = {{300, 300, 0}, {650, 400, -4}, {1400, 700, -24}};
+  horn.formantFloorDb = -28;
+  horn.formantOrder = 2;
+  horn.maxHz = 2200;
+  horn.jitter = 0.004;
+  horn.jitterHz = 9;
+  horn.chaosSec = 0.35;
+  horn.shimmerDb = 0.8;
   horn.amHz = 17;
-  horn.amDepth = 0.05;
-  horn.noise = 0.02;
+  horn.amDepth = 0.08;
+  horn.noise = 0.15;
+  horn.noiseFormantQ = 1.5;
+  horn.subharmonic = Bp({{0.0, 0.35}, {0.5, 0.0}, {4.1, 0.0}, {4.6, 0.2}});
   AddHorn(out, fs, {55.0, 0.1, 4.5, 0.3, 0.45, 0.05, 1.0}, horn, rng);
   // Engine rumble under the horn.
   BrownNoise brown(fs, 60.0, 20.0);
@@ -119,7 +126,8 @@ void OceanLiner(const SoundSpec& spec, std::vector<float>& out) {
     const double g = env(t) * (0.8 + 0.2 * Sin2Pi(1.5 * t));
     out[i] += static_cast<float>(0.05 * g * lp.Process(brown.Next(rng)));
   }
-  const std::array<EchoTap, 1> echoes = {{{0.8, 0.25, 700}}};
+  // The harbour answers: the quay's sheds close by, the far side of the water later.
+  const std::array<EchoTap, 3> echoes = {{{0.35, 0.2, 1200}, {0.8, 0.25, 700}, {1.9, 0.12, 500}}};
   AddEchoes(out, fs, echoes);
   AddRoom(out, fs, 3.0, 0.3, 1200, 0.05, 1.6);
   // A sustained, peaky low waveform: a touch quieter keeps it clear of the limiter.

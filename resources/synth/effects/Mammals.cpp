@@ -198,6 +198,7 @@ void Wolves(const SoundSpec& spec, std::vector<float>& out) {
       {{0.023, 0.25, 2200}, {0.041, 0.18, 1800}, {0.067, 0.12, 1500}}};
   AddEchoes(out, fs, trunks);
   AddRoom(out, fs, 1.6, 0.45, 2200, 0.03, 1.3);
+  AddAmbience(out, fs, rng, 38, 150, 2500, 8.7);
   FinishEffect(out, fs, {.fadeOutSec = 1.2});
 }
 

@@ -5,6 +5,7 @@
 
 #include "../kit/Filters.h"
 #include "../kit/Math.h"
+#include "../kit/Noise.h"
 #include "../kit/Reverb.h"
 
 namespace lullwood::synth::fx {
@@ -301,6 +302,35 @@ double LoudestWindowRms(std::span<const float> x, double fs, double windowSec) {
   double best = 0.0;
   for (size_t i = 0; i + w <= x.size(); i += hop) best = std::max(best, sums[i + w] - sums[i]);
   return std::sqrt(best / static_cast<double>(w));
+}
+
+void AddAmbience(std::vector<float>& buffer, double fs, Rng& rng, double belowDb, double lowHz,
+                 double highHz, double toSec) {
+  const double level = LoudestWindowRms(buffer, fs) * DbToGain(-belowDb);
+  double peak = 0.0;
+  for (float v : buffer) peak = std::max(peak, std::fabs(static_cast<double>(v)));
+  int64_t from = 0;
+  while (from < static_cast<int64_t>(buffer.size()) &&
+         std::fabs(buffer[static_cast<size_t>(from)]) < 0.01 * peak)
+    ++from;
+  const int64_t to = std::min<int64_t>(Frame(toSec, fs), static_cast<int64_t>(buffer.size()));
+  if (level <= 0.0 || to <= from) return;
+  PinkNoise pink;
+  Biquad hp = Biquad::HighPass(fs, lowHz, 0.7), lp = Biquad::LowPass(fs, highHz, 0.7);
+  SmoothRandom swell(rng, fs, 0.4);
+  std::vector<double> bed(static_cast<size_t>(to - from));
+  double power = 0.0;
+  for (double& x : bed) {
+    x = lp.Process(hp.Process(pink.Next(rng))) * DbToGain(3.0 * swell.Next());
+    power += x * x;
+  }
+  const double scale = level / std::sqrt(power / static_cast<double>(bed.size()));
+  const double seconds = static_cast<double>(bed.size()) / fs;
+  for (size_t i = 0; i < bed.size(); ++i) {
+    const double t = static_cast<double>(i) / fs;
+    const double edges = CosineRamp(t / 0.3) * CosineRamp((seconds - t) / 0.5);
+    buffer[static_cast<size_t>(from) + i] += static_cast<float>(scale * edges * bed[i]);
+  }
 }
 
 void FinishEffect(std::vector<float>& out, double fs, const FinishParams& p) {

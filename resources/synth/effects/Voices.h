@@ -129,6 +129,14 @@ void AddEchoes(std::vector<float>& buffer, double fs, std::span<const EchoTap> t
 void AddRoom(std::vector<float>& buffer, double fs, double rt60, double mix, double dampHz = 3000.0,
              double preDelaySec = 0.0, double size = 1.0);
 
+// The place's own quiet sound under a call (air in the leaves, water lapping): pink noise
+// between `lowHz` and `highHz` that swells and sags slowly, `belowDb` under the loudest
+// 50 ms of what is in the buffer, from where the call begins (its first sample within
+// 40 dB of its peak) to `toSec`, with soft edges. A recording is never silent between
+// calls; without it the pauses would be a dead, digital hole.
+void AddAmbience(std::vector<float>& buffer, double fs, Rng& rng, double belowDb, double lowHz,
+                 double highHz, double toSec);
+
 // Runs `filter` (anything with Process(double)) over the buffer in place.
 template <class Filter>
 void FilterInPlace(std::vector<float>& buffer, Filter filter) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "Math.h"
@@ -53,6 +54,8 @@ class Breakpoints {
   };
   Breakpoints(std::initializer_list<Point> points, bool smooth = false)
       : points_(points), smooth_(smooth) {}
+  explicit Breakpoints(std::vector<Point> points, bool smooth = false)
+      : points_(std::move(points)), smooth_(smooth) {}
   double At(double t) const {
     if (points_.empty()) return 0.0;
     if (t <= points_.front().t) return points_.front().v;

@@ -157,6 +157,32 @@ TEST(EffectVoices, LoudestWindowRmsFindsTheLoudPart) {
   EXPECT_NEAR(LoudestWindowRms(shortOne, kFs), 0.5, 1e-9);
 }
 
+TEST(EffectVoices, AmbienceSitsQuietlyUnderTheCallInItsBandAndSpan) {
+  // A one-second 1 kHz call, half a second into a three-second buffer.
+  std::vector<float> x(static_cast<size_t>(3 * kFs), 0.0f);
+  const size_t onset = static_cast<size_t>(0.5 * kFs);
+  for (size_t i = 0; i < static_cast<size_t>(kFs); ++i)
+    x[onset + i] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * 1000.0 * (i + 0.25) / kFs));
+  const double call = LoudestWindowRms(x, kFs);
+  Rng rng(7);
+  AddAmbience(x, kFs, rng, 30.0, 300.0, 2000.0, 2.5);
+  // Nothing before the call begins or after its span; inside, it fills the pause.
+  for (size_t i = 0; i < onset; ++i) ASSERT_EQ(x[i], 0.0f) << i;
+  for (size_t i = static_cast<size_t>(2.5 * kFs); i < x.size(); ++i) ASSERT_EQ(x[i], 0.0f) << i;
+  const std::span<const float> pause(x.data() + static_cast<size_t>(1.6 * kFs),
+                                     static_cast<size_t>(0.6 * kFs));
+  double power = 0.0;
+  for (float v : pause) power += static_cast<double>(v) * v;
+  const double belowDb = 20.0 * std::log10(call / std::sqrt(power / pause.size()));
+  EXPECT_NEAR(belowDb, 30.0, 3.0) << "the level under the call's loudest 50 ms";
+  EXPECT_LT(test::PowerFractionAbove(pause, kFs, 4000.0), 0.05) << "kept below its band's top";
+  EXPECT_GT(test::PowerFractionAbove(pause, kFs, 200.0), 0.9) << "and above its bottom";
+  // Silence stays silence: there is no call to sit under.
+  std::vector<float> silent(static_cast<size_t>(kFs), 0.0f);
+  AddAmbience(silent, kFs, rng, 30.0, 300.0, 2000.0, 1.0);
+  for (float v : silent) ASSERT_EQ(v, 0.0f);
+}
+
 // A finished effect: silent head and tail, the ceiling kept, the level at its target.
 void ExpectFinished(const std::vector<float>& x, const FinishParams& p) {
   for (size_t i = 0; i < static_cast<size_t>(0.008 * kFs); ++i) ASSERT_EQ(x[i], 0.0f) << i;
