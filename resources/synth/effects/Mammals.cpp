@@ -157,10 +157,13 @@ void Wolves(const SoundSpec& spec, std::vector<float>& out) {
                   double gain, double breakAt) {
     VoiceParams v;
     v.seconds = seconds;
-    // A short upward break (the voice flipping into a higher register) at `breakAt`.
+    // A register break at `breakAt`: the voice jumps up a fourth within a few hundredths of
+    // a second, holds there a moment and glides back down.
     v.f0 = [f0 = std::move(f0), breakAt](double t) {
-      const double u = (t - breakAt) / 0.12;
-      const double flip = u > 0.0 && u < 1.0 ? 1.0 + 0.35 * Sin2Pi(0.5 * u) : 1.0;
+      const double u = t - breakAt;
+      double flip = 1.0;
+      if (u > 0.0 && u < 0.55)
+        flip = 1.0 + 0.33 * CosineRamp(u / 0.025) * (1.0 - CosineRamp((u - 0.3) / 0.25));
       return f0(t) * flip;
     };
     v.amp = std::move(amp);
