@@ -54,9 +54,13 @@ constexpr Target kTargets[] = {
     // white, where the 16-bit recordings are silent.
     {"GTHUNDR", 0, 0.0, -1, -2.4, 328, 0},  // 0ad-data ambient/weather/thunder_10.ogg
     {"GTHUNDR", 0, 0.0, -1, -1.9, 145, 0},  // 0ad-data ambient/weather/thunder_11.ogg
-    // Two backgrounds, measured the same way: colour and noise only.
-    {"TTRACK", 0, 0.0, 0, -1.1, 531, -12.8},  // gcompris-qt-data LRTrain_slowing_down_01
-    {"HEARTB", 0, 0.0, 0, 6.5, 162, -24.2},   // gcompris-qt-data LRHeart_beat_01
+    // Backgrounds, measured the same way: colour and noise (and the tabla's pitch) only.
+    {"TTRACK", 0, 0.0, 0, -1.1, 531, -12.8},   // gcompris-qt-data LRTrain_slowing_down_01
+    {"HEARTB", 0, 0.0, 0, 6.5, 162, -24.2},    // gcompris-qt-data LRHeart_beat_01
+    {"TICK", 0, 0.0, 0, -1.5, 1460, -14.9},    // supertuxkart-data clock.ogg, at 22050 Hz
+    {"INDIAN", 0, 0.0, 121, 8.5, 234, -23.9},  // sonic-pi-samples loop_tabla.flac
+    {"FACTORY", 0, 0.0, 0, -3.6, 1132, -7.3},  // scorched3d-data factoryloop1.wav
+    {"NIGHT", 0, 0.0, 0, 0.8, 3993, -14.8},    // megaglest-data forest night.ogg
 };
 
 std::vector<float> Samples(const std::string& resource, double& rate) {

@@ -78,12 +78,22 @@ void NightTime(const SoundSpec& spec, std::vector<float>& out) {
   for (size_t i = 0; i < n; ++i)
     insects[i] = static_cast<float>(insects[i] * DbToGain(2.0 * swell.At(i)));
   NormalizeRms(insects);
+  // Behind the near singers, the whole field: countless far insects merged into one
+  // hissing band at 3.3-4.8 kHz (a recorded summer night is as much noise as tone there).
+  std::vector<float> field = WhiteLoop(rng, n);
+  FilterLoop(field, Biquad::BandPass(fs, 4000.0, 2.2));
+  FilterLoop(field, Biquad::BandPass(fs, 4000.0, 2.2));
+  LoopSines breath(rng, n, {2, 5}, 1.0);
+  for (size_t i = 0; i < n; ++i)
+    field[i] = static_cast<float>(field[i] * DbToGain(1.5 * breath.At(i)));
+  NormalizeRms(field);
   std::vector<float> bed = PinkLoop(rng, n, fs);
   FilterLoop(bed, Biquad::LowPass(fs, 600.0, 0.7));
   NormalizeRms(bed);
 
   out = Silence(spec);
   Mix(out, insects, 1.0);
+  Mix(out, field, 0.45);
   Mix(out, bed, 0.2);
   AddReverbLoop(out, fs, 0.9, 0.25, 0.8, 4000.0);
   FinishLoop(out, fs, kQuietBedDb);

@@ -110,9 +110,11 @@ void IndianDrum(const SoundSpec& spec, std::vector<float>& out) {
     EndAtSilence(v, fs, 0.1);
     return v;
   };
-  const auto na = dayan(0.4, {1.0, 0.6, 0.45, 0.3, 0.2});
-  const auto tin = dayan(0.3, {0.7, 1.0, 0.6, 0.25, 0.15});
-  const auto ta = dayan(0.05, {1.0, 0.8, 0.6, 0.5, 0.4});
+  // The dayan's ring is brief beside the bayan's boom, which carries most of a played
+  // rhythm's power (a recorded tabla loop has 80 % of it between 108 and 258 Hz).
+  const auto na = dayan(0.25, {1.0, 0.5, 0.3, 0.18, 0.1});
+  const auto tin = dayan(0.2, {0.7, 1.0, 0.45, 0.18, 0.1});
+  const auto ta = dayan(0.05, {1.0, 0.7, 0.45, 0.3, 0.2});
   const auto ge = bayan();
   // Dha Dhin Dhin Dha | Dha Tin Tin Ta, eight even steps round the loop.
   struct Stroke {
@@ -128,7 +130,7 @@ void IndianDrum(const SoundSpec& spec, std::vector<float>& out) {
     const int64_t at = BeatFrame(n, j, 8, 0.05, fs);
     const double level = strokes[j].level * rng.GainJitter(0.7);
     AddCircular(out, at, *strokes[j].treble, level);
-    if (strokes[j].bass) AddCircular(out, at, ge, 0.9 * level);
+    if (strokes[j].bass) AddCircular(out, at, ge, 1.8 * level);
   }
   FinishLoop(out, fs, kBedDb);
 }
@@ -243,8 +245,19 @@ void Factory(const SoundSpec& spec, std::vector<float>& out) {
   }
   NormalizeRms(hiss);
 
-  Mix(out, drone, 0.7);
-  Mix(out, clicks, 0.15);
+  // The hall itself: the roar of every other machine, broadband up to a few kilohertz,
+  // swelling and easing as loads come and go (a recorded factory hall is as noisy as it
+  // is tonal, its power centred near 1.1 kHz).
+  std::vector<float> roar = PinkLoop(rng, n, fs);
+  FilterLoop(roar, Biquad::HighPass(fs, 180.0, 0.7));
+  FilterLoop(roar, Biquad::LowPass(fs, 3200.0, 0.7));
+  const std::vector<float> load = ControlLoop(rng, n, fs, 0.7);
+  for (size_t i = 0; i < n; ++i) roar[i] = static_cast<float>(roar[i] * (1.0 + 0.3 * load[i]));
+  NormalizeRms(roar);
+
+  Mix(out, drone, 0.45);
+  Mix(out, roar, 0.8);
+  Mix(out, clicks, 0.25);
   Mix(out, press, 1.0);
   Mix(out, hiss, 0.25);
   AddReverbLoop(out, fs, 1.2, 0.4, 1.3, 3000.0);
@@ -333,19 +346,27 @@ void ClockTick(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   const size_t n = spec.frames;
   Rng rng(SeedFromName(spec.resourceName));
-  // Escapement: 2-3 sub-clicks within about 12 ms, ringing the metal parts and the case.
+  // Escapement: 2-3 sub-clicks within about 12 ms. A clock's tick is a knock more than a
+  // ring: the small metal parts are damped by their mountings within a few milliseconds,
+  // and the wooden case answers with a dull, short thump below 1 kHz (a recorded clock's
+  // ticks are broadband, most of their power under 2.5 kHz, hardly pitched).
   auto event = [&](double pitch) {
     std::vector<float> v(static_cast<size_t>(0.11 * fs), 0.0f);
     const int subClicks = 3;
     const double delays[] = {0.0, 0.005, 0.012};
     const double levels[] = {1.0, 0.45, 0.7};
     for (int c = 0; c < subClicks; ++c) {
-      const Mode modes[] = {{3200.0 * pitch, 0.05, 1.0, rng.Uniform()},
-                            {5100.0 * pitch, 0.035, 0.7, rng.Uniform()},
-                            {7400.0 * pitch, 0.03, 0.5, rng.Uniform()},
-                            {900.0 * pitch, 0.12, 0.8, rng.Uniform()}};
+      const Mode modes[] = {{3200.0 * pitch, 0.03, 0.7, rng.Uniform()},
+                            {5100.0 * pitch, 0.025, 0.45, rng.Uniform()},
+                            {7400.0 * pitch, 0.02, 0.3, rng.Uniform()},
+                            {900.0 * pitch, 0.08, 0.4, rng.Uniform()},
+                            {380.0 * pitch, 0.08, 0.25, rng.Uniform()}};
       std::vector<float> ring = ModalVoice(fs, modes, 0.09, 0.1, 0.47 * fs);
-      Mix(ring, NoiseClick(rng, fs, 0.3, 0.8), 1.0);
+      std::vector<float> knock = NoiseClick(rng, fs, 2.5, 1.6);
+      Biquad body = Biquad::LowPass(fs, 4000.0, 0.7);
+      for (float& k : knock) k = static_cast<float>(body.Process(k));
+      Mix(ring, knock, 1.0);
+      Mix(ring, NoiseClick(rng, fs, 0.4, 0.8), 1.0);
       AddClipped(v, static_cast<int64_t>(delays[c] * fs), ring, levels[c]);
     }
     EndAtSilence(v, fs, 0.02);
@@ -358,7 +379,8 @@ void ClockTick(const SoundSpec& spec, std::vector<float>& out) {
   AddCircular(out, first + static_cast<int64_t>(n / 2), event(0.88), DbToGain(-3.0));
   // A quiet room around the clock.
   AddRoomTone(out, rng, fs, 30.0, 150.0, 4000.0);
-  FinishLoop(out, fs, kQuietBedDb, {.removeDc = false, .limiterSeconds = 0.003});
+  FinishLoop(out, fs, kQuietBedDb,
+             {.removeDc = false, .limiterSeconds = 0.003, .maxLimitingDb = 12.0});
 }
 
 }  // namespace lullwood::synth
