@@ -119,45 +119,65 @@ void ChurchBell(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // A tuned bell: hum, prime, minor-third tierce, quint, nominal and upper partials, each a
-  // slightly split doublet so it warbles.
-  constexpr double kPrime = 330.0;
+  // A tuned minor-third bell heard from below its tower. The nominal (an octave over the
+  // prime) carries the strike note, the tierce a minor third over the prime follows it six
+  // decibels down, and the rest sit 15 to 30 dB under: the proportions of a recorded chapel
+  // bell (nominal 1.09 kHz, tierce 0.65 kHz). The partials are stretched, not harmonic, and
+  // the high ones die first while the hum lingers.
+  constexpr double kPrime = 470.0;
   struct Partial {
-    double ratio, amp, t60;
+    double ratio, amp, t60, splitHz;
   };
-  const std::array<Partial, 12> partials = {{{0.5, 0.25, 10.0},
-                                             {1.0, 0.35, 6.0},
-                                             {1.2, 0.5, 4.0},
-                                             {1.5, 0.3, 3.5},
-                                             {2.0, 1.0, 3.0},
-                                             {2.5, 0.55, 1.5},
-                                             {2.67, 0.5, 1.4},
-                                             {3.0, 0.45, 1.2},
-                                             {4.0, 0.4, 1.0},
-                                             {5.0, 0.25, 0.9},
-                                             {6.0, 0.2, 0.8},
-                                             {8.0, 0.1, 0.6}}};
-  // Inharmonic high partials: the brief metallic clang of the strike.
-  const std::array<Partial, 4> clang = {
-      {{10.2, 0.12, 0.5}, {12.6, 0.09, 0.4}, {15.9, 0.06, 0.3}, {19.8, 0.04, 0.25}}};
+  const std::array<Partial, 12> partials = {{{0.5, 0.09, 6.0, 0.3},   // hum
+                                             {1.0, 0.15, 2.0, 0.5},   // prime
+                                             {1.185, 0.5, 3.2, 0.6},  // tierce
+                                             {1.49, 0.04, 2.5, 0.8},  // quint
+                                             {1.98, 1.0, 2.5, 0.9},   // nominal
+                                             {2.63, 0.07, 1.9, 1.4},  // deciem
+                                             {2.98, 0.12, 1.7, 1.6},  // twelfth
+                                             {4.14, 0.04, 1.4, 4.0},  // upper octave
+                                             {5.4, 0.035, 1.1, 3.0},  // upper partials
+                                             {6.75, 0.02, 0.8, 4.0},
+                                             {8.2, 0.012, 0.55, 5.0},
+                                             {9.9, 0.008, 0.4, 6.0}}};
   std::vector<Mode> modes;
   for (const Partial& p : partials) {
-    const double split = rng.Uniform(0.3, 1.0);
-    const double hz = kPrime * p.ratio;
-    modes.push_back({hz - 0.5 * split, p.t60, 0.5 * p.amp, rng.Uniform()});
-    modes.push_back({hz + 0.5 * split, p.t60 * 0.9, 0.5 * p.amp, rng.Uniform()});
+    // Each partial is a doublet of unequal halves: its level swells and sags slowly instead
+    // of beating to silence.
+    const double split = p.splitHz * rng.Uniform(0.6, 1.4);
+    const double share = rng.Uniform(0.55, 0.75);
+    const double hz = kPrime * p.ratio * rng.Jitter(0.002);
+    modes.push_back({hz - 0.5 * split, p.t60, share * p.amp, rng.Uniform()});
+    modes.push_back({hz + 0.5 * split, p.t60 * 0.85, (1.0 - share) * p.amp, rng.Uniform()});
   }
-  for (const Partial& p : clang) modes.push_back({kPrime * p.ratio, p.t60, p.amp, rng.Uniform()});
+  // The shell's many weak modes between the named partials: a faint, quickly fading haze
+  // that fills the spectrum between the lines for the first second.
+  for (int i = 0; i < 60; ++i) {
+    const double hz = 200.0 * std::pow(12.5, rng.Uniform());
+    const double t60 = rng.Uniform(0.3, 1.5);
+    const double amp = 0.02 * rng.GainJitter(4.0);
+    modes.push_back({hz, t60, amp, rng.Uniform()});
+  }
   const double start = 0.012;
   const double seconds = std::max(0.0, static_cast<double>(out.size()) / fs - start);
-  AddClipped(out, Frame(start, fs), ModalVoice(fs, modes, seconds, 1.0, 10500), 0.35);
-  // Clapper: a bright tick and a dull thump.
-  AddStrike(out, fs, start, 5.0, 3000, 0.2, rng);
-  Resonator thump(fs, 160, 0.06);
+  AddClipped(out, Frame(start, fs), ModalVoice(fs, modes, seconds, 2.0, 9000), 0.35);
+  // The clapper: a dull 15 ms clang of band-limited noise and a low thump, no bright tick.
+  {
+    std::vector<float> clang = NoiseClick(rng, fs, 15.0, 0.05);
+    Biquad hp = Biquad::HighPass(fs, 300, 0.7), lp = Biquad::LowPass(fs, 2500, 0.7);
+    for (float& v : clang) v = static_cast<float>(lp.Process(hp.Process(v)));
+    AddClipped(out, Frame(start, fs), clang);
+  }
+  Resonator thump(fs, 150, 0.08);
   std::vector<float> thud(static_cast<size_t>(0.15 * fs));
   for (size_t i = 0; i < thud.size(); ++i)
     thud[i] = static_cast<float>(thump.Process(i == 0 ? 1.0 : 0.0));
-  AddClipped(out, Frame(start, fs), thud, 0.15);
+  AddClipped(out, Frame(start, fs), thud, 0.06);
+  // Distance: the air takes the top off, the tower and the walls round it answer.
+  FilterInPlace(out, Biquad::LowPass(fs, 6000, 0.6));
+  AddRoom(out, fs, 2.2, 0.3, 2500, 0.025, 1.5);
+  // The open air under the tower: a low, quiet rumble.
+  AddAmbience(out, fs, rng, 28, 50, 1200, static_cast<double>(out.size()) / fs);
   // The ring decays all through the sound: set its level a little above the others.
   FinishEffect(out, fs, {.targetDbfs = -10.5, .fadeOutSec = 0.35});
 }
