@@ -1,4 +1,4 @@
-// Tonal effects: a slide whistle, a dark drone, a church bell, tubular chimes and a pan
+// Tonal effects: a slide whistle, a dark drone, a church bell, wind chimes and a pan
 // flute melody.
 #include <array>
 #include <cmath>
@@ -186,34 +186,58 @@ void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Five pentatonic tubes stirred by a breeze: strikes come faster, then die away.
-  const std::array<double, 5> tubes = {1046.5, 1174.7, 1318.5, 1568.0, 1760.0};
-  const double endStrikes = std::min(5.0, static_cast<double>(out.size()) / fs);
-  auto rate = [](double t) { return 1.2 + 4.5 * Sin2Pi(0.5 * Clamp((t - 0.1) / 4.9, 0.0, 1.0)); };
-  double t = 0.1;
-  int last = -1, strikes = 0;
-  while (t < endStrikes && strikes < 20) {
-    int tube = rng.Int(0, 4);
-    if (tube == last) tube = (tube + 1 + rng.Int(0, 3)) % 5;
-    last = tube;
-    const double f = tubes[tube];
-    std::vector<Mode> modes;
-    const double split1 = rng.Uniform(0.5, 1.5), split2 = rng.Uniform(0.5, 1.5);
-    modes.push_back({f - 0.5 * split1, 4.0, 0.5, rng.Uniform()});
-    modes.push_back({f + 0.5 * split1, 3.6, 0.5, rng.Uniform()});
-    modes.push_back({2.757 * f - 0.5 * split2, 1.5, 0.22, rng.Uniform()});
-    modes.push_back({2.757 * f + 0.5 * split2, 1.4, 0.22, rng.Uniform()});
-    modes.push_back({5.404 * f, 0.6, 0.08, rng.Uniform()});
-    const double gain = 0.35 * rng.GainJitter(2.5) * (strikes == 0 ? 0.8 : 1.0);
-    const double remaining = static_cast<double>(out.size()) / fs - t;
-    const std::vector<float> ring = ModalVoice(fs, modes, remaining, 0.6, 5200);
-    AddClipped(out, Frame(t, fs), ring, gain);
-    AddStrike(out, fs, t, 1.0, 3500, 0.25 * gain, rng);
-    ++strikes;
-    // Exponential gaps at the breeze's current rate, never closer than 60 ms.
-    t += std::max(0.06, -std::log(1.0 - rng.Uniform()) / rate(t));
+  // A cluster of small bars stirred by two gusts. A real cluster's bars ring from about
+  // 2 kHz far past what this file holds (recorded partials reach 15 kHz); only the lower
+  // bars' fundamentals fit under its 5.5 kHz, so the bars are spread over 1.6-5.0 kHz,
+  // their upper modes kept only where they fit. Untuned and unevenly spaced, not a scale.
+  constexpr int kBars = 14;
+  std::array<double, kBars> bars{};
+  for (int i = 0; i < kBars; ++i) {
+    const double u = (i + rng.Uniform(0.15, 0.85)) / kBars;
+    bars[i] = 1600.0 * std::pow(3.1, u);
   }
-  AddRoom(out, fs, 1.2, 0.15, 5000, 0.01);
+  auto strike = [&](double t, int bar, double gain) {
+    if (t >= static_cast<double>(out.size()) / fs - 0.1) return;
+    const double f = bars[bar];
+    std::vector<Mode> modes;
+    // A bar's first mode is a doublet a few hertz apart: the ring swells and sags.
+    const double split = rng.Uniform(1.0, 4.0);
+    const double t60 = rng.Uniform(2.4, 3.6);
+    modes.push_back({f - 0.5 * split, t60, 0.6, rng.Uniform()});
+    modes.push_back({f + 0.5 * split, 0.85 * t60, 0.4, rng.Uniform()});
+    modes.push_back({2.757 * f, 0.4 * t60, 0.25, rng.Uniform()});
+    const double remaining = static_cast<double>(out.size()) / fs - t;
+    // The smaller, higher bars are lighter and ring a little softer.
+    const double weight = std::pow(bars[0] / f, 0.25);
+    AddClipped(out, Frame(t, fs), ModalVoice(fs, modes, remaining, 0.4, 5200), gain * weight);
+    AddStrike(out, fs, t, 0.8, 2500, 0.35 * gain, rng);
+  };
+  // A gust swings the striker through the cluster: a quick run of strikes, mostly in
+  // order along the bars, then a few stray touches as it settles.
+  auto gust = [&](double t0, int strikes, double spanSec, double level) {
+    int bar = rng.Int(0, 3);
+    double t = t0;
+    for (int i = 0; i < strikes; ++i) {
+      const double gain = level * rng.GainJitter(3.0);
+      strike(t, bar, gain);
+      // Bars knock against each other and the striker between the ringing strikes.
+      const double knock = t + rng.Uniform(0.01, 0.05);
+      const double knockGain = 0.2 * level * rng.GainJitter(4.0);
+      AddStrike(out, fs, knock, 0.5, 1500, knockGain, rng);
+      const int step = rng.Chance(0.75) ? 1 : -2;
+      bar = (bar + step + kBars) % kBars;
+      t += spanSec / strikes * rng.Uniform(0.4, 1.6);
+    }
+    for (int i = 0; i < 3; ++i) {
+      t += rng.Uniform(0.3, 0.8);
+      const int stray = rng.Int(0, kBars - 1);
+      const double gain = 0.5 * level * rng.GainJitter(3.0);
+      strike(t, stray, gain);
+    }
+  };
+  gust(0.05, 16, 0.6, 0.2);
+  gust(rng.Uniform(3.4, 3.8), 10, 0.45, 0.16);
+  AddRoom(out, fs, 1.0, 0.12, 5000, 0.01);
   FinishEffect(out, fs, {.fadeOutSec = 0.5});
 }
 
