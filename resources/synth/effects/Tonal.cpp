@@ -1,4 +1,4 @@
-// Tonal effects: a slide whistle, a dark drone, a church bell, tubular chimes and a pan
+// Tonal effects: a slide whistle, a dark drone, a church bell, wind chimes and a pan
 // flute melody.
 #include <array>
 #include <cmath>
@@ -119,45 +119,65 @@ void ChurchBell(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // A tuned bell: hum, prime, minor-third tierce, quint, nominal and upper partials, each a
-  // slightly split doublet so it warbles.
-  constexpr double kPrime = 330.0;
+  // A tuned minor-third bell heard from below its tower. The nominal (an octave over the
+  // prime) carries the strike note, the tierce a minor third over the prime follows it six
+  // decibels down, and the rest sit 15 to 30 dB under: the proportions of a recorded chapel
+  // bell (nominal 1.09 kHz, tierce 0.65 kHz). The partials are stretched, not harmonic, and
+  // the high ones die first while the hum lingers.
+  constexpr double kPrime = 470.0;
   struct Partial {
-    double ratio, amp, t60;
+    double ratio, amp, t60, splitHz;
   };
-  const std::array<Partial, 12> partials = {{{0.5, 0.25, 10.0},
-                                             {1.0, 0.35, 6.0},
-                                             {1.2, 0.5, 4.0},
-                                             {1.5, 0.3, 3.5},
-                                             {2.0, 1.0, 3.0},
-                                             {2.5, 0.55, 1.5},
-                                             {2.67, 0.5, 1.4},
-                                             {3.0, 0.45, 1.2},
-                                             {4.0, 0.4, 1.0},
-                                             {5.0, 0.25, 0.9},
-                                             {6.0, 0.2, 0.8},
-                                             {8.0, 0.1, 0.6}}};
-  // Inharmonic high partials: the brief metallic clang of the strike.
-  const std::array<Partial, 4> clang = {
-      {{10.2, 0.12, 0.5}, {12.6, 0.09, 0.4}, {15.9, 0.06, 0.3}, {19.8, 0.04, 0.25}}};
+  const std::array<Partial, 12> partials = {{{0.5, 0.09, 6.0, 0.3},   // hum
+                                             {1.0, 0.15, 2.0, 0.5},   // prime
+                                             {1.185, 0.5, 3.2, 0.6},  // tierce
+                                             {1.49, 0.04, 2.5, 0.8},  // quint
+                                             {1.98, 1.0, 2.5, 0.9},   // nominal
+                                             {2.63, 0.07, 1.9, 1.4},  // deciem
+                                             {2.98, 0.12, 1.7, 1.6},  // twelfth
+                                             {4.14, 0.04, 1.4, 4.0},  // upper octave
+                                             {5.4, 0.035, 1.1, 3.0},  // upper partials
+                                             {6.75, 0.02, 0.8, 4.0},
+                                             {8.2, 0.012, 0.55, 5.0},
+                                             {9.9, 0.008, 0.4, 6.0}}};
   std::vector<Mode> modes;
   for (const Partial& p : partials) {
-    const double split = rng.Uniform(0.3, 1.0);
-    const double hz = kPrime * p.ratio;
-    modes.push_back({hz - 0.5 * split, p.t60, 0.5 * p.amp, rng.Uniform()});
-    modes.push_back({hz + 0.5 * split, p.t60 * 0.9, 0.5 * p.amp, rng.Uniform()});
+    // Each partial is a doublet of unequal halves: its level swells and sags slowly instead
+    // of beating to silence.
+    const double split = p.splitHz * rng.Uniform(0.6, 1.4);
+    const double share = rng.Uniform(0.55, 0.75);
+    const double hz = kPrime * p.ratio * rng.Jitter(0.002);
+    modes.push_back({hz - 0.5 * split, p.t60, share * p.amp, rng.Uniform()});
+    modes.push_back({hz + 0.5 * split, p.t60 * 0.85, (1.0 - share) * p.amp, rng.Uniform()});
   }
-  for (const Partial& p : clang) modes.push_back({kPrime * p.ratio, p.t60, p.amp, rng.Uniform()});
+  // The shell's many weak modes between the named partials: a faint, quickly fading haze
+  // that fills the spectrum between the lines for the first second.
+  for (int i = 0; i < 60; ++i) {
+    const double hz = 200.0 * std::pow(12.5, rng.Uniform());
+    const double t60 = rng.Uniform(0.3, 1.5);
+    const double amp = 0.02 * rng.GainJitter(4.0);
+    modes.push_back({hz, t60, amp, rng.Uniform()});
+  }
   const double start = 0.012;
   const double seconds = std::max(0.0, static_cast<double>(out.size()) / fs - start);
-  AddClipped(out, Frame(start, fs), ModalVoice(fs, modes, seconds, 1.0, 10500), 0.35);
-  // Clapper: a bright tick and a dull thump.
-  AddStrike(out, fs, start, 5.0, 3000, 0.2, rng);
-  Resonator thump(fs, 160, 0.06);
+  AddClipped(out, Frame(start, fs), ModalVoice(fs, modes, seconds, 2.0, 9000), 0.35);
+  // The clapper: a dull 15 ms clang of band-limited noise and a low thump, no bright tick.
+  {
+    std::vector<float> clang = NoiseClick(rng, fs, 15.0, 0.05);
+    Biquad hp = Biquad::HighPass(fs, 300, 0.7), lp = Biquad::LowPass(fs, 2500, 0.7);
+    for (float& v : clang) v = static_cast<float>(lp.Process(hp.Process(v)));
+    AddClipped(out, Frame(start, fs), clang);
+  }
+  Resonator thump(fs, 150, 0.08);
   std::vector<float> thud(static_cast<size_t>(0.15 * fs));
   for (size_t i = 0; i < thud.size(); ++i)
     thud[i] = static_cast<float>(thump.Process(i == 0 ? 1.0 : 0.0));
-  AddClipped(out, Frame(start, fs), thud, 0.15);
+  AddClipped(out, Frame(start, fs), thud, 0.06);
+  // Distance: the air takes the top off, the tower and the walls round it answer.
+  FilterInPlace(out, Biquad::LowPass(fs, 6000, 0.6));
+  AddRoom(out, fs, 2.2, 0.3, 2500, 0.025, 1.5);
+  // The open air under the tower: a low, quiet rumble.
+  AddAmbience(out, fs, rng, 28, 50, 1200, static_cast<double>(out.size()) / fs);
   // The ring decays all through the sound: set its level a little above the others.
   FinishEffect(out, fs, {.targetDbfs = -10.5, .fadeOutSec = 0.35});
 }
@@ -166,34 +186,58 @@ void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Five pentatonic tubes stirred by a breeze: strikes come faster, then die away.
-  const std::array<double, 5> tubes = {1046.5, 1174.7, 1318.5, 1568.0, 1760.0};
-  const double endStrikes = std::min(5.0, static_cast<double>(out.size()) / fs);
-  auto rate = [](double t) { return 1.2 + 4.5 * Sin2Pi(0.5 * Clamp((t - 0.1) / 4.9, 0.0, 1.0)); };
-  double t = 0.1;
-  int last = -1, strikes = 0;
-  while (t < endStrikes && strikes < 20) {
-    int tube = rng.Int(0, 4);
-    if (tube == last) tube = (tube + 1 + rng.Int(0, 3)) % 5;
-    last = tube;
-    const double f = tubes[tube];
-    std::vector<Mode> modes;
-    const double split1 = rng.Uniform(0.5, 1.5), split2 = rng.Uniform(0.5, 1.5);
-    modes.push_back({f - 0.5 * split1, 4.0, 0.5, rng.Uniform()});
-    modes.push_back({f + 0.5 * split1, 3.6, 0.5, rng.Uniform()});
-    modes.push_back({2.757 * f - 0.5 * split2, 1.5, 0.22, rng.Uniform()});
-    modes.push_back({2.757 * f + 0.5 * split2, 1.4, 0.22, rng.Uniform()});
-    modes.push_back({5.404 * f, 0.6, 0.08, rng.Uniform()});
-    const double gain = 0.35 * rng.GainJitter(2.5) * (strikes == 0 ? 0.8 : 1.0);
-    const double remaining = static_cast<double>(out.size()) / fs - t;
-    const std::vector<float> ring = ModalVoice(fs, modes, remaining, 0.6, 5200);
-    AddClipped(out, Frame(t, fs), ring, gain);
-    AddStrike(out, fs, t, 1.0, 3500, 0.25 * gain, rng);
-    ++strikes;
-    // Exponential gaps at the breeze's current rate, never closer than 60 ms.
-    t += std::max(0.06, -std::log(1.0 - rng.Uniform()) / rate(t));
+  // A cluster of small bars stirred by two gusts. A real cluster's bars ring from about
+  // 2 kHz far past what this file holds (recorded partials reach 15 kHz); only the lower
+  // bars' fundamentals fit under its 5.5 kHz, so the bars are spread over 1.6-5.0 kHz,
+  // their upper modes kept only where they fit. Untuned and unevenly spaced, not a scale.
+  constexpr int kBars = 14;
+  std::array<double, kBars> bars{};
+  for (int i = 0; i < kBars; ++i) {
+    const double u = (i + rng.Uniform(0.15, 0.85)) / kBars;
+    bars[i] = 1600.0 * std::pow(3.1, u);
   }
-  AddRoom(out, fs, 1.2, 0.15, 5000, 0.01);
+  auto strike = [&](double t, int bar, double gain) {
+    if (t >= static_cast<double>(out.size()) / fs - 0.1) return;
+    const double f = bars[bar];
+    std::vector<Mode> modes;
+    // A bar's first mode is a doublet a few hertz apart: the ring swells and sags.
+    const double split = rng.Uniform(1.0, 4.0);
+    const double t60 = rng.Uniform(2.4, 3.6);
+    modes.push_back({f - 0.5 * split, t60, 0.6, rng.Uniform()});
+    modes.push_back({f + 0.5 * split, 0.85 * t60, 0.4, rng.Uniform()});
+    modes.push_back({2.757 * f, 0.4 * t60, 0.25, rng.Uniform()});
+    const double remaining = static_cast<double>(out.size()) / fs - t;
+    // The smaller, higher bars are lighter and ring a little softer.
+    const double weight = std::pow(bars[0] / f, 0.25);
+    AddClipped(out, Frame(t, fs), ModalVoice(fs, modes, remaining, 0.4, 5200), gain * weight);
+    AddStrike(out, fs, t, 0.8, 2500, 0.35 * gain, rng);
+  };
+  // A gust swings the striker through the cluster: a quick run of strikes, mostly in
+  // order along the bars, then a few stray touches as it settles.
+  auto gust = [&](double t0, int strikes, double spanSec, double level) {
+    int bar = rng.Int(0, 3);
+    double t = t0;
+    for (int i = 0; i < strikes; ++i) {
+      const double gain = level * rng.GainJitter(3.0);
+      strike(t, bar, gain);
+      // Bars knock against each other and the striker between the ringing strikes.
+      const double knock = t + rng.Uniform(0.01, 0.05);
+      const double knockGain = 0.2 * level * rng.GainJitter(4.0);
+      AddStrike(out, fs, knock, 0.5, 1500, knockGain, rng);
+      const int step = rng.Chance(0.75) ? 1 : -2;
+      bar = (bar + step + kBars) % kBars;
+      t += spanSec / strikes * rng.Uniform(0.4, 1.6);
+    }
+    for (int i = 0; i < 3; ++i) {
+      t += rng.Uniform(0.3, 0.8);
+      const int stray = rng.Int(0, kBars - 1);
+      const double gain = 0.5 * level * rng.GainJitter(3.0);
+      strike(t, stray, gain);
+    }
+  };
+  gust(0.05, 16, 0.6, 0.2);
+  gust(rng.Uniform(3.4, 3.8), 10, 0.45, 0.16);
+  AddRoom(out, fs, 1.0, 0.12, 5000, 0.01);
   FinishEffect(out, fs, {.fadeOutSec = 0.5});
 }
 
