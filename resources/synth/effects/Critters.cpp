@@ -110,22 +110,73 @@ void Frog(const SoundSpec& spec, std::vector<float>& out) {
 
 void Crickets(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
+  const double total = static_cast<double>(spec.frames) / fs;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Field-cricket chirps: seven sine pulses at about 58 Hz with rising amplitude.
-  auto chirp = [&](double start, double carrier, double gain) {
-    for (int p = 0; p < 7; ++p) {
-      const double pulseStart = start + p / 58.0;
-      const double a = gain * Lerp(0.35, 1.0, p / 6.0) * rng.GainJitter(0.7);
-      const double hz = carrier * rng.Jitter(0.004);
+  // A field at night. The near field cricket's chirp is four pulses of its 4.5 kHz wing
+  // tone, each about 20 ms and 45 ms apart (a recorded chirp lasts 0.16 s); its pulse
+  // train is as regular as a clock, only the level of each pulse differs a little.
+  auto chirp = [&](double start, double carrier, double gain, int pulses) {
+    for (int p = 0; p < pulses; ++p) {
+      const double pulseStart = start + 0.045 * p;
+      const double a = gain * (p == 0 ? 0.75 : 1.0) * rng.GainJitter(0.8);
+      const double hz = carrier * rng.Jitter(0.003);
+      // The tone sags a little through each closing stroke of the wing.
       AddWhistle(
-          out, fs, pulseStart, 0.0125, [hz](double) { return hz; },
-          NoteEnvelope(0.0125, 0.003, 0.006), a, 0.0);
+          out, fs, pulseStart, 0.022, [hz](double t) { return hz * (1.0 - 0.4 * t); },
+          Bp({{0.0, 0.0}, {0.003, 1.0}, {0.014, 0.8}, {0.022, 0.0}}, true), a, 0.0);
     }
   };
-  for (int k = 0; k < 4; ++k) chirp(0.1 + 0.7 * k, 4500, 1.0);
-  for (int k = 0; k < 5; ++k) chirp(0.45 + 0.55 * k, 4200, 0.5);
-  AddRoom(out, fs, 0.4, 0.1, 5000, 0.01);
+  // Two of them, near and a little farther, chirping at their own steady rates so they
+  // drift in and out of step.
+  for (double t = 0.05; t < total - 0.35; t += 0.43) chirp(t, 4500, 1.0, 4);
+  for (double t = 0.27; t < total - 0.35; t += 0.51) chirp(t, 4200, 0.45, 3);
+  // Behind them the chorus of the field: crickets too many and too far to tell apart,
+  // trilling on without pause near 3 kHz, and slower trilled chirps near 2 kHz (a
+  // recorded night holds both). Each is a carrier gated by its pulse rate, its level
+  // wandering as the singers come and go.
+  auto trill = [&](double carrier, double pulseHz, double gain, double chirpSec, double periodSec) {
+    OnePoleLowPass wander(fs, 3.0), pitchWander(fs, 1.5);
+    double phase = rng.Uniform(), pulsePhase = rng.Uniform();
+    const double offset = rng.Uniform(0.0, periodSec);
+    for (size_t i = 0; i < out.size(); ++i) {
+      const double t = static_cast<double>(i) / fs;
+      const double level = 1.0 + 3.0 * wander.Process(rng.Bipolar());
+      const double hz = carrier * (1.0 + 0.03 * pitchWander.Process(rng.Bipolar()));
+      phase += hz / fs;
+      phase -= std::floor(phase);
+      pulsePhase += pulseHz / fs;
+      pulsePhase -= std::floor(pulsePhase);
+      double gate = pulsePhase < 0.55 ? Sin2Pi(0.5 * pulsePhase / 0.55) : 0.0;
+      if (chirpSec > 0.0) {
+        const double u = std::fmod(t + offset, periodSec);
+        gate *= CosineRamp(u / 0.05) * CosineRamp((chirpSec - u) / 0.05);
+      }
+      // Faded in, so the clip opens on the near cricket rather than mid-trill.
+      gate *= CosineRamp((t - 0.02) / 0.2);
+      out[i] += static_cast<float>(gain * std::max(level, 0.0) * gate * Sin2Pi(phase));
+    }
+  };
+  // Each band holds several singers a little apart in pitch and rate.
+  for (int k = 0; k < 5; ++k) {
+    const double hz = rng.Uniform(2800, 3300), rate = rng.Uniform(38, 52);
+    trill(hz, rate, 0.05 * rng.GainJitter(3.0), 0.0, 1.0);
+  }
+  for (int k = 0; k < 3; ++k) {
+    const double hz = rng.Uniform(1900, 2150), rate = rng.Uniform(32, 40);
+    const double chirpSec = rng.Uniform(0.25, 0.35), period = rng.Uniform(0.5, 0.65);
+    trill(hz, rate, 0.06 * rng.GainJitter(3.0), chirpSec, period);
+  }
+  for (int k = 0; k < 3; ++k) {
+    const double hz = rng.Uniform(4800, 5150), rate = rng.Uniform(45, 60);
+    trill(hz, rate, 0.015 * rng.GainJitter(3.0), 0.0, 1.0);
+  }
+  // The open field: a bounce off the ground close behind each pulse, a short airy tail,
+  // and the night's own hiss.
+  const std::array<EchoTap, 2> ground = {{{0.004, 0.3, 5000}, {0.011, 0.12, 4000}}};
+  AddEchoes(out, fs, ground);
+  AddRoom(out, fs, 0.5, 0.08, 4500, 0.015);
+  AddAmbience(out, fs, rng, 30, 200, 5000, total);
   FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs - 1.0, .fadeOutSec = 0.15});
 }
 

@@ -98,25 +98,47 @@ void OceanLiner(const SoundSpec& spec, std::vector<float>& out) {
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
   // One enormous low horn: a 55 Hz fundamental carried by strong harmonics, most of its
-  // power below 1 kHz and a rasp of the diaphragm reaching beyond. A horn that size never
-  // quite settles: it blurts as the air comes in, the tone rattles a little, and the
-  // rushing air is heard in it (a recorded ferry horn is as noisy as it is tonal).
+  // power below 1 kHz. A recorded coastal liner's horn shows a dense comb of steady
+  // harmonics reaching 2 kHz and, above it to 5 kHz, the rasp of the diaphragm slapping
+  // shut once a period; the rushing air makes it as noisy as it is tonal. It blurts as
+  // the air comes in and never quite settles.
   VoiceParams horn;
-  horn.tiltDbPerOctave = -3;
-  horn.formants = {{300, 300, 0}, {650, 400, -4}, {1400, 700, -24}};
-  horn.formantFloorDb = -28;
+  // The bell's many narrow resonances lift some harmonics and sink others: the comb is
+  // uneven by several decibels from one harmonic to the next, over about -4 dB/octave.
+  horn.harmonics = 46;
+  for (int k = 1; k <= horn.harmonics; ++k)
+    horn.weights.push_back(std::pow(static_cast<double>(k), -0.65) * rng.GainJitter(4.0));
+  horn.formants = {{300, 300, 0}, {650, 400, -4}, {1400, 700, -22}, {2200, 900, -30}};
+  horn.formantFloorDb = -34;
   horn.formantOrder = 2;
-  horn.maxHz = 2200;
-  horn.jitter = 0.004;
+  horn.maxHz = 2600;
+  horn.jitter = 0.003;
   horn.jitterHz = 9;
   horn.chaosSec = 0.35;
-  horn.shimmerDb = 0.8;
+  horn.shimmerDb = 0.6;
   horn.amHz = 17;
-  horn.amDepth = 0.08;
+  horn.amDepth = 0.04;
   horn.noise = 0.15;
   horn.noiseFormantQ = 1.5;
   horn.subharmonic = Bp({{0.0, 0.35}, {0.5, 0.0}, {4.1, 0.0}, {4.6, 0.2}});
-  AddHorn(out, fs, {55.0, 0.1, 4.5, 0.3, 0.45, 0.05, 1.0}, horn, rng);
+  const Blast blast{55.0, 0.1, 4.5, 0.3, 0.45, 0.05, 1.0};
+  AddHorn(out, fs, blast, horn, rng);
+  // The rasp: noise from 1.5 to 5 kHz in bursts, one as the diaphragm closes each period,
+  // far under the tone.
+  {
+    Biquad hp = Biquad::HighPass(fs, 1500, 0.7), lp = Biquad::LowPass(fs, 5000, 0.7);
+    auto env = NoteEnvelope(blast.seconds, blast.attack, blast.release);
+    const int64_t at = Frame(blast.start, fs), len = Frame(blast.seconds, fs);
+    double phase = 0.0;
+    for (int64_t i = 0; i < len && at + i < static_cast<int64_t>(out.size()); ++i) {
+      const double t = static_cast<double>(i) / fs;
+      phase += 55.0 / fs;
+      phase -= std::floor(phase);
+      const double slap = 0.3 + std::exp(-phase / 0.12);
+      const double rasp = lp.Process(hp.Process(rng.Gaussian()));
+      out[at + i] += static_cast<float>(0.04 * env(t) * slap * rasp);
+    }
+  }
   // Engine rumble under the horn.
   BrownNoise brown(fs, 60.0, 20.0);
   Biquad lp = Biquad::LowPass(fs, 140, 0.7);

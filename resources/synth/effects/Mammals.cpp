@@ -151,58 +151,72 @@ void Wolves(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Howls are nearly pure, but never steady: the pitch wanders slowly, wavers, and now
-  // and then breaks upwards for a moment; breath runs under the tone.
+  // A howl lasts about three seconds (recorded ones 2.7-3.3 s). It breaks in breathily,
+  // slides up to its note within half a second, holds it with a slow wander and falls
+  // away; somewhere along it the voice breaks: a step of a few semitones, up or down,
+  // held or glided back. The second and third harmonics are almost as strong as the
+  // fundamental, and breath runs between them.
+  struct Break {
+    double at, ratio, hold, back;  // when, pitch ratio, how long held, how long to glide back
+  };
   auto howl = [&](std::vector<float>& into, double start, double seconds, Curve f0, Curve amp,
-                  double gain, double breakAt) {
+                  double gain, Break br) {
     VoiceParams v;
     v.seconds = seconds;
-    // A register break at `breakAt`: the voice jumps up a fourth within a few hundredths of
-    // a second, holds there a moment and glides back down.
-    v.f0 = [f0 = std::move(f0), breakAt](double t) {
-      const double u = t - breakAt;
-      double flip = 1.0;
-      if (u > 0.0 && u < 0.55)
-        flip = 1.0 + 0.33 * CosineRamp(u / 0.025) * (1.0 - CosineRamp((u - 0.3) / 0.25));
-      return f0(t) * flip;
+    v.f0 = [f0 = std::move(f0), br](double t) {
+      const double u = t - br.at;
+      double step = 1.0;
+      if (u > 0.0)
+        step = 1.0 + (br.ratio - 1.0) * CosineRamp(u / 0.03) *
+                         (1.0 - CosineRamp((u - br.hold) / std::max(br.back, 0.03)));
+      return f0(t) * step;
     };
     v.amp = std::move(amp);
-    v.tiltDbPerOctave = -12;
-    v.formants = {{480, 450, 0}, {1100, 600, -6}, {2400, 800, -14}};
-    v.formantsFrom = {{420, 400, 0}, {950, 500, -8}, {2200, 800, -16}};
-    v.morph = Bp({{0.0, 0.0}, {0.8, 1.0}, {seconds - 0.8, 1.0}, {seconds, 0.2}}, true);
-    v.formantFloorDb = -22;
-    v.vibratoHz = 4.6;
-    v.vibratoDepth = 0.012;
-    v.vibratoDelay = 0.9;
-    v.jitter = 0.018;
-    v.jitterHz = 3;
+    v.tiltDbPerOctave = -8;
+    v.formants = {{520, 420, 0}, {1100, 600, -3}, {1700, 700, -8}, {2600, 900, -16}};
+    v.formantsFrom = {{440, 380, 0}, {950, 500, -6}, {1500, 700, -12}, {2300, 900, -20}};
+    v.morph = Bp({{0.0, 0.0}, {0.5, 1.0}, {seconds - 0.7, 1.0}, {seconds, 0.3}}, true);
+    v.formantFloorDb = -24;
+    v.vibratoHz = 4.2;
+    v.vibratoDepth = 0.006;
+    v.vibratoDelay = 1.0;
+    v.jitter = 0.015;
+    v.jitterHz = 2.5;
     v.shimmerDb = 1.5;
-    v.noise = 0.12;
-    v.chaosSec = 0.15;
+    // Breath: loud as the howl breaks in, then a steady hiss between the harmonics.
+    v.noiseCurve = Bp({{0.0, 0.5}, {0.35, 0.07}, {seconds, 0.1}}, true);
+    v.noiseFormantQ = 1.2;
+    v.chaosSec = 0.3;
     AddVoice(into, fs, start, v, rng, gain);
   };
-  // First wolf: glides up, wavers twice and falls away.
-  howl(out, 0.1, 5.4,
-       LogBp({{0.0, 300}, {0.6, 450}, {2.0, 475}, {2.6, 430}, {3.5, 465}, {4.6, 440}, {5.4, 320}}),
-       Bp({{0.0, 0.0}, {0.25, 0.7}, {0.6, 1.0}, {4.4, 0.85}, {5.4, 0.0}}, true), 1.0, 3.1);
-  // Second wolf answers higher.
-  howl(out, 2.5, 4.3, LogBp({{0.0, 540}, {0.5, 650}, {2.3, 690}, {3.3, 630}, {4.3, 470}}),
-       Bp({{0.0, 0.0}, {0.3, 0.6}, {0.7, 0.8}, {3.5, 0.7}, {4.3, 0.0}}, true), 0.75, 1.6);
-  // A third, far off across the valley: short, dull and late.
+  // First wolf: slides up to 530 Hz, holds, and breaks down a third into a slow fall.
+  howl(out, 0.1, 3.0,
+       LogBp({{0.0, 360}, {0.4, 520}, {1.2, 540}, {2.0, 530}, {2.6, 505}, {3.0, 450}}),
+       Bp({{0.0, 0.0}, {0.2, 0.6}, {0.5, 1.0}, {2.3, 0.85}, {3.0, 0.0}}, true), 1.0,
+       {2.0, 0.84, 5.0, 0.0});
+  // A second joins higher before the first is done; its voice jumps up and glides back.
+  howl(out, 1.25, 2.7, LogBp({{0.0, 470}, {0.4, 620}, {1.4, 640}, {2.2, 600}, {2.7, 480}}),
+       Bp({{0.0, 0.0}, {0.25, 0.5}, {0.6, 0.75}, {2.0, 0.65}, {2.7, 0.0}}, true), 0.8,
+       {1.5, 1.14, 0.35, 0.3});
+  // After a breath the first howls again, lower, sagging from the start.
+  howl(out, 4.55, 3.0,
+       LogBp({{0.0, 330}, {0.45, 490}, {1.3, 500}, {2.2, 470}, {2.7, 420}, {3.0, 360}}),
+       Bp({{0.0, 0.0}, {0.25, 0.6}, {0.6, 0.95}, {2.2, 0.8}, {3.0, 0.0}}, true), 0.95,
+       {1.6, 0.89, 0.5, 0.6});
+  // A third, far off across the valley: dull, and well under the near ones.
   std::vector<float> far(out.size(), 0.0f);
-  howl(far, 4.2, 3.0, LogBp({{0.0, 380}, {0.5, 520}, {2.2, 540}, {3.0, 400}}),
-       Bp({{0.0, 0.0}, {0.4, 0.8}, {2.4, 0.7}, {3.0, 0.0}}, true), 1.0, 10.0);
-  FilterInPlace(far, Biquad::LowPass(fs, 1200, 0.7));
-  for (size_t i = 0; i < out.size(); ++i) out[i] += 0.3f * far[i];
-  FilterInPlace(out, Biquad::LowPass(fs, 3000, 0.7));
-  // In a forest at night: trunks scatter early reflections, then a long, dark tail.
+  howl(far, 3.3, 3.2, LogBp({{0.0, 400}, {0.5, 560}, {2.4, 570}, {3.2, 430}}),
+       Bp({{0.0, 0.0}, {0.5, 0.8}, {2.4, 0.7}, {3.2, 0.0}}, true), 1.0, {10.0, 1.0, 0.0, 0.0});
+  FilterInPlace(far, Biquad::LowPass(fs, 1100, 0.7));
+  for (size_t i = 0; i < out.size(); ++i) out[i] += 0.08f * far[i];
+  FilterInPlace(out, Biquad::LowPass(fs, 3200, 0.7));
+  // In a forest at night: trunks scatter early reflections, then a dark tail.
   const std::array<EchoTap, 3> trunks = {
-      {{0.023, 0.25, 2200}, {0.041, 0.18, 1800}, {0.067, 0.12, 1500}}};
+      {{0.023, 0.22, 2200}, {0.041, 0.16, 1800}, {0.067, 0.1, 1500}}};
   AddEchoes(out, fs, trunks);
-  AddRoom(out, fs, 1.6, 0.45, 2200, 0.03, 1.3);
-  AddAmbience(out, fs, rng, 38, 150, 2500, 8.7);
-  FinishEffect(out, fs, {.fadeOutSec = 1.2});
+  AddRoom(out, fs, 1.4, 0.35, 2200, 0.03, 1.3);
+  AddAmbience(out, fs, rng, 40, 150, 3000, 8.7);
+  FinishEffect(out, fs, {.fadeOutSec = 1.0});
 }
 
 void Whale(const SoundSpec& spec, std::vector<float>& out) {
