@@ -356,30 +356,97 @@ void Hawk(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // "Kee-eeee-arr": a shrill scream slurring downwards, hoarse throughout: the two sides
-  // of the syrinx beat against each other, so the tone is torn by period doubling and
-  // buried in a band of breath noise from 2 to 4.5 kHz.
-  VoiceParams v;
-  v.seconds = 1.42;
-  v.f0 = LogBp({{0.0, 2500}, {0.07, 3000}, {0.5, 2800}, {1.0, 2250}, {1.2, 1900}, {1.42, 1700}});
-  v.amp = Bp({{0.0, 0.0}, {0.04, 0.75}, {0.15, 1.0}, {0.9, 0.9}, {1.1, 0.75}, {1.42, 0.0}}, true);
-  v.weights = {1.0, 0.3};
-  v.formants = {{2700, 1800, 0}};
-  v.jitter = 0.05;
-  v.jitterHz = 250;
-  v.chaosSec = 0.1;
-  v.shimmerDb = 3.0;
-  v.amHz = 47;
-  v.amDepth = 0.45;
-  v.subharmonic = Bp({{0.0, 0.5}, {0.15, 0.1}, {0.6, 0.3}, {0.8, 0.05}, {1.1, 0.3}, {1.42, 0.5}});
-  v.noiseCurve = Bp({{0.0, 1.4}, {0.2, 0.9}, {1.0, 1.1}, {1.42, 1.6}});
-  v.noiseFormantQ = 1.0;
-  AddVoice(out, fs, 0.03, v, rng);
-  // High over a valley: the far slope answers late and dull, the air takes the top.
-  const std::array<EchoTap, 2> slopes = {{{0.32, 0.16, 2500}, {0.55, 0.08, 2000}}};
+  // "Kee-eeeer": one hoarse scream of about a second, sliding down a little. The two
+  // sides of the syrinx sound together: a bright upper line near 3.3 kHz and a hoarse
+  // lower one that wanders round 2.3-2.7 kHz. Where they beat in the bird's nonlinear
+  // voice they make combination tones spaced by their difference (2A-B near 4.1 kHz,
+  // 2B-A near 1.6 kHz, 3A-2B near 5 kHz), a comb that is not a harmonic series, with
+  // breath noise everywhere between its lines.
+  const double len = 0.98;
+  auto upper = LogBp({{0.0, 3000}, {0.05, 3300}, {0.35, 3260}, {0.7, 3190}, {len, 3080}});
+  auto lower = LogBp({{0.0, 2250},
+                      {0.15, 2300},
+                      {0.28, 2420},
+                      {0.4, 2650},
+                      {0.55, 2380},
+                      {0.72, 2600},
+                      {len, 2430}});
+  // The level: a quick swell to the loudest moment at 0.1-0.2 s, then a long fall.
+  auto level = Bp({{0.0, 0.0},
+                   {0.05, 0.55},
+                   {0.12, 1.0},
+                   {0.2, 1.0},
+                   {0.4, 0.62},
+                   {0.6, 0.42},
+                   {0.8, 0.28},
+                   {0.9, 0.2},
+                   {len, 0.0}},
+                  true);
+  // The upper line gives way to the lower one for a moment twice, then comes back.
+  auto upperShare = Bp({{0.0, 1.0},
+                        {0.3, 1.0},
+                        {0.38, 0.25},
+                        {0.5, 0.3},
+                        {0.56, 1.0},
+                        {0.75, 0.9},
+                        {0.82, 0.5},
+                        {len, 0.6}});
+  // Each source wanders on its own, fast and unevenly.
+  Biquad wanderA = Biquad::LowPass(fs, 40), wanderB = Biquad::LowPass(fs, 90);
+  Biquad shimmer = Biquad::LowPass(fs, 25);
+  const double wanderScale = 1.0 / std::sqrt(0.74 * 40 / fs);
+  const double wanderScaleB = 1.0 / std::sqrt(0.74 * 90 / fs);
+  const double shimmerScale = 1.0 / std::sqrt(0.74 * 25 / fs);
+  Biquad hoarse = Biquad::BandPass(fs, 2450, 3.0), bright = Biquad::BandPass(fs, 3250, 5.0);
+  Biquad hissLow = Biquad::HighPass(fs, 1100, 0.7), hissHigh = Biquad::LowPass(fs, 5000, 0.7);
+  constexpr std::array<double, 5> kComb = {0.18, 0.8, 1.0, 0.45, 0.22};  // 2B-A .. 3A-2B
+  double pa = 0.0, pb = 0.0;
+  const int64_t start = Frame(0.03, fs), frames = Frame(len, fs);
+  for (int64_t i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / fs;
+    const double wa = wanderA.Process(rng.Bipolar()) * wanderScale;
+    const double wb = wanderB.Process(rng.Bipolar()) * wanderScaleB;
+    const double fa = upper(t) * (1.0 + 0.01 * wa);
+    const double fb = lower(t) * (1.0 + 0.025 * wb);
+    const double share = upperShare(t);
+    double tone = 0.0;
+    for (int k = -2; k <= 2; ++k) {
+      // Component (1+k)A - kB: k = 0 is A itself, k = -1 is B.
+      const double w = kComb[static_cast<size_t>(k + 2)] * (k == 0 ? share : 1.0);
+      tone += w * Sin2Pi((1 + k) * pa - k * pb);
+    }
+    pa += fa / fs;
+    pb += fb / fs;
+    pa -= std::floor(pa);
+    pb -= std::floor(pb);
+    const double white = 1.7320508 * rng.Bipolar();
+    const double breath = 1.4 * hoarse.Process(white) + 0.7 * bright.Process(white) +
+                          0.2 * hissHigh.Process(hissLow.Process(white));
+    const double a = level(t) * DbToGain(3.0 * shimmer.Process(rng.Bipolar()) * shimmerScale);
+    const int64_t at = start + i;
+    if (at >= static_cast<int64_t>(out.size())) break;
+    out[static_cast<size_t>(at)] += static_cast<float>(0.3 * a * (tone + breath));
+  }
+  // Nothing of the voice above the band: the top comb line sits near 5 kHz.
+  FilterInPlace(out, Biquad::LowPass(fs, 4900, 0.7));
+  FilterInPlace(out, Biquad::LowPass(fs, 5000, 0.6));
+  // On a windy ridge: the wind buffets round the bird, a low rumble under the scream.
+  Biquad gust = Biquad::LowPass(fs, 1.5);
+  Biquad windLow = Biquad::LowPass(fs, 140, 0.9), windHigh = Biquad::HighPass(fs, 65, 0.9);
+  const double gustScale = 1.0 / std::sqrt(0.74 * 1.5 / fs);
+  auto windLevel =
+      Bp({{0.0, 0.0}, {0.06, 0.6}, {0.15, 1.0}, {0.7, 0.7}, {1.0, 0.45}, {1.12, 0.0}}, true);
+  const int64_t windFrames = Frame(1.12, fs);
+  for (int64_t i = 0; i < windFrames && i < static_cast<int64_t>(out.size()); ++i) {
+    const double t = static_cast<double>(i) / fs;
+    const double g = 1.0 + 0.3 * gust.Process(rng.Bipolar()) * gustScale;
+    const double w = windLow.Process(windHigh.Process(1.7320508 * rng.Bipolar()));
+    out[static_cast<size_t>(i)] += static_cast<float>(1.3 * windLevel(t) * g * w);
+  }
+  // High over a valley: the far slope answers late and dull.
+  const std::array<EchoTap, 2> slopes = {{{0.32, 0.14, 2500}, {0.55, 0.07, 2000}}};
   AddEchoes(out, fs, slopes);
-  FilterInPlace(out, Biquad::LowPass(fs, 4300, 0.7));
-  AddRoom(out, fs, 0.9, 0.15, 3500, 0.05, 1.4);
+  AddRoom(out, fs, 0.9, 0.12, 3500, 0.05, 1.4);
   FinishEffect(out, fs, {.fadeOutSec = 0.15});
 }
 
