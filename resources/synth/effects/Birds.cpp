@@ -285,26 +285,55 @@ void Bird(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Phrase 1: three falling chips, then eight warbled syllables.
-  for (int i = 0; i < 3; ++i)
-    AddSyrinxNote(out, fs, rng, 0.1 + 0.09 * i, 0.03, LogBp({{0.0, 5000}, {0.03, 3000}}, false),
-                  NoteEnvelope(0.03, 0.004, 0.015), 0.7, 0.0);
-  for (int i = 0; i < 8; ++i) {
-    const double lo = rng.Uniform(2500, 3200), hi = rng.Uniform(3600, 4500);
-    const double rate = rng.Uniform(20, 40);
-    const double gain = 0.8 * rng.GainJitter(1.0);
-    const bool up = i % 2 == 0;
-    AddWarble(out, fs, rng, 0.45 + 0.135 * i, 0.11,
-              LogBp({{0.0, up ? lo : hi}, {0.11, up ? hi : lo}}), rate, 0.06, gain);
+  // A songbird's strophe of clear whistles. Rising "tsweee" notes: each climbs from
+  // about 2.3 to 3.1 kHz over a third of a second, swelling from a whisper to its
+  // loudest at the top and breaking off there; no two alike in reach, length or level.
+  auto sweep = [&](double start, double len, double lo, double hi, double gain) {
+    const double top = rng.Uniform(0.8, 0.9) * len;
+    AddSyrinxNote(out, fs, rng, start, len,
+                  LogBp({{0.0, lo}, {0.45 * len, lo * 1.16}, {top, hi}, {len, hi * 0.985}}),
+                  Bp({{0.0, 0.0},
+                      {0.04, 0.08},
+                      {0.45 * len, 0.25},
+                      {0.75 * len, 0.75},
+                      {top, 1.0},
+                      {len, 0.0}},
+                     true),
+                  gain, 0.03, 1.0);
+  };
+  // The song proper: a steady note near 4 kHz, held and fading, answered by a hooked
+  // note near 5 kHz that drops in from above, back and forth about twice a second.
+  auto low = [&](double start, double len, double gain) {
+    const double hz = 4020 * rng.Jitter(0.01);
+    AddSyrinxNote(out, fs, rng, start, len, LogBp({{0.0, hz * 1.012}, {len, hz * 0.99}}),
+                  Bp({{0.0, 0.0}, {0.012, 1.0}, {0.5 * len, 0.7}, {len, 0.0}}, true), gain, 0.0,
+                  1.2);
+  };
+  auto hook = [&](double start, double len, double gain) {
+    const double hz = 4960 * rng.Jitter(0.008);
+    AddSyrinxNote(
+        out, fs, rng, start, len, LogBp({{0.0, hz * 1.03}, {0.025, hz}, {len, hz * 0.992}}),
+        Bp({{0.0, 0.0}, {0.01, 1.0}, {0.4 * len, 0.75}, {len, 0.0}}, true), gain, 0.0, 1.2, 5300);
+  };
+  sweep(0.05, 0.4 * rng.Jitter(0.05), 2300, 3050, 0.9);
+  sweep(0.63, 0.38 * rng.Jitter(0.05), 2350, 3120, 1.0 * rng.GainJitter(1.0));
+  // A quick flourish leads in.
+  AddSyrinxNote(out, fs, rng, 1.17, 0.05, LogBp({{0.0, 4700}, {0.05, 4850}}),
+                NoteEnvelope(0.05, 0.008, 0.02), 0.6, 0.0, 1.2);
+  AddSyrinxNote(out, fs, rng, 1.25, 0.07, LogBp({{0.0, 4620}, {0.07, 4500}}),
+                NoteEnvelope(0.07, 0.01, 0.03), 0.7, 0.0, 1.2);
+  double t = 1.4;
+  for (int i = 0; i < 2; ++i) {
+    low(t, 0.17 * rng.Jitter(0.08), 0.8 * rng.GainJitter(1.0));
+    t += rng.Uniform(0.26, 0.3);
+    hook(t, 0.11 * rng.Jitter(0.08), 0.75 * rng.GainJitter(1.0));
+    t += rng.Uniform(0.2, 0.24);
   }
-  // Phrase 2: two long warbles and a twelve-note trill.
-  AddWarble(out, fs, rng, 2.2, 0.3, LogBp({{0.0, 2700}, {0.15, 4100}, {0.3, 3300}}), 28, 0.05, 0.9);
-  AddWarble(out, fs, rng, 2.55, 0.22, LogBp({{0.0, 3900}, {0.22, 2900}}), 35, 0.05, 0.85);
-  for (int i = 0; i < 12; ++i)
-    AddSyrinxNote(out, fs, rng, 2.8 + i / 15.0, 0.05, LogBp({{0.0, 4200}, {0.05, 3000}}, false),
-                  NoteEnvelope(0.05, 0.006, 0.02), 0.75 - 0.02 * i, 0.0);
-  AddRoom(out, fs, 0.6, 0.15, 4500, 0.01);
-  // A meadow: the breeze in the grass under the song.
+  // And the opening again, a little lower and tiring.
+  sweep(t + 0.02, 0.4 * rng.Jitter(0.05), 2280, 3000, 0.95);
+  sweep(t + 0.6, 0.37 * rng.Jitter(0.05), 2300, 3060, 0.85 * rng.GainJitter(1.0));
+  // A wood's edge: a short, soft tail, and the breeze in the leaves under the song.
+  AddRoom(out, fs, 0.7, 0.1, 4500, 0.015);
   AddAmbience(out, fs, rng, 36, 200, 4000, 3.6);
   FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
 }
