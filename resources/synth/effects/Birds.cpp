@@ -193,52 +193,87 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Phrase A: five "piu" whistles in crescendo, then a fast sweeping trill.
-  for (int i = 0; i < 5; ++i) {
-    const double start = 0.2 + 0.29 * i;
-    const double top = 3400 * rng.Jitter(0.02);
-    AddSyrinxNote(out, fs, rng, start, 0.2, LogBp({{0.0, top}, {0.2, 2600}}),
-                  NoteEnvelope(0.2, 0.02, 0.08), 0.3 + 0.175 * i, 0.05);
+  // The song comes in phrases of a second or two, each of one kind of element, between
+  // them a few soft notes. A click of the syrinx: a very short burst of noise across
+  // 1.2-5.2 kHz that starts many of the hard elements.
+  auto click = [&](double start, double seconds, double gain) {
+    Biquad hp1 = Biquad::HighPass(fs, 1300, 0.7), hp2 = hp1;
+    Biquad lp1 = Biquad::LowPass(fs, 4800, 0.7), lp2 = lp1;
+    const int64_t from = Frame(start, fs), n = Frame(seconds, fs);
+    for (int64_t i = 0; i < n && from + i < static_cast<int64_t>(out.size()); ++i) {
+      const double u = static_cast<double>(i) / static_cast<double>(n);
+      const double env = CosineRamp(u / 0.15) * (1.0 - u) * (1.0 - u);
+      const double w =
+          lp2.Process(lp1.Process(hp2.Process(hp1.Process(1.7320508 * rng.Bipolar()))));
+      out[static_cast<size_t>(from + i)] += static_cast<float>(0.5 * gain * env * w);
+    }
+  };
+  // The hard elements are not pure whistles: the two sides of the syrinx beat, and the
+  // level flutters a hundred and more times a second.
+  auto Rattled = [](Curve env, double hz) {
+    return [env, hz](double t) { return env(t) * (1.0 - 0.6 * (0.5 + 0.5 * Sin2Pi(hz * t))); };
+  };
+  // Phrase 1: soft arched whistles low in the voice, then a few single notes rising
+  // and falling, as if the bird were trying its range.
+  for (int i = 0; i < 4; ++i) {
+    const double start = 0.15 + 0.22 * i + rng.Uniform(0.0, 0.04), len = rng.Uniform(0.13, 0.17);
+    const double base = rng.Uniform(1850, 2050);
+    AddSyrinxNote(out, fs, rng, start, len,
+                  LogBp({{0.0, 0.93 * base}, {0.4 * len, 1.06 * base}, {len, 0.95 * base}}),
+                  NoteEnvelope(len, 0.03, 0.05), 0.22 * rng.GainJitter(2.0), 0.0, 1.5);
   }
-  for (int i = 0; i < 15; ++i) {
-    const double start = 1.7 + 0.04 * i;
-    AddSyrinxNote(out, fs, rng, start, 0.034,
-                  LogBp({{0.0, 4300}, {0.015, 2500}, {0.034, 4400}}, false),
-                  NoteEnvelope(0.034, 0.004, 0.01), 0.8);
+  AddSyrinxNote(out, fs, rng, 1.15, 0.1, LogBp({{0.0, 2700}, {0.1, 2900}}),
+                NoteEnvelope(0.1, 0.015, 0.04), 0.35, 0.1, 1.5);
+  AddSyrinxNote(out, fs, rng, 1.6, 0.11, LogBp({{0.0, 3650}, {0.11, 3900}}),
+                NoteEnvelope(0.11, 0.015, 0.05), 0.45, 0.0, 1.5);
+  click(1.88, 0.012, 0.5);
+  AddSyrinxNote(out, fs, rng, 1.89, 0.1, LogBp({{0.0, 2200}, {0.1, 1350}}, false),
+                NoteEnvelope(0.1, 0.005, 0.05), 0.5, 0.2, 1.5);
+  AddSyrinxNote(out, fs, rng, 2.03, 0.17, LogBp({{0.0, 3450}, {0.06, 3250}, {0.17, 2880}}),
+                NoteEnvelope(0.17, 0.01, 0.06), 0.8, 0.05, 1.5);
+  // Phrase 2: "tchuk, tchuk...": six hard notes about eight a second, each a click
+  // landing on a short note near 2.3 kHz with its octave strong, dropping at its end.
+  for (int i = 0; i < 6; ++i) {
+    const double start = 2.26 + 0.125 * i + rng.Uniform(-0.006, 0.006);
+    const double hz = 2280 * rng.Jitter(0.02), len = 0.045 * rng.Jitter(0.1);
+    const double g = rng.GainJitter(1.5);
+    click(start, 0.014, 0.6 * g);
+    AddSyrinxNote(out, fs, rng, start + 0.004, len,
+                  LogBp({{0.0, 1.03 * hz}, {0.7 * len, hz}, {len, 0.7 * hz}}),
+                  Rattled(NoteEnvelope(len, 0.004, 0.025), 190), 0.8 * g, 0.8, 2.0);
   }
-  // Phrase B: throaty "jug-jug" notes, then a buzz.
-  for (int i = 0; i < 8; ++i) {
-    VoiceParams v;
-    v.seconds = 0.05;
-    v.f0 = LogBp({{0.0, 1500}, {0.05, 1000}});
-    v.amp = NoteEnvelope(0.05, 0.004, 0.025);
-    v.weights = {1.0, 0.7, 0.4};
-    v.noise = 0.3;
-    v.formants = {{1500, 900, 0}, {2400, 900, -4}};
-    AddVoice(out, fs, 3.1 + i / 12.0, v, rng, 0.85);
+  // Between the phrases: a few faint notes, half lost in the wood.
+  AddSyrinxNote(out, fs, rng, 3.6, 0.09, LogBp({{0.0, 2800}, {0.09, 2650}}),
+                NoteEnvelope(0.09, 0.02, 0.04), 0.05, 0.0, 1.5);
+  AddSyrinxNote(out, fs, rng, 4.3, 0.12, LogBp({{0.0, 3700}, {0.12, 3600}}),
+                NoteEnvelope(0.12, 0.02, 0.05), 0.04, 0.0, 1.5);
+  AddSyrinxNote(out, fs, rng, 4.75, 0.1, LogBp({{0.0, 1600}, {0.1, 1650}}),
+                NoteEnvelope(0.1, 0.02, 0.05), 0.05, 0.2, 1.5);
+  // Phrase 3: downward sweeps thrown through the whole range, the last one loud.
+  const std::array<std::array<double, 4>, 3> sweeps = {
+      {{5.5, 3900, 1800, 0.5}, {5.72, 4100, 1700, 0.55}, {5.98, 2500, 1300, 0.9}}};
+  for (const auto& [start, hi, lo, gain] : sweeps) {
+    click(start, 0.01, 0.4 * gain);
+    AddSyrinxNote(out, fs, rng, start, 0.11, LogBp({{0.0, hi}, {0.11, lo}}, false),
+                  Rattled(NoteEnvelope(0.11, 0.006, 0.04), 150), gain, 0.1, 2.0);
   }
-  auto buzzEnv = NoteEnvelope(1.05, 0.1, 0.2);
-  AddSyrinxNote(
-      out, fs, rng, 3.85, 1.05, LogBp({{0.0, 2100}, {1.05, 2350}}),
-      [buzzEnv](double t) { return buzzEnv(t) * (0.5 + 0.5 * Sin2Pi(55.0 * t)); }, 0.55, 0.15);
-  // Phrase C: two clear whistles and a dry rattle.
-  AddSyrinxNote(out, fs, rng, 5.8, 0.35, LogBp({{0.0, 1950}, {0.35, 2050}}),
-                NoteEnvelope(0.35, 0.05, 0.1), 0.75, 0.05);
-  AddSyrinxNote(out, fs, rng, 6.25, 0.35, LogBp({{0.0, 2050}, {0.35, 1900}}),
-                NoteEnvelope(0.35, 0.05, 0.1), 0.85, 0.05);
-  for (int i = 0; i < 24; ++i) {
-    VoiceParams v;
-    v.seconds = 0.018;
-    v.f0 = LogBp({{0.0, 3600}, {0.018, 2700}});
-    v.amp = NoteEnvelope(0.018, 0.002, 0.012);
-    v.weights = {1.0};
-    v.noise = 0.6;
-    v.formants = {{3000, 1500, 0}};
-    AddVoice(out, fs, 6.75 + i / 28.0, v, rng, 0.7 * rng.GainJitter(1.5));
+  // Phrase 4: the rattle: about sixteen hard elements a second, each a click falling
+  // from the top of the band onto a short note near 2.9 kHz, which creeps up to 3 kHz.
+  const double trillStart = 6.2, trillLen = 1.05;
+  for (double t = 0.0; t < trillLen;) {
+    const double hz = 2870 + 150 * t / trillLen, len = 0.032 * rng.Jitter(0.1);
+    const double g = CosineRamp(t / 0.15) * rng.GainJitter(1.2);
+    click(trillStart + t, 0.01, 0.22 * g);
+    AddSyrinxNote(out, fs, rng, trillStart + t, 0.012, LogBp({{0.0, 5000}, {0.012, hz}}, false),
+                  NoteEnvelope(0.012, 0.001, 0.004), 0.35 * g, 0.0, 2.0, 5300);
+    AddSyrinxNote(out, fs, rng, trillStart + t + 0.01, len, LogBp({{0.0, hz}, {len, 0.97 * hz}}),
+                  Rattled(NoteEnvelope(len, 0.003, 0.015), 230), 0.6 * g, 0.25, 2.0);
+    t += 1.0 / 16.0 * rng.Jitter(0.06);
   }
-  AddRoom(out, fs, 0.8, 0.2, 4000, 0.01);
-  // A wood at night: still air, a faint stir of leaves between the phrases.
-  AddAmbience(out, fs, rng, 38, 250, 3000, 8.1);
+  // A birch wood at night: the song rings on among the trunks; still air, a faint stir
+  // of leaves between the phrases.
+  AddRoom(out, fs, 1.0, 0.13, 4200, 0.012, 1.2);
+  AddAmbience(out, fs, rng, 46, 300, 3000, 8.1);
   FinishEffect(out, fs, {.fadeOutSec = 0.4});
 }
 
