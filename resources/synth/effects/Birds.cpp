@@ -193,52 +193,87 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Phrase A: five "piu" whistles in crescendo, then a fast sweeping trill.
-  for (int i = 0; i < 5; ++i) {
-    const double start = 0.2 + 0.29 * i;
-    const double top = 3400 * rng.Jitter(0.02);
-    AddSyrinxNote(out, fs, rng, start, 0.2, LogBp({{0.0, top}, {0.2, 2600}}),
-                  NoteEnvelope(0.2, 0.02, 0.08), 0.3 + 0.175 * i, 0.05);
+  // The song comes in phrases of a second or two, each of one kind of element, between
+  // them a few soft notes. A click of the syrinx: a very short burst of noise across
+  // 1.2-5.2 kHz that starts many of the hard elements.
+  auto click = [&](double start, double seconds, double gain) {
+    Biquad hp1 = Biquad::HighPass(fs, 1300, 0.7), hp2 = hp1;
+    Biquad lp1 = Biquad::LowPass(fs, 4800, 0.7), lp2 = lp1;
+    const int64_t from = Frame(start, fs), n = Frame(seconds, fs);
+    for (int64_t i = 0; i < n && from + i < static_cast<int64_t>(out.size()); ++i) {
+      const double u = static_cast<double>(i) / static_cast<double>(n);
+      const double env = CosineRamp(u / 0.15) * (1.0 - u) * (1.0 - u);
+      const double w =
+          lp2.Process(lp1.Process(hp2.Process(hp1.Process(1.7320508 * rng.Bipolar()))));
+      out[static_cast<size_t>(from + i)] += static_cast<float>(0.5 * gain * env * w);
+    }
+  };
+  // The hard elements are not pure whistles: the two sides of the syrinx beat, and the
+  // level flutters a hundred and more times a second.
+  auto Rattled = [](Curve env, double hz) {
+    return [env, hz](double t) { return env(t) * (1.0 - 0.6 * (0.5 + 0.5 * Sin2Pi(hz * t))); };
+  };
+  // Phrase 1: soft arched whistles low in the voice, then a few single notes rising
+  // and falling, as if the bird were trying its range.
+  for (int i = 0; i < 4; ++i) {
+    const double start = 0.15 + 0.22 * i + rng.Uniform(0.0, 0.04), len = rng.Uniform(0.13, 0.17);
+    const double base = rng.Uniform(1850, 2050);
+    AddSyrinxNote(out, fs, rng, start, len,
+                  LogBp({{0.0, 0.93 * base}, {0.4 * len, 1.06 * base}, {len, 0.95 * base}}),
+                  NoteEnvelope(len, 0.03, 0.05), 0.22 * rng.GainJitter(2.0), 0.0, 1.5);
   }
-  for (int i = 0; i < 15; ++i) {
-    const double start = 1.7 + 0.04 * i;
-    AddSyrinxNote(out, fs, rng, start, 0.034,
-                  LogBp({{0.0, 4300}, {0.015, 2500}, {0.034, 4400}}, false),
-                  NoteEnvelope(0.034, 0.004, 0.01), 0.8);
+  AddSyrinxNote(out, fs, rng, 1.15, 0.1, LogBp({{0.0, 2700}, {0.1, 2900}}),
+                NoteEnvelope(0.1, 0.015, 0.04), 0.35, 0.1, 1.5);
+  AddSyrinxNote(out, fs, rng, 1.6, 0.11, LogBp({{0.0, 3650}, {0.11, 3900}}),
+                NoteEnvelope(0.11, 0.015, 0.05), 0.45, 0.0, 1.5);
+  click(1.88, 0.012, 0.5);
+  AddSyrinxNote(out, fs, rng, 1.89, 0.1, LogBp({{0.0, 2200}, {0.1, 1350}}, false),
+                NoteEnvelope(0.1, 0.005, 0.05), 0.5, 0.2, 1.5);
+  AddSyrinxNote(out, fs, rng, 2.03, 0.17, LogBp({{0.0, 3450}, {0.06, 3250}, {0.17, 2880}}),
+                NoteEnvelope(0.17, 0.01, 0.06), 0.8, 0.05, 1.5);
+  // Phrase 2: "tchuk, tchuk...": six hard notes about eight a second, each a click
+  // landing on a short note near 2.3 kHz with its octave strong, dropping at its end.
+  for (int i = 0; i < 6; ++i) {
+    const double start = 2.26 + 0.125 * i + rng.Uniform(-0.006, 0.006);
+    const double hz = 2280 * rng.Jitter(0.02), len = 0.045 * rng.Jitter(0.1);
+    const double g = rng.GainJitter(1.5);
+    click(start, 0.014, 0.6 * g);
+    AddSyrinxNote(out, fs, rng, start + 0.004, len,
+                  LogBp({{0.0, 1.03 * hz}, {0.7 * len, hz}, {len, 0.7 * hz}}),
+                  Rattled(NoteEnvelope(len, 0.004, 0.025), 190), 0.8 * g, 0.8, 2.0);
   }
-  // Phrase B: throaty "jug-jug" notes, then a buzz.
-  for (int i = 0; i < 8; ++i) {
-    VoiceParams v;
-    v.seconds = 0.05;
-    v.f0 = LogBp({{0.0, 1500}, {0.05, 1000}});
-    v.amp = NoteEnvelope(0.05, 0.004, 0.025);
-    v.weights = {1.0, 0.7, 0.4};
-    v.noise = 0.3;
-    v.formants = {{1500, 900, 0}, {2400, 900, -4}};
-    AddVoice(out, fs, 3.1 + i / 12.0, v, rng, 0.85);
+  // Between the phrases: a few faint notes, half lost in the wood.
+  AddSyrinxNote(out, fs, rng, 3.6, 0.09, LogBp({{0.0, 2800}, {0.09, 2650}}),
+                NoteEnvelope(0.09, 0.02, 0.04), 0.05, 0.0, 1.5);
+  AddSyrinxNote(out, fs, rng, 4.3, 0.12, LogBp({{0.0, 3700}, {0.12, 3600}}),
+                NoteEnvelope(0.12, 0.02, 0.05), 0.04, 0.0, 1.5);
+  AddSyrinxNote(out, fs, rng, 4.75, 0.1, LogBp({{0.0, 1600}, {0.1, 1650}}),
+                NoteEnvelope(0.1, 0.02, 0.05), 0.05, 0.2, 1.5);
+  // Phrase 3: downward sweeps thrown through the whole range, the last one loud.
+  const std::array<std::array<double, 4>, 3> sweeps = {
+      {{5.5, 3900, 1800, 0.5}, {5.72, 4100, 1700, 0.55}, {5.98, 2500, 1300, 0.9}}};
+  for (const auto& [start, hi, lo, gain] : sweeps) {
+    click(start, 0.01, 0.4 * gain);
+    AddSyrinxNote(out, fs, rng, start, 0.11, LogBp({{0.0, hi}, {0.11, lo}}, false),
+                  Rattled(NoteEnvelope(0.11, 0.006, 0.04), 150), gain, 0.1, 2.0);
   }
-  auto buzzEnv = NoteEnvelope(1.05, 0.1, 0.2);
-  AddSyrinxNote(
-      out, fs, rng, 3.85, 1.05, LogBp({{0.0, 2100}, {1.05, 2350}}),
-      [buzzEnv](double t) { return buzzEnv(t) * (0.5 + 0.5 * Sin2Pi(55.0 * t)); }, 0.55, 0.15);
-  // Phrase C: two clear whistles and a dry rattle.
-  AddSyrinxNote(out, fs, rng, 5.8, 0.35, LogBp({{0.0, 1950}, {0.35, 2050}}),
-                NoteEnvelope(0.35, 0.05, 0.1), 0.75, 0.05);
-  AddSyrinxNote(out, fs, rng, 6.25, 0.35, LogBp({{0.0, 2050}, {0.35, 1900}}),
-                NoteEnvelope(0.35, 0.05, 0.1), 0.85, 0.05);
-  for (int i = 0; i < 24; ++i) {
-    VoiceParams v;
-    v.seconds = 0.018;
-    v.f0 = LogBp({{0.0, 3600}, {0.018, 2700}});
-    v.amp = NoteEnvelope(0.018, 0.002, 0.012);
-    v.weights = {1.0};
-    v.noise = 0.6;
-    v.formants = {{3000, 1500, 0}};
-    AddVoice(out, fs, 6.75 + i / 28.0, v, rng, 0.7 * rng.GainJitter(1.5));
+  // Phrase 4: the rattle: about sixteen hard elements a second, each a click falling
+  // from the top of the band onto a short note near 2.9 kHz, which creeps up to 3 kHz.
+  const double trillStart = 6.2, trillLen = 1.05;
+  for (double t = 0.0; t < trillLen;) {
+    const double hz = 2870 + 150 * t / trillLen, len = 0.032 * rng.Jitter(0.1);
+    const double g = CosineRamp(t / 0.15) * rng.GainJitter(1.2);
+    click(trillStart + t, 0.01, 0.22 * g);
+    AddSyrinxNote(out, fs, rng, trillStart + t, 0.012, LogBp({{0.0, 5000}, {0.012, hz}}, false),
+                  NoteEnvelope(0.012, 0.001, 0.004), 0.35 * g, 0.0, 2.0, 5300);
+    AddSyrinxNote(out, fs, rng, trillStart + t + 0.01, len, LogBp({{0.0, hz}, {len, 0.97 * hz}}),
+                  Rattled(NoteEnvelope(len, 0.003, 0.015), 230), 0.6 * g, 0.25, 2.0);
+    t += 1.0 / 16.0 * rng.Jitter(0.06);
   }
-  AddRoom(out, fs, 0.8, 0.2, 4000, 0.01);
-  // A wood at night: still air, a faint stir of leaves between the phrases.
-  AddAmbience(out, fs, rng, 38, 250, 3000, 8.1);
+  // A birch wood at night: the song rings on among the trunks; still air, a faint stir
+  // of leaves between the phrases.
+  AddRoom(out, fs, 1.0, 0.13, 4200, 0.012, 1.2);
+  AddAmbience(out, fs, rng, 46, 300, 3000, 8.1);
   FinishEffect(out, fs, {.fadeOutSec = 0.4});
 }
 
@@ -285,26 +320,55 @@ void Bird(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Phrase 1: three falling chips, then eight warbled syllables.
-  for (int i = 0; i < 3; ++i)
-    AddSyrinxNote(out, fs, rng, 0.1 + 0.09 * i, 0.03, LogBp({{0.0, 5000}, {0.03, 3000}}, false),
-                  NoteEnvelope(0.03, 0.004, 0.015), 0.7, 0.0);
-  for (int i = 0; i < 8; ++i) {
-    const double lo = rng.Uniform(2500, 3200), hi = rng.Uniform(3600, 4500);
-    const double rate = rng.Uniform(20, 40);
-    const double gain = 0.8 * rng.GainJitter(1.0);
-    const bool up = i % 2 == 0;
-    AddWarble(out, fs, rng, 0.45 + 0.135 * i, 0.11,
-              LogBp({{0.0, up ? lo : hi}, {0.11, up ? hi : lo}}), rate, 0.06, gain);
+  // A songbird's strophe of clear whistles. Rising "tsweee" notes: each climbs from
+  // about 2.3 to 3.1 kHz over a third of a second, swelling from a whisper to its
+  // loudest at the top and breaking off there; no two alike in reach, length or level.
+  auto sweep = [&](double start, double len, double lo, double hi, double gain) {
+    const double top = rng.Uniform(0.8, 0.9) * len;
+    AddSyrinxNote(out, fs, rng, start, len,
+                  LogBp({{0.0, lo}, {0.45 * len, lo * 1.16}, {top, hi}, {len, hi * 0.985}}),
+                  Bp({{0.0, 0.0},
+                      {0.04, 0.08},
+                      {0.45 * len, 0.25},
+                      {0.75 * len, 0.75},
+                      {top, 1.0},
+                      {len, 0.0}},
+                     true),
+                  gain, 0.03, 1.0);
+  };
+  // The song proper: a steady note near 4 kHz, held and fading, answered by a hooked
+  // note near 5 kHz that drops in from above, back and forth about twice a second.
+  auto low = [&](double start, double len, double gain) {
+    const double hz = 4020 * rng.Jitter(0.01);
+    AddSyrinxNote(out, fs, rng, start, len, LogBp({{0.0, hz * 1.012}, {len, hz * 0.99}}),
+                  Bp({{0.0, 0.0}, {0.012, 1.0}, {0.5 * len, 0.7}, {len, 0.0}}, true), gain, 0.0,
+                  1.2);
+  };
+  auto hook = [&](double start, double len, double gain) {
+    const double hz = 4960 * rng.Jitter(0.008);
+    AddSyrinxNote(
+        out, fs, rng, start, len, LogBp({{0.0, hz * 1.03}, {0.025, hz}, {len, hz * 0.992}}),
+        Bp({{0.0, 0.0}, {0.01, 1.0}, {0.4 * len, 0.75}, {len, 0.0}}, true), gain, 0.0, 1.2, 5300);
+  };
+  sweep(0.05, 0.4 * rng.Jitter(0.05), 2300, 3050, 0.9);
+  sweep(0.63, 0.38 * rng.Jitter(0.05), 2350, 3120, 1.0 * rng.GainJitter(1.0));
+  // A quick flourish leads in.
+  AddSyrinxNote(out, fs, rng, 1.17, 0.05, LogBp({{0.0, 4700}, {0.05, 4850}}),
+                NoteEnvelope(0.05, 0.008, 0.02), 0.6, 0.0, 1.2);
+  AddSyrinxNote(out, fs, rng, 1.25, 0.07, LogBp({{0.0, 4620}, {0.07, 4500}}),
+                NoteEnvelope(0.07, 0.01, 0.03), 0.7, 0.0, 1.2);
+  double t = 1.4;
+  for (int i = 0; i < 2; ++i) {
+    low(t, 0.17 * rng.Jitter(0.08), 0.8 * rng.GainJitter(1.0));
+    t += rng.Uniform(0.26, 0.3);
+    hook(t, 0.11 * rng.Jitter(0.08), 0.75 * rng.GainJitter(1.0));
+    t += rng.Uniform(0.2, 0.24);
   }
-  // Phrase 2: two long warbles and a twelve-note trill.
-  AddWarble(out, fs, rng, 2.2, 0.3, LogBp({{0.0, 2700}, {0.15, 4100}, {0.3, 3300}}), 28, 0.05, 0.9);
-  AddWarble(out, fs, rng, 2.55, 0.22, LogBp({{0.0, 3900}, {0.22, 2900}}), 35, 0.05, 0.85);
-  for (int i = 0; i < 12; ++i)
-    AddSyrinxNote(out, fs, rng, 2.8 + i / 15.0, 0.05, LogBp({{0.0, 4200}, {0.05, 3000}}, false),
-                  NoteEnvelope(0.05, 0.006, 0.02), 0.75 - 0.02 * i, 0.0);
-  AddRoom(out, fs, 0.6, 0.15, 4500, 0.01);
-  // A meadow: the breeze in the grass under the song.
+  // And the opening again, a little lower and tiring.
+  sweep(t + 0.02, 0.4 * rng.Jitter(0.05), 2280, 3000, 0.95);
+  sweep(t + 0.6, 0.37 * rng.Jitter(0.05), 2300, 3060, 0.85 * rng.GainJitter(1.0));
+  // A wood's edge: a short, soft tail, and the breeze in the leaves under the song.
+  AddRoom(out, fs, 0.7, 0.1, 4500, 0.015);
   AddAmbience(out, fs, rng, 36, 200, 4000, 3.6);
   FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
 }
@@ -356,30 +420,97 @@ void Hawk(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // "Kee-eeee-arr": a shrill scream slurring downwards, hoarse throughout: the two sides
-  // of the syrinx beat against each other, so the tone is torn by period doubling and
-  // buried in a band of breath noise from 2 to 4.5 kHz.
-  VoiceParams v;
-  v.seconds = 1.42;
-  v.f0 = LogBp({{0.0, 2500}, {0.07, 3000}, {0.5, 2800}, {1.0, 2250}, {1.2, 1900}, {1.42, 1700}});
-  v.amp = Bp({{0.0, 0.0}, {0.04, 0.75}, {0.15, 1.0}, {0.9, 0.9}, {1.1, 0.75}, {1.42, 0.0}}, true);
-  v.weights = {1.0, 0.3};
-  v.formants = {{2700, 1800, 0}};
-  v.jitter = 0.05;
-  v.jitterHz = 250;
-  v.chaosSec = 0.1;
-  v.shimmerDb = 3.0;
-  v.amHz = 47;
-  v.amDepth = 0.45;
-  v.subharmonic = Bp({{0.0, 0.5}, {0.15, 0.1}, {0.6, 0.3}, {0.8, 0.05}, {1.1, 0.3}, {1.42, 0.5}});
-  v.noiseCurve = Bp({{0.0, 1.4}, {0.2, 0.9}, {1.0, 1.1}, {1.42, 1.6}});
-  v.noiseFormantQ = 1.0;
-  AddVoice(out, fs, 0.03, v, rng);
-  // High over a valley: the far slope answers late and dull, the air takes the top.
-  const std::array<EchoTap, 2> slopes = {{{0.32, 0.16, 2500}, {0.55, 0.08, 2000}}};
+  // "Kee-eeeer": one hoarse scream of about a second, sliding down a little. The two
+  // sides of the syrinx sound together: a bright upper line near 3.3 kHz and a hoarse
+  // lower one that wanders round 2.3-2.7 kHz. Where they beat in the bird's nonlinear
+  // voice they make combination tones spaced by their difference (2A-B near 4.1 kHz,
+  // 2B-A near 1.6 kHz, 3A-2B near 5 kHz), a comb that is not a harmonic series, with
+  // breath noise everywhere between its lines.
+  const double len = 0.98;
+  auto upper = LogBp({{0.0, 3000}, {0.05, 3300}, {0.35, 3260}, {0.7, 3190}, {len, 3080}});
+  auto lower = LogBp({{0.0, 2250},
+                      {0.15, 2300},
+                      {0.28, 2420},
+                      {0.4, 2650},
+                      {0.55, 2380},
+                      {0.72, 2600},
+                      {len, 2430}});
+  // The level: a quick swell to the loudest moment at 0.1-0.2 s, then a long fall.
+  auto level = Bp({{0.0, 0.0},
+                   {0.05, 0.55},
+                   {0.12, 1.0},
+                   {0.2, 1.0},
+                   {0.4, 0.62},
+                   {0.6, 0.42},
+                   {0.8, 0.28},
+                   {0.9, 0.2},
+                   {len, 0.0}},
+                  true);
+  // The upper line gives way to the lower one for a moment twice, then comes back.
+  auto upperShare = Bp({{0.0, 1.0},
+                        {0.3, 1.0},
+                        {0.38, 0.25},
+                        {0.5, 0.3},
+                        {0.56, 1.0},
+                        {0.75, 0.9},
+                        {0.82, 0.5},
+                        {len, 0.6}});
+  // Each source wanders on its own, fast and unevenly.
+  Biquad wanderA = Biquad::LowPass(fs, 40), wanderB = Biquad::LowPass(fs, 90);
+  Biquad shimmer = Biquad::LowPass(fs, 25);
+  const double wanderScale = 1.0 / std::sqrt(0.74 * 40 / fs);
+  const double wanderScaleB = 1.0 / std::sqrt(0.74 * 90 / fs);
+  const double shimmerScale = 1.0 / std::sqrt(0.74 * 25 / fs);
+  Biquad hoarse = Biquad::BandPass(fs, 2450, 3.0), bright = Biquad::BandPass(fs, 3250, 5.0);
+  Biquad hissLow = Biquad::HighPass(fs, 1100, 0.7), hissHigh = Biquad::LowPass(fs, 5000, 0.7);
+  constexpr std::array<double, 5> kComb = {0.18, 0.8, 1.0, 0.45, 0.22};  // 2B-A .. 3A-2B
+  double pa = 0.0, pb = 0.0;
+  const int64_t start = Frame(0.03, fs), frames = Frame(len, fs);
+  for (int64_t i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / fs;
+    const double wa = wanderA.Process(rng.Bipolar()) * wanderScale;
+    const double wb = wanderB.Process(rng.Bipolar()) * wanderScaleB;
+    const double fa = upper(t) * (1.0 + 0.01 * wa);
+    const double fb = lower(t) * (1.0 + 0.025 * wb);
+    const double share = upperShare(t);
+    double tone = 0.0;
+    for (int k = -2; k <= 2; ++k) {
+      // Component (1+k)A - kB: k = 0 is A itself, k = -1 is B.
+      const double w = kComb[static_cast<size_t>(k + 2)] * (k == 0 ? share : 1.0);
+      tone += w * Sin2Pi((1 + k) * pa - k * pb);
+    }
+    pa += fa / fs;
+    pb += fb / fs;
+    pa -= std::floor(pa);
+    pb -= std::floor(pb);
+    const double white = 1.7320508 * rng.Bipolar();
+    const double breath = 1.4 * hoarse.Process(white) + 0.7 * bright.Process(white) +
+                          0.2 * hissHigh.Process(hissLow.Process(white));
+    const double a = level(t) * DbToGain(3.0 * shimmer.Process(rng.Bipolar()) * shimmerScale);
+    const int64_t at = start + i;
+    if (at >= static_cast<int64_t>(out.size())) break;
+    out[static_cast<size_t>(at)] += static_cast<float>(0.3 * a * (tone + breath));
+  }
+  // Nothing of the voice above the band: the top comb line sits near 5 kHz.
+  FilterInPlace(out, Biquad::LowPass(fs, 4900, 0.7));
+  FilterInPlace(out, Biquad::LowPass(fs, 5000, 0.6));
+  // On a windy ridge: the wind buffets round the bird, a low rumble under the scream.
+  Biquad gust = Biquad::LowPass(fs, 1.5);
+  Biquad windLow = Biquad::LowPass(fs, 140, 0.9), windHigh = Biquad::HighPass(fs, 65, 0.9);
+  const double gustScale = 1.0 / std::sqrt(0.74 * 1.5 / fs);
+  auto windLevel =
+      Bp({{0.0, 0.0}, {0.06, 0.6}, {0.15, 1.0}, {0.7, 0.7}, {1.0, 0.45}, {1.12, 0.0}}, true);
+  const int64_t windFrames = Frame(1.12, fs);
+  for (int64_t i = 0; i < windFrames && i < static_cast<int64_t>(out.size()); ++i) {
+    const double t = static_cast<double>(i) / fs;
+    const double g = 1.0 + 0.3 * gust.Process(rng.Bipolar()) * gustScale;
+    const double w = windLow.Process(windHigh.Process(1.7320508 * rng.Bipolar()));
+    out[static_cast<size_t>(i)] += static_cast<float>(1.3 * windLevel(t) * g * w);
+  }
+  // High over a valley: the far slope answers late and dull.
+  const std::array<EchoTap, 2> slopes = {{{0.32, 0.14, 2500}, {0.55, 0.07, 2000}}};
   AddEchoes(out, fs, slopes);
-  FilterInPlace(out, Biquad::LowPass(fs, 4300, 0.7));
-  AddRoom(out, fs, 0.9, 0.15, 3500, 0.05, 1.4);
+  AddRoom(out, fs, 0.9, 0.12, 3500, 0.05, 1.4);
   FinishEffect(out, fs, {.fadeOutSec = 0.15});
 }
 
