@@ -52,8 +52,35 @@ constexpr Target kTargets[] = {
     // Distant rolls that break into many pieces; their flatness is not compared: above
     // a few hundred hertz our 8-bit file holds only its quantisation floor, which is
     // white, where the 16-bit recordings are silent.
-    {"GTHUNDR", 0, 0.0, -1, -2.4, 328, 0},  // 0ad-data ambient/weather/thunder_10.ogg
-    {"GTHUNDR", 0, 0.0, -1, -1.9, 145, 0},  // 0ad-data ambient/weather/thunder_11.ogg
+    {"GTHUNDR", 0, 0.0, -1, -2.4, 328, 0},           // 0ad-data ambient/weather/thunder_10.ogg
+    {"GTHUNDR", 0, 0.0, -1, -1.9, 145, 0},           // 0ad-data ambient/weather/thunder_11.ogg
+    {"CROW", 0.339, 0.0, 1322, 0.3, 1805, -11.7},    // sonic-pi-samples misc_crow.flac
+    {"LOWOMIN", 0.948, 0.0, 2550, 3.9, 1764, -9.9},  // megaglest-data desert2 hawk.ogg
+    // Pure whistles above about 2.8 kHz read as fs/11 or fs/7 at 11025 Hz: pitch not compared.
+    {"BIRD", 0.293, 1.49, 0, 13.8, 2908, -31.4},  // widelands-data animals bird1_00.ogg
+    {"BIRD", 0.123, 4.10, 0, 14.3, 4172, -23.3},  // supertuxkart-data exotic-birds.ogg 2.7-4.9 s
+    {"NIGHTGALE", 0.156, 2.18, 2199, 5.1, 3425,
+     -21.1},  // megaglest-data birch_forest night.ogg 0-9 s
+    // One howl each; megaglest's is split at its register break (its active span given).
+    {"WOLF", 3.30, 0.0, 530, 24.2, 609, -45.6},   // megaglest-data forest wolf.wav
+    {"WOLF", 2.923, 0.0, 415, 11.9, 740, -24.4},  // widelands-data animals/wolf_00.ogg
+    {"WOLF", 3.123, 0.0, 464, 15.8, 517, -27.6},  // widelands-data animals/wolf_02.ogg
+    {"WOLF", 2.744, 0.0, 0, 10.9, 874, -26.2},    // scratch WolfHowl.wav (pitch read an octave low)
+    // A chirp and two night choruses; the choruses never pause, so call length is not compared.
+    {"SOUND30", 0, 0.0, 2209, 9.4, 4489, -18.3},  // scratch Animal/Cricket.wav
+    {"SOUND30", 0, 0.0, 1570, 7.1, 2990, -20.3},  // scratch Animal/Crickets.wav
+    {"SOUND30", 0, 0.0, 1988, 6.2, 1856, -10.9},  // widelands-data animals/crickets1_00.ogg
+    // Smaller ships' horns: noise and colour only; the liner is deeper (FamiliesStayDistinct),
+    // and its 55 Hz lies below the pitch detector's range.
+    {"SOUND25", 0, 0.0, 0, -0.7, 0, -16.8},  // openttd-opensfx "Ferry horn"
+    {"SOUND25", 0, 0.0, 0, 13.3, 0, -22.8},  // simutrans-pak64 boat-horn.wav
+    // Tolls: the chapel's is cut by the next one, and our file's fixed length cannot hold a
+    // 3.4 s ring, so length is not compared; pitch read from inharmonic partials is not.
+    {"SINGLEW", 0, 0.0, 0, 7.1, 918, -22.3},   // unknown-horizons chapel.ogg, one toll
+    {"SINGLEW", 0, 0.0, 0, 10.0, 281, -34.3},  // scratch Effects/BellToll.wav
+    // A clip whose ring-out is faded at 2.5 s: length and rate not compared; measured in
+    // our band (partials above 5.5 kHz cannot be held at 11025 Hz).
+    {"SOUND31", 0, 0.0, 0, 4.8, 4112, -22.1},  // lmms-common samples/effects/wind_chimes01.ogg
     // Backgrounds, measured the same way: colour and noise (and the tabla's pitch) only.
     {"TTRACK", 0, 0.0, 0, -1.1, 531, -12.8},   // gcompris-qt-data LRTrain_slowing_down_01
     {"HEARTB", 0, 0.0, 0, 6.5, 162, -24.2},    // gcompris-qt-data LRHeart_beat_01

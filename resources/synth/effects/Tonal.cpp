@@ -188,13 +188,13 @@ void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
   Rng rng(SeedFromName(spec.resourceName));
   // A cluster of small bars stirred by two gusts. A real cluster's bars ring from about
   // 2 kHz far past what this file holds (recorded partials reach 15 kHz); only the lower
-  // bars' fundamentals fit under its 5.5 kHz, so the bars are spread over 1.6-5.0 kHz,
+  // bars' fundamentals fit under its 5.5 kHz, so the bars are spread over 2.1-5.1 kHz,
   // their upper modes kept only where they fit. Untuned and unevenly spaced, not a scale.
   constexpr int kBars = 14;
   std::array<double, kBars> bars{};
   for (int i = 0; i < kBars; ++i) {
     const double u = (i + rng.Uniform(0.15, 0.85)) / kBars;
-    bars[i] = 1600.0 * std::pow(3.1, u);
+    bars[i] = 2100.0 * std::pow(2.45, u);
   }
   auto strike = [&](double t, int bar, double gain) {
     if (t >= static_cast<double>(out.size()) / fs - 0.1) return;
@@ -208,9 +208,9 @@ void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
     modes.push_back({2.757 * f, 0.4 * t60, 0.25, rng.Uniform()});
     const double remaining = static_cast<double>(out.size()) / fs - t;
     // The smaller, higher bars are lighter and ring a little softer.
-    const double weight = std::pow(bars[0] / f, 0.25);
+    const double weight = std::pow(bars[0] / f, 0.1);
     AddClipped(out, Frame(t, fs), ModalVoice(fs, modes, remaining, 0.4, 5200), gain * weight);
-    AddStrike(out, fs, t, 0.8, 2500, 0.35 * gain, rng);
+    AddStrike(out, fs, t, 0.8, 3500, 0.35 * gain, rng);
   };
   // A gust swings the striker through the cluster: a quick run of strikes, mostly in
   // order along the bars, then a few stray touches as it settles.
@@ -223,7 +223,7 @@ void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
       // Bars knock against each other and the striker between the ringing strikes.
       const double knock = t + rng.Uniform(0.01, 0.05);
       const double knockGain = 0.2 * level * rng.GainJitter(4.0);
-      AddStrike(out, fs, knock, 0.5, 1500, knockGain, rng);
+      AddStrike(out, fs, knock, 0.5, 2500, knockGain, rng);
       const int step = rng.Chance(0.75) ? 1 : -2;
       bar = (bar + step + kBars) % kBars;
       t += spanSec / strikes * rng.Uniform(0.4, 1.6);
