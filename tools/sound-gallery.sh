@@ -74,7 +74,7 @@ if ((references)); then
   figures="$lullwood_build_dir/tools/sound-figures/sound-figures"
   [[ -x $figures ]] || lullwood_build sound-figures
   tiles=()
-  while IFS=$'\t' read -r name package file licence; do
+  while IFS=$'\t' read -r name package file licence cut; do
     [[ -z $name || $name == \#* ]] && continue
     if [[ ! -d $cache/$package ]]; then
       (cd "$cache" && apt-get download "$package" >/dev/null 2>&1) ||
@@ -104,8 +104,12 @@ z.extractall(sys.argv[2], [n for n in z.namelist() if n.endswith((".ogg", ".wav"
     fi
     [[ -f $source_file && -f $waves/$name.wav ]] || { echo "$name: missing" >&2; continue; }
     ref=$(basename "${file%.*}")
-    sox -D "$source_file" -r "$(soxi -r "$waves/$name.wav")" -c 1 -b 16 "$tmp/$name-ref.wav"
-    echo "== $name: $package $file ($licence)"
+    # An optional fifth column "START LENGTH" (seconds) measures only that part.
+    trim=()
+    [[ -n ${cut:-} ]] && read -r -a trim <<<"trim $cut"
+    sox -D "$source_file" -r "$(soxi -r "$waves/$name.wav")" -c 1 -b 16 "$tmp/$name-ref.wav" \
+      "${trim[@]}"
+    echo "== $name: $package $file ($licence${cut:+, from $cut})"
     "$figures" "$waves/$name.wav" "$tmp/$name-ref.wav"
     n=${#tiles[@]}
     sox "$waves/$name.wav" -n remix - spectrogram -x 480 -y 160 -z 80 -t "ours: $(label_of "$waves/$name.wav") ($name)" -c "" -o "$tmp/$n-a.png"
