@@ -43,6 +43,7 @@ constexpr Target kTargets[] = {
     {"WAVY", 0.993, 0.73, 252, 7.8, 330, -28.5},      // tuxpaint-stamps-default whale.ogg
     // A beach with several gulls over surf: calls are not separable, colour and noise are.
     {"MGLISS", 0, 0.0, 0, 0.9, 1682, -17.2},  // tuxpaint-stamps-default seagull.ogg
+    {"BEAM", 0, 0.0, 0, 0.9, 1682, -17.2},    // the same beach, for the gulls far out
     // Game clips cut to about 2 s: their lengths say nothing of the real blasts.
     {"SHIP", 0, 0.0, 127, 14.8, 384, -25.2},       // openttd-opensfx "Ship horn"
     {"WHISTLE", 0, 0.0, 0, 8.5, 739, -19.1},       // openttd-opensfx steam train horn
