@@ -23,6 +23,8 @@ inline constexpr std::string_view kDesktopEntry = "lullwood";
 inline constexpr std::string_view kScenarioMimeType = "application/x-lullwood-scenario";
 // The one "track": the soundscape that plays.
 inline constexpr std::string_view kTrackId = "/org/quillor/Lullwood/Scenario";
+// The error a hand-over or OpenUri answers for a path that names no readable file.
+inline constexpr std::string_view kFileNotFoundError = "org.freedesktop.DBus.Error.FileNotFound";
 // How long a call on the bus may take before the program goes on without it.
 inline constexpr int kCallTimeoutMs = 1000;
 

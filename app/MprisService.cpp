@@ -120,15 +120,22 @@ class InstanceAdaptor : public QDBusAbstractAdaptor {
   Q_CLASSINFO("D-Bus Interface", "org.quillor.Lullwood")
 
  public:
-  InstanceAdaptor(QObject* parent, MprisService& service)
-      : QDBusAbstractAdaptor(parent), service_(service) {}
+  InstanceAdaptor(QObject* parent, MprisService& service, QDBusConnection bus)
+      : QDBusAbstractAdaptor(parent), service_(service), bus_(std::move(bus)) {}
 
  public Q_SLOTS:
   // `scenario`: an absolute path to load as a drop, or empty to only show the window.
-  void Activate(const QString& scenario) { service_.Activate(scenario); }
+  // A path that names no readable file is refused with an error, and nothing changes.
+  void Activate(const QString& scenario, const QDBusMessage& message) {
+    if (const auto error = service_.Activate(scenario)) {
+      message.setDelayedReply(true);
+      bus_.send(message.createErrorReply(error->first, error->second));
+    }
+  }
 
  private:
   MprisService& service_;
+  QDBusConnection bus_;
 };
 
 std::vector<std::string> DataFolders() {
@@ -149,7 +156,7 @@ MprisService::MprisService(QDBusConnection bus, const AudioDevice& device, Outpu
   new RootAdaptor(this, *this);
   new PlayerAdaptor(this, *this, bus_);
   instanceObject_ = new QObject(this);
-  new InstanceAdaptor(instanceObject_, *this);
+  new InstanceAdaptor(instanceObject_, *this, bus_);
   bus_.registerObject(Q(media::kObjectPath), this, QDBusConnection::ExportAdaptors);
   bus_.registerObject(Q(media::kInstancePath), instanceObject_, QDBusConnection::ExportAdaptors);
   retry_.setSingleShot(true);
@@ -233,18 +240,23 @@ std::optional<std::pair<QString, QString>> MprisService::OpenUri(const QString& 
   std::string why;
   const std::optional<std::string> path = media::LocalPathOfFileUri(uri.toStdString(), why);
   if (!path) return std::pair{QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"), Q(why)};
-  if (const auto problem = media::ScenarioFileProblem(*path)) {
-    return std::pair{QStringLiteral("org.freedesktop.DBus.Error.FileNotFound"),
-                     Q(*path) + QStringLiteral(": ") + Q(*problem)};
-  }
-  Post([this, path = *path](CMainDialog& window) { LoadAsDrop(window, path); });
-  return std::nullopt;
+  return LoadIfReadable(*path);
 }
 
-void MprisService::Activate(const QString& scenario) {
+std::optional<std::pair<QString, QString>> MprisService::Activate(const QString& scenario) {
   Raise();
-  if (scenario.isEmpty()) return;
-  Post([this, path = scenario.toStdString()](CMainDialog& window) { LoadAsDrop(window, path); });
+  if (scenario.isEmpty()) return std::nullopt;
+  return LoadIfReadable(scenario.toStdString());
+}
+
+std::optional<std::pair<QString, QString>> MprisService::LoadIfReadable(const std::string& path) {
+  // In a running program a file that cannot be read would load as an empty Scenario and
+  // wipe the user's soundscape: refuse it, and leave everything as it is.
+  if (const auto problem = media::ScenarioFileProblem(path)) {
+    return std::pair{Q(media::kFileNotFoundError), Q(path) + QStringLiteral(": ") + Q(*problem)};
+  }
+  Post([this, path](CMainDialog& window) { LoadAsDrop(window, path); });
+  return std::nullopt;
 }
 
 void MprisService::LoadAsDrop(CMainDialog& window, const std::string& path) {

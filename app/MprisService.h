@@ -13,6 +13,9 @@
 #include <QVariantMap>
 #include <deque>
 #include <functional>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "OutputVolume.h"
 #include "SoundDevice.h"
@@ -50,14 +53,18 @@ class MprisService : public QObject {
   // Nothing, or the D-Bus error name and text when the URI cannot be loaded.
   std::optional<std::pair<QString, QString>> OpenUri(const QString& uri);
   // A second instance's command line (absolute or empty): shows the window as a left
-  // click on the status-area icon does, then loads the file as a drop does.
-  void Activate(const QString& scenario);
+  // click on the status-area icon does, then loads the file as a drop does. A file that
+  // cannot be read is refused as OpenUri refuses it: the window shows, nothing else.
+  std::optional<std::pair<QString, QString>> Activate(const QString& scenario);
 
  private:
   // Runs `action` once the window is attached, free (no modal dialog open) and not ended.
   void Post(std::function<void(CMainDialog&)> action);
   void Drain();
   void LoadAsDrop(CMainDialog& window, const std::string& path);
+  // Queues the load of `path` as a drop; nothing, or the error when it names no readable
+  // file.
+  std::optional<std::pair<QString, QString>> LoadIfReadable(const std::string& path);
   // Announces, in one PropertiesChanged, each of status, title and volume that differs
   // from what was last announced; `forceStatus` announces the status anyway.
   void AnnounceChanges(bool forceStatus = false);

@@ -47,7 +47,7 @@ NameClaim ClaimBusName(QDBusConnection& bus, bool queue) {
   return NameClaim::kUnknown;
 }
 
-bool HandOverToRunningInstance(QDBusConnection& bus, const QString& commandLine) {
+HandOver HandOverToRunningInstance(QDBusConnection& bus, const QString& commandLine, QString& why) {
   const std::string path =
       media::AbsoluteHandOverPath(commandLine.toStdString(), QDir::currentPath().toStdString());
   QDBusMessage call = QDBusMessage::createMethodCall(
@@ -55,7 +55,13 @@ bool HandOverToRunningInstance(QDBusConnection& bus, const QString& commandLine)
       ToQString(media::kInstanceInterface), QStringLiteral("Activate"));
   call << QString::fromStdString(path);
   const QDBusMessage reply = bus.call(call, QDBus::Block, media::kCallTimeoutMs);
-  return reply.type() == QDBusMessage::ReplyMessage;
+  if (reply.type() == QDBusMessage::ReplyMessage) return HandOver::kDone;
+  if (reply.type() == QDBusMessage::ErrorMessage &&
+      reply.errorName() == ToQString(media::kFileNotFoundError)) {
+    why = reply.errorMessage();
+    return HandOver::kRefused;
+  }
+  return HandOver::kNoAnswer;
 }
 
 }  // namespace lullwood

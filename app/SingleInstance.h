@@ -23,9 +23,15 @@ enum class NameClaim {
 // owner goes away.
 NameClaim ClaimBusName(QDBusConnection& bus, bool queue);
 
+enum class HandOver {
+  kDone,      // the running instance shows its window and loads the file, if one was named
+  kRefused,   // it shows its window but cannot read the file, and keeps its soundscape
+  kNoAnswer,  // it did not answer in time
+};
+
 // Shows the running instance's window and, when `commandLine` is not empty, has it load
-// that Scenario (a relative name taken against the current folder first). True when the
-// running instance answered.
-bool HandOverToRunningInstance(QDBusConnection& bus, const QString& commandLine);
+// that Scenario (a relative name taken against the current folder first). When refused,
+// `why` says what is wrong with the file.
+HandOver HandOverToRunningInstance(QDBusConnection& bus, const QString& commandLine, QString& why);
 
 }  // namespace lullwood

@@ -1,5 +1,6 @@
 #include "SoundscapeApp.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "MainDialog.h"
@@ -20,7 +21,17 @@ int CSoundscapeApp::Launch(const QStringList& arguments) {
   if (std::optional<QDBusConnection> bus = ConnectToSessionBus()) {
     mpris = std::make_unique<MprisService>(*bus, state_.audioDevice, volume_);
     if (ClaimBusName(*bus, false) == NameClaim::kTaken) {
-      if (HandOverToRunningInstance(*bus, commandLine)) return 0;
+      QString why;
+      switch (HandOverToRunningInstance(*bus, commandLine, why)) {
+        case HandOver::kDone:
+          return 0;
+        case HandOver::kRefused:
+          std::fprintf(stderr, "lullwood: %s; the running Lullwood keeps its soundscape\n",
+                       why.toLocal8Bit().constData());
+          return 1;
+        case HandOver::kNoAnswer:
+          break;
+      }
       // The running one does not answer: run beside it, next in line for the name.
       ClaimBusName(*bus, true);
     }

@@ -2,6 +2,7 @@
 // connection of their own, as a media panel or playerctl would: every property and
 // method, the PropertiesChanged signals, and when the actions run.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QDBusInterface>
@@ -311,15 +312,50 @@ TEST_F(Mpris, RaiseAndTheHandOverShowTheWindowAsTheStatusAreaIconDoes) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog_->isMinimized(); }, 3000));
   Settle();
   EXPECT_EQ(dialog_->windowTitle(), title);
-  // With one it also loads it as a drop does, whatever the file holds.
+  // With a readable file it also loads it as a drop does, whatever the file holds.
   dialog_->hide();
-  const std::string missing = (dir_ / "gone.lwd").string();
-  activate.setArguments({QString::fromStdString(missing)});
+  const std::string odd = WriteScenario("odd.lwd", "not a Scenario at all\n");
+  activate.setArguments({QString::fromStdString(odd)});
   EXPECT_EQ(client_.call(activate, QDBus::BlockWithGui, 3000).type(), QDBusMessage::ReplyMessage);
   EXPECT_EQ(qdbus_cast<QVariantMap>(WaitForChange("Metadata")).value("xesam:title").toString(),
-            "gone.lwd");
+            "odd.lwd");
   EXPECT_TRUE(dialog_->isVisible());
-  EXPECT_EQ(dialog_->windowTitle().toStdString(), "Lullwood v2.2 - " + missing);
+  EXPECT_EQ(dialog_->windowTitle().toStdString(), "Lullwood v2.2 - " + odd);
+}
+
+// A mistyped or unreadable file handed over must not wipe the soundscape that plays: the
+// window comes forward, the caller gets the reason, and nothing else changes.
+TEST_F(Mpris, TheHandOverOfAFileThatCannotBeReadShowsTheWindowAndChangesNothing) {
+  const std::string kept = WriteScenario("kept.lwd", "[Backgrounds]\nchk2=Y\nR3=4\n");
+  AcceptDroppedFiles(dialog_->core(), {kept});
+  Settle();
+  const QString title = dialog_->windowTitle();
+  const auto levels = state_.scheduler.frequencyLevel;
+  ASSERT_NE(levels, decltype(levels){}) << "the kept Scenario sets an effect";
+  std::filesystem::create_directory(dir_ / "folder.lwd");
+  const std::string locked = WriteScenario("locked.lwd", "[Backgrounds]\nchk5=Y\n");
+  std::filesystem::permissions(locked, std::filesystem::perms::none);
+  std::vector<std::string> refused = {(dir_ / "nosuch.lwd").string(),
+                                      (dir_ / "folder.lwd").string()};
+  // Root reads a file whatever its permissions say.
+  if (geteuid() != 0) refused.push_back(locked);
+  for (const std::string& path : refused) {
+    dialog_->hide();
+    QDBusMessage activate = QDBusMessage::createMethodCall(kBus, "/org/quillor/Lullwood",
+                                                           "org.quillor.Lullwood", "Activate");
+    activate << QString::fromStdString(path);
+    const QDBusMessage reply = client_.call(activate, QDBus::BlockWithGui, 3000);
+    EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage) << path;
+    EXPECT_EQ(reply.errorName(), "org.freedesktop.DBus.Error.FileNotFound") << path;
+    EXPECT_TRUE(reply.errorMessage().contains(QString::fromStdString(path))) << path;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog_->isVisible(); }, 3000)) << path;
+    Settle();
+    EXPECT_EQ(dialog_->windowTitle(), title) << path;
+    EXPECT_EQ(dialog_->Values().m_backgroundOn[1], 1) << path;
+    EXPECT_NE(state_.backgrounds.slot[0], nullptr) << path;
+    EXPECT_EQ(state_.scheduler.frequencyLevel, levels) << path;
+  }
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
 }
 
 TEST_F(Mpris, QuitEndsTheRunThroughCloseDown) {

@@ -124,6 +124,34 @@ TEST_F(TwoStarts, TheSecondHandsItsFileOverAndEndsWithoutWindowOrAudio) {
   EXPECT_EQ(first->exitCode(), 0);
 }
 
+// A typo on the command line must not cost the running soundscape: the second says why
+// and fails, the first keeps what it plays. A folder fares the same.
+TEST_F(TwoStarts, AFileThatCannotBeReadIsRefusedAndTheRunningSoundscapeStays) {
+  ASSERT_TRUE(bus_.isConnected());
+  std::ofstream(dir_ / "start.lwd") << "[Backgrounds]\nchk3=Y\nR1=4\n";
+  std::filesystem::create_directory(dir_ / "folder.lwd");
+  QProcess* first = Start({"start.lwd"}, address_);
+  ASSERT_TRUE(Painted(first));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Title() == "start.lwd"; }, 5000));
+  for (const QString& name : {QStringLiteral("nosuch.lwd"), QStringLiteral("folder.lwd")}) {
+    QProcess* second = Start({name}, address_);
+    ASSERT_TRUE(second->waitForFinished(10000));
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(second->exitCode(), 0) << name.toStdString();
+    const QString said = QString::fromLocal8Bit(second->readAllStandardError());
+    EXPECT_TRUE(said.contains((QString::fromStdString(dir_.string()) + "/" + name)))
+        << said.toStdString();
+    EXPECT_FALSE(said.contains(kFirstPaint));
+    QTest::qWait(200);
+    EXPECT_EQ(Title(), "start.lwd") << name.toStdString();
+  }
+  EXPECT_EQ(first->state(), QProcess::Running);
+  EXPECT_EQ(OwnerPid(), QString::number(first->processId()));
+  Quit();
+  ASSERT_TRUE(first->waitForFinished(5000));
+  EXPECT_EQ(first->exitCode(), 0);
+}
+
 TEST_F(TwoStarts, WithoutAFileTheSecondOnlyShowsTheFirst) {
   ASSERT_TRUE(bus_.isConnected());
   std::ofstream(dir_ / "start.lwd") << "[Backgrounds]\nchk3=Y\n";
