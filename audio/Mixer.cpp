@@ -96,7 +96,8 @@ Mixer::Mixer(int outputRate)
       mixRight_(kBlockFrames),
       scratch_(2 * kBlockFrames),
       limiter_(outputRate_),
-      clock_(std::chrono::steady_clock::now()) {
+      renderedUntil_(std::chrono::steady_clock::now().time_since_epoch().count()),
+      coveredUntil_(renderedUntil_.load()) {
   stages_.resize(1);
   stages_[0].rate = outputRate_;
   for (const BusBand& band : kBuses) {
@@ -182,7 +183,7 @@ void Mixer::RemoveVoice(VoiceId voice) {
 
 void Mixer::Play(VoiceId voice, bool looping) {
   if (voice < 0 || voice >= kVoiceCount) return;
-  if (unattended_) CatchUp();
+  if (unattended_ || Stalled()) CatchUp();
   std::lock_guard guard(lock_);
   Voice& v = voices_[voice];
   if (!v.inUse) return;
@@ -192,7 +193,7 @@ void Mixer::Play(VoiceId voice, bool looping) {
 
 void Mixer::Stop(VoiceId voice) {
   if (voice < 0 || voice >= kVoiceCount) return;
-  if (unattended_) CatchUp();
+  if (unattended_ || Stalled()) CatchUp();
   std::lock_guard guard(lock_);
   voices_[voice].playing = false;
 }
@@ -206,7 +207,7 @@ void Mixer::SetGain(VoiceId voice, StereoGain gain) {
 
 void Mixer::SetRate(VoiceId voice, uint32_t rateHz) {
   if (voice < 0 || voice >= kVoiceCount || rateHz == 0) return;
-  if (unattended_) CatchUp();
+  if (unattended_ || Stalled()) CatchUp();
   const int stage = StageFor(rateHz);
   std::lock_guard guard(lock_);
   voices_[voice].rateHz = rateHz;
@@ -434,21 +435,50 @@ void Mixer::RenderBlock(float* out, size_t frames) {
 
 void Mixer::Render(float* interleavedStereo, size_t frames) {
   std::lock_guard render(renderLock_);
+  const auto now = std::chrono::steady_clock::now();
+  // Back from a stall or a loss: what would have played since the last catch-up plays
+  // out unheard first. The output's watchdog keeps that to the few seconds since it
+  // last looked.
+  if (unattended_ || StalledAt(now)) CatchUpTo(now);
   unattended_ = false;
   for (size_t start = 0; start < frames; start += kBlockFrames) {
     RenderBlock(interleavedStereo + 2 * start, std::min(kBlockFrames, frames - start));
   }
-  clock_ = std::chrono::steady_clock::now();
+  const auto lasts = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::chrono::duration<double>(double(frames) / outputRate_));
+  renderedUntil_ = (now + lasts).time_since_epoch().count();
+  // Time is taken up from when the output last asked: what it was given then may never
+  // be heard (a lost output drops it).
+  coveredUntil_ = std::chrono::steady_clock::now().time_since_epoch().count();
   clockRemainder_ = 0;
 }
 
 void Mixer::CatchUp() {
   std::lock_guard render(renderLock_);
   unattended_ = true;
-  const auto now = std::chrono::steady_clock::now();
-  const double elapsed = std::chrono::duration<double>(now - clock_).count();
-  clock_ = now;
+  CatchUpTo(std::chrono::steady_clock::now());
+}
+
+void Mixer::FollowTheClock() {
+  followsClock_ = true;
+}
+
+bool Mixer::Stalled() const {
+  return followsClock_ && StalledAt(std::chrono::steady_clock::now());
+}
+
+bool Mixer::StalledAt(std::chrono::steady_clock::time_point now) const {
+  if (!followsClock_) return false;
+  return now.time_since_epoch().count() - renderedUntil_.load() >
+         std::chrono::duration_cast<std::chrono::steady_clock::duration>(kStallAfter).count();
+}
+
+void Mixer::CatchUpTo(std::chrono::steady_clock::time_point now) {
+  const std::chrono::steady_clock::time_point covered{
+      std::chrono::steady_clock::duration(coveredUntil_.load())};
+  const double elapsed = std::chrono::duration<double>(now - covered).count();
   if (elapsed <= 0) return;
+  coveredUntil_ = now.time_since_epoch().count();
   double frames = elapsed * outputRate_ + clockRemainder_;
   const auto whole = static_cast<uint64_t>(frames);
   clockRemainder_ = frames - double(whole);

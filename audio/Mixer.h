@@ -97,11 +97,24 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   OutputStage& outputStage() { return outputStage_; }
 
   // While no output asks for samples (a lost device), keeps time going: renders,
-  // unheard, every frame the output would have taken since the last Render or CatchUp,
-  // by the steady clock. Until the next Render, the control calls that move voices
-  // (Play, Stop, SetRate) catch up first too, so each takes effect at its own moment.
-  // Any thread but the output's.
+  // unheard, every frame the output would have taken since the end of the last Render
+  // or CatchUp, by the steady clock. Until the next Render, the control calls that move
+  // voices (Play, Stop, SetRate) catch up first too, so each takes effect at its own
+  // moment, and so does that Render before it mixes. Any thread but the output's.
   void CatchUp();
+
+  // For a mixer that feeds a live output: from now on an output that stops asking for
+  // samples without being lost (a suspended sink, a frozen server) is caught up as a
+  // lost one is. Once nothing has been asked for kStallAfter beyond what the last Render
+  // lasts, the control calls catch up first, and so does the next Render before it
+  // mixes: effects that fell due meanwhile do not all start together when the output
+  // asks again, and what was sounding is heard from where it would stand by then. An
+  // offline mixer never does this: its time is the frames it renders. Before the output
+  // starts.
+  void FollowTheClock();
+  static constexpr std::chrono::milliseconds kStallAfter{500};
+  // Whether a live output has stopped asking for samples, as above. Any thread.
+  bool Stalled() const;
 
   // Frames every sound reaches the output later than it is mixed: the limiter's
   // look-ahead.
@@ -166,9 +179,18 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   std::mutex renderLock_;
   std::vector<float> mixLeft_, mixRight_, scratch_;
   Limiter limiter_;
-  std::chrono::steady_clock::time_point clock_;
   double clockRemainder_ = 0;  // frames not yet caught up, below one
   std::atomic<bool> unattended_{false};
+  // Steady-clock times, in nanoseconds: until when what the output last asked for
+  // lasts (the last Render's start plus its frames), and until when the voices have
+  // been taken, heard or not (the end of the last Render or CatchUp). Written by the
+  // output side, read by any.
+  std::atomic<int64_t> renderedUntil_;
+  std::atomic<int64_t> coveredUntil_;
+  std::atomic<bool> followsClock_{false};
+  bool StalledAt(std::chrono::steady_clock::time_point now) const;
+  // Renders, unheard, the frames from coveredUntil_ to `now`. Holding renderLock_.
+  void CatchUpTo(std::chrono::steady_clock::time_point now);
 
   // Shared: written by the control side and advanced by the output side, both only
   // while holding lock_.

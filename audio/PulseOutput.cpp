@@ -73,9 +73,11 @@ class PulseBackend final : public AudioOutputBackend {
     Restart();
   }
 
-  OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate) override {
-    if (rateHz <= 0 || !Connect()) return 0;
-    const Clock::time_point deadline = Clock::now() + connectWait_;
+  OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate,
+                Deadline until) override {
+    // The whole attempt, connection and stream, within the backend's own limit.
+    const Clock::time_point deadline = std::min(until, Clock::now() + connectWait_);
+    if (rateHz <= 0 || !Connect(deadline)) return 0;
     pa_threaded_mainloop_lock(loop_);
     const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rateHz), 2};
     const PulseBuffering buffering = chosenBuffering_.value_or(serverBuffering_);
@@ -163,13 +165,17 @@ class PulseBackend final : public AudioOutputBackend {
     outputs_.erase(found);
   }
 
-  // A context that is ready, made and connected when there is none, waiting at most
-  // `wait` for the server. Not locked.
-  bool Connect(std::chrono::milliseconds wait) {
-    if (loop_ != nullptr && context_ != nullptr &&
-        pa_context_get_state(context_) == PA_CONTEXT_READY) {
-      return true;
+  // A context that is ready, made and connected when there is none, waiting for the
+  // server until `deadline`. Not locked. While an output is open on a context that is
+  // no longer ready, nothing is replaced: the watchdog closes it first.
+  bool Connect(Clock::time_point deadline) {
+    if (loop_ != nullptr && context_ != nullptr) {
+      pa_threaded_mainloop_lock(loop_);
+      const bool ready = pa_context_get_state(context_) == PA_CONTEXT_READY;
+      pa_threaded_mainloop_unlock(loop_);
+      if (ready) return true;
     }
+    if (!outputs_.empty()) return false;
     Restart();
     loop_ = pa_threaded_mainloop_new();
     if (loop_ == nullptr) return false;
@@ -178,7 +184,6 @@ class PulseBackend final : public AudioOutputBackend {
       loop_ = nullptr;
       return false;
     }
-    const Clock::time_point deadline = Clock::now() + wait;
     pa_threaded_mainloop_lock(loop_);
     pa_proplist* properties = ApplicationProperties();
     context_ = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_),
@@ -225,8 +230,6 @@ class PulseBackend final : public AudioOutputBackend {
   static pa_usec_t Micro(std::chrono::milliseconds ms) {
     return static_cast<pa_usec_t>(ms.count()) * PA_USEC_PER_MSEC;
   }
-
-  bool Connect() { return Connect(connectWait_); }
 
   // The name the connected server gives itself, or "" when it does not say by the
   // deadline. Locked. An answer that comes after the deadline lands in serverName_,
@@ -346,7 +349,7 @@ std::unique_ptr<AudioOutputBackend> MakeLiveBackend() {
   if (!sdlChosen) {
     // The connection made to see whether a server answers is the one the output uses.
     auto pulse = std::make_unique<PulseBackend>(std::nullopt, std::chrono::milliseconds(2000));
-    if (pulse->Connect(std::chrono::milliseconds(1000))) return pulse;
+    if (pulse->Connect(Clock::now() + std::chrono::milliseconds(1000))) return pulse;
   }
   return MakeSdlBackend();
 }

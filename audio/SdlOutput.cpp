@@ -26,7 +26,8 @@ class SdlBackend final : public AudioOutputBackend {
   SdlBackend() { PrepareSoundServerClients(); }
   ~SdlBackend() override { Restart(); }
 
-  OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate) override {
+  OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate,
+                Deadline /*deadline*/) override {
     if (!started_) {
       if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
       started_ = true;
@@ -79,9 +80,6 @@ class SdlBackend final : public AudioOutputBackend {
 // takes some 280 ms: the device returns before that and leaves the rest of the close to
 // the watchdog, as it does when the server does not answer at all.
 constexpr std::chrono::milliseconds kReleaseWait{80};
-// How long opening a device waits for the library while an earlier device's watchdog
-// is still closing its output.
-constexpr std::chrono::milliseconds kClaimWait{1000};
 
 // What a device and its watchdog share, kept alive by both: the output is the
 // watchdog's, and the mixer must outlive every call of the output's sink.
@@ -142,6 +140,9 @@ void Watch(const std::shared_ptr<OutputLink>& link) {
     {
       std::lock_guard lock(link->shared->lock);
       AudioOutputBackend& backend = *link->shared->backend;
+      // An output that stalls without stopping (a suspended sink) is kept up with here
+      // too, so its return has only a few seconds to catch up.
+      if (link->id != 0 && link->mixer->Stalled()) link->mixer->CatchUp();
       if (link->id != 0 && backend.IsStopped(link->id)) {
         backend.Close(link->id);
         link->id = 0;
@@ -203,22 +204,25 @@ class SdlSoundDevice final : public SoundDevice {
     }
   }
 
-  // UI thread, before any other call.
-  bool Open() {
+  // UI thread, before any other call. Gives up at `deadline`: waiting for the library
+  // while an earlier device's watchdog is still closing its output, and for the server.
+  bool Open(AudioOutputBackend::Deadline deadline) {
     {
-      std::unique_lock lock(link_->shared->lock, kClaimWait);
-      if (!lock.owns_lock()) return false;
+      std::unique_lock lock(link_->shared->lock, std::defer_lock);
+      if (!lock.try_lock_until(deadline)) return false;
       int rate = 0;
       AudioOutputBackend& backend = *link_->shared->backend;
-      AudioOutputBackend::OutputId id = backend.Open(kWantedRate, true, link_.get(), &rate);
-      if (id == 0) {
+      AudioOutputBackend::OutputId id =
+          backend.Open(kWantedRate, true, link_.get(), &rate, deadline);
+      if (id == 0 && std::chrono::steady_clock::now() < deadline) {
         // The library may still hold a sound server that has since gone: once more, afresh.
         backend.Restart();
-        id = backend.Open(kWantedRate, true, link_.get(), &rate);
+        id = backend.Open(kWantedRate, true, link_.get(), &rate, deadline);
       }
       if (id == 0) return false;
       // The output waits, paused, for the mixer of the rate it gave.
       link_->mixer = std::make_shared<Mixer>(rate);
+      link_->mixer->FollowTheClock();
       link_->id = id;
       link_->reportsStops = backend.ReportsStops();
       backend.Start(id);
@@ -257,7 +261,7 @@ SdlOutputFactory::~SdlOutputFactory() {
 
 std::unique_ptr<SoundDevice> SdlOutputFactory::OpenDefaultOutput() {
   auto device = std::make_unique<SdlSoundDevice>(shared_, watch_);
-  if (!device->Open()) return nullptr;
+  if (!device->Open(std::chrono::steady_clock::now() + kClaimWait)) return nullptr;
   return device;
 }
 

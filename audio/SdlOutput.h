@@ -41,13 +41,17 @@ class AudioSink {
 class AudioOutputBackend {
  public:
   using OutputId = uint32_t;
+  using Deadline = std::chrono::steady_clock::time_point;
 
   virtual ~AudioOutputBackend() = default;
   // Opens the default output for float stereo at `rateHz`, paused, to call `sink` once
   // started. With `acceptDeviceRate`, the device's own rate is taken instead and written
   // to `openedRate`; without it the library converts to the device. 0 when no output
-  // can be opened (the library is started first when it is not).
-  virtual OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate) = 0;
+  // can be opened (the library is started first when it is not). A backend that waits
+  // on a sound server gives up at `deadline`, or sooner by a limit of its own; SDL's
+  // waits as long as the library does.
+  virtual OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate,
+                        Deadline deadline = Deadline::max()) = 0;
   // Starts an open output calling its sink.
   virtual void Start(OutputId id) = 0;
   // True once the output has stopped under the program and will call its sink no more.
@@ -86,7 +90,9 @@ class PollingTimedMutex {
   void unlock() { mutex_.unlock(); }
   template <class Rep, class Period>
   bool try_lock_for(const std::chrono::duration<Rep, Period>& timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    return try_lock_until(std::chrono::steady_clock::now() + timeout);
+  }
+  bool try_lock_until(std::chrono::steady_clock::time_point deadline) {
     while (!mutex_.try_lock()) {
       if (std::chrono::steady_clock::now() >= deadline) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -123,8 +129,10 @@ class SdlOutputFactory : public AudioOutputFactory {
   // gives, and starts it and its watchdog. Destroying the device closes it, so other
   // programs can have it. nullptr when the output cannot be opened now, also when a
   // watchdog of an earlier device is still held inside the library by a server that
-  // does not answer.
+  // does not answer. Called on the UI thread (Play, start-up): a sound server that does
+  // not answer holds it at most kClaimWait in all.
   std::unique_ptr<SoundDevice> OpenDefaultOutput() override;
+  static constexpr std::chrono::milliseconds kClaimWait{400};
 
  private:
   std::shared_ptr<SharedBackend> shared_;

@@ -35,6 +35,8 @@ struct FlakyState {
   milliseconds openDelay{0};
   bool holdOpens = false;  // an open waits until this is cleared, as on a mute server
   int heldInOpen = 0;
+  bool frozen = false;  // an open waits until its deadline (3 s at most) and fails
+  std::vector<AudioOutputBackend::Deadline> deadlines;
   // The one open output.
   AudioOutputBackend::OutputId openId = 0;
   AudioSink* sink = nullptr;
@@ -87,10 +89,18 @@ class FlakyBackend : public AudioOutputBackend {
  public:
   explicit FlakyBackend(std::shared_ptr<FlakyState> state) : s_(std::move(state)) {}
 
-  OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate) override {
+  OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate,
+                Deadline deadline) override {
     Enter guard(*s_);
     std::this_thread::sleep_for(s_->openDelay);
     std::unique_lock lock(s_->lock);
+    s_->deadlines.push_back(deadline);
+    if (s_->frozen) {
+      ++s_->openCalls;
+      lock.unlock();
+      std::this_thread::sleep_until(std::min(deadline, Clock::now() + milliseconds(3000)));
+      return 0;
+    }
     if (s_->holdOpens) {
       ++s_->heldInOpen;
       s_->changed.notify_all();
@@ -327,6 +337,64 @@ TEST_F(DeviceLossTest, EffectsFiredDuringAnOutageDoNotPileUpOnItsReturn) {
   ReleaseDevice(device);
 }
 
+// An output that stops asking for samples without being lost (a suspended sink, a frozen
+// server): the effects fired meanwhile take effect at their own moments, unheard, so
+// when it asks again only what still sounds is heard, from where it stands; a sound
+// that was playing when it stalled is found further on. Nothing is closed or reopened.
+TEST_F(DeviceLossTest, EffectsFiredWhileTheOutputStallsDoNotPileUpWhenItAsksAgain) {
+  MakeOutputs(OutputWatch{milliseconds(20), milliseconds(100)});
+  AudioDevice device;
+  ASSERT_TRUE(ClaimDevice(device, *outputs));
+  Mixer& mixer = device.directSound->mixer();
+  const std::vector<float> bed(44100, 0.2f);
+  const std::vector<float> blip(441, 0.3f);         // 10 ms
+  const std::vector<float> long_(9 * 44100, 0.3f);  // nine seconds
+  const auto background = mixer.AddVoice({bed.data(), uint32_t(bed.size()), 1}, 44100);
+  mixer.Play(background, true);
+  std::vector<Mixer::VoiceId> blips;
+  for (int i = 0; i < 5; ++i) blips.push_back(mixer.AddVoice({blip.data(), 441, 1}, 44100));
+  const auto still = mixer.AddVoice({long_.data(), uint32_t(long_.size()), 1}, 44100);
+  std::vector<float> out;
+  ASSERT_TRUE(state->Pump(out, 4410));
+
+  // Stalled: nothing asks, nothing reports a loss.
+  std::this_thread::sleep_for(Mixer::kStallAfter + milliseconds(300));
+  EXPECT_TRUE(mixer.Stalled());
+  for (auto voice : blips) mixer.Play(voice, false);
+  const auto fired = Clock::now();
+  mixer.Play(still, false);
+  std::this_thread::sleep_for(milliseconds(400));
+  ASSERT_TRUE(state->Pump(out, 441));
+  const double since = std::chrono::duration<double>(Clock::now() - fired).count();
+  EXPECT_FALSE(mixer.Stalled());
+  for (auto voice : blips) EXPECT_FALSE(mixer.IsPlaying(voice)) << "ended while unheard";
+  EXPECT_TRUE(mixer.IsPlaying(still));
+  EXPECT_GE(mixer.PositionFrames(still), 0.4 * 44100) << "heard from where it stands";
+  EXPECT_LE(mixer.PositionFrames(still), since * 44100 + 441 + 1);
+  // Background and the long effect (0.5); piled up the blips would make 2.0.
+  const auto [low, high] = std::minmax_element(out.begin(), out.end());
+  EXPECT_LE(*high, 0.5f) << "more than what still sounds";
+  EXPECT_GT(*low, 0.4f) << "what still sounds is heard";
+
+  // A stall with nothing fired in it: the watchdog keeps time, and the sound that plays
+  // is found as far on as the stall lasted.
+  const uint32_t before = mixer.PositionFrames(still);
+  const auto stalled = Clock::now();
+  std::this_thread::sleep_for(milliseconds(1500));
+  ASSERT_TRUE(state->Pump(out, 441));
+  const double stall = std::chrono::duration<double>(Clock::now() - stalled).count();
+  const uint32_t after = mixer.PositionFrames(still);
+  EXPECT_GE(after, before + (1.5 - 0.1) * 44100) << "went on through the stall";
+  EXPECT_LE(after, before + stall * 44100 + 441 + 1) << "no further than the stall lasted";
+
+  EXPECT_EQ(state->opened, 1) << "a stall is no loss: the output stays";
+  EXPECT_EQ(state->closed, 0);
+  for (auto voice : blips) mixer.RemoveVoice(voice);
+  mixer.RemoveVoice(still);
+  mixer.RemoveVoice(background);
+  ReleaseDevice(device);
+}
+
 TEST_F(DeviceLossTest, WhileNoOutputOpensItIsRetriedEveryIntervalAfreshAndNothingIsAsked) {
   MakeOutputs(OutputWatch{milliseconds(20), milliseconds(80)});
   AudioDevice device;
@@ -395,6 +463,22 @@ TEST_F(DeviceLossTest, AnOutputThatCannotBeClaimedIsReportedAndAStaleLibraryIsRe
   ASSERT_TRUE(ClaimDevice(device, *outputs));
   EXPECT_EQ(state->restarts, 2);
   ReleaseDevice(device);
+}
+
+// Play and start-up open the output on the UI thread: a server that takes the connection
+// and never answers holds them only the claim's wait, for every attempt together.
+TEST_F(DeviceLossTest, AClaimGivesUpOnAServerThatNeverAnswersWithinItsWait) {
+  state->frozen = true;
+  AudioDevice device;
+  const auto start = Clock::now();
+  EXPECT_FALSE(ClaimDevice(device, *outputs));
+  const auto took = Clock::now() - start;
+  EXPECT_EQ(device.directSound, nullptr);
+  ASSERT_FALSE(state->deadlines.empty());
+  for (const auto deadline : state->deadlines)
+    EXPECT_LE(deadline - start, SdlOutputFactory::kClaimWait + milliseconds(50));
+  EXPECT_EQ(state->openCalls, 1) << "no second attempt once the wait is spent";
+  EXPECT_LT(took, milliseconds(1000));
 }
 
 // A sound server that takes the connection and never answers holds the watchdog inside

@@ -13,7 +13,9 @@
 #include <regex>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "Mixer.h"
 #include "PrivateSoundServer.h"
 #include "PulseOutput.h"
 #include "SdlOutput.h"
@@ -188,6 +190,67 @@ TEST_F(PulseOutputTest, ADeviceLearnsOfALostServerFromTheStreamWithoutLooking) {
   const auto start = Clock::now();
   device.reset();
   EXPECT_LT(Clock::now() - start, 100ms);
+}
+
+// Play against a server whose process is stopped: the window is held well under a
+// second, not for two attempts of two seconds each; once it runs again, Play works.
+TEST_F(PulseOutputTest, PlayGivesUpOnAFrozenServerWithinTheClaimWait) {
+  SdlOutputFactory outputs(MakePulseBackend(), OutputWatch{});
+  ASSERT_NE(outputs.OpenDefaultOutput(), nullptr);  // opened and let go: Play, then Mute
+  server->Freeze();
+  const auto start = Clock::now();
+  auto frozen = outputs.OpenDefaultOutput();
+  const auto took = Clock::now() - start;
+  server->Thaw();
+  EXPECT_EQ(frozen, nullptr);
+  EXPECT_LT(took, SdlOutputFactory::kClaimWait + 300ms);
+  std::unique_ptr<SoundDevice> device;
+  for (int i = 0; i < 10 && device == nullptr; ++i) device = outputs.OpenDefaultOutput();
+  EXPECT_NE(device, nullptr) << "the thawed server plays again";
+}
+
+// A suspended sink keeps the stream connected and asks it for nothing. Effects fired
+// meanwhile must not all start together when it runs again: the short ones have ended
+// unheard, the long one is heard from where it stands, and the output was never closed.
+TEST_F(PulseOutputTest, EffectsFiredWhileTheSinkIsSuspendedDoNotPileUpOnItsReturn) {
+  SdlOutputFactory outputs(MakePulseBackend(), OutputWatch{});
+  auto device = outputs.OpenDefaultOutput();
+  ASSERT_NE(device, nullptr);
+  Mixer& mixer = device->mixer();
+  const uint32_t rate = static_cast<uint32_t>(device->outputRate());
+  const std::vector<float> bed(rate, 0.2f);
+  const std::vector<float> blip(rate / 10, 0.3f);
+  const std::vector<float> long_(20 * rate, 0.3f);
+  const auto background = mixer.AddVoice({bed.data(), rate, 1}, rate);
+  mixer.Play(background, true);
+  std::vector<Mixer::VoiceId> blips;
+  for (int i = 0; i < 5; ++i)
+    blips.push_back(mixer.AddVoice({blip.data(), uint32_t(blip.size()), 1}, rate));
+  const auto still = mixer.AddVoice({long_.data(), uint32_t(long_.size()), 1}, rate);
+  const auto waitFor = [](auto condition) {
+    for (int i = 0; i < 500; ++i) {
+      if (condition()) return true;
+      std::this_thread::sleep_for(10ms);
+    }
+    return false;
+  };
+  ASSERT_TRUE(waitFor([&] { return mixer.PositionFrames(background) > 0; }));
+  ASSERT_TRUE(server->Suspend(true));
+  ASSERT_TRUE(waitFor([&] { return mixer.Stalled(); })) << "the suspended sink still asks";
+  for (auto voice : blips) mixer.Play(voice, false);
+  mixer.Play(still, false);
+  const auto fired = Clock::now();
+  std::this_thread::sleep_for(1500ms);
+  ASSERT_TRUE(server->Suspend(false));
+  ASSERT_TRUE(waitFor([&] { return !mixer.Stalled(); })) << "the sink did not ask again";
+  const double since = std::chrono::duration<double>(Clock::now() - fired).count();
+  for (auto voice : blips) EXPECT_FALSE(mixer.IsPlaying(voice)) << "ended while unheard";
+  EXPECT_TRUE(mixer.IsPlaying(still));
+  EXPECT_GE(mixer.PositionFrames(still), 1.5 * rate) << "heard from where it stands";
+  EXPECT_LE(mixer.PositionFrames(still), (since + 1.0) * rate);
+  for (auto voice : blips) mixer.RemoveVoice(voice);
+  mixer.RemoveVoice(still);
+  mixer.RemoveVoice(background);
 }
 
 TEST_F(PulseOutputTest, WithoutAServerNothingOpensAndTheLiveOutputIsSdls) {

@@ -63,6 +63,21 @@ class PrivateSoundServer {
     unlink(socket_.c_str());
   }
 
+  // Stops the server's process and lets it go on again: a server that holds its
+  // connections and answers nothing meanwhile.
+  void Freeze() {
+    if (pid_ > 0) kill(pid_, SIGSTOP);
+  }
+  void Thaw() {
+    if (pid_ > 0) kill(pid_, SIGCONT);
+  }
+
+  // Suspends the null sink or lets it run again, as `pactl suspend-sink` does: a stream
+  // on it stays connected and is asked for nothing meanwhile.
+  bool Suspend(bool suspended) const {
+    return std::system(suspended ? "pactl suspend-sink test 1" : "pactl suspend-sink test 0") == 0;
+  }
+
   // The server's log, for a start that failed.
   std::string Log() const { return Run("cat '" + folder_ + "/pulse.log' 2>&1"); }
 
