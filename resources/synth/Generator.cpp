@@ -4,10 +4,20 @@
 
 #include "SoundCatalogue.h"
 #include "WaveImage.h"
+#include "kit/Math.h"
 #include "kit/Random.h"
+#include "kit/TruePeak.h"
 
 namespace lullwood::synth {
 namespace {
+
+// No sound alone at full volume may reach the mixer's limiter (-1 dBFS): its true peak,
+// as the mixer's resampling reconstructs it, is held at -1.8 dBFS, which leaves room for
+// the 8-bit dither and for the mixer's filters to reconstruct a little differently and
+// still keeps every sound at or under -1.5 dBFS. The mixer reads an 8-bit sample b as
+// (b - 128) / 128, and the generator writes x * 127 + 128.
+constexpr double kTruePeakDbfs = -1.8;
+constexpr double kTruePeakWindowSeconds = 0.005;
 
 RecipeFunction FindRecipe(std::span<const NamedRecipe> table, std::string_view name, int& matches) {
   RecipeFunction found = nullptr;
@@ -66,6 +76,8 @@ std::optional<std::vector<uint8_t>> RenderImage(const SoundJob& job, std::string
       return std::nullopt;
     }
   }
+  HoldTruePeak(signal, job.spec.channels, job.spec.sampleRate,
+               DbToGain(kTruePeakDbfs) * 128.0 / 127.0, kTruePeakWindowSeconds, job.spec.loops);
   QuantiseReport report;
   const std::vector<uint8_t> data =
       QuantiseTo8Bit(signal, SeedFromName(job.spec.resourceName, 0xD17E), &report);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "kit/Kit.h"
+#include "kit/TruePeak.h"
 
 namespace lullwood::synth {
 namespace {
@@ -314,6 +315,40 @@ TEST(SynthLevel, LimiterHoldsTheCeilingAndLeavesQuietPartsAlone) {
   std::vector<float> quiet(100, 0.2f);
   LimitPeaks(quiet, fs, 0.5, 0.004, false);
   EXPECT_FLOAT_EQ(quiet[50], 0.2f);
+}
+
+// A burst of a quarter-rate tone sampled 45 degrees off its crests: every sample is
+// 0.707 of the tone's peak, which lies between them. The meter finds it; holding the
+// true peak lowers the burst until the reconstruction stays under the limit, and leaves
+// the quiet tone away from it as it was, in a loop too.
+TEST(SynthLevel, TruePeaksBetweenSamplesAreFoundAndHeld) {
+  const double fs = 11025.0;
+  std::vector<float> x(6000);
+  for (size_t i = 0; i < x.size(); ++i) x[i] = static_cast<float>(0.1 * Sin2Pi(i * 300.0 / fs));
+  for (size_t i = 3000; i < 3400; ++i) x[i] = static_cast<float>(0.9 * Sin2Pi(i / 4.0 + 0.125));
+  EXPECT_LE(Peak(x), 0.9 * 0.7072);
+  const TruePeakMeter meter;
+  const std::vector<double> around = meter.PeakAround(x, 1, true);
+  EXPECT_NEAR(around[3200], 0.9, 0.01) << "the crest between the samples";
+  EXPECT_NEAR(around[1000], 0.1, 0.005);
+  const std::vector<float> before = x;
+  HoldTruePeak(x, 1, fs, 0.6, 0.005, true);
+  const std::vector<double> after = meter.PeakAround(x, 1, true);
+  EXPECT_LE(*std::max_element(after.begin(), after.end()), 0.6 + 1e-6);
+  EXPECT_GT(Peak(std::span<const float>(x).subspan(3100, 200)), 0.6 * 0.7071 * 0.97)
+      << "lowered no more than it needs";
+  EXPECT_FLOAT_EQ(x[1000], before[1000]);
+  EXPECT_FLOAT_EQ(x[5900], before[5900]);
+  // Stereo: both channels take the same gain, set by the louder.
+  std::vector<float> stereo(2 * 2000, 0.0f);
+  for (size_t i = 0; i < 2000; ++i) {
+    stereo[2 * i] = static_cast<float>(0.9 * Sin2Pi(i / 4.0 + 0.125));
+    stereo[2 * i + 1] = static_cast<float>(0.3 * Sin2Pi(i / 4.0 + 0.125));
+  }
+  HoldTruePeak(stereo, 2, fs, 0.6, 0.005, false);
+  EXPECT_NEAR(stereo[2 * 1000] / stereo[2 * 1000 + 1], 3.0, 1e-4);
+  const std::vector<double> both = meter.PeakAround(stereo, 2, false);
+  EXPECT_LE(*std::max_element(both.begin(), both.end()), 0.6 + 1e-6);
 }
 
 TEST(SynthLevel, NormalizeLoudnessMeetsTargetUnlessThePeakForbids) {

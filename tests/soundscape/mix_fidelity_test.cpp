@@ -125,6 +125,53 @@ LimiterReport RenderTwice(int seconds, SetUp setUp) {
   return report;
 }
 
+// Every sound alone at full volume, through the mixer at both usual output rates, its
+// own pitch and, for the effects Dynamic Random re-pitches, the highest and lowest it
+// can be given: its true peak, the band-limited wave between its samples, stays at or
+// under -1.5 dBFS, so the limiter never touches a lone sound.
+TEST(MixFidelity, NoSoundAloneAtFullVolumeMeetsTheLimiter) {
+  const float ceiling = static_cast<float>(std::pow(10.0, -1.5 / 20));
+  struct Sound {
+    std::string_view resource;
+    double seconds;
+    bool loops;
+    bool pitchVaried;
+  };
+  const auto seconds = [](const auto& row) {
+    return double(row.dataBytes) / row.format.channels / row.format.samplesPerSecond;
+  };
+  std::vector<Sound> sounds;
+  for (const BackgroundSound& b : SoundCatalogue::Backgrounds())
+    sounds.push_back({b.resourceName, seconds(b), true, false});
+  for (const RandomEffect& e : SoundCatalogue::Effects())
+    sounds.push_back({e.resourceName, seconds(e), false, e.pitchVaried});
+  ASSERT_EQ(sounds.size(), 54u);
+  for (const int rate : {48000, 44100}) {
+    for (const Sound& sound : sounds) {
+      std::vector<int> offsets = {0};
+      if (sound.pitchVaried) offsets = {0, 2000, -1500};
+      for (const int offset : offsets) {
+        OfflineSoundDevice device(rate);
+        auto buffer = CreateBufferFromResource(&device, sound.resource);
+        ASSERT_NE(buffer, nullptr) << sound.resource;
+        const uint32_t own = buffer->GetFrequency();
+        buffer->SetFrequency(static_cast<uint32_t>(int(own) + offset));
+        buffer->Play(sound.loops);
+        // The whole sound, and for a loop its seam.
+        const double length =
+            sound.seconds * own / buffer->GetFrequency() + (sound.loops ? 0.2 : 0.05);
+        const auto out = device.Render(static_cast<size_t>(length * rate));
+        float peak = 0;
+        for (float v : out) peak = std::max(peak, std::fabs(v));
+        EXPECT_LE(peak, ceiling) << sound.resource << " at " << rate << " Hz, pitch " << offset
+                                 << ": " << 20 * std::log10(peak) << " dBFS";
+        EXPECT_EQ(device.mixer().limitedFrames(), 0u) << sound.resource << " at " << rate;
+        ReleaseSoundBuffer(buffer);
+      }
+    }
+  }
+}
+
 // The loudest Scenario there is, for an hour: never a sample at full scale.
 TEST(MixFidelity, TheLoudestScenarioNeverReachesFullScale) {
 #ifdef LULLWOOD_ASAN

@@ -12,8 +12,9 @@
 //                ScatterEvents, Bubble (van den Doel), NoiseClick, Mode + ModalVoice
 //   Reverb.h     Reverb (2 all-pass diffusers + 4-line Householder FDN, damped)
 //   Level.h      Rms, Peak, RmsAbove100Hz, RmsDb, Scale, RemoveDc, NormalizeLoudness,
-//                LimitPeaks (smooth, optionally circular), FadeEnds
+//                SmoothGain, LimitPeaks (smooth, optionally circular), FadeEnds
 //   Resample.h   Decimate (windowed-sinc, optional circular)
+//   TruePeak.h   TruePeakMeter (4x oversampled), HoldTruePeak (smooth, optionally circular)
 #pragma once
 
 #include "Envelope.h"

@@ -71,26 +71,19 @@ inline double NormalizeLoudness(std::span<float> x, double sampleRate, double ta
   return gain;
 }
 
-// Transparent peak limiting without look-ahead artefacts: the gain each sample needs to
-// stay within `limit` is spread over +-`windowSeconds` (minimum, then a moving average of
-// the same width), so no sample exceeds `limit` and the gain moves smoothly. With
-// `circular` the windows wrap round the ends (loops); the result stays N-periodic.
-inline void LimitPeaks(std::span<float> x, double sampleRate, double limit, double windowSeconds,
-                       bool circular) {
-  const int64_t n = static_cast<int64_t>(x.size());
-  const int64_t w = std::max<int64_t>(1, static_cast<int64_t>(windowSeconds * sampleRate));
-  if (n == 0 || Peak(x) <= limit) return;
+// A gain that reaches each frame's `need` (at most 1) smoothly: the lowest need within
+// +-`w` frames, then a moving average of the same width, which never rises above a
+// frame's own need because every value averaged is a minimum over a window that contains
+// that frame. With `circular` the windows wrap round the ends (loops); else frames
+// beyond them need nothing. Returns the smoothed gain, not yet capped at the need.
+inline std::vector<double> SmoothGain(std::span<const double> need, int64_t w, bool circular) {
+  const int64_t n = static_cast<int64_t>(need.size());
   auto index = [&](int64_t i) -> int64_t {
     if (circular) return ((i % n) + n) % n;
     return i < 0 ? -1 : (i >= n ? -1 : i);
   };
-  std::vector<double> need(x.size());
-  for (int64_t i = 0; i < n; ++i) {
-    const double a = std::fabs(x[static_cast<size_t>(i)]);
-    need[static_cast<size_t>(i)] = a > limit ? limit / a : 1.0;
-  }
   // Running minimum over [i - w, i + w] (a plain scan: windows are short).
-  std::vector<double> lowest(x.size(), 1.0);
+  std::vector<double> lowest(need.size(), 1.0);
   for (int64_t i = 0; i < n; ++i) {
     if (need[static_cast<size_t>(i)] >= 1.0) continue;
     for (int64_t k = -w; k <= w; ++k) {
@@ -100,9 +93,7 @@ inline void LimitPeaks(std::span<float> x, double sampleRate, double limit, doub
             std::min(lowest[static_cast<size_t>(j)], need[static_cast<size_t>(i)]);
     }
   }
-  // Moving average of width 2w + 1 never rises above a sample's own need, because every
-  // value averaged is a minimum over a window that contains that sample.
-  std::vector<double> smooth(x.size());
+  std::vector<double> smooth(need.size());
   double sum = 0.0;
   for (int64_t k = -w; k <= w; ++k) {
     const int64_t j = index(k);
@@ -114,10 +105,25 @@ inline void LimitPeaks(std::span<float> x, double sampleRate, double limit, doub
     sum -= out >= 0 ? lowest[static_cast<size_t>(out)] : 1.0;
     sum += in >= 0 ? lowest[static_cast<size_t>(in)] : 1.0;
   }
-  for (int64_t i = 0; i < n; ++i)
-    x[static_cast<size_t>(i)] =
-        static_cast<float>(x[static_cast<size_t>(i)] *
-                           std::min(smooth[static_cast<size_t>(i)], need[static_cast<size_t>(i)]));
+  return smooth;
+}
+
+// Transparent peak limiting without look-ahead artefacts: the gain each sample needs to
+// stay within `limit` is spread over +-`windowSeconds` (SmoothGain), so no sample exceeds
+// `limit` and the gain moves smoothly. With `circular` the windows wrap round the ends
+// (loops); the result stays N-periodic.
+inline void LimitPeaks(std::span<float> x, double sampleRate, double limit, double windowSeconds,
+                       bool circular) {
+  const int64_t w = std::max<int64_t>(1, static_cast<int64_t>(windowSeconds * sampleRate));
+  if (x.empty() || Peak(x) <= limit) return;
+  std::vector<double> need(x.size());
+  for (size_t i = 0; i < x.size(); ++i) {
+    const double a = std::fabs(x[i]);
+    need[i] = a > limit ? limit / a : 1.0;
+  }
+  const std::vector<double> smooth = SmoothGain(need, w, circular);
+  for (size_t i = 0; i < x.size(); ++i)
+    x[i] = static_cast<float>(x[i] * std::min(smooth[i], need[i]));
 }
 
 // Cosine fades over the first and last frames (one-shots): `inSeconds` and `outSeconds`.
