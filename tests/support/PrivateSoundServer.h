@@ -3,8 +3,10 @@
 // PULSE_SERVER for this process. Stopped (and can be started again) by the test.
 #pragma once
 
+#include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -37,6 +39,11 @@ class PrivateSoundServer {
     mkdir(runtime.c_str(), 0700);
     pid_ = fork();
     if (pid_ == 0) {
+      // The server ends with the test, however the test ends, and holds none of its
+      // output: a test run waits for every holder of a test's output to close it.
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      const int nowhere = open("/dev/null", O_RDWR);
+      for (int fd : {0, 1, 2}) dup2(nowhere, fd);
       setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
       setenv("HOME", folder_.c_str(), 1);
       const std::string protocol = "module-native-protocol-unix auth-anonymous=1 socket=" + socket_;
