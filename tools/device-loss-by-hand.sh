@@ -3,8 +3,16 @@
 # a null sink, plays a Scenario through it, kills the server, leaves it away for a while
 # and starts it again, as many rounds as asked, and shows each time whether the
 # program's stream came back and carries sound.
+#
+# With --suspend the server stays and its sink is suspended instead (pactl suspend-sink):
+# the stream stays connected and is asked for nothing. The Scenario is then five effects
+# at "Frequently" and no background, the sink's monitor is recorded from before each
+# suspension to some seconds after it, and the script prints the recording's loudest
+# second after each return and draws the whole recording (its envelope and spectrogram)
+# to suspend.png in the current folder, where effects that piled up would show as one
+# burst on the return.
 # Not part of the test suite: it needs pulseaudio, pulseaudio-utils, xvfb and sox.
-# Usage: tools/device-loss-by-hand.sh [seconds without a server] [rounds]   (6, 3)
+# Usage: tools/device-loss-by-hand.sh [--suspend] [seconds away] [rounds]   (6, 3)
 # The program is the one in the build tools/build-dir.sh names (LULLWOOD_BUILD_DIR,
 # default build/), made there when missing.
 set -euo pipefail
@@ -13,10 +21,12 @@ source "$(dirname "$0")/build-dir.sh"
 lullwood_build lullwood
 
 program=$lullwood_build_dir/app/lullwood
+suspend=false
+if [ "${1:-}" = "--suspend" ]; then suspend=true; shift; fi
 outage=${1:-6}
 rounds=${2:-3}
 if ! [[ "$outage" =~ ^[0-9]+$ && "$rounds" =~ ^[1-9][0-9]*$ ]]; then
-  echo "usage: tools/device-loss-by-hand.sh [seconds without a server] [rounds]" >&2
+  echo "usage: tools/device-loss-by-hand.sh [--suspend] [seconds away] [rounds]" >&2
   exit 2
 fi
 work=$(mktemp -d /tmp/lullwood-device-loss-XXXXXX)
@@ -54,12 +64,49 @@ report() {
   echo "$1: streams=$streams peak=${level:-none}"
 }
 
-printf '[Backgrounds]\r\nchk1=Y\r\nchk5=Y\r\nR4=4\r\nR9=4\r\nDYNAMIC=Y\r\n' >"$work/night.lwd"
+if $suspend; then
+  # Dog Bark, Horse, Crow, Hawk and Frog at "Frequently", nothing else.
+  printf '[Backgrounds]\r\nR1=4\r\nR2=4\r\nR6=4\r\nR12=4\r\nR29=4\r\nDYNAMIC=N\r\n' >"$work/night.lwd"
+else
+  printf '[Backgrounds]\r\nchk1=Y\r\nchk5=Y\r\nR4=4\r\nR9=4\r\nDYNAMIC=Y\r\n' >"$work/night.lwd"
+fi
 start_server
 xvfb-run -a "$program" "$work/night.lwd" >"$work/program.log" 2>&1 &
 pids+=($!)
 sleep 4
 report "playing"
+
+if $suspend; then
+  parec -d night.monitor --raw --format=s16le --channels=2 --rate=48000 >"$work/sink.raw" &
+  recorder=$!
+  pids+=("$recorder")
+  for round in $(seq "$rounds"); do
+    sleep 8
+    pactl suspend-sink night 1
+    echo "round $round: sink suspended for $outage s"
+    sleep "$outage"
+    back=$(stat -c %s "$work/sink.raw")
+    pactl suspend-sink night 0
+    echo "round $round: sink running again"
+    sleep 6
+    # The loudest second of the first five after the return, and the quietest.
+    for second in 0 1 2 3 4; do
+      dd if="$work/sink.raw" iflag=skip_bytes skip=$((back + second * 192000)) bs=192000 \
+        count=1 status=none | sox -t raw -e signed -b 16 -c 2 -r 48000 - -n stat 2>&1 |
+        awk -v s="$second" '/RMS     amplitude/ {printf "  second %d after the return: rms %s\n", s, $3}'
+    done
+  done
+  kill "$recorder" 2>/dev/null || true
+  sox -t raw -e signed -b 16 -c 2 -r 48000 "$work/sink.raw" -n remix 1,2 \
+    spectrogram -x 1600 -y 257 -z 80 -t "the sink, with $rounds suspensions of $outage s" \
+    -o suspend.png
+  echo "drawn: suspend.png"
+  if kill -0 "${pids[0]}" 2>/dev/null; then echo "the program is still running"; else
+    echo "THE PROGRAM HAS ENDED"; fi
+  echo "--- the program's messages:"
+  cat "$work/program.log"
+  exit 0
+fi
 
 for round in $(seq "$rounds"); do
   kill -9 "$server"
