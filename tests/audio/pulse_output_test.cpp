@@ -204,6 +204,9 @@ TEST_F(PulseOutputTest, PlayGivesUpOnAFrozenServerWithinTheClaimWait) {
   server->Thaw();
   EXPECT_EQ(frozen, nullptr);
   EXPECT_LT(took, SdlOutputFactory::kClaimWait + 300ms);
+  RecordProperty(
+      "claim_ms",
+      static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
   std::unique_ptr<SoundDevice> device;
   for (int i = 0; i < 10 && device == nullptr; ++i) device = outputs.OpenDefaultOutput();
   EXPECT_NE(device, nullptr) << "the thawed server plays again";
