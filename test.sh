@@ -34,7 +34,8 @@ for arg in "$@"; do
   esac
 done
 
-tools/deps.sh clang libclang-rt-14-dev desktop-file-utils appstream man-db dbus pulseaudio pulseaudio-utils
+tools/deps.sh clang libclang-rt-14-dev desktop-file-utils appstream man-db dbus pulseaudio pulseaudio-utils \
+  python3
 export QT_QPA_PLATFORM=offscreen
 
 if [ "$mode" = plain ]; then

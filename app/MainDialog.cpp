@@ -141,8 +141,8 @@ void CMainDialog::ReadStartupSettings() {
 void CMainDialog::AddTrayIcon() {
   trayMenu_ =
       BuildScenarioMenu(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); });
-  trayIcon_ = std::make_unique<TrayIcon>(
-      m_icon, [this](std::uintptr_t mouseMessage) { RouteCommand(0, mouseMessage); });
+  trayIcon_ =
+      std::make_unique<TrayIcon>(m_icon, [this](std::uintptr_t click) { RouteCommand(0, click); });
   sleepTimer_->AppendTo(*trayMenu_);
   trayIcon_->SetContextMenu(trayMenu_);
   trayIcon_->SetStatusLine(sleepTimer_->statusText());

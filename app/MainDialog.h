@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "MainWindowLayout.h"
+#include "NicePriority.h"
 #include "Ports.h"
 #include "SchedulerTimer.h"
 #include "ShellCommands.h"
@@ -70,7 +71,7 @@ class CMainDialog : public QDialog, public Panel {
   bool FilterKeystroke(const QKeyEvent& event) const;
 
   // Every command of the window passes here first: the controls' clicks, the menu
-  // entries (`second` 0) and the status-area icon's mouse messages (`first` 0). Then
+  // entries (`second` 0) and the status-area icon's clicks (`first` 0). Then
   // the routing table; returns whether a control's handler took the command.
   bool RouteCommand(unsigned first, std::uintptr_t second);
   // What the window manager delivers: minimise hides, maximise does nothing, close

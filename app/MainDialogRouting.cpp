@@ -1,5 +1,5 @@
 // The main window's routing: every control's user notification, menu command and
-// status-area mouse message passes RouteCommand and reaches one handler; the scroll
+// status-area click passes RouteCommand and reaches one handler; the scroll
 // notifications of the 31 sliders and both volume bars reach OnMixerScroll; drops and
 // the file dialogs lead to the Scenario commands.
 #include <QAbstractButton>

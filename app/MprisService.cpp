@@ -14,6 +14,7 @@
 #include "Scenario.h"
 #include "ShellCommands.h"
 #include "Startup.h"
+#include "WindowVisibility.h"
 
 namespace lullwood {
 namespace {
@@ -151,7 +152,8 @@ std::vector<std::string> DataFolders() {
 
 }  // namespace
 
-MprisService::MprisService(QDBusConnection bus, const AudioDevice& device, OutputVolume& volume)
+MprisService::MprisService(QDBusConnection bus, const AudioDevice& device,
+                           MediaVolumeOutputFactory& volume)
     : bus_(std::move(bus)), device_(device), volume_(volume) {
   new RootAdaptor(this, *this);
   new PlayerAdaptor(this, *this, bus_);
@@ -205,7 +207,8 @@ void MprisService::SetVolume(double gain) {
 }
 
 void MprisService::Raise() {
-  Post([](CMainDialog& window) { window.RouteCommand(0, kLeftButtonUp); });
+  // What a click on the status-area icon does.
+  Post([](CMainDialog& window) { ShowMainWindow(window); });
 }
 
 void MprisService::Quit() {

@@ -17,7 +17,7 @@
 #include <string>
 #include <utility>
 
-#include "OutputVolume.h"
+#include "MediaVolumeOutputFactory.h"
 #include "SoundDevice.h"
 
 namespace lullwood {
@@ -30,7 +30,7 @@ class MprisService : public QObject {
  public:
   // Serves both objects on `bus` at once; until Attach every action waits, so calls
   // that come while the program starts run once start-up has finished.
-  MprisService(QDBusConnection bus, const AudioDevice& device, OutputVolume& volume);
+  MprisService(QDBusConnection bus, const AudioDevice& device, MediaVolumeOutputFactory& volume);
   ~MprisService() override;
 
   // The window whose handlers the methods call; from here on actions run, each after
@@ -72,7 +72,7 @@ class MprisService : public QObject {
 
   QDBusConnection bus_;
   const AudioDevice& device_;
-  OutputVolume& volume_;
+  MediaVolumeOutputFactory& volume_;
   QPointer<CMainDialog> window_;
   bool ended_ = false;
   bool draining_ = false;

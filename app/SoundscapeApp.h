@@ -4,9 +4,8 @@
 
 #include <QStringList>
 
-#include "OutputVolume.h"
+#include "MediaVolumeOutputFactory.h"
 #include "Ports.h"
-#include "SettingsStore.h"
 #include "SoundDevice.h"
 #include "Soundscape.h"
 
@@ -24,13 +23,13 @@ class CSoundscapeApp {
   int Launch(const QStringList& arguments);
 
   ProcessState& state() { return state_; }
-  OutputVolume& volume() { return volume_; }
+  MediaVolumeOutputFactory& volume() { return volume_; }
 
  private:
   AudioOutputFactory& outputs_;
   SettingsStore& settings_;
   ProcessState state_;
-  OutputVolume volume_{outputs_, state_.audioDevice};
+  MediaVolumeOutputFactory volume_{outputs_, state_.audioDevice};
 };
 
 }  // namespace lullwood

@@ -2,8 +2,8 @@
 #include <QIcon>
 #include <cstdlib>
 
+#include "LiveOutput.h"
 #include "QSettingsStore.h"
-#include "SdlOutput.h"
 #include "SoundscapeApp.h"
 
 int main(int argc, char** argv) {
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("lullwood"));
   QApplication::setWindowIcon(
       QIcon::fromTheme(QStringLiteral("lullwood"), QIcon(QStringLiteral(":/images/icon.png"))));
-  lullwood::SdlOutputFactory outputs;
+  lullwood::LiveOutputFactory outputs;
   lullwood::QSettingsStore settings;
   lullwood::CSoundscapeApp soundscape(outputs, settings);
   return soundscape.Launch(QApplication::arguments().mid(1));

@@ -8,7 +8,6 @@
 namespace lullwood {
 namespace {
 
-constexpr int32_t kSilence = -10000;
 constexpr uint64_t kOne = uint64_t{1} << 32;
 
 // A bus keeps its sounds' band: flat (well within 0.5 dB) to `pass` of its rate, and
@@ -88,7 +87,7 @@ StereoGain VolumePanToGains(int32_t volume, int32_t pan) {
 }
 
 Mixer::Mixer(int outputRate)
-    : outputRate_(outputRate > 0 ? outputRate : 48000),
+    : outputRate_(outputRate > 0 ? outputRate : kDefaultOutputRate),
       voiceKernel_(0.5, kVoiceTransition, kVoiceAttenuationDb, kVoicePhases, 4),
       stereoLoop_(loops::BestStereoLoop()),
       monoLoop_(loops::BestMonoLoop()),

@@ -20,15 +20,15 @@
 #include <mutex>
 #include <vector>
 
+#include "AudioUnits.h"
 #include "Limiter.h"
-#include "Resampler.h"
-
 #include "OutputStage.h"
+#include "Resampler.h"
 
 namespace lullwood {
 
 // Linear gain of an attenuation in hundredths of a decibel: 10^(v/2000); exactly 0 at
-// or below -10000, and never above 1. Any thread.
+// or below kSilence, and never above 1. Any thread.
 float AttenuationToGain(int32_t hundredthsDb);
 
 struct StereoGain {
@@ -59,7 +59,7 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   using VoiceId = int;
   static constexpr VoiceId kNoVoice = -1;
 
-  // `outputRate` in frames per second; 0 or less means 48000.
+  // `outputRate` in frames per second; 0 or less means kDefaultOutputRate.
   explicit Mixer(int outputRate);
   Mixer(const Mixer&) = delete;
   Mixer& operator=(const Mixer&) = delete;

@@ -13,7 +13,7 @@ namespace lullwood {
 
 class OfflineSoundDevice : public SoundDevice {
  public:
-  explicit OfflineSoundDevice(int outputRate = 48000);
+  explicit OfflineSoundDevice(int outputRate = kDefaultOutputRate);
   ~OfflineSoundDevice() override;
 
   // Any thread.
@@ -35,7 +35,7 @@ class OfflineSoundDevice : public SoundDevice {
 // UI thread only.
 class OfflineOutputFactory : public AudioOutputFactory {
  public:
-  explicit OfflineOutputFactory(int outputRate = 48000);
+  explicit OfflineOutputFactory(int outputRate = kDefaultOutputRate);
 
   std::unique_ptr<SoundDevice> OpenDefaultOutput() override;
 

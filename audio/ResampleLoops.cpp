@@ -1,6 +1,6 @@
 #include "ResampleLoops.h"
 
-#include "Resampler.h"
+#include "DotProducts.h"
 
 namespace lullwood::loops {
 namespace {
@@ -13,8 +13,9 @@ inline const float* RowAt(const Kernel& kernel, uint64_t position) {
 
 }  // namespace
 
-uint64_t StereoSse2(const float* left, const float* right, const Kernel& kernel, uint64_t position,
-                    uint64_t step, size_t frames, float* outLeft, float* outRight) {
+uint64_t StereoBaseline(const float* left, const float* right, const Kernel& kernel,
+                        uint64_t position, uint64_t step, size_t frames, float* outLeft,
+                        float* outRight) {
   for (size_t k = 0; k < frames; ++k) {
     // The one tap of 1 gives the input frame itself, exactly as the sum would.
     if (kernel.wholeFrameIsTap && (position & 0xFFFFFFFFu) == 0) {
@@ -33,8 +34,9 @@ uint64_t StereoSse2(const float* left, const float* right, const Kernel& kernel,
   return position;
 }
 
-uint64_t MonoSse2(const float* samples, const Kernel& kernel, uint64_t position, uint64_t step,
-                  size_t frames, float gainLeft, float gainRight, float* outLeft, float* outRight) {
+uint64_t MonoBaseline(const float* samples, const Kernel& kernel, uint64_t position, uint64_t step,
+                      size_t frames, float gainLeft, float gainRight, float* outLeft,
+                      float* outRight) {
   for (size_t k = 0; k < frames; ++k) {
     const float* x = samples + (static_cast<size_t>(position >> 32) - kernel.before);
     const float y = Dot(x, RowAt(kernel, position), kernel.taps);
@@ -58,17 +60,17 @@ namespace {
 
 #if defined(LULLWOOD_AVX2_LOOPS)
 StereoLoop BestStereoLoop() {
-  return HasAvx2() ? &StereoAvx2 : &StereoSse2;
+  return HasAvx2() ? &StereoAvx2 : &StereoBaseline;
 }
 MonoLoop BestMonoLoop() {
-  return HasAvx2() ? &MonoAvx2 : &MonoSse2;
+  return HasAvx2() ? &MonoAvx2 : &MonoBaseline;
 }
 #else
 StereoLoop BestStereoLoop() {
-  return &StereoSse2;
+  return &StereoBaseline;
 }
 MonoLoop BestMonoLoop() {
-  return &MonoSse2;
+  return &MonoBaseline;
 }
 #endif
 

@@ -1,5 +1,6 @@
-// The mixer's inner loops, built twice: for SSE2 (every x86-64) and for AVX2 with FMA,
-// chosen once by what the processor has. Plain pointers only: this header is included
+// The mixer's inner loops, built twice: the baseline every processor runs (SSE2 on every
+// x86-64, plain loops elsewhere) and, on x86-64, AVX2 with FMA, chosen once by what the
+// processor has. Plain pointers only: this header is included
 // by translation units built with different instruction sets, so it must not bring in
 // inline functions that the linker could merge between them.
 #pragma once
@@ -32,10 +33,10 @@ using MonoLoop = uint64_t (*)(const float* samples, const Kernel& kernel, uint64
                               uint64_t step, size_t frames, float gainLeft, float gainRight,
                               float* outLeft, float* outRight);
 
-uint64_t StereoSse2(const float*, const float*, const Kernel&, uint64_t, uint64_t, size_t, float*,
-                    float*);
-uint64_t MonoSse2(const float*, const Kernel&, uint64_t, uint64_t, size_t, float, float, float*,
-                  float*);
+uint64_t StereoBaseline(const float*, const float*, const Kernel&, uint64_t, uint64_t, size_t,
+                        float*, float*);
+uint64_t MonoBaseline(const float*, const Kernel&, uint64_t, uint64_t, size_t, float, float, float*,
+                      float*);
 uint64_t StereoAvx2(const float*, const float*, const Kernel&, uint64_t, uint64_t, size_t, float*,
                     float*);
 uint64_t MonoAvx2(const float*, const Kernel&, uint64_t, uint64_t, size_t, float, float, float*,

@@ -6,13 +6,15 @@
 #include <memory>
 #include <string_view>
 
+#include "AudioUnits.h"
+
 namespace lullwood {
 
 class SoundDevice;
 
 // Ranges of the buffer controls, in the audio service's units.
-inline constexpr int32_t kVolumeMin = -10000;  // hundredths of a decibel; -10000 is silence
-inline constexpr int32_t kVolumeMax = 0;       // full level; a buffer never amplifies
+inline constexpr int32_t kVolumeMin = kSilence;  // hundredths of a decibel
+inline constexpr int32_t kVolumeMax = 0;         // full level; a buffer never amplifies
 inline constexpr int32_t kPanLeft = -10000;
 inline constexpr int32_t kPanRight = 10000;
 inline constexpr uint32_t kFrequencyMin = 100;

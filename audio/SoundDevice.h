@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "AudioUnits.h"
+
 namespace lullwood {
 
 class Mixer;

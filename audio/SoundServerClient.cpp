@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "OutputBuffering.h"
+
 namespace lullwood {
 namespace {
 
@@ -73,7 +75,8 @@ void PrepareSoundServerClients(bool sdlBuffering) {
   AddToEnvironment("PIPEWIRE_PROPS", &WithPipeWireProperty, "application.icon-name",
                    kStreamIconName);
   // PipeWire takes its node latency from the callback size, as SDL asks.
-  if (sdlBuffering) setenv("PULSE_LATENCY_MSEC", std::string(kPulseTargetBufferMs).c_str(), 0);
+  if (sdlBuffering)
+    setenv("PULSE_LATENCY_MSEC", std::string(OutputBuffering{}.sdlPulseTargetMs).c_str(), 0);
 }
 
 }  // namespace lullwood

@@ -13,14 +13,6 @@ inline constexpr std::string_view kStreamName = "Soundscape";
 inline constexpr std::string_view kStreamRole = "music";
 // The installed icon's name in the desktop's icon theme.
 inline constexpr std::string_view kStreamIconName = "lullwood";
-// The target buffer asked of a PulseAudio server, in milliseconds. SDL's PulseAudio
-// output asks for one callback's worth, which ties the buffer to the time a sound waits
-// in the program before it is written; libpulse takes the target from
-// PULSE_LATENCY_MSEC instead. With 250 ms the server runs its sink at tens of
-// milliseconds instead of a few, and a sound started at any moment still reaches the
-// sink within about 250 ms.
-inline constexpr std::string_view kPulseTargetBufferMs = "250";
-
 // `list`, a property list as libpulse reads it from PULSE_PROP (whitespace-separated
 // key=value pairs), with key=value added unless the list names the key already.
 std::string WithPulseProperty(std::string_view list, std::string_view key, std::string_view value);

@@ -46,6 +46,8 @@ inline constexpr int kBackgroundCount = 23;
 inline constexpr int kEffectCount = 31;
 // Per-effect tables have this many entries; entry 0 belongs to no effect.
 inline constexpr int kEffectTableSize = 32;
+// Scenario files keep a level under this key for entry 0 too, always "0".
+inline constexpr std::string_view kNoEffectScenarioKey = "R0";
 
 // Positions of the catalogue's controls on the main window, in dialog units.
 inline constexpr int kBackgroundBoxX = 116;

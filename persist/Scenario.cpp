@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <string>
 
 namespace lullwood {
@@ -16,12 +15,6 @@ constexpr std::size_t kTwoCharacters = 3;
 constexpr std::string_view kBackgroundVolumeKey = "V1";
 constexpr std::string_view kRandomVolumeKey = "V2";
 constexpr std::string_view kDynamicRandomKey = "DYNAMIC";
-
-std::string LevelKey(int n) {
-  char key[16];
-  const int length = std::snprintf(key, sizeof key, "R%d", n);
-  return std::string(key, static_cast<std::size_t>(length));
-}
 
 }  // namespace
 
@@ -44,10 +37,10 @@ void WriteScenario(const ProcessState& state, const DialogValues& values,
                      YesNo(values.m_backgroundOn[row.backgroundIndex] != 0));
   }
   // Entry 0 belongs to no effect: its key is kept in the file, always as "0".
-  file.WriteString(kScenarioSection, LevelKey(0), "0");
-  for (int n = 1; n < kEffectTableSize; ++n) {
-    file.WriteString(kScenarioSection, LevelKey(n),
-                     std::to_string(state.scheduler.frequencyLevel[n]));
+  file.WriteString(kScenarioSection, kNoEffectScenarioKey, "0");
+  for (const RandomEffect& row : SoundCatalogue::Effects()) {
+    file.WriteString(kScenarioSection, row.scenarioKey,
+                     std::to_string(state.scheduler.frequencyLevel[row.effectIndex]));
   }
   file.WriteString(kScenarioSection, kBackgroundVolumeKey,
                    std::to_string(state.mixer.backgroundVolumeStep));
@@ -95,8 +88,9 @@ void LoadScenario(Soundscape& core, const std::string& path) {
 
   // Levels outside unset..Frequently would leave a slider showing what the effect does not
   // do. "R0" is not read: entry 0 has no slider and no sound, so it stays unset and idle.
-  for (int n = 1; n < kEffectTableSize; ++n) {
-    const int level = std::clamp(ScenarioNumber(read(LevelKey(n), "0", kOneCharacter)),
+  for (const RandomEffect& row : SoundCatalogue::Effects()) {
+    const int n = row.effectIndex;
+    const int level = std::clamp(ScenarioNumber(read(row.scenarioKey, "0", kOneCharacter)),
                                  level::kUnset, level::kLast);
     state.scheduler.frequencyLevel[n] = level;
     if (level > level::kNever) {

@@ -11,22 +11,6 @@ namespace lullwood {
 inline constexpr std::string_view kAutoStartNeedsFileMessage =
     "*ERROR* You must select a previously saved scenario filename with which to autostart.";
 
-// Raises and lowers the priority of the calling (user-interface) thread.
-class PriorityControl {
- public:
-  virtual ~PriorityControl() = default;
-  virtual void RaiseToHigh() = 0;
-  virtual void LowerToNormal() = 0;
-};
-
-// Linux: nice -10 on the calling thread when the system allows it (the setting is kept
-// either way); back to nice 0 only from a raised priority, never lower than normal.
-class NicePriority : public PriorityControl {
- public:
-  void RaiseToHigh() override;
-  void LowerToNormal() override;
-};
-
 // Reads LWD, AUTO, BOOST and AUTOHIDE, in this order; DYNAMIC is never read back.
 void ReadStartupSettings(Soundscape& core, PriorityControl& priority);
 // A command-line file replaces the stored one for this run and is loaded at the first paint.

@@ -45,9 +45,9 @@ bool RouteCommand(const ShellActions& actions, unsigned first, std::uintptr_t se
   if (first == ids::kSaveScenario) actions.saveScenarioAs();
   if (first == ids::kUsingLullwood) actions.openHelp(kUsingLullwoodContext);
   if (first == 0) {
-    if (second == kRightButtonUp) actions.showScenarioMenuAtCursor();
-    if (second == kLeftButtonDoubleClick) actions.showMainWindow();
-    if (second == kLeftButtonUp) actions.showMainWindow();
+    if (second == tray::kContextClick) actions.showScenarioMenuAtCursor();
+    if (second == tray::kDoubleClick) actions.showMainWindow();
+    if (second == tray::kClick) actions.showMainWindow();
   }
   return actions.standardCommand(first, second);
 }

@@ -10,11 +10,13 @@
 
 namespace lullwood {
 
-// Mouse messages the status-area icon delivers as RouteCommand(0, message).
-inline constexpr std::uintptr_t kLeftButtonUp = 0x0202;
-inline constexpr std::uintptr_t kLeftButtonDoubleClick = 0x0203;
-inline constexpr std::uintptr_t kRightButtonUp = 0x0205;
-inline constexpr std::uintptr_t kMiddleButtonUp = 0x0208;
+// What the status-area icon reports, as RouteCommand(0, click): which click it was.
+namespace tray {
+inline constexpr std::uintptr_t kClick = 1;         // shows the window
+inline constexpr std::uintptr_t kDoubleClick = 2;   // shows the window too
+inline constexpr std::uintptr_t kContextClick = 3;  // opens the Scenario menu
+inline constexpr std::uintptr_t kMiddleClick = 4;   // nothing of its own
+}  // namespace tray
 
 // System commands.
 inline constexpr unsigned kSystemMinimize = 0xF020;
@@ -64,8 +66,8 @@ struct ShellActions {
 
 // Every command of the main window passes here first. `first` is the command id with
 // the notification code in its high half (0 for menus and the status-area icon);
-// `second` is the mouse message when `first` is 0. Each test is made on its own, and
-// every command then goes on to the routing table, whose result is returned.
+// `second` is the status-area icon's click (tray::) when `first` is 0. Each test is made on its
+// own, and every command then goes on to the routing table, whose result is returned.
 bool RouteCommand(const ShellActions& actions, unsigned first, std::uintptr_t second);
 
 // Minimise hides, maximise does nothing, Mute and Play act and then fall through;

@@ -7,16 +7,16 @@
 
 namespace lullwood {
 
-std::optional<std::uintptr_t> MouseMessageOf(QSystemTrayIcon::ActivationReason reason) {
+std::optional<std::uintptr_t> TrayClickOf(QSystemTrayIcon::ActivationReason reason) {
   switch (reason) {
     case QSystemTrayIcon::Trigger:
-      return kLeftButtonUp;
+      return tray::kClick;
     case QSystemTrayIcon::DoubleClick:
-      return kLeftButtonDoubleClick;
+      return tray::kDoubleClick;
     case QSystemTrayIcon::Context:
-      return kRightButtonUp;
+      return tray::kContextClick;
     case QSystemTrayIcon::MiddleClick:
-      return kMiddleButtonUp;
+      return tray::kMiddleClick;
     case QSystemTrayIcon::Unknown:
       break;
   }
@@ -27,9 +27,8 @@ bool StatusAreaAvailable() {
   return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-TrayIcon::TrayIcon(const QIcon& icon, std::function<void(std::uintptr_t)> onMouseMessage,
-                   QObject* parent)
-    : QObject(parent), icon_(icon), onMouseMessage_(std::move(onMouseMessage)) {
+TrayIcon::TrayIcon(const QIcon& icon, std::function<void(std::uintptr_t)> onClick, QObject* parent)
+    : QObject(parent), icon_(icon), onClick_(std::move(onClick)) {
   SetStatusLine({});
   // Queued: an action may remove the icon, and some status areas deliver the event
   // from inside the icon's own window, which removing it destroys.
@@ -60,7 +59,7 @@ void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
   if (reason == QSystemTrayIcon::Context) {
     if (QMenu* menu = icon_.contextMenu(); menu && menu->isVisible()) menu->hide();
   }
-  if (const auto message = MouseMessageOf(reason)) onMouseMessage_(*message);
+  if (const auto message = TrayClickOf(reason)) onClick_(*message);
 }
 
 }  // namespace lullwood

@@ -1,5 +1,5 @@
 // The status-area icon, present from AddTrayIcon to RemoveTrayIcon whether the window
-// is shown or hidden. Its events reach the window as the mouse messages RouteCommand
+// is shown or hidden. Its events reach the window as the clicks RouteCommand
 // expects. UI thread only.
 #pragma once
 
@@ -14,9 +14,9 @@ class QMenu;
 
 namespace lullwood {
 
-// Left release, left double click and right release; the middle button gives its own
-// release (which nobody acts on); an unknown reason gives nothing.
-std::optional<std::uintptr_t> MouseMessageOf(QSystemTrayIcon::ActivationReason reason);
+// The click an activation reason is: a click, a double click, a context click or a
+// middle click (which nobody acts on); an unknown reason gives nothing.
+std::optional<std::uintptr_t> TrayClickOf(QSystemTrayIcon::ActivationReason reason);
 
 // True when the desktop has a status area to put the icon in.
 bool StatusAreaAvailable();
@@ -25,9 +25,9 @@ class TrayIcon : public QObject {
   Q_OBJECT
 
  public:
-  // `onMouseMessage` receives each event as a mouse message, from the event loop
+  // `onClick` receives each event as a click (tray::), from the event loop
   // after the event has been handed over.
-  TrayIcon(const QIcon& icon, std::function<void(std::uintptr_t)> onMouseMessage,
+  TrayIcon(const QIcon& icon, std::function<void(std::uintptr_t)> onClick,
            QObject* parent = nullptr);
 
   // The menu desktops draw themselves (they report no click position). Not owned.
@@ -47,7 +47,7 @@ class TrayIcon : public QObject {
   void OnActivated(QSystemTrayIcon::ActivationReason reason);
 
   QSystemTrayIcon icon_;
-  std::function<void(std::uintptr_t)> onMouseMessage_;
+  std::function<void(std::uintptr_t)> onClick_;
 };
 
 }  // namespace lullwood

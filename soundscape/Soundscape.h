@@ -11,7 +11,6 @@
 #include <string_view>
 
 #include "Ports.h"
-#include "SettingsStore.h"
 #include "SoundscapeState.h"
 
 namespace lullwood {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "LullwoodVersion.h"
 #include "SoundBuffer.h"
 #include "SoundCatalogue.h"
 #include "SoundDevice.h"
@@ -52,8 +53,8 @@ constexpr int32_t StepToAttenuation(int step) {
 
 // ---------------------------------------------------------------- messages
 
-inline constexpr std::string_view kTitle = "Lullwood v2.2";
-inline constexpr std::string_view kTitlePrefix = "Lullwood v2.2 - ";
+inline constexpr std::string_view kTitle = kVersionedTitle;
+inline constexpr std::string_view kTitlePrefix = kVersionedTitlePrefix;
 inline constexpr std::string_view kFourthBackgroundMessage =
     "* You can only have three background sounds active.  Disable another one first. ";
 inline constexpr std::string_view kPlayFailedMessage =

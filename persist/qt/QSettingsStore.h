@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "SettingsStore.h"
+#include "Ports.h"
 
 namespace lullwood {
 

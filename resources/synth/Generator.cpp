@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "SoundCatalogue.h"
-#include "WaveImage.h"
+#include "WaveWriter.h"
 #include "kit/Math.h"
 #include "kit/Random.h"
 #include "kit/TruePeak.h"

@@ -8,9 +8,9 @@
 #include <fstream>
 
 #include "MediaPlayerRules.h"
+#include "MediaVolumeOutputFactory.h"
 #include "Mixer.h"
 #include "OfflineOutput.h"
-#include "OutputVolume.h"
 #include "TempFolder.h"
 
 namespace lullwood::media {
@@ -94,10 +94,10 @@ TEST_F(MediaFiles, TheIconIsFoundInTheFirstDataFolderThatHasIt) {
             (png / "icons/hicolor/256x256/apps/lullwood.png").string());
 }
 
-TEST(OutputVolume, IsOnTheDeviceHeldNowAndOnEveryDeviceClaimedLater) {
+TEST(MediaVolumeOutputFactory, IsOnTheDeviceHeldNowAndOnEveryDeviceClaimedLater) {
   OfflineOutputFactory offline;
   AudioDevice device;
-  OutputVolume volume(offline, device);
+  MediaVolumeOutputFactory volume(offline, device);
   EXPECT_EQ(volume.volume(), 1.0);
   EXPECT_FALSE(volume.SetVolume(1.0));
   EXPECT_TRUE(volume.SetVolume(0.25));  // no device yet: kept for the next one

@@ -19,9 +19,9 @@
 
 #include "ControlIds.h"
 #include "MediaPlayerRules.h"
+#include "MediaVolumeOutputFactory.h"
 #include "Mixer.h"
 #include "MprisService.h"
-#include "OutputVolume.h"
 #include "PrivateBus.h"
 #include "Scenario.h"
 #include "SingleInstance.h"
@@ -54,7 +54,7 @@ class Mpris : public TempFolderTest {
   void SetUp() override {
     TempFolderTest::SetUp();
     ASSERT_TRUE(bus_.isConnected()) << "no private bus";
-    volume_ = std::make_unique<OutputVolume>(outputs_, state_.audioDevice);
+    volume_ = std::make_unique<MediaVolumeOutputFactory>(outputs_, state_.audioDevice);
     service_ = std::make_unique<MprisService>(bus_, state_.audioDevice, *volume_);
     ASSERT_EQ(ClaimBusName(bus_, false), NameClaim::kOwned);
     dialog_ = std::make_unique<WatchedDialog>(state_, *volume_, settings_);
@@ -132,7 +132,7 @@ class Mpris : public TempFolderTest {
   ProcessState state_;
   WatchedOutputs outputs_;
   MemorySettingsStore settings_;
-  std::unique_ptr<OutputVolume> volume_;
+  std::unique_ptr<MediaVolumeOutputFactory> volume_;
   std::unique_ptr<MprisService> service_;
   std::unique_ptr<WatchedDialog> dialog_;
   QDBusConnection client_{QString()};

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "FakePorts.h"
+#include "LiveOutput.h"
 #include "Mixer.h"
-#include "SdlOutput.h"
 #include "SoundBuffer.h"
 #include "Soundscape.h"
 
@@ -195,10 +195,10 @@ class AudioThread {
 class DeviceLossTest : public ::testing::Test {
  protected:
   std::shared_ptr<FlakyState> state = std::make_shared<FlakyState>();
-  std::unique_ptr<SdlOutputFactory> outputs;
+  std::unique_ptr<LiveOutputFactory> outputs;
 
   void MakeOutputs(OutputWatch watch) {
-    outputs = std::make_unique<SdlOutputFactory>(std::make_unique<FlakyBackend>(state), watch);
+    outputs = std::make_unique<LiveOutputFactory>(std::make_unique<FlakyBackend>(state), watch);
   }
   void SetUp() override { MakeOutputs(OutputWatch{}); }
   void TearDown() override {
@@ -476,7 +476,7 @@ TEST_F(DeviceLossTest, AClaimGivesUpOnAServerThatNeverAnswersWithinItsWait) {
   EXPECT_EQ(device.directSound, nullptr);
   ASSERT_FALSE(state->deadlines.empty());
   for (const auto deadline : state->deadlines)
-    EXPECT_LE(deadline - start, SdlOutputFactory::kClaimWait + milliseconds(50));
+    EXPECT_LE(deadline - start, LiveOutputFactory::kClaimWait + milliseconds(50));
   EXPECT_EQ(state->openCalls, 1) << "no second attempt once the wait is spent";
   EXPECT_LT(took, milliseconds(1000));
 }

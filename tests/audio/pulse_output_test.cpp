@@ -15,10 +15,11 @@
 #include <thread>
 #include <vector>
 
+#include "LiveOutput.h"
 #include "Mixer.h"
 #include "PrivateSoundServer.h"
-#include "PulseOutput.h"
-#include "SdlOutput.h"
+#include "PulseBackend.h"
+#include "SdlBackend.h"
 #include "TempFolder.h"
 
 namespace lullwood {
@@ -102,7 +103,7 @@ TEST_F(PulseOutputTest, TheStreamAsksForItsBufferSaysWhoItIsAndIsAskedSeldom) {
   // The server keeps part of the target in the sink; the stream's own part stays large:
   // PulseAudio's buffering, (target + 2 x request) / 2, reckoned in bytes at the rate
   // asked for (44100 Hz) and played at the sink's.
-  const PulseBuffering asked = BufferingForServer("pulseaudio");
+  const OutputBuffering asked = BufferingForServer("pulseaudio");
   const long own = (asked.target + 2 * asked.request).count() * 1000 / 2 * 44100 / 48000;
   EXPECT_NEAR(BufferLatency(listing), own, 5000) << listing;
   EXPECT_GE(BufferLatency(listing), 150000) << listing;
@@ -144,13 +145,13 @@ TEST_F(PulseOutputTest, ALostServerIsNoticedAndTheOutputOpensAgainOnANewOne) {
 // What each server is asked for: with either, a start reaches the sink within 300 ms.
 // On PulseAudio the sink keeps most of the target; on PipeWire the sink latency covers
 // at least one whole quantum of the graph and a request three of them.
-TEST(PulseBuffering, EachServerGetsTheBufferingThatLetsItSleep) {
-  const auto sinkLatency = [](PulseBuffering b) { return (b.target - 2 * b.request) / 2; };
-  const PulseBuffering pulse = BufferingForServer("pulseaudio");
+TEST(OutputBuffering, EachServerGetsTheBufferingThatLetsItSleep) {
+  const auto sinkLatency = [](OutputBuffering b) { return (b.target - 2 * b.request) / 2; };
+  const OutputBuffering pulse = BufferingForServer("pulseaudio");
   EXPECT_GE(sinkLatency(pulse), 120ms);
   EXPECT_LE(2 * sinkLatency(pulse), 280ms) << "a start waits at most two sink latencies";
 
-  const PulseBuffering pipewire = BufferingForServer("PulseAudio (on PipeWire 0.3.65)");
+  const OutputBuffering pipewire = BufferingForServer("PulseAudio (on PipeWire 0.3.65)");
   const auto quantum = std::chrono::microseconds(2048 * 1000000 / 48000);
   EXPECT_GE(sinkLatency(pipewire), quantum);
   EXPECT_GE(pipewire.request, 2 * quantum);
@@ -167,7 +168,7 @@ TEST_F(PulseOutputTest, ADeviceLearnsOfALostServerFromTheStreamWithoutLooking) {
   OutputWatch neverLooks;
   neverLooks.poll = neverLooks.reportedPoll = std::chrono::hours(1);
   neverLooks.retry = 100ms;
-  SdlOutputFactory outputs(MakePulseBackend({}, 500ms), neverLooks);
+  LiveOutputFactory outputs(MakePulseBackend({}, 500ms), neverLooks);
   auto device = outputs.OpenDefaultOutput();
   ASSERT_NE(device, nullptr);
   const auto playing = [&] {
@@ -195,7 +196,7 @@ TEST_F(PulseOutputTest, ADeviceLearnsOfALostServerFromTheStreamWithoutLooking) {
 // Play against a server whose process is stopped: the window is held well under a
 // second, not for two attempts of two seconds each; once it runs again, Play works.
 TEST_F(PulseOutputTest, PlayGivesUpOnAFrozenServerWithinTheClaimWait) {
-  SdlOutputFactory outputs(MakePulseBackend(), OutputWatch{});
+  LiveOutputFactory outputs(MakePulseBackend(), OutputWatch{});
   ASSERT_NE(outputs.OpenDefaultOutput(), nullptr);  // opened and let go: Play, then Mute
   server->Freeze();
   const auto start = Clock::now();
@@ -203,7 +204,7 @@ TEST_F(PulseOutputTest, PlayGivesUpOnAFrozenServerWithinTheClaimWait) {
   const auto took = Clock::now() - start;
   server->Thaw();
   EXPECT_EQ(frozen, nullptr);
-  EXPECT_LT(took, SdlOutputFactory::kClaimWait + 300ms);
+  EXPECT_LT(took, LiveOutputFactory::kClaimWait + 300ms);
   RecordProperty(
       "claim_ms",
       static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
@@ -216,7 +217,7 @@ TEST_F(PulseOutputTest, PlayGivesUpOnAFrozenServerWithinTheClaimWait) {
 // meanwhile must not all start together when it runs again: the short ones have ended
 // unheard, the long one is heard from where it stands, and the output was never closed.
 TEST_F(PulseOutputTest, EffectsFiredWhileTheSinkIsSuspendedDoNotPileUpOnItsReturn) {
-  SdlOutputFactory outputs(MakePulseBackend(), OutputWatch{});
+  LiveOutputFactory outputs(MakePulseBackend(), OutputWatch{});
   auto device = outputs.OpenDefaultOutput();
   ASSERT_NE(device, nullptr);
   Mixer& mixer = device->mixer();
@@ -289,7 +290,7 @@ TEST_F(PulseOutputTest, WithoutAServerNothingOpensAndTheLiveOutputIsSdls) {
 TEST_F(PulseOutputTest, TheLiveOutputPlaysThroughTheServerUnlessAnotherDriverIsNamed) {
   ASSERT_TRUE(PulseServerAnswers(1000ms));
   {
-    SdlOutputFactory outputs;
+    LiveOutputFactory outputs;
     auto device = outputs.OpenDefaultOutput();
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(device->outputRate(), 48000);
@@ -305,7 +306,7 @@ TEST_F(PulseOutputTest, TheLiveOutputPlaysThroughTheServerUnlessAnotherDriverIsN
   }
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   {
-    SdlOutputFactory outputs;
+    LiveOutputFactory outputs;
     auto device = outputs.OpenDefaultOutput();
     ASSERT_NE(device, nullptr);
     std::this_thread::sleep_for(200ms);

@@ -45,24 +45,24 @@ TEST(ResampleLoops, BothInstructionSetsGiveTheSameSound) {
       for (size_t frames : {size_t{1}, size_t{7}, size_t{1001}}) {
         std::vector<float> sseL(frames, 0.25f), sseR(frames, -0.25f);
         std::vector<float> avxL = sseL, avxR = sseR;
-        const uint64_t endSse = loops::StereoSse2(left.data(), right.data(), view, start, d.step,
-                                                  frames, sseL.data(), sseR.data());
+        const uint64_t endBaseline = loops::StereoBaseline(
+            left.data(), right.data(), view, start, d.step, frames, sseL.data(), sseR.data());
         const uint64_t endAvx = loops::StereoAvx2(left.data(), right.data(), view, start, d.step,
                                                   frames, avxL.data(), avxR.data());
-        EXPECT_EQ(endSse, endAvx);
+        EXPECT_EQ(endBaseline, endAvx);
         for (size_t k = 0; k < frames; ++k) {
           ASSERT_NEAR(sseL[k], avxL[k], 1e-5f) << d.name << ", frame " << k;
           ASSERT_NEAR(sseR[k], avxR[k], 1e-5f) << d.name << ", frame " << k;
         }
-        std::vector<float> monoSse(frames, 0.0f), monoSseR(frames, 0.0f);
+        std::vector<float> monoBaseline(frames, 0.0f), monoBaselineR(frames, 0.0f);
         std::vector<float> monoAvx(frames, 0.0f), monoAvxR(frames, 0.0f);
-        loops::MonoSse2(left.data(), view, start, d.step, frames, 0.5f, 0.25f, monoSse.data(),
-                        monoSseR.data());
+        loops::MonoBaseline(left.data(), view, start, d.step, frames, 0.5f, 0.25f,
+                            monoBaseline.data(), monoBaselineR.data());
         loops::MonoAvx2(left.data(), view, start, d.step, frames, 0.5f, 0.25f, monoAvx.data(),
                         monoAvxR.data());
         for (size_t k = 0; k < frames; ++k) {
-          ASSERT_NEAR(monoSse[k], monoAvx[k], 1e-5f) << d.name << ", frame " << k;
-          ASSERT_NEAR(monoSseR[k], monoAvxR[k], 1e-5f) << d.name << ", frame " << k;
+          ASSERT_NEAR(monoBaseline[k], monoAvx[k], 1e-5f) << d.name << ", frame " << k;
+          ASSERT_NEAR(monoBaselineR[k], monoAvxR[k], 1e-5f) << d.name << ", frame " << k;
         }
       }
     }

@@ -10,13 +10,13 @@
 #include <thread>
 #include <vector>
 
-#include "SdlOutput.h"
+#include "LiveOutput.h"
 #include "SoundBuffer.h"
 
 namespace lullwood {
 namespace {
 
-TEST(SdlOutput, PlaysIntoTheDiskDriversFile) {
+TEST(SdlBackend, PlaysIntoTheDiskDriversFile) {
   const auto path = std::filesystem::temp_directory_path() /
                     ("lullwood-sdl-smoke-" + std::to_string(::getpid()) + ".raw");
   std::filesystem::remove(path);
@@ -25,7 +25,7 @@ TEST(SdlOutput, PlaysIntoTheDiskDriversFile) {
   setenv("SDL_DISKAUDIODELAY", "0", 1);
 
   {
-    SdlOutputFactory outputs;
+    LiveOutputFactory outputs;
     AudioDevice device;
     ASSERT_TRUE(ClaimDevice(device, outputs));
     EXPECT_GT(device.directSound->outputRate(), 0);

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "SdlOutput.h"
+#include "LiveOutput.h"
 #include "SoundServerClient.h"
 
 namespace lullwood {
@@ -19,12 +19,12 @@ TEST(SoundServerClient, PulseAudioIsAskedForALargeBufferUnlessTheUserChoseOne) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   unsetenv("PULSE_LATENCY_MSEC");
   {
-    SdlOutputFactory outputs;
+    LiveOutputFactory outputs;
     ASSERT_NE(std::getenv("PULSE_LATENCY_MSEC"), nullptr);
     EXPECT_STREQ(std::getenv("PULSE_LATENCY_MSEC"), "250");
   }
   setenv("PULSE_LATENCY_MSEC", "40", 1);
-  SdlOutputFactory outputs;
+  LiveOutputFactory outputs;
   EXPECT_STREQ(std::getenv("PULSE_LATENCY_MSEC"), "40");
 }
 
@@ -65,7 +65,7 @@ TEST(SoundServerClient, TheOutputNamesItsStreamAndKeepsWhatTheUserSet) {
     unsetenv(name);
   setenv("PULSE_PROP", "media.role=video", 1);  // the user's role stays
   {
-    SdlOutputFactory outputs;
+    LiveOutputFactory outputs;
     AudioDevice device;
     ASSERT_TRUE(ClaimDevice(device, outputs));
     EXPECT_STREQ(SDL_GetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME), "Lullwood");
@@ -79,12 +79,12 @@ TEST(SoundServerClient, TheOutputNamesItsStreamAndKeepsWhatTheUserSet) {
   }
   // A second output adds nothing twice.
   {
-    SdlOutputFactory again;
+    LiveOutputFactory again;
     EXPECT_STREQ(std::getenv("PULSE_PROP"), "media.role=video application.icon_name=lullwood");
   }
   // With nothing set, the role goes with the icon, for SDL's PulseAudio output names none.
   unsetenv("PULSE_PROP");
-  SdlOutputFactory fresh;
+  LiveOutputFactory fresh;
   EXPECT_STREQ(std::getenv("PULSE_PROP"), "application.icon_name=lullwood media.role=music");
 }
 

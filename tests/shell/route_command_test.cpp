@@ -44,16 +44,17 @@ TEST(RouteCommand, ControlCommandsReachOnlyTheRoutingTable) {
   // A notification code in the high half makes it no menu command.
   const unsigned notified = (1u << 16) | 32773u;
   EXPECT_EQ(Route(notified, 0), (Calls{Standard(notified)}));
-  // The second parameter is a mouse message only for command 0.
-  EXPECT_EQ(Route(1007, kRightButtonUp), (Calls{Standard(1007, kRightButtonUp)}));
+  // The second parameter is a status-area click only for command 0.
+  EXPECT_EQ(Route(1007, tray::kContextClick), (Calls{Standard(1007, tray::kContextClick)}));
 }
 
 TEST(RouteCommand, TrayMessagesReachTheirBranch) {
-  EXPECT_EQ(Route(0, kRightButtonUp), (Calls{"scenarioMenu", Standard(0, kRightButtonUp)}));
-  EXPECT_EQ(Route(0, kLeftButtonUp), (Calls{"show", Standard(0, kLeftButtonUp)}));
-  EXPECT_EQ(Route(0, kLeftButtonDoubleClick), (Calls{"show", Standard(0, kLeftButtonDoubleClick)}));
+  EXPECT_EQ(Route(0, tray::kContextClick),
+            (Calls{"scenarioMenu", Standard(0, tray::kContextClick)}));
+  EXPECT_EQ(Route(0, tray::kClick), (Calls{"show", Standard(0, tray::kClick)}));
+  EXPECT_EQ(Route(0, tray::kDoubleClick), (Calls{"show", Standard(0, tray::kDoubleClick)}));
   for (const std::uintptr_t other :
-       {kMiddleButtonUp, std::uintptr_t{0x0201}, std::uintptr_t{0x0206}}) {
+       {tray::kMiddleClick, std::uintptr_t{5}, std::uintptr_t{0x0202}}) {
     EXPECT_EQ(Route(0, other), (Calls{Standard(0, other)})) << other;
   }
 }
@@ -63,7 +64,7 @@ TEST(RouteCommand, ReturnsTheRoutingTablesResult) {
   window.standardResult = false;
   EXPECT_FALSE(RouteCommand(window.Actions(), 32773, 0));
   window.standardResult = true;
-  EXPECT_TRUE(RouteCommand(window.Actions(), 0, kLeftButtonUp));
+  EXPECT_TRUE(RouteCommand(window.Actions(), 0, tray::kClick));
 }
 
 TEST(OnSystemCommand, MinimiseHidesAndMaximiseDoesNothing) {

@@ -33,10 +33,10 @@ TEST(TrayIcon, EachReasonReachesItsRouteCommandBranch) {
     QSystemTrayIcon::ActivationReason reason;
     std::vector<std::string> expected;
   } cases[] = {
-      {QSystemTrayIcon::Trigger, {"show", Standard(0, kLeftButtonUp)}},
-      {QSystemTrayIcon::DoubleClick, {"show", Standard(0, kLeftButtonDoubleClick)}},
-      {QSystemTrayIcon::Context, {"scenarioMenu", Standard(0, kRightButtonUp)}},
-      {QSystemTrayIcon::MiddleClick, {Standard(0, kMiddleButtonUp)}},
+      {QSystemTrayIcon::Trigger, {"show", Standard(0, tray::kClick)}},
+      {QSystemTrayIcon::DoubleClick, {"show", Standard(0, tray::kDoubleClick)}},
+      {QSystemTrayIcon::Context, {"scenarioMenu", Standard(0, tray::kContextClick)}},
+      {QSystemTrayIcon::MiddleClick, {Standard(0, tray::kMiddleClick)}},
       {QSystemTrayIcon::Unknown, {}},
   };
   for (const auto& c : cases) {
@@ -62,7 +62,7 @@ TEST(TrayIcon, TheContextReasonLeavesOnlyOnePopupOpen) {
   ASSERT_TRUE(standing.isVisible());
   ActivateIcon(tray.icon(), QSystemTrayIcon::Context);
   EXPECT_FALSE(standing.isVisible());
-  EXPECT_EQ(messages, std::vector<std::uintptr_t>{kRightButtonUp});
+  EXPECT_EQ(messages, std::vector<std::uintptr_t>{tray::kContextClick});
 }
 
 TEST(Hiding, AHiddenMinimisedWindowComesBackNormal) {

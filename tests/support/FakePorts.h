@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "Ports.h"
-#include "SettingsStore.h"
 
 namespace lullwood::testing {
 

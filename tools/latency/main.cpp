@@ -31,15 +31,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "LiveOutput.h"
 #include "Mixer.h"
-#include "SdlOutput.h"
 #include "SoundDevice.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kRate = 48000;
+constexpr int kRate = lullwood::kDefaultOutputRate;
 constexpr size_t kChunkFrames = 96;  // 2 ms read from the monitor at a time
 constexpr float kHeard = 0.05f;
 
@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "lullwood-output-latency: cannot run parec\n");
     return 1;
   }
-  lullwood::SdlOutputFactory outputs;
+  lullwood::LiveOutputFactory outputs;
   std::unique_ptr<lullwood::SoundDevice> device = outputs.OpenDefaultOutput();
   if (!device) {
     std::fprintf(stderr, "lullwood-output-latency: no audio output\n");

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "Ports.h"
-#include "SettingsStore.h"
 
 namespace lullwood::render {
 

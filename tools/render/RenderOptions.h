@@ -7,9 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "AudioUnits.h"
+
 namespace lullwood::render {
 
-inline constexpr int kDefaultRateHz = 48000;
+inline constexpr int kDefaultRateHz = kDefaultOutputRate;
 inline constexpr int kMinRateHz = 8000;
 inline constexpr int kMaxRateHz = 192000;
 // Longer renders are refused rather than left to overflow a count.

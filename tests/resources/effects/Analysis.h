@@ -66,7 +66,7 @@ inline double PowerNear(const std::vector<double>& p, double fs, double hz, doub
 }
 
 // Level in dB of each third-octave band from 63 Hz to 5 kHz, relative to the loudest band.
-inline std::vector<double> BandProfileDb(std::span<const float> x, double fs) {
+inline std::vector<double> BandLevelsBelowLoudestDb(std::span<const float> x, double fs) {
   const std::vector<double> p = PowerSpectrum(x);
   std::vector<double> bands;
   for (double lo = 63.0; lo < 5000.0; lo *= std::pow(2.0, 1.0 / 3.0)) {

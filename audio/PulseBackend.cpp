@@ -1,10 +1,8 @@
-#include "PulseOutput.h"
+#include "PulseBackend.h"
 
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <map>
 #include <string>
 #include <thread>
@@ -63,7 +61,7 @@ pa_proplist* StreamProperties() {
 
 class PulseBackend final : public AudioOutputBackend {
  public:
-  PulseBackend(std::optional<PulseBuffering> buffering, std::chrono::milliseconds connectWait)
+  PulseBackend(std::optional<OutputBuffering> buffering, std::chrono::milliseconds connectWait)
       : chosenBuffering_(buffering), connectWait_(connectWait) {
     PrepareSoundServerClients(false);
   }
@@ -80,7 +78,7 @@ class PulseBackend final : public AudioOutputBackend {
     if (rateHz <= 0 || !Connect(deadline)) return 0;
     pa_threaded_mainloop_lock(loop_);
     const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rateHz), 2};
-    const PulseBuffering buffering = chosenBuffering_.value_or(serverBuffering_);
+    const OutputBuffering buffering = chosenBuffering_.value_or(serverBuffering_);
     pa_proplist* properties = StreamProperties();
     pa_stream* stream = pa_stream_new_with_proplist(context_, Text(kStreamName).c_str(), &spec,
                                                     nullptr, properties);
@@ -293,8 +291,8 @@ class PulseBackend final : public AudioOutputBackend {
     }
   }
 
-  const std::optional<PulseBuffering> chosenBuffering_;
-  PulseBuffering serverBuffering_;
+  const std::optional<OutputBuffering> chosenBuffering_;
+  OutputBuffering serverBuffering_;
   std::optional<std::string> serverName_;
   const std::chrono::milliseconds connectWait_;
   pa_threaded_mainloop* loop_ = nullptr;
@@ -305,14 +303,7 @@ class PulseBackend final : public AudioOutputBackend {
 
 }  // namespace
 
-PulseBuffering BufferingForServer(std::string_view serverName) {
-  if (serverName.find("PipeWire") != std::string_view::npos) {
-    return {std::chrono::milliseconds(260), std::chrono::milliseconds(86)};
-  }
-  return {};
-}
-
-std::unique_ptr<AudioOutputBackend> MakePulseBackend(std::optional<PulseBuffering> buffering,
+std::unique_ptr<AudioOutputBackend> MakePulseBackend(std::optional<OutputBuffering> buffering,
                                                      std::chrono::milliseconds connectWait) {
   return std::make_unique<PulseBackend>(buffering, connectWait);
 }
@@ -341,17 +332,10 @@ bool PulseServerAnswers(std::chrono::milliseconds wait) {
   return ready;
 }
 
-std::unique_ptr<AudioOutputBackend> MakeLiveBackend() {
-  const char* driver = std::getenv("SDL_AUDIODRIVER");
-  const bool sdlChosen = driver != nullptr && *driver != '\0' &&
-                         std::strcmp(driver, "pulseaudio") != 0 &&
-                         std::strcmp(driver, "pulse") != 0;
-  if (!sdlChosen) {
-    // The connection made to see whether a server answers is the one the output uses.
-    auto pulse = std::make_unique<PulseBackend>(std::nullopt, std::chrono::milliseconds(2000));
-    if (pulse->Connect(Clock::now() + std::chrono::milliseconds(1000))) return pulse;
-  }
-  return MakeSdlBackend();
+std::unique_ptr<AudioOutputBackend> ConnectedPulseBackend(std::chrono::milliseconds wait) {
+  auto pulse = std::make_unique<PulseBackend>(std::nullopt, std::chrono::milliseconds(2000));
+  if (pulse->Connect(Clock::now() + wait)) return pulse;
+  return nullptr;
 }
 
 }  // namespace lullwood

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Generator.h"
-#include "WaveImage.h"
+#include "WaveWriter.h"
 
 namespace lullwood::synth {
 namespace {

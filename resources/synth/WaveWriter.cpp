@@ -1,4 +1,4 @@
-#include "WaveImage.h"
+#include "WaveWriter.h"
 
 #include <cmath>
 

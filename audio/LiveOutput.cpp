@@ -1,79 +1,17 @@
-#include "SdlOutput.h"
-
-#include <SDL.h>
+#include "LiveOutput.h"
 
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "Mixer.h"
-#include "PulseOutput.h"
-#include "SoundServerClient.h"
+#include "PulseBackend.h"
+#include "SdlBackend.h"
 
 namespace lullwood {
 namespace {
-
-constexpr int kWantedRate = 48000;
-// 85 ms a callback at 48 kHz. SDL's PipeWire output asks for a node latency of one
-// callback, so the graph can run about 12 cycles a second instead of hundreds. Its
-// PulseAudio output asks for a target buffer of one callback too; the program raises
-// that through libpulse (SoundServerClient.h), since a larger callback would make every
-// sound wait longer in the program before it is written.
-constexpr Uint16 kCallbackFrames = 4096;
-
-class SdlBackend final : public AudioOutputBackend {
- public:
-  SdlBackend() { PrepareSoundServerClients(); }
-  ~SdlBackend() override { Restart(); }
-
-  OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate,
-                Deadline /*deadline*/) override {
-    if (!started_) {
-      if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
-      started_ = true;
-    }
-    SDL_AudioSpec want{};
-    want.freq = rateHz;
-    want.format = AUDIO_F32SYS;
-    want.channels = 2;
-    want.samples = kCallbackFrames;
-    want.callback = &SdlBackend::Callback;
-    want.userdata = sink;
-    SDL_AudioSpec have{};
-    // SDL converts format and channel count, and the rate unless the device's is taken.
-    const SDL_AudioDeviceID id = SDL_OpenAudioDevice(
-        nullptr, 0, &want, &have, acceptDeviceRate ? SDL_AUDIO_ALLOW_FREQUENCY_CHANGE : 0);
-    if (id == 0) return 0;
-    ++openOutputs_;
-    if (openedRate != nullptr) *openedRate = acceptDeviceRate ? have.freq : rateHz;
-    return id;
-  }
-
-  void Start(OutputId id) override { SDL_PauseAudioDevice(id, 0); }
-
-  bool IsStopped(OutputId id) override { return SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_STOPPED; }
-
-  void Close(OutputId id) override {
-    SDL_CloseAudioDevice(id);
-    --openOutputs_;
-  }
-
-  void Restart() override {
-    if (openOutputs_ > 0) return;  // would close them under their owners
-    if (started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    started_ = false;
-  }
-
- private:
-  // Audio thread.
-  static void Callback(void* sink, Uint8* stream, int bytes) {
-    const size_t frames = static_cast<size_t>(bytes) / (2 * sizeof(float));
-    static_cast<AudioSink*>(sink)->Fill(reinterpret_cast<float*>(stream), frames);
-  }
-
-  bool started_ = false;
-  int openOutputs_ = 0;
-};
 
 // How long destroying a device waits for its watchdog to close the output and end.
 // Closing an SDL output lets it drain for two callbacks, so on a sound server the close
@@ -176,16 +114,16 @@ void Watch(const std::shared_ptr<OutputLink>& link) {
   link->wake.notify_all();
 }
 
-class SdlSoundDevice final : public SoundDevice {
+class LiveSoundDevice final : public SoundDevice {
  public:
-  SdlSoundDevice(std::shared_ptr<SharedBackend> shared, OutputWatch watch)
+  LiveSoundDevice(std::shared_ptr<SharedBackend> shared, OutputWatch watch)
       : link_(std::make_shared<OutputLink>(std::move(shared), watch)) {}
 
   // Asks the watchdog to close the output and end, and waits a little for it: closing
   // waits for a running callback to return. A watchdog that does not end in that time
   // is held by the server; it closes what it holds once free, and the link keeps the
   // mixer, the backend and itself alive until then.
-  ~SdlSoundDevice() override {
+  ~LiveSoundDevice() override {
     if (!watchdog_.joinable()) {
       // The watchdog could not be started: an output opened is still the device's.
       if (link_->id == 0) return;
@@ -213,11 +151,11 @@ class SdlSoundDevice final : public SoundDevice {
       int rate = 0;
       AudioOutputBackend& backend = *link_->shared->backend;
       AudioOutputBackend::OutputId id =
-          backend.Open(kWantedRate, true, link_.get(), &rate, deadline);
+          backend.Open(kDefaultOutputRate, true, link_.get(), &rate, deadline);
       if (id == 0 && std::chrono::steady_clock::now() < deadline) {
         // The library may still hold a sound server that has since gone: once more, afresh.
         backend.Restart();
-        id = backend.Open(kWantedRate, true, link_.get(), &rate, deadline);
+        id = backend.Open(kDefaultOutputRate, true, link_.get(), &rate, deadline);
       }
       if (id == 0) return false;
       // The output waits, paused, for the mixer of the rate it gave.
@@ -241,28 +179,36 @@ class SdlSoundDevice final : public SoundDevice {
 
 }  // namespace
 
-std::unique_ptr<AudioOutputBackend> MakeSdlBackend() {
-  return std::make_unique<SdlBackend>();
-}
+LiveOutputFactory::LiveOutputFactory() : LiveOutputFactory(MakeLiveBackend(), OutputWatch{}) {}
 
-SdlOutputFactory::SdlOutputFactory() : SdlOutputFactory(MakeLiveBackend(), OutputWatch{}) {}
-
-SdlOutputFactory::SdlOutputFactory(std::unique_ptr<AudioOutputBackend> backend, OutputWatch watch)
+LiveOutputFactory::LiveOutputFactory(std::unique_ptr<AudioOutputBackend> backend, OutputWatch watch)
     : shared_(std::make_shared<SharedBackend>()), watch_(watch) {
   shared_->backend = std::move(backend);
 }
 
 // A watchdog still closing an output, or held by the server, has the library; it is
 // shut down when the last holder lets the backend go, or with the process.
-SdlOutputFactory::~SdlOutputFactory() {
+LiveOutputFactory::~LiveOutputFactory() {
   std::unique_lock lock(shared_->lock, std::try_to_lock);
   if (lock.owns_lock()) shared_->backend->Restart();
 }
 
-std::unique_ptr<SoundDevice> SdlOutputFactory::OpenDefaultOutput() {
-  auto device = std::make_unique<SdlSoundDevice>(shared_, watch_);
+std::unique_ptr<SoundDevice> LiveOutputFactory::OpenDefaultOutput() {
+  auto device = std::make_unique<LiveSoundDevice>(shared_, watch_);
   if (!device->Open(std::chrono::steady_clock::now() + kClaimWait)) return nullptr;
   return device;
+}
+
+std::unique_ptr<AudioOutputBackend> MakeLiveBackend() {
+  const char* driver = std::getenv("SDL_AUDIODRIVER");
+  const bool sdlChosen = driver != nullptr && *driver != '\0' &&
+                         std::strcmp(driver, "pulseaudio") != 0 &&
+                         std::strcmp(driver, "pulse") != 0;
+  if (!sdlChosen) {
+    // The connection made to see whether a server answers is the one the output uses.
+    if (auto pulse = ConnectedPulseBackend(std::chrono::milliseconds(1000))) return pulse;
+  }
+  return MakeSdlBackend();
 }
 
 }  // namespace lullwood

@@ -10,10 +10,10 @@
 
 namespace lullwood {
 
-class OutputVolume : public AudioOutputFactory {
+class MediaVolumeOutputFactory : public AudioOutputFactory {
  public:
   // Opens devices through `outputs`; `device` is the process's record of the one held.
-  OutputVolume(AudioOutputFactory& outputs, AudioDevice& device);
+  MediaVolumeOutputFactory(AudioOutputFactory& outputs, AudioDevice& device);
 
   // The inner factory's device, with the volume already on its output stage.
   std::unique_ptr<SoundDevice> OpenDefaultOutput() override;

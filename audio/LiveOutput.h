@@ -1,5 +1,6 @@
-// The live audio output: the default device through SDL2, in callback mode, fed by
-// the mixer. The only part of the program that sees SDL.
+// The live audio output: the default device through the audio library (libpulse where
+// a PulseAudio or PipeWire server answers, SDL2 elsewhere), in callback mode, fed by the
+// mixer.
 //
 // An output can stop under the program (the sound server restarts, a headset is
 // unplugged). Each open device keeps a watchdog thread that notices this, closes the
@@ -15,59 +16,14 @@
 #pragma once
 
 #include <chrono>
-#include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <thread>
 
+#include "OutputBackend.h"
 #include "SoundDevice.h"
 
 namespace lullwood {
-
-// Receives the output's requests for samples. Called on the output's own thread.
-class AudioSink {
- public:
-  virtual ~AudioSink() = default;
-  // Fills `frames` frames of left/right floats.
-  virtual void Fill(float* interleavedStereo, size_t frames) = 0;
-  // The output has stopped under the program. Called on the library's thread by a
-  // backend that reports stops; it must return at once.
-  virtual void Stopped() {}
-};
-
-// The few calls of the audio library the live output needs. SDL for the program; a test
-// supplies one that fails on demand. Calls never overlap: the caller serialises them.
-class AudioOutputBackend {
- public:
-  using OutputId = uint32_t;
-  using Deadline = std::chrono::steady_clock::time_point;
-
-  virtual ~AudioOutputBackend() = default;
-  // Opens the default output for float stereo at `rateHz`, paused, to call `sink` once
-  // started. With `acceptDeviceRate`, the device's own rate is taken instead and written
-  // to `openedRate`; without it the library converts to the device. 0 when no output
-  // can be opened (the library is started first when it is not). A backend that waits
-  // on a sound server gives up at `deadline`, or sooner by a limit of its own; SDL's
-  // waits as long as the library does.
-  virtual OutputId Open(int rateHz, bool acceptDeviceRate, AudioSink* sink, int* openedRate,
-                        Deadline deadline = Deadline::max()) = 0;
-  // Starts an open output calling its sink.
-  virtual void Start(OutputId id) = 0;
-  // True once the output has stopped under the program and will call its sink no more.
-  virtual bool IsStopped(OutputId id) = 0;
-  // True when the backend calls its sink's Stopped as soon as an output stops, so that
-  // nobody needs to look often.
-  virtual bool ReportsStops() const { return false; }
-  // Closes the output; waits for a running call of its sink to return.
-  virtual void Close(OutputId id) = 0;
-  // Shuts the library's audio down, so the next Open starts it afresh and finds the
-  // outputs as they are now. Only while no output is open.
-  virtual void Restart() = 0;
-};
-
-// SDL2's audio.
-std::unique_ptr<AudioOutputBackend> MakeSdlBackend();
 
 // How often a device looks at its output, and how long it waits between attempts to
 // open a new one while none is available. A backend that reports stops is looked at
@@ -111,21 +67,20 @@ struct SharedBackend {
   std::unique_ptr<AudioOutputBackend> backend;
 };
 
-// UI thread only. Every device it opened must be destroyed before it is. SDL's audio is
-// one per process, and so is the factory that uses it: the lock it shares with its
-// devices is what keeps their calls apart.
-class SdlOutputFactory : public AudioOutputFactory {
+// UI thread only. Every device it opened must be destroyed before it is. The audio
+// library is one per process, and so is the factory that uses it: the lock it shares
+// with its devices is what keeps their calls apart.
+class LiveOutputFactory : public AudioOutputFactory {
  public:
-  // The default output through libpulse when a PulseAudio server (or PipeWire's)
-  // answers, else through SDL2.
-  SdlOutputFactory();
+  // The default output through MakeLiveBackend's choice.
+  LiveOutputFactory();
   // The default output through `backend`, watched as `watch` says.
-  SdlOutputFactory(std::unique_ptr<AudioOutputBackend> backend, OutputWatch watch);
-  ~SdlOutputFactory() override;
-  SdlOutputFactory(const SdlOutputFactory&) = delete;
-  SdlOutputFactory& operator=(const SdlOutputFactory&) = delete;
+  LiveOutputFactory(std::unique_ptr<AudioOutputBackend> backend, OutputWatch watch);
+  ~LiveOutputFactory() override;
+  LiveOutputFactory(const LiveOutputFactory&) = delete;
+  LiveOutputFactory& operator=(const LiveOutputFactory&) = delete;
 
-  // Opens the default output for 48000 Hz float stereo, accepting the rate the device
+  // Opens the default output for kDefaultOutputRate float stereo, accepting the rate the device
   // gives, and starts it and its watchdog. Destroying the device closes it, so other
   // programs can have it. nullptr when the output cannot be opened now, also when a
   // watchdog of an earlier device is still held inside the library by a server that
@@ -138,5 +93,9 @@ class SdlOutputFactory : public AudioOutputFactory {
   std::shared_ptr<SharedBackend> shared_;
   OutputWatch watch_;
 };
+
+// The backend the program plays through: libpulse when a server answers and the user
+// has not chosen an SDL driver (SDL_AUDIODRIVER other than "pulseaudio"), else SDL.
+std::unique_ptr<AudioOutputBackend> MakeLiveBackend();
 
 }  // namespace lullwood
