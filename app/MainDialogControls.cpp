@@ -45,73 +45,80 @@ int WrappedWidth(const QFontMetrics& fm, const QString& text, int lines) {
   return high;
 }
 
+// A new control of the row's kind, with its caption and the behaviour the layout asks
+// of it, on `parent`.
+QWidget* MakeControl(const LayoutRow& row, QWidget* parent) {
+  const QString caption = ToQString(row.caption);
+  QWidget* widget = nullptr;
+  switch (row.kind) {
+    case ControlKind::kPicture: {
+      auto* picture = new ProportionalPicture(QPixmap(ToQString(row.picture)), parent);
+      if (row.framed) {
+        picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        picture->setLineWidth(1);
+      }
+      widget = picture;
+      break;
+    }
+    case ControlKind::kGroupBox:
+      widget = new QGroupBox(caption, parent);
+      break;
+    case ControlKind::kPushButton:
+    case ControlKind::kDefaultPushButton: {
+      auto* button = new QPushButton(caption, parent);
+      button->setAutoDefault(true);
+      button->setDefault(row.kind == ControlKind::kDefaultPushButton);
+      widget = button;
+      break;
+    }
+    case ControlKind::kText:
+    case ControlKind::kGreyText: {
+      auto* label = new QLabel(caption, parent);
+      label->setTextFormat(Qt::PlainText);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      label->setWordWrap(TextLines(row) > 1);
+      label->setEnabled(row.kind == ControlKind::kText);
+      widget = label;
+      break;
+    }
+    case ControlKind::kScrollBar: {
+      auto* bar = new QScrollBar(Qt::Horizontal, parent);
+      bar->setFocusPolicy(Qt::StrongFocus);
+      // A right click belongs to the window's own menu, not to the bar's.
+      bar->setContextMenuPolicy(Qt::NoContextMenu);
+      // Qt's scroll bars invert their keys for vertical use; here Left is quieter.
+      bar->setInvertedControls(false);
+      bar->setSingleStep(1);
+      bar->setPageStep(1);
+      widget = bar;
+      break;
+    }
+    case ControlKind::kCheckBox:
+      widget = new QCheckBox(caption, parent);
+      break;
+    case ControlKind::kEditBox: {
+      auto* edit = new QLineEdit(parent);
+      edit->setFrame(true);
+      widget = edit;
+      break;
+    }
+    case ControlKind::kTrackbar: {
+      auto* slider = new QSlider(Qt::Horizontal, parent);
+      slider->setTickPosition(QSlider::NoTicks);
+      slider->setSingleStep(1);
+      slider->setPageStep(1);
+      widget = slider;
+      break;
+    }
+  }
+  return widget;
+}
+
 }  // namespace
 
 void CMainDialog::CreateControls() {
   for (const LayoutRow& row : MainWindowLayout()) {
-    const QString caption = ToQString(row.caption);
-    QWidget* widget = nullptr;
-    switch (row.kind) {
-      case ControlKind::kPicture: {
-        auto* picture = new ProportionalPicture(QPixmap(ToQString(row.picture)), client_);
-        if (row.framed) {
-          picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-          picture->setLineWidth(1);
-        }
-        widget = picture;
-        break;
-      }
-      case ControlKind::kGroupBox:
-        widget = new QGroupBox(caption, client_);
-        break;
-      case ControlKind::kPushButton:
-      case ControlKind::kDefaultPushButton: {
-        auto* button = new QPushButton(caption, client_);
-        button->setAutoDefault(true);
-        button->setDefault(row.kind == ControlKind::kDefaultPushButton);
-        widget = button;
-        break;
-      }
-      case ControlKind::kText:
-      case ControlKind::kGreyText: {
-        auto* label = new QLabel(caption, client_);
-        label->setTextFormat(Qt::PlainText);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setWordWrap(TextLines(row) > 1);
-        label->setEnabled(row.kind == ControlKind::kText);
-        widget = label;
-        break;
-      }
-      case ControlKind::kScrollBar: {
-        auto* bar = new QScrollBar(Qt::Horizontal, client_);
-        bar->setFocusPolicy(Qt::StrongFocus);
-        // A right click belongs to the window's own menu, not to the bar's.
-        bar->setContextMenuPolicy(Qt::NoContextMenu);
-        // Qt's scroll bars invert their keys for vertical use; here Left is quieter.
-        bar->setInvertedControls(false);
-        bar->setSingleStep(1);
-        bar->setPageStep(1);
-        widget = bar;
-        break;
-      }
-      case ControlKind::kCheckBox:
-        widget = new QCheckBox(caption, client_);
-        break;
-      case ControlKind::kEditBox: {
-        auto* edit = new QLineEdit(client_);
-        edit->setFrame(true);
-        widget = edit;
-        break;
-      }
-      case ControlKind::kTrackbar: {
-        auto* slider = new QSlider(Qt::Horizontal, client_);
-        slider->setTickPosition(QSlider::NoTicks);
-        slider->setSingleStep(1);
-        slider->setPageStep(1);
-        widget = slider;
-        break;
-      }
-    }
+    QWidget* widget = MakeControl(row, client_);
     widget->setObjectName(QString::fromStdString(row.name));
     if (row.id != 0) widget->setProperty("controlId", row.id);
   }

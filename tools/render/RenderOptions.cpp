@@ -58,6 +58,68 @@ std::optional<double> ParseDecimalFraction(std::string_view text) {
   return whole;
 }
 
+namespace {
+
+// Takes `value` for `option` into `options`; the reason when it is not one the option
+// takes.
+std::optional<std::string> TakeValue(Option option, const std::string& value,
+                                     RenderOptions& options) {
+  switch (option) {
+    case Option::kSeconds: {
+      const std::optional<uint64_t> seconds = ParseDecimal(value, kMaxSeconds);
+      if (!seconds || *seconds == 0) {
+        return std::string("--seconds must be a whole number from 1 to " +
+                           std::to_string(kMaxSeconds) + ", not \"" + value + "\"");
+      }
+      options.seconds = *seconds;
+      break;
+    }
+    case Option::kSeed: {
+      const std::optional<uint64_t> seed =
+          ParseDecimal(value, std::numeric_limits<uint32_t>::max());
+      if (!seed) {
+        return std::string("--seed must be a whole number from 0 to 4294967295, not \"" + value +
+                           "\"");
+      }
+      options.seed = static_cast<uint32_t>(*seed);
+      break;
+    }
+    case Option::kRate: {
+      const std::optional<uint64_t> rate = ParseDecimal(value, kMaxRateHz);
+      if (!rate || *rate < kMinRateHz) {
+        return std::string("--rate must be a whole number of Hz from " +
+                           std::to_string(kMinRateHz) + " to " + std::to_string(kMaxRateHz) +
+                           ", not \"" + value + "\"");
+      }
+      options.rateHz = static_cast<int>(*rate);
+      break;
+    }
+    case Option::kOut:
+      options.outPath = value;
+      break;
+    case Option::kEvents:
+      options.eventsPath = value;
+      break;
+    case Option::kResave:
+      options.resavePath = value;
+      break;
+    case Option::kSleep: {
+      const std::optional<double> minutes = ParseDecimalFraction(value);
+      if (!minutes || !(*minutes > 0) || *minutes > kMaxSleepMinutes) {
+        return std::string(
+            "--sleep must be a number of minutes above 0 and at most 1440 (a "
+            "day), not \"" +
+            value + "\"");
+      }
+      options.sleepMinutes = *minutes;
+      break;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 ParsedArguments ParseRenderArguments(std::span<const std::string> arguments) {
   RenderOptions options;
   bool seen[std::size(kOptions)] = {};
@@ -100,55 +162,8 @@ ParsedArguments ParseRenderArguments(std::span<const std::string> arguments) {
       }
       if (value.empty()) return Refuse(std::string(name) + " needs a value");
 
-      switch (found->option) {
-        case Option::kSeconds: {
-          const std::optional<uint64_t> seconds = ParseDecimal(value, kMaxSeconds);
-          if (!seconds || *seconds == 0) {
-            return Refuse("--seconds must be a whole number from 1 to " +
-                          std::to_string(kMaxSeconds) + ", not \"" + value + "\"");
-          }
-          options.seconds = *seconds;
-          break;
-        }
-        case Option::kSeed: {
-          const std::optional<uint64_t> seed =
-              ParseDecimal(value, std::numeric_limits<uint32_t>::max());
-          if (!seed) {
-            return Refuse("--seed must be a whole number from 0 to 4294967295, not \"" + value +
-                          "\"");
-          }
-          options.seed = static_cast<uint32_t>(*seed);
-          break;
-        }
-        case Option::kRate: {
-          const std::optional<uint64_t> rate = ParseDecimal(value, kMaxRateHz);
-          if (!rate || *rate < kMinRateHz) {
-            return Refuse("--rate must be a whole number of Hz from " + std::to_string(kMinRateHz) +
-                          " to " + std::to_string(kMaxRateHz) + ", not \"" + value + "\"");
-          }
-          options.rateHz = static_cast<int>(*rate);
-          break;
-        }
-        case Option::kOut:
-          options.outPath = value;
-          break;
-        case Option::kEvents:
-          options.eventsPath = value;
-          break;
-        case Option::kResave:
-          options.resavePath = value;
-          break;
-        case Option::kSleep: {
-          const std::optional<double> minutes = ParseDecimalFraction(value);
-          if (!minutes || !(*minutes > 0) || *minutes > kMaxSleepMinutes) {
-            return Refuse(
-                "--sleep must be a number of minutes above 0 and at most 1440 (a "
-                "day), not \"" +
-                value + "\"");
-          }
-          options.sleepMinutes = *minutes;
-          break;
-        }
+      if (std::optional<std::string> error = TakeValue(found->option, value, options)) {
+        return Refuse(std::move(*error));
       }
       continue;
     }

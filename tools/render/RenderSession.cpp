@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -133,14 +134,12 @@ std::optional<std::string> ScenarioReadError(const std::string& path) {
   return std::nullopt;
 }
 
-int RunRender(const RenderOptions& options, const RenderEnvironment& environment) {
-  std::ostream& messages = environment.messages;
-  auto stopped = [&] { return environment.stopRequested && *environment.stopRequested != 0; };
+namespace {
 
-  if (std::optional<std::string> error = ScenarioReadError(options.scenarioPath)) {
-    return Fail(messages, *error);
-  }
-
+// Refuses an output that is a folder, that would overwrite the Scenario or that names
+// the same file as another, and a WAV too long for one file: the exit status, after
+// saying why, or nothing when every output can be written.
+std::optional<int> RefuseOutputs(const RenderOptions& options, std::ostream& messages) {
   struct NamedOutput {
     const char* option;
     const std::string& path;
@@ -172,16 +171,121 @@ int RunRender(const RenderOptions& options, const RenderEnvironment& environment
       }
     }
   }
-
   const uint64_t rate = static_cast<uint64_t>(options.rateHz);
-  const uint64_t totalFrames = options.seconds * rate;
-  if (!options.outPath.empty() && totalFrames > kMaxWaveFrames) {
+  if (!options.outPath.empty() && options.seconds * rate > kMaxWaveFrames) {
     return Fail(messages,
                 "--out: " + std::to_string(options.seconds) + " s at " + std::to_string(rate) +
                     " Hz is more than one WAV file can hold (at most " +
                     std::to_string(kMaxWaveFrames / rate) + " s at this rate)",
                 kExitUsage);
   }
+  return std::nullopt;
+}
+
+// Writes the loaded Scenario to --resave's file as a Save from the window would; false,
+// after saying why, when it cannot.
+bool Resave(const RenderOptions& options, const ProcessState& state, HeadlessPanel& panel,
+            std::ostream& messages) {
+  std::string error;
+  PrivateProfileFile file = PrivateProfileFile::Load(options.resavePath);
+  WriteScenario(state, panel.Values(), file);
+  if (file.Save(options.resavePath, &error)) return true;
+  // The file's own reasons name the path already; the profile's (a file too large to
+  // rewrite whole, say) do not.
+  const bool namesPath = error.starts_with("cannot write") || error.starts_with('"');
+  Fail(messages, "--resave: " +
+                     (namesPath ? error : "cannot write \"" + options.resavePath + "\": " + error));
+  return false;
+}
+
+// The sleep timer, counted in output frames: the fade from its first frame, Mute at the
+// frame after its last. Past the end of the render when not asked for.
+struct SleepPlan {
+  uint64_t fadeFrames;
+  uint64_t fadeAt;
+  uint64_t stopAt;
+
+  SleepPlan(const RenderOptions& options, uint64_t rate)
+      : fadeFrames(static_cast<uint64_t>(kSleepFadeDuration.count()) * rate),
+        fadeAt(options.sleepMinutes ? static_cast<uint64_t>(std::llround(
+                                          *options.sleepMinutes * 60.0 * static_cast<double>(rate)))
+                                    : std::numeric_limits<uint64_t>::max() - fadeFrames),
+        stopAt(fadeAt + fadeFrames) {}
+
+  // The next frame at which the timer acts, after `frame`.
+  uint64_t NextStep(uint64_t frame) const { return frame < fadeAt ? fadeAt : stopAt; }
+};
+
+// Closes both files, then puts both in place: neither is put in place unless both are
+// complete. False, with the reason in `error`, at the first that fails.
+bool CloseAndCommit(ReplacingFile* events, ReplacingFile* wave, std::string& error) {
+  for (ReplacingFile* file : {events, wave}) {
+    if (file && !file->Close(error)) return false;
+  }
+  for (ReplacingFile* file : {events, wave}) {
+    if (file && !file->Commit(error)) return false;
+  }
+  return true;
+}
+
+// Plays the soundscape for the seconds asked: tick n at (n - 1) seconds of output, then
+// that second's audio into `wave` when there is one, the sleep timer's steps on their
+// frames. False when `stopped` says so between two seconds; a failed write ends it
+// early too, and closing the file reports it.
+bool PlayInto(ReplacingFile* wave, const RenderOptions& options, Soundscape& core,
+              OfflineOutputFactory& outputs, ProgressBar& progress,
+              const std::function<bool()>& stopped) {
+  const uint64_t rate = static_cast<uint64_t>(options.rateHz);
+  const SleepPlan sleep(options, rate);
+  auto sleepStep = [&](uint64_t frame) {
+    if (frame == sleep.fadeAt) {
+      if (OfflineSoundDevice* device = outputs.current())
+        device->mixer().outputStage().StartFade(sleep.fadeFrames);
+    }
+    if (frame == sleep.stopAt) core.OnMute();
+  };
+  std::vector<float> mix(2 * kChunkFrames);
+  std::vector<uint8_t> pcm(2 * sizeof(int16_t) * kChunkFrames);
+  bool writing = true;
+  for (uint64_t second = 0; second < options.seconds && writing; ++second) {
+    if (stopped()) return false;
+    const uint64_t secondStart = second * rate;
+    // A step on the second's first frame comes before its tick, so nothing fires
+    // after the stop.
+    sleepStep(secondStart);
+    core.Tick();
+    for (uint64_t done = 0; done < rate && writing;) {
+      const uint64_t frame = secondStart + done;
+      if (done > 0) sleepStep(frame);
+      uint64_t frames = std::min<uint64_t>(kChunkFrames, rate - done);
+      if (sleep.NextStep(frame) > frame) frames = std::min(frames, sleep.NextStep(frame) - frame);
+      done += frames;
+      if (!wave) continue;
+      // After the stop no device is left: the output is silence.
+      if (OfflineSoundDevice* device = outputs.current()) {
+        device->Render(mix.data(), frames);
+      } else {
+        std::fill(mix.begin(), mix.begin() + static_cast<std::ptrdiff_t>(2 * frames), 0.0f);
+      }
+      FloatsToPcm16(mix.data(), 2 * frames, pcm.data());
+      writing = wave->Write(pcm.data(), 4 * frames);
+    }
+    progress.Update(second + 1);
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunRender(const RenderOptions& options, const RenderEnvironment& environment) {
+  std::ostream& messages = environment.messages;
+  auto stopped = [&] { return environment.stopRequested && *environment.stopRequested != 0; };
+
+  if (std::optional<std::string> error = ScenarioReadError(options.scenarioPath)) {
+    return Fail(messages, *error);
+  }
+  if (const std::optional<int> refused = RefuseOutputs(options, messages)) return *refused;
+  const uint64_t rate = static_cast<uint64_t>(options.rateHz);
 
   // Outputs are opened before the work, so an unwritable one fails at once.
   std::string error;
@@ -212,22 +316,10 @@ int RunRender(const RenderOptions& options, const RenderEnvironment& environment
   core.SeedRandom(seed);
   core.StartTimer(kPromptTickPeriodMs);
   LoadScenario(core, options.scenarioPath);
-
-  if (!options.resavePath.empty()) {
-    PrivateProfileFile file = PrivateProfileFile::Load(options.resavePath);
-    WriteScenario(state, panel.Values(), file);
-    if (!file.Save(options.resavePath, &error)) {
-      // The file's own reasons name the path already; the profile's (a file too large to
-      // rewrite whole, say) do not.
-      const bool namesPath = error.starts_with("cannot write") || error.starts_with('"');
-      return Fail(messages, "--resave: " + (namesPath ? error
-                                                      : "cannot write \"" + options.resavePath +
-                                                            "\": " + error));
-    }
-  }
+  if (!options.resavePath.empty() && !Resave(options, state, panel, messages)) return kExitFailed;
 
   if (wave) {
-    const auto header = WaveHeader(static_cast<uint32_t>(rate), totalFrames);
+    const auto header = WaveHeader(static_cast<uint32_t>(rate), options.seconds * rate);
     wave->Write(header.data(), header.size());
   }
   if (events) {
@@ -238,75 +330,17 @@ int RunRender(const RenderOptions& options, const RenderEnvironment& environment
     });
   }
 
-  // The sleep timer, counted in output frames: the fade from its first frame, Mute at
-  // the frame after its last. Past the end of the render when not asked for.
-  const uint64_t fadeFrames = static_cast<uint64_t>(kSleepFadeDuration.count()) * rate;
-  const uint64_t fadeAt = options.sleepMinutes
-                              ? static_cast<uint64_t>(std::llround(*options.sleepMinutes * 60.0 *
-                                                                   static_cast<double>(rate)))
-                              : std::numeric_limits<uint64_t>::max() - fadeFrames;
-  const uint64_t stopAt = fadeAt + fadeFrames;
-  auto sleepStep = [&](uint64_t frame) {
-    if (frame == fadeAt) {
-      if (OfflineSoundDevice* device = outputFactory.current())
-        device->mixer().outputStage().StartFade(fadeFrames);
-    }
-    if (frame == stopAt) core.OnMute();
-  };
-  // The next frame at which the sleep timer acts, after `frame`.
-  auto nextSleepStep = [&](uint64_t frame) { return frame < fadeAt ? fadeAt : stopAt; };
-
-  std::vector<float> mix(2 * kChunkFrames);
-  std::vector<uint8_t> pcm(2 * sizeof(int16_t) * kChunkFrames);
   ProgressBar progress(environment.progressFd, options.seconds);
   const Clock::time_point started = Clock::now();
-
-  // Tick n at (n - 1) seconds of output, then that second's audio. A failed write ends
-  // the loop; closing the file reports it.
-  bool writing = true;
-  for (uint64_t second = 0; second < options.seconds && writing; ++second) {
-    if (stopped()) {
-      progress.Clear();
-      return Fail(messages, "interrupted; the WAV and events files were not written",
-                  kExitInterrupted);
-    }
-    const uint64_t secondStart = second * rate;
-    // A step on the second's first frame comes before its tick, so nothing fires
-    // after the stop.
-    sleepStep(secondStart);
-    core.Tick();
-    for (uint64_t done = 0; done < rate;) {
-      const uint64_t frame = secondStart + done;
-      if (done > 0) sleepStep(frame);
-      uint64_t frames = std::min<uint64_t>(kChunkFrames, rate - done);
-      if (nextSleepStep(frame) > frame) frames = std::min(frames, nextSleepStep(frame) - frame);
-      done += frames;
-      if (!wave) continue;
-      // After the stop no device is left: the output is silence.
-      if (OfflineSoundDevice* device = outputFactory.current()) {
-        device->Render(mix.data(), frames);
-      } else {
-        std::fill(mix.begin(), mix.begin() + static_cast<std::ptrdiff_t>(2 * frames), 0.0f);
-      }
-      FloatsToPcm16(mix.data(), 2 * frames, pcm.data());
-      writing = wave->Write(pcm.data(), 4 * frames);
-      if (!writing) break;
-    }
-    progress.Update(second + 1);
+  if (!PlayInto(wave.get(), options, core, outputFactory, progress, stopped)) {
+    progress.Clear();
+    return Fail(messages, "interrupted; the WAV and events files were not written",
+                kExitInterrupted);
   }
 
-  // Both files are complete before either is put in place.
-  for (ReplacingFile* file : {events.get(), wave.get()}) {
-    if (file && !file->Close(error)) {
-      progress.Clear();
-      return Fail(messages, error);
-    }
-  }
-  for (ReplacingFile* file : {events.get(), wave.get()}) {
-    if (file && !file->Commit(error)) {
-      progress.Clear();
-      return Fail(messages, error);
-    }
+  if (!CloseAndCommit(events.get(), wave.get(), error)) {
+    progress.Clear();
+    return Fail(messages, error);
   }
   progress.Finish();
 
