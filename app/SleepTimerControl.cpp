@@ -126,8 +126,7 @@ void SleepTimerControl::Poll() {
       break;
     case SleepTimer::Step::kStartFade:
       if (stage) {
-        const auto rate = static_cast<uint64_t>(state_.audioDevice.directSound->outputRate());
-        stage->StartFade(static_cast<uint64_t>(kSleepFadeDuration.count()) * rate);
+        StartSleepFade(*stage, static_cast<uint64_t>(state_.audioDevice.directSound->outputRate()));
       }
       break;
     case SleepTimer::Step::kStop: {

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "OutputStage.h"
+
 namespace lullwood {
 namespace {
 
@@ -12,6 +14,14 @@ constexpr std::array kChoices = {
 };
 
 }  // namespace
+
+uint64_t SleepFadeFrames(uint64_t rate) {
+  return static_cast<uint64_t>(kSleepFadeDuration.count()) * rate;
+}
+
+void StartSleepFade(OutputStage& stage, uint64_t rate) {
+  stage.StartFade(SleepFadeFrames(rate));
+}
 
 std::span<const SleepChoice> SleepChoices() {
   return kChoices;

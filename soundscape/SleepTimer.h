@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -30,6 +31,15 @@ inline constexpr std::chrono::seconds kSleepFadeDuration{60};
 // A fade the output has not reported finished this long after its end (a stalled sound
 // server, say) is stopped anyway.
 inline constexpr std::chrono::seconds kSleepFadeGrace{5};
+
+class OutputStage;
+
+// The fade's length in frames of an output at `rate`.
+uint64_t SleepFadeFrames(uint64_t rate);
+// Starts the fade on an output at `rate`: the whole output evenly down to silence over
+// kSleepFadeDuration, after which the timer stops the sound. The window and
+// lullwood-render both fade through here.
+void StartSleepFade(OutputStage& stage, uint64_t rate);
 
 // One entry of the timer's menu; 0 minutes is Off.
 struct SleepChoice {

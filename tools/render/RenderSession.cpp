@@ -206,7 +206,7 @@ struct SleepPlan {
   uint64_t stopAt;
 
   SleepPlan(const RenderOptions& options, uint64_t rate)
-      : fadeFrames(static_cast<uint64_t>(kSleepFadeDuration.count()) * rate),
+      : fadeFrames(SleepFadeFrames(rate)),
         fadeAt(options.sleepMinutes ? static_cast<uint64_t>(std::llround(
                                           *options.sleepMinutes * 60.0 * static_cast<double>(rate)))
                                     : std::numeric_limits<uint64_t>::max() - fadeFrames),
@@ -240,7 +240,7 @@ bool PlayInto(ReplacingFile* wave, const RenderOptions& options, Soundscape& cor
   auto sleepStep = [&](uint64_t frame) {
     if (frame == sleep.fadeAt) {
       if (OfflineSoundDevice* device = outputs.current())
-        device->mixer().outputStage().StartFade(sleep.fadeFrames);
+        StartSleepFade(device->mixer().outputStage(), static_cast<uint64_t>(options.rateHz));
     }
     if (frame == sleep.stopAt) core.OnMute();
   };
