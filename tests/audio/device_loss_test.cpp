@@ -281,6 +281,39 @@ TEST_F(DeviceLossTest, VoicesGoOnThroughTheOutageAndAreHeardFromWhereTheyStand) 
   ReleaseDevice(device);
 }
 
+// A looping background at 0.2, short blips and one long effect at 0.3, all at the output
+// rate and of constant level, so every frame shows who sounds. Fire() plays the effects
+// as the schedule would; the voices leave the mixer with it, which it keeps alive so the
+// device may be released first.
+struct BedAndEffects {
+  BedAndEffects(Mixer& mixer, int blipCount, int longSeconds)
+      : keep(mixer.shared_from_this()), mixer(mixer), long_(size_t(longSeconds) * 44100, 0.3f) {
+    background = mixer.AddVoice({bed.data(), uint32_t(bed.size()), 1}, 44100);
+    mixer.Play(background, true);
+    for (int i = 0; i < blipCount; ++i)
+      blips.push_back(mixer.AddVoice({blip.data(), uint32_t(blip.size()), 1}, 44100));
+    still = mixer.AddVoice({long_.data(), uint32_t(long_.size()), 1}, 44100);
+  }
+  ~BedAndEffects() {
+    for (auto voice : blips) mixer.RemoveVoice(voice);
+    mixer.RemoveVoice(still);
+    mixer.RemoveVoice(background);
+  }
+  void Fire() {
+    for (auto voice : blips) mixer.Play(voice, false);
+    mixer.Play(still, false);
+  }
+
+  const std::shared_ptr<Mixer> keep;
+  Mixer& mixer;
+  const std::vector<float> bed = std::vector<float>(44100, 0.2f);
+  const std::vector<float> blip = std::vector<float>(441, 0.3f);  // 10 ms
+  const std::vector<float> long_;
+  Mixer::VoiceId background = Mixer::kNoVoice;
+  std::vector<Mixer::VoiceId> blips;
+  Mixer::VoiceId still = Mixer::kNoVoice;
+};
+
 // Effects fired while the output is lost play out unheard and end as they would have;
 // on its return only what still sounds is heard, not every effect at once.
 TEST_F(DeviceLossTest, EffectsFiredDuringAnOutageDoNotPileUpOnItsReturn) {
@@ -288,15 +321,9 @@ TEST_F(DeviceLossTest, EffectsFiredDuringAnOutageDoNotPileUpOnItsReturn) {
   AudioDevice device;
   ASSERT_TRUE(ClaimDevice(device, *outputs));
   Mixer& mixer = device.directSound->mixer();
-  // Constant levels at the output rate, so every frame shows who sounds.
-  const std::vector<float> bed(44100, 0.2f);
-  const std::vector<float> blip(441, 0.3f);         // 10 ms
-  const std::vector<float> long_(5 * 44100, 0.3f);  // five seconds
-  const auto background = mixer.AddVoice({bed.data(), uint32_t(bed.size()), 1}, 44100);
-  mixer.Play(background, true);
-  std::vector<Mixer::VoiceId> blips;
-  for (int i = 0; i < 6; ++i) blips.push_back(mixer.AddVoice({blip.data(), 441, 1}, 44100));
-  const auto still = mixer.AddVoice({long_.data(), uint32_t(long_.size()), 1}, 44100);
+  BedAndEffects sounds(mixer, 6, 5);
+  const auto& blips = sounds.blips;
+  const auto still = sounds.still;
   std::vector<float> out;
   ASSERT_TRUE(state->Pump(out, 4410));
 
@@ -312,8 +339,7 @@ TEST_F(DeviceLossTest, EffectsFiredDuringAnOutageDoNotPileUpOnItsReturn) {
   };
   for (int i = 0; i < 2000 && closed() < 1; ++i) std::this_thread::sleep_for(milliseconds(2));
   ASSERT_EQ(closed(), 1);
-  for (auto voice : blips) mixer.Play(voice, false);
-  mixer.Play(still, false);
+  sounds.Fire();
 
   ASSERT_TRUE(state->WaitOpened(2, milliseconds(3000)));
   bool pumped = false;
@@ -331,9 +357,6 @@ TEST_F(DeviceLossTest, EffectsFiredDuringAnOutageDoNotPileUpOnItsReturn) {
   EXPECT_LE(*high, 0.5f) << "more than what still sounds";
   EXPECT_GT(*low, 0.4f) << "what still sounds is heard";
   EXPECT_LT(*high, Limiter::kCeiling) << "nothing at full scale";
-  for (auto voice : blips) mixer.RemoveVoice(voice);
-  mixer.RemoveVoice(still);
-  mixer.RemoveVoice(background);
   ReleaseDevice(device);
 }
 
@@ -346,23 +369,17 @@ TEST_F(DeviceLossTest, EffectsFiredWhileTheOutputStallsDoNotPileUpWhenItAsksAgai
   AudioDevice device;
   ASSERT_TRUE(ClaimDevice(device, *outputs));
   Mixer& mixer = device.directSound->mixer();
-  const std::vector<float> bed(44100, 0.2f);
-  const std::vector<float> blip(441, 0.3f);         // 10 ms
-  const std::vector<float> long_(9 * 44100, 0.3f);  // nine seconds
-  const auto background = mixer.AddVoice({bed.data(), uint32_t(bed.size()), 1}, 44100);
-  mixer.Play(background, true);
-  std::vector<Mixer::VoiceId> blips;
-  for (int i = 0; i < 5; ++i) blips.push_back(mixer.AddVoice({blip.data(), 441, 1}, 44100));
-  const auto still = mixer.AddVoice({long_.data(), uint32_t(long_.size()), 1}, 44100);
+  BedAndEffects sounds(mixer, 5, 9);
+  const auto& blips = sounds.blips;
+  const auto still = sounds.still;
   std::vector<float> out;
   ASSERT_TRUE(state->Pump(out, 4410));
 
   // Stalled: nothing asks, nothing reports a loss.
   std::this_thread::sleep_for(Mixer::kStallAfter + milliseconds(300));
   EXPECT_TRUE(mixer.Stalled());
-  for (auto voice : blips) mixer.Play(voice, false);
   const auto fired = Clock::now();
-  mixer.Play(still, false);
+  sounds.Fire();
   std::this_thread::sleep_for(milliseconds(400));
   ASSERT_TRUE(state->Pump(out, 441));
   const double since = std::chrono::duration<double>(Clock::now() - fired).count();
@@ -389,9 +406,6 @@ TEST_F(DeviceLossTest, EffectsFiredWhileTheOutputStallsDoNotPileUpWhenItAsksAgai
 
   EXPECT_EQ(state->opened, 1) << "a stall is no loss: the output stays";
   EXPECT_EQ(state->closed, 0);
-  for (auto voice : blips) mixer.RemoveVoice(voice);
-  mixer.RemoveVoice(still);
-  mixer.RemoveVoice(background);
   ReleaseDevice(device);
 }
 
