@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with tests and runs the whole suite with ctest.
-# Usage: ./test.sh [--sanitize | --tsan | --package]
+# Usage: ./test.sh [--sanitize | --tsan | --core | --package]
 #   --sanitize  builds in build-sanitize with AddressSanitizer, UndefinedBehaviorSanitizer
 #               and LeakSanitizer, and runs the suite there; any report fails the run.
 #               The fuzz targets are left out: they are always built sanitized already.
@@ -13,6 +13,10 @@
 #               follows. One kind of report is suppressed: libpulse's own allocations,
 #               handed between its threads by atomics the detector cannot see
 #               (tests/support/tsan-suppressions.txt says which and why).
+#   --core      builds in build-core only the Qt-free core (configure option
+#               LULLWOOD_CORE_ONLY: catalogue, sound generator, audio engine with its
+#               offline output, soundscape, persistence, lullwood-render), looking for no
+#               Qt, SDL or libpulse, and runs its tests.
 #   --package   builds the Debian package from the Release build that tools/build-dir.sh
 #               names (LULLWOOD_BUILD_DIR, default build/) with tools/package.sh, and runs
 #               the package checks (ctest label "package": lintian, the contents list, the
@@ -25,12 +29,13 @@ for arg in "$@"; do
   case "$arg" in
     --sanitize) mode=sanitize ;;
     --tsan) mode=tsan ;;
+    --core) mode=core ;;
     --package)
       # The package checks' ctest summary is the last thing printed.
       tools/package.sh --check >/dev/null
       exit 0
       ;;
-    *) echo "usage: $0 [--sanitize | --tsan | --package]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--sanitize | --tsan | --core | --package]" >&2; exit 2 ;;
   esac
 done
 
@@ -42,6 +47,12 @@ if [ "$mode" = plain ]; then
   cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLULLWOOD_TESTS=ON >/dev/null
   cmake --build build-test -j"$(nproc)"
   cd build-test
+  ctest --output-on-failure -j"$(nproc)"
+elif [ "$mode" = core ]; then
+  cmake -S . -B build-core -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLULLWOOD_TESTS=ON \
+    -DLULLWOOD_CORE_ONLY=ON >/dev/null
+  cmake --build build-core -j"$(nproc)"
+  cd build-core
   ctest --output-on-failure -j"$(nproc)"
 elif [ "$mode" = sanitize ]; then
   cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLULLWOOD_TESTS=ON \
