@@ -136,11 +136,6 @@ class CMainDialog : public QDialog, public Panel {
   SchedulerTimer& schedulerTimer() { return timer_; }
   bool exchanging() const { return exchanging_; }
 
- Q_SIGNALS:
-  // ShowPlayState or SetTitle was called: what the desktop's media controls show may
-  // have changed.
-  void PlayerStateChanged();
-
  protected:
   // Raises and lowers the UI thread's priority for Boost CPU Priority.
   virtual PriorityControl& Priority();

@@ -64,7 +64,6 @@ MessageAnswer CMainDialog::ShowMessage(std::string_view text, MessageButtons but
 
 void CMainDialog::SetTitle(std::string_view title) {
   setWindowTitle(ToQString(title));
-  Q_EMIT PlayerStateChanged();
 }
 
 int CMainDialog::SliderPosition(int effectIndex) {
@@ -98,7 +97,6 @@ void CMainDialog::EnableSoundControls(bool enabled) {
 void CMainDialog::ShowPlayState(bool playing) {
   playing_ = playing;
   RestorePlayLook();
-  Q_EMIT PlayerStateChanged();
 }
 
 void CMainDialog::RestorePlayLook() {

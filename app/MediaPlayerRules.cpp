@@ -7,8 +7,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "SoundscapeState.h"
-
 namespace lullwood::media {
 namespace {
 
@@ -71,9 +69,9 @@ std::string_view PlaybackStatusOf(bool muted) {
   return muted ? "Paused" : "Playing";
 }
 
-std::string ScenarioTitleOf(std::string_view windowTitle) {
-  if (windowTitle.substr(0, kTitlePrefix.size()) != kTitlePrefix) return std::string(kIdentity);
-  const std::string_view path = windowTitle.substr(kTitlePrefix.size());
+std::string ScenarioTitleOf(const std::optional<std::string>& scenarioPath) {
+  if (!scenarioPath) return std::string(kIdentity);
+  const std::string_view path = *scenarioPath;
   const size_t slash = path.rfind('/');
   const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
   return name.empty() ? std::string(kIdentity) : std::string(name);

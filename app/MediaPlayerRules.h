@@ -31,9 +31,9 @@ inline constexpr int kCallTimeoutMs = 1000;
 // "Playing" while not muted, "Paused" while muted.
 std::string_view PlaybackStatusOf(bool muted);
 
-// The title the media controls show for a window title: the file name, without its
-// folder, of the Scenario the title names; "Lullwood" when it names none.
-std::string ScenarioTitleOf(std::string_view windowTitle);
+// The title the media controls show for the Scenario the window's title names: its file
+// name, without its folder; "Lullwood" when there is none or it has no file name.
+std::string ScenarioTitleOf(const std::optional<std::string>& scenarioPath);
 
 // A requested volume limited to 0..1; NaN keeps `current`.
 double ClampVolume(double requested, double current);

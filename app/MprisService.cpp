@@ -175,7 +175,8 @@ MprisService::~MprisService() {
 
 void MprisService::Attach(CMainDialog& window) {
   window_ = &window;
-  connect(&window, &CMainDialog::PlayerStateChanged, this, &MprisService::QueueAnnouncement);
+  // The core says what changed; the window is not asked.
+  subscription_ = window.core().Subscribe([this](Change) { QueueAnnouncement(); });
   connect(&window, &QDialog::finished, this, [this] {
     ended_ = true;
     pending_.clear();
@@ -189,10 +190,11 @@ QString MprisService::PlaybackStatus() const {
 }
 
 QVariantMap MprisService::Metadata() const {
-  const std::string title = window_ ? window_->windowTitle().toStdString() : std::string();
+  const std::optional<std::string> scenario =
+      window_ ? window_->core().scenarioPath() : std::nullopt;
   QVariantMap metadata{
       {QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(Q(media::kTrackId)))},
-      {QStringLiteral("xesam:title"), Q(media::ScenarioTitleOf(title))},
+      {QStringLiteral("xesam:title"), Q(media::ScenarioTitleOf(scenario))},
   };
   if (const auto icon = media::FindInstalledIcon(DataFolders())) {
     metadata.insert(QStringLiteral("mpris:artUrl"),
@@ -295,8 +297,8 @@ void MprisService::Drain() {
 void MprisService::QueueAnnouncement() {
   if (announcementQueued_) return;
   announcementQueued_ = true;
-  // Once the handler is done: Play draws its buttons before it ends the muted state, and
-  // a load sets the title twice.
+  // Once the handler is done: one announcement for all it changed (a load plays and
+  // names its Scenario).
   QTimer::singleShot(0, this, [this] {
     announcementQueued_ = false;
     AnnounceChanges();

@@ -19,6 +19,7 @@
 
 #include "MediaVolumeOutputFactory.h"
 #include "SoundDevice.h"
+#include "Soundscape.h"
 
 namespace lullwood {
 
@@ -79,6 +80,7 @@ class MprisService : public QObject {
   std::deque<std::function<void(CMainDialog&)>> pending_;
   QTimer retry_;
   QObject* instanceObject_ = nullptr;
+  Subscription subscription_;
 
   QString announcedStatus_;
   QString announcedTitle_;

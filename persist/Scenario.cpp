@@ -60,7 +60,7 @@ bool SaveScenarioAs(Soundscape& core, const std::string& path) {
     core.panel().ShowMessage(kSaveFailedMessage, MessageButtons::kOk);
     return false;
   }
-  core.panel().SetTitle(std::string(kTitlePrefix) + path);
+  core.ShowScenarioTitle(path);
   return true;
 }
 
@@ -111,7 +111,7 @@ void LoadScenario(Soundscape& core, const std::string& path) {
                  kMinVolumeStep, kMaxVolumeStep);
   panel.SetRandomVolumeBar(state.mixer.randomVolumeStep);
 
-  panel.SetTitle(std::string(kTitlePrefix) + path);
+  core.ShowScenarioTitle(path);
 
   const bool dynamic = IsYes(read(kDynamicRandomKey, YesNo(false), kOneCharacter));
   values.m_dynamicRandom = dynamic ? 1 : 0;

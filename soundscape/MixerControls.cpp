@@ -103,7 +103,7 @@ void Soundscape::OnClearAll() {
   if (takeOverObserver_) takeOverObserver_();
   DialogValues& values = panel_.Values();
   panel_.ExchangeControlData(ExchangeDirection::kFromControls);
-  panel_.SetTitle(kTitle);
+  ShowBareTitle();
   RandomScheduler& s = state_.scheduler;
   for (int i = 0; i < kEffectTableSize; ++i) {
     s.nextFireTick[i] = 0.0;

@@ -14,6 +14,7 @@ void Soundscape::OnMute() {
   device.muted = true;
   StopTimer();
   panel_.ShowPlayState(false);
+  Tell(Change::kPlayState);
   ReleaseAllSlots();
   for (auto& buffer : state_.scheduler.effectBuffer) ReleaseSoundBuffer(buffer);
   ReleaseSoundBuffer(state_.mixer.previewBuffer);
@@ -31,6 +32,7 @@ void Soundscape::OnPlay() {
   }
   panel_.ShowPlayState(true);
   device.muted = false;
+  Tell(Change::kPlayState);
   for (const BackgroundSound& row : SoundCatalogue::Backgrounds()) {
     if (panel_.Values().m_backgroundOn[row.backgroundIndex] == 1)
       OnBackgroundClicked(row.backgroundIndex);

@@ -6,9 +6,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "Ports.h"
 #include "SoundscapeState.h"
@@ -26,6 +29,36 @@ enum ScrollCode : unsigned {
   kToLeftEnd = 6,
   kToRightEnd = 7,
   kEndScroll = 8,
+};
+
+// What those who show the soundscape outside the window (the desktop's media controls)
+// are told has changed: playing or muted, and the Scenario the title names.
+enum class Change { kPlayState, kScenario };
+
+// The listeners of one soundscape, shared with their subscriptions so that either may
+// go first.
+struct ChangeListeners {
+  std::vector<std::pair<int, std::function<void(Change)>>> listeners;
+  int lastId = 0;
+};
+
+// A listener of the soundscape's changes, called until this is destroyed, moved from or
+// ended, or the soundscape goes. UI thread only.
+class Subscription {
+ public:
+  Subscription() = default;
+  Subscription(std::weak_ptr<ChangeListeners> listeners, int id)
+      : listeners_(std::move(listeners)), id_(id) {}
+  Subscription(Subscription&& other) noexcept { *this = std::move(other); }
+  Subscription& operator=(Subscription&& other) noexcept;
+  Subscription(const Subscription&) = delete;
+  Subscription& operator=(const Subscription&) = delete;
+  ~Subscription() { End(); }
+  void End();
+
+ private:
+  std::weak_ptr<ChangeListeners> listeners_;
+  int id_ = 0;
 };
 
 class Soundscape {
@@ -87,11 +120,23 @@ class Soundscape {
   // Writes a setting; on failure shows "*ERROR* Could not write to registry.".
   void WriteSetting(std::string_view name, std::string_view text);
 
+  // The window's title and the Scenario it names: "Lullwood v2.2 - `path`" once a
+  // Scenario is loaded or saved; the bare title (and no Scenario) after Clear all.
+  void ShowScenarioTitle(const std::string& path);
+  void ShowBareTitle();
+  // The Scenario the title names: the path last loaded or saved; nothing after Clear all
+  // and before the first load or save.
+  const std::optional<std::string>& scenarioPath() const { return scenarioPath_; }
+
+  // Calls `listener` with every change from now on, until the subscription ends.
+  [[nodiscard]] Subscription Subscribe(std::function<void(Change)> listener);
+
   ProcessState& state() { return state_; }
   Panel& panel() { return panel_; }
 
  private:
   void StepBackgroundPan();
+  void Tell(Change change);
 
   ProcessState& state_;
   Panel& panel_;
@@ -100,6 +145,8 @@ class Soundscape {
   SettingsStore& settings_;
   std::function<void(const Firing&)> firingObserver_;
   std::function<void()> takeOverObserver_;
+  std::optional<std::string> scenarioPath_;
+  const std::shared_ptr<ChangeListeners> listeners_ = std::make_shared<ChangeListeners>();
 };
 
 }  // namespace lullwood

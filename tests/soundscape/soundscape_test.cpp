@@ -485,6 +485,53 @@ TEST_F(SoundscapeTest, ClearAllResetsTheSoundscapeAndLeavesPreviewTicksAndTimerA
   EXPECT_EQ(timer.running, timerRunning);
 }
 
+// Those who show the soundscape outside the window hear from the core what changed: Mute
+// and a Play that claims the device, the Scenario the title names, and nothing once
+// their subscription has ended, even when the core goes first.
+TEST_F(SoundscapeTest, SubscribersAreToldOfThePlayStateAndTheScenarioUntilTheyLeave) {
+  std::vector<Change> told;
+  Subscription subscription = core.Subscribe([&](Change c) { told.push_back(c); });
+  EXPECT_EQ(core.scenarioPath(), std::nullopt);
+  core.OnMute();
+  core.OnMute();  // already muted: nothing changes, nothing is told
+  EXPECT_EQ(told, std::vector<Change>{Change::kPlayState});
+  outputs.SetFailing(true);
+  core.OnPlay();  // cannot claim the device: still muted
+  EXPECT_EQ(told.size(), 1u);
+  outputs.SetFailing(false);
+  core.OnPlay();
+  EXPECT_EQ(told.back(), Change::kPlayState);
+  EXPECT_FALSE(state.audioDevice.muted);
+
+  told.clear();
+  core.ShowScenarioTitle("/home/me/night.lwd");
+  EXPECT_EQ(panel.title, "Lullwood v2.2 - /home/me/night.lwd");
+  EXPECT_EQ(core.scenarioPath(), "/home/me/night.lwd");
+  core.OnClearAll();
+  EXPECT_EQ(panel.title, "Lullwood v2.2");
+  EXPECT_EQ(core.scenarioPath(), std::nullopt);
+  EXPECT_EQ(told, (std::vector<Change>{Change::kScenario, Change::kScenario}));
+
+  // Moved, the subscription goes on; ended, it hears nothing more.
+  Subscription moved = std::move(subscription);
+  core.OnMute();
+  EXPECT_EQ(told.back(), Change::kPlayState);
+  const size_t heard = told.size();
+  moved.End();
+  core.OnPlay();
+  EXPECT_EQ(told.size(), heard);
+
+  // A subscription that outlives its soundscape ends quietly.
+  Subscription longer;
+  {
+    ProcessState otherState;
+    Soundscape other(otherState, panel, timer, outputs, settings);
+    longer = other.Subscribe([&](Change c) { told.push_back(c); });
+  }
+  longer.End();
+  EXPECT_EQ(told.size(), heard);
+}
+
 TEST_F(SoundscapeTest, AFailedSettingsWriteIsReportedAndTheSwitchKeepsItsState) {
   settings.failWrites = true;
   panel.controls.m_dynamicRandom = 1;
