@@ -17,6 +17,7 @@
 
 #include "MainWindowLayout.h"
 #include "NicePriority.h"
+#include "PlayerWindow.h"
 #include "Ports.h"
 #include "SchedulerTimer.h"
 #include "ShellCommands.h"
@@ -47,7 +48,7 @@ inline constexpr std::string_view kMessageCaption = "lullwood";
 // thumb position otherwise (the wheel). Nothing for QAbstractSlider::SliderNoAction.
 std::optional<unsigned> ScrollCodeOf(QAbstractSlider::SliderAction action, bool thumbHeld);
 
-class CMainDialog : public QDialog, public Panel {
+class CMainDialog : public QDialog, public Panel, public PlayerWindow {
   Q_OBJECT
 
  public:
@@ -66,6 +67,15 @@ class CMainDialog : public QDialog, public Panel {
   // Stops the scheduler timer, releases the audio unless muted, removes the tray icon
   // and ends the dialog. Exit button, Exit menu command, close box and Alt+F4.
   void CloseDown();
+
+  // What the desktop's media controls and a second instance ask: each the same handler
+  // as the button, the status-area icon's click or the drop.
+  void PressPlay() override;
+  void PressMute() override;
+  void PressExit() override;
+  void ShowFromTray() override;
+  void LoadDropped(const std::string& path) override;
+  Soundscape& soundscape() override { return core_; }
 
   // True when the key is swallowed before the dialog sees it (Escape).
   bool FilterKeystroke(const QKeyEvent& event) const;

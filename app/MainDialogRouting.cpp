@@ -115,6 +115,28 @@ bool CMainDialog::StandardCommand(unsigned first, std::uintptr_t /*second*/) {
   return true;
 }
 
+void CMainDialog::PressPlay() {
+  RouteCommand(ids::kPlay, 0);
+}
+
+void CMainDialog::PressMute() {
+  RouteCommand(ids::kMute, 0);
+}
+
+void CMainDialog::PressExit() {
+  CloseDown();
+}
+
+void CMainDialog::ShowFromTray() {
+  ShowMainWindow(*this);
+}
+
+void CMainDialog::LoadDropped(const std::string& path) {
+  // A start-up load still waiting for the first paint would replace this one later.
+  LoadPendingScenario(core_);
+  AcceptDroppedFiles(core_, {path});
+}
+
 bool CMainDialog::RouteCommand(unsigned first, std::uintptr_t second) {
   return lullwood::RouteCommand(shellActions_, first, second);
 }

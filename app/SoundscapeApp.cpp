@@ -39,7 +39,7 @@ int CSoundscapeApp::Launch(const QStringList& arguments) {
   CMainDialog dialog(state_, volume_, settings_);
   if (!commandLine.isEmpty()) dialog.Values().m_commandLineFile = commandLine.toStdString();
   if (!dialog.InitializeWindow()) return 1;
-  if (mpris) mpris->Attach(dialog);
+  if (mpris) mpris->Attach(dialog, dialog);
   return dialog.RunModal();
 }
 

@@ -65,7 +65,7 @@ class Mpris : public TempFolderTest {
     ASSERT_TRUE(client_.isConnected());
     ASSERT_TRUE(client_.connect(kBus, kPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",
                                 &recorder_, SLOT(Changed(QString, QVariantMap, QStringList))));
-    if (attach_) service_->Attach(*dialog_);
+    if (attach_) service_->Attach(*dialog_, *dialog_);
   }
   void TearDown() override {
     client_.disconnectFromBus("client");
@@ -395,7 +395,7 @@ TEST_F(MprisBeforeStartUp, CallsAreAnsweredAndActOnceStartUpHasFinished) {
   EXPECT_EQ(Call(kPlayer, "Pause").type(), QDBusMessage::ReplyMessage);
   Settle();
   EXPECT_FALSE(state_.audioDevice.muted);
-  service_->Attach(*dialog_);
+  service_->Attach(*dialog_, *dialog_);
   EXPECT_TRUE(QTest::qWaitFor([&] { return state_.audioDevice.muted; }, 3000));
 }
 

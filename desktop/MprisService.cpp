@@ -7,14 +7,9 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "ControlIds.h"
-#include "MainDialog.h"
 #include "MediaPlayerRules.h"
+#include "PlayerWindow.h"
 #include "QtText.h"
-#include "Scenario.h"
-#include "ShellCommands.h"
-#include "Startup.h"
-#include "WindowVisibility.h"
 
 namespace lullwood {
 namespace {
@@ -173,13 +168,15 @@ MprisService::~MprisService() {
   bus_.unregisterObject(Q(media::kObjectPath));
 }
 
-void MprisService::Attach(CMainDialog& window) {
+void MprisService::Attach(PlayerWindow& window, QDialog& dialog) {
   window_ = &window;
+  dialog_ = &dialog;
   // The core says what changed; the window is not asked.
-  subscription_ = window.core().Subscribe([this](Change) { QueueAnnouncement(); });
-  connect(&window, &QDialog::finished, this, [this] {
+  subscription_ = window.soundscape().Subscribe([this](Change) { QueueAnnouncement(); });
+  connect(&dialog, &QDialog::finished, this, [this] {
     ended_ = true;
     pending_.clear();
+    subscription_.End();
   });
   AnnounceChanges();
   QTimer::singleShot(0, this, &MprisService::Drain);
@@ -191,7 +188,7 @@ QString MprisService::PlaybackStatus() const {
 
 QVariantMap MprisService::Metadata() const {
   const std::optional<std::string> scenario =
-      window_ ? window_->core().scenarioPath() : std::nullopt;
+      window_ && dialog_ && !ended_ ? window_->soundscape().scenarioPath() : std::nullopt;
   QVariantMap metadata{
       {QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(Q(media::kTrackId)))},
       {QStringLiteral("xesam:title"), Q(media::ScenarioTitleOf(scenario))},
@@ -210,16 +207,16 @@ void MprisService::SetVolume(double gain) {
 
 void MprisService::Raise() {
   // What a click on the status-area icon does.
-  Post([](CMainDialog& window) { ShowMainWindow(window); });
+  Post([](PlayerWindow& window) { window.ShowFromTray(); });
 }
 
 void MprisService::Quit() {
-  Post([](CMainDialog& window) { window.CloseDown(); });
+  Post([](PlayerWindow& window) { window.PressExit(); });
 }
 
 void MprisService::Play() {
-  Post([this](CMainDialog& window) {
-    window.RouteCommand(ids::kPlay, 0);
+  Post([this](PlayerWindow& window) {
+    window.PressPlay();
     // A Play that could not claim the device leaves the status as it was; say so, for a
     // panel that showed "Playing" as soon as it asked.
     AnnounceChanges(device_.muted);
@@ -227,16 +224,16 @@ void MprisService::Play() {
 }
 
 void MprisService::Pause() {
-  Post([](CMainDialog& window) { window.RouteCommand(ids::kMute, 0); });
+  Post([](PlayerWindow& window) { window.PressMute(); });
 }
 
 void MprisService::PlayPause() {
-  Post([this](CMainDialog& window) {
+  Post([this](PlayerWindow& window) {
     if (device_.muted) {
-      window.RouteCommand(ids::kPlay, 0);
+      window.PressPlay();
       AnnounceChanges(device_.muted);
     } else {
-      window.RouteCommand(ids::kMute, 0);
+      window.PressMute();
     }
   });
 }
@@ -260,17 +257,11 @@ std::optional<std::pair<QString, QString>> MprisService::LoadIfReadable(const st
   if (const auto problem = media::ScenarioFileProblem(path)) {
     return std::pair{Q(media::kFileNotFoundError), Q(path) + QStringLiteral(": ") + Q(*problem)};
   }
-  Post([this, path](CMainDialog& window) { LoadAsDrop(window, path); });
+  Post([path](PlayerWindow& window) { window.LoadDropped(path); });
   return std::nullopt;
 }
 
-void MprisService::LoadAsDrop(CMainDialog& window, const std::string& path) {
-  // A start-up load still waiting for the first paint would replace this one later.
-  LoadPendingScenario(window.core());
-  AcceptDroppedFiles(window.core(), {path});
-}
-
-void MprisService::Post(std::function<void(CMainDialog&)> action) {
+void MprisService::Post(std::function<void(PlayerWindow&)> action) {
   if (ended_) return;
   pending_.push_back(std::move(action));
   // After the call has been answered: the action may open message boxes.
@@ -280,14 +271,14 @@ void MprisService::Post(std::function<void(CMainDialog&)> action) {
 // One action at a time, never while a modal dialog is open: that would run a handler in
 // the middle of another one (a load asking the user something, say).
 void MprisService::Drain() {
-  if (draining_ || !window_ || ended_) return;
+  if (draining_ || !window_ || !dialog_ || ended_) return;
   draining_ = true;
-  while (!pending_.empty() && window_ && !ended_) {
+  while (!pending_.empty() && window_ && dialog_ && !ended_) {
     if (QApplication::activeModalWidget() != nullptr) {
       retry_.start(kModalRetryMs);
       break;
     }
-    std::function<void(CMainDialog&)> action = std::move(pending_.front());
+    std::function<void(PlayerWindow&)> action = std::move(pending_.front());
     pending_.pop_front();
     action(*window_);
   }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDialog>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -23,7 +24,7 @@
 
 namespace lullwood {
 
-class CMainDialog;
+class PlayerWindow;
 
 class MprisService : public QObject {
   Q_OBJECT
@@ -34,10 +35,10 @@ class MprisService : public QObject {
   MprisService(QDBusConnection bus, const AudioDevice& device, MediaVolumeOutputFactory& volume);
   ~MprisService() override;
 
-  // The window whose handlers the methods call; from here on actions run, each after
-  // the call that asked for it has been answered. Once the window has ended its run,
-  // actions are dropped.
-  void Attach(CMainDialog& window);
+  // The window whose handlers the methods call, and the dialog that runs it; from here
+  // on actions run, each after the call that asked for it has been answered. Once the
+  // dialog has ended its run, actions are dropped.
+  void Attach(PlayerWindow& window, QDialog& dialog);
 
   // What the properties read now.
   QString PlaybackStatus() const;
@@ -60,9 +61,8 @@ class MprisService : public QObject {
 
  private:
   // Runs `action` once the window is attached, free (no modal dialog open) and not ended.
-  void Post(std::function<void(CMainDialog&)> action);
+  void Post(std::function<void(PlayerWindow&)> action);
   void Drain();
-  void LoadAsDrop(CMainDialog& window, const std::string& path);
   // Queues the load of `path` as a drop; nothing, or the error when it names no readable
   // file.
   std::optional<std::pair<QString, QString>> LoadIfReadable(const std::string& path);
@@ -74,10 +74,11 @@ class MprisService : public QObject {
   QDBusConnection bus_;
   const AudioDevice& device_;
   MediaVolumeOutputFactory& volume_;
-  QPointer<CMainDialog> window_;
+  PlayerWindow* window_ = nullptr;
+  QPointer<QDialog> dialog_;
   bool ended_ = false;
   bool draining_ = false;
-  std::deque<std::function<void(CMainDialog&)>> pending_;
+  std::deque<std::function<void(PlayerWindow&)>> pending_;
   QTimer retry_;
   QObject* instanceObject_ = nullptr;
   Subscription subscription_;
