@@ -9,6 +9,7 @@
 #include <cmath>
 #include <complex>
 #include <cstddef>
+#include <numeric>
 #include <span>
 #include <vector>
 
@@ -156,12 +157,9 @@ inline double Percentile(std::vector<double> v, double q) {
 // bin k at k * fs / FrameSize(fs). Also used to compare two sounds' colour.
 inline std::vector<double> ActiveSpectrum(std::span<const float> x, double fs);
 
-inline Figures Measure(std::span<const float> x, double fs) {
-  Figures f;
-  f.seconds = static_cast<double>(x.size()) / fs;
-  const std::vector<Call> calls = FindCalls(x, fs);
-  f.calls = static_cast<int>(calls.size());
-  if (calls.empty()) return f;
+// The calls' figures: their mean and longest length, the span from the first to the
+// last and the rate they come at. Returns the index of the longest.
+inline size_t MeasureCalls(const std::vector<Call>& calls, Figures& f) {
   double sum = 0.0;
   size_t longest = 0;
   for (size_t i = 0; i < calls.size(); ++i) {
@@ -175,66 +173,12 @@ inline Figures Measure(std::span<const float> x, double fs) {
   f.callRate = calls.size() > 1 ? static_cast<double>(calls.size() - 1) /
                                       (calls.back().start - calls.front().start)
                                 : 0.0;
+  return longest;
+}
 
-  const size_t n = FrameSize(fs), hop = n / 4;
-  std::vector<double> energies;
-  for (size_t i = 0; i + n <= x.size(); i += hop) {
-    double s = 0.0;
-    for (size_t j = i; j < i + n; ++j) s += static_cast<double>(x[j]) * x[j];
-    energies.push_back(s);
-  }
-  if (energies.empty()) return f;
-  const double top = *std::max_element(energies.begin(), energies.end());
-  const double floor = top * 0.01;  // -20 dB
-  std::vector<double> pitches, hnrs, flatness;
-  std::vector<double> power(n / 2 + 1, 0.0);
-  std::vector<std::complex<double>> buf(n);
-  struct Voiced {
-    double t, hz;
-  };
-  std::vector<Voiced> voiced;
-  size_t active = 0;
-  const size_t lo = static_cast<size_t>(std::ceil(100.0 * n / fs));
-  const size_t hi = std::min(n / 2, static_cast<size_t>(5000.0 * n / fs));
-  for (size_t k = 0; k < energies.size(); ++k) {
-    if (energies[k] < floor || top <= 0.0) continue;
-    ++active;
-    const std::span<const float> frame = x.subspan(k * hop, n);
-    const Periodicity p = FramePeriodicity(frame, fs);
-    const double r = std::clamp(p.r, 0.01, 0.999);
-    hnrs.push_back(10.0 * std::log10(r / (1.0 - r)));
-    if (p.hz > 0.0 && p.r >= 0.5) {
-      pitches.push_back(p.hz);
-      voiced.push_back({(static_cast<double>(k * hop) + 0.5 * n) / fs, p.hz});
-    }
-    for (size_t i = 0; i < n; ++i)
-      buf[i] = frame[i] * (0.5 - 0.5 * std::cos(2.0 * kPi * static_cast<double>(i) / n));
-    Fft(buf);
-    double framePeak = 0.0;
-    for (size_t b = 0; b <= n / 2; ++b) {
-      const double pw = std::norm(buf[b]);
-      power[b] += pw;
-      if (b >= lo && b <= hi) framePeak = std::max(framePeak, pw);
-    }
-    double logSum = 0.0, linSum = 0.0;
-    for (size_t b = lo; b <= hi; ++b) {
-      const double pw = std::max(std::norm(buf[b]), framePeak * 1e-8);
-      logSum += std::log(pw);
-      linSum += pw;
-    }
-    const double bins = static_cast<double>(hi - lo + 1);
-    if (linSum > 0.0)
-      flatness.push_back(10.0 * std::log10(std::exp(logSum / bins) / (linSum / bins)));
-  }
-  f.voicedFraction = active ? static_cast<double>(pitches.size()) / active : 0.0;
-  f.pitchLow = Percentile(pitches, 0.1);
-  f.pitchMedian = Percentile(pitches, 0.5);
-  f.pitchHigh = Percentile(pitches, 0.9);
-  f.hnrDb = Percentile(hnrs, 0.5);
-  double fsum = 0.0;
-  for (double v : flatness) fsum += v;
-  f.flatnessDb = flatness.empty() ? 0.0 : fsum / static_cast<double>(flatness.size());
-
+// The colour figures of an averaged power spectrum of frames of `n` at `fs`: centroid,
+// the 10 % and 90 % points of its energy and its three strongest peaks.
+inline void MeasureSpectrum(const std::vector<double>& power, double fs, size_t n, Figures& f) {
   double total = 0.0, moment = 0.0;
   for (size_t b = 1; b <= n / 2; ++b) {
     total += power[b];
@@ -275,17 +219,92 @@ inline Figures Measure(std::span<const float> x, double fs) {
     for (double h : f.peaksHz) apart = apart && std::fabs(h - hz) >= 300.0;
     if (apart) f.peaksHz.push_back(hz);
   }
+}
 
-  // Contour of the longest call: the median voiced pitch in each fifth, at its centre.
-  const Call& c = calls[longest];
+// A frame that sounds with a pitch: its centre, in seconds, and the pitch.
+struct VoicedFrame {
+  double t, hz;
+};
+
+// The pitch contour of a call: the median pitch of its voiced frames in each fifth of it.
+inline void MeasureContour(const Call& c, const std::vector<VoicedFrame>& voiced, Figures& f) {
   for (int q = 0; q < 5; ++q) {
     const double a = c.start + (c.end - c.start) * (q == 0 ? 0.0 : (q - 0.5) / 4.0);
     const double b = c.start + (c.end - c.start) * (q == 4 ? 1.0 : (q + 0.5) / 4.0);
     std::vector<double> in;
-    for (const Voiced& v : voiced)
+    for (const VoicedFrame& v : voiced)
       if (v.t >= a && v.t <= b) in.push_back(v.hz);
     f.contour.push_back(Percentile(in, 0.5));
   }
+}
+
+inline Figures Measure(std::span<const float> x, double fs) {
+  Figures f;
+  f.seconds = static_cast<double>(x.size()) / fs;
+  const std::vector<Call> calls = FindCalls(x, fs);
+  f.calls = static_cast<int>(calls.size());
+  if (calls.empty()) return f;
+  const size_t longest = MeasureCalls(calls, f);
+
+  const size_t n = FrameSize(fs), hop = n / 4;
+  std::vector<double> energies;
+  for (size_t i = 0; i + n <= x.size(); i += hop) {
+    double s = 0.0;
+    for (size_t j = i; j < i + n; ++j) s += static_cast<double>(x[j]) * x[j];
+    energies.push_back(s);
+  }
+  if (energies.empty()) return f;
+  const double top = *std::max_element(energies.begin(), energies.end());
+  const double floor = top * 0.01;  // -20 dB
+  std::vector<double> pitches, hnrs, flatness;
+  std::vector<double> power(n / 2 + 1, 0.0);
+  std::vector<std::complex<double>> buf(n);
+  std::vector<VoicedFrame> voiced;
+  size_t active = 0;
+  const size_t lo = static_cast<size_t>(std::ceil(100.0 * n / fs));
+  const size_t hi = std::min(n / 2, static_cast<size_t>(5000.0 * n / fs));
+  for (size_t k = 0; k < energies.size(); ++k) {
+    if (energies[k] < floor || top <= 0.0) continue;
+    ++active;
+    const std::span<const float> frame = x.subspan(k * hop, n);
+    const Periodicity p = FramePeriodicity(frame, fs);
+    const double r = std::clamp(p.r, 0.01, 0.999);
+    hnrs.push_back(10.0 * std::log10(r / (1.0 - r)));
+    if (p.hz > 0.0 && p.r >= 0.5) {
+      pitches.push_back(p.hz);
+      voiced.push_back({(static_cast<double>(k * hop) + 0.5 * n) / fs, p.hz});
+    }
+    for (size_t i = 0; i < n; ++i)
+      buf[i] = frame[i] * (0.5 - 0.5 * std::cos(2.0 * kPi * static_cast<double>(i) / n));
+    Fft(buf);
+    double framePeak = 0.0;
+    for (size_t b = 0; b <= n / 2; ++b) {
+      const double pw = std::norm(buf[b]);
+      power[b] += pw;
+      if (b >= lo && b <= hi) framePeak = std::max(framePeak, pw);
+    }
+    double logSum = 0.0, linSum = 0.0;
+    for (size_t b = lo; b <= hi; ++b) {
+      const double pw = std::max(std::norm(buf[b]), framePeak * 1e-8);
+      logSum += std::log(pw);
+      linSum += pw;
+    }
+    const double bins = static_cast<double>(hi - lo + 1);
+    if (linSum > 0.0)
+      flatness.push_back(10.0 * std::log10(std::exp(logSum / bins) / (linSum / bins)));
+  }
+  f.voicedFraction = active ? static_cast<double>(pitches.size()) / active : 0.0;
+  f.pitchLow = Percentile(pitches, 0.1);
+  f.pitchMedian = Percentile(pitches, 0.5);
+  f.pitchHigh = Percentile(pitches, 0.9);
+  f.hnrDb = Percentile(hnrs, 0.5);
+  f.flatnessDb = flatness.empty() ? 0.0
+                                  : std::accumulate(flatness.begin(), flatness.end(), 0.0) /
+                                        static_cast<double>(flatness.size());
+
+  MeasureSpectrum(power, fs, n, f);
+
+  MeasureContour(calls[longest], voiced, f);
   return f;
 }
 
