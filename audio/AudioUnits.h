@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "LullwoodFigures.h"
+
 namespace lullwood {
 
 // Attenuation is counted in hundredths of a decibel (0 is full level); at and below
@@ -11,6 +13,6 @@ inline constexpr int32_t kSilence = -10000;
 
 // The rate every output is opened at unless told otherwise (a live device may give its
 // own), in frames per second.
-inline constexpr int kDefaultOutputRate = 48000;
+inline constexpr int kDefaultOutputRate = figures::kDefaultOutputRate;
 
 }  // namespace lullwood

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "LullwoodFigures.h"
+
 namespace lullwood {
 
 // The clock the timer counts. The program uses SteadyClock; tests a fake.
@@ -27,7 +29,7 @@ class SteadyClock final : public MonotonicClock {
 };
 
 // How long the output takes to fade out once the time is up.
-inline constexpr std::chrono::seconds kSleepFadeDuration{60};
+inline constexpr std::chrono::seconds kSleepFadeDuration{figures::kSleepFadeSeconds};
 // A fade the output has not reported finished this long after its end (a stalled sound
 // server, say) is stopped anyway.
 inline constexpr std::chrono::seconds kSleepFadeGrace{5};

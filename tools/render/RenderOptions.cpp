@@ -106,10 +106,8 @@ std::optional<std::string> TakeValue(Option option, const std::string& value,
     case Option::kSleep: {
       const std::optional<double> minutes = ParseDecimalFraction(value);
       if (!minutes || !(*minutes > 0) || *minutes > kMaxSleepMinutes) {
-        return std::string(
-            "--sleep must be a number of minutes above 0 and at most 1440 (a "
-            "day), not \"" +
-            value + "\"");
+        return "--sleep must be a number of minutes above 0 and at most " +
+               std::to_string(figures::kRenderMaxSleepMinutes) + " (a day), not \"" + value + "\"";
       }
       options.sleepMinutes = *minutes;
       break;
@@ -178,6 +176,9 @@ ParsedArguments ParseRenderArguments(std::span<const std::string> arguments) {
 }
 
 std::string RenderUsage() {
+  const std::string n = std::to_string(kMaxSeconds);
+  const std::string rates = std::to_string(kMinRateHz) + " to " + std::to_string(kMaxRateHz);
+  const std::string fade = std::to_string(figures::kSleepFadeSeconds);
   return "usage: lullwood-render SCENARIO.lwd --seconds N [--seed S] [--rate HZ]\n"
          "                       [--out FILE.wav] [--events FILE.tsv] [--resave FILE.lwd]\n"
          "                       [--sleep MINUTES]\n"
@@ -187,15 +188,21 @@ std::string RenderUsage() {
          "one scheduler tick a second, the first at time 0. Only the files asked for are\n"
          "written, each in one step, so none is ever left half-written.\n"
          "\n"
-         "  --seconds N      seconds to render, 1 to 1000000000 (required)\n"
+         "  --seconds N      seconds to render, 1 to " +
+         n +
+         " (required)\n"
          "  --seed S         seed of the random generator, 0 to 4294967295\n"
          "                   (default: the clock, told on standard error)\n"
-         "  --rate HZ        sample rate of the WAV in Hz, 8000 to 192000 (default 48000)\n"
+         "  --rate HZ        sample rate of the WAV in Hz, " +
+         rates + " (default " + std::to_string(kDefaultRateHz) +
+         ")\n"
          "  --out FILE       the whole mix as a 16-bit PCM stereo WAV\n"
          "  --events FILE    every firing that played a sound, tab-separated\n"
          "  --resave FILE    the loaded Scenario, written as a Save from the window would\n"
          "  --sleep MINUTES  the sleep timer: after MINUTES (a fraction allowed, at most a\n"
-         "                   day) of output the sound fades out over 60 s, then stops as\n"
+         "                   day) of output the sound fades out over " +
+         fade +
+         " s, then stops as\n"
          "                   Mute does; silence and no firings follow\n"
          "  --help, -h       print this text and exit\n"
          "  --version        print the version and exit\n"

@@ -8,16 +8,17 @@
 #include <string_view>
 
 #include "AudioUnits.h"
+#include "LullwoodFigures.h"
 
 namespace lullwood::render {
 
 inline constexpr int kDefaultRateHz = kDefaultOutputRate;
-inline constexpr int kMinRateHz = 8000;
-inline constexpr int kMaxRateHz = 192000;
+inline constexpr int kMinRateHz = figures::kRenderMinRate;
+inline constexpr int kMaxRateHz = figures::kRenderMaxRate;
 // Longer renders are refused rather than left to overflow a count.
-inline constexpr uint64_t kMaxSeconds = 1000000000;
+inline constexpr uint64_t kMaxSeconds = figures::kRenderMaxSeconds;
 // The sleep timer's longest start, in minutes: one day.
-inline constexpr double kMaxSleepMinutes = 24 * 60;
+inline constexpr double kMaxSleepMinutes = figures::kRenderMaxSleepMinutes;
 
 struct RenderOptions {
   std::string scenarioPath;
