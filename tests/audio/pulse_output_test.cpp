@@ -142,6 +142,34 @@ TEST_F(PulseOutputTest, ALostServerIsNoticedAndTheOutputOpensAgainOnANewOne) {
   backend->Close(id);
 }
 
+// While an output whose server went is still open, the backend cannot start afresh:
+// an open then fails and leaves everything as it was, instead of replacing the main loop
+// and the context under the open output. Once that output is closed, the next open
+// reaches the new server.
+TEST_F(PulseOutputTest, AnOpenWhileALostOutputIsStillOpenChangesNothing) {
+  auto backend = MakePulseBackend({}, 500ms);
+  CountingSink sink;
+  const auto lost = backend->Open(48000, false, &sink, nullptr);
+  ASSERT_NE(lost, 0u);
+  backend->Start(lost);
+  server->Stop();
+  bool stopped = false;
+  for (int i = 0; i < 200 && !stopped; ++i) {
+    stopped = backend->IsStopped(lost);
+    if (!stopped) std::this_thread::sleep_for(10ms);
+  }
+  ASSERT_TRUE(stopped);
+  ASSERT_TRUE(server->Start()) << server->Log();
+  EXPECT_EQ(backend->Open(48000, false, &sink, nullptr), 0u)
+      << "opened beside an output it could not restart under";
+  EXPECT_TRUE(backend->IsStopped(lost));
+  backend->Close(lost);
+  backend->Restart();
+  const auto fresh = backend->Open(48000, false, &sink, nullptr);
+  EXPECT_NE(fresh, 0u);
+  backend->Close(fresh);
+}
+
 // What each server is asked for: with either, a start reaches the sink within 300 ms.
 // On PulseAudio the sink keeps most of the target; on PipeWire the sink latency covers
 // at least one whole quantum of the graph and a request three of them.
