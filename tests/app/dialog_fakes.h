@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QTest>
 
+#include "FakePorts.h"
 #include "MainDialog.h"
 #include "OfflineOutput.h"
 
@@ -59,14 +60,6 @@ struct ScrollCall {
   unsigned position;
   int controlId;
   bool operator==(const ScrollCall&) const = default;
-};
-
-class CountingPriority : public PriorityControl {
- public:
-  void RaiseToHigh() override { ++raises; }
-  void LowerToNormal() override { ++lowers; }
-  int raises = 0;
-  int lowers = 0;
 };
 
 class WatchedDialog : public CMainDialog {

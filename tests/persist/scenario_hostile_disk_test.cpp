@@ -326,12 +326,8 @@ TEST_F(HostileDiskTest, EveryRoadInFinishesTheLoad) {
                                          "ELF\2\1\1\0\0\0[Backgrounds\xff\xfe=",
                                          25));
   const std::string path = PathOf("bad.lwd");
-  class NoPriority : public PriorityControl {
-    void RaiseToHigh() override {}
-    void LowerToNormal() override {}
-  };
   InChild([&] {  // the command line
-    NoPriority priority;
+    testing::CountingPriority priority;
     PlaySomething();
     panel.values.m_commandLineFile = path;
     ReadStartupSettings(core, priority);
@@ -340,7 +336,7 @@ TEST_F(HostileDiskTest, EveryRoadInFinishesTheLoad) {
     ExpectDefaults(path);
   });
   InChild([&] {  // automatic start-up
-    NoPriority priority;
+    testing::CountingPriority priority;
     PlaySomething();
     settings.values = {{"LWD", path}, {"AUTO", "Y"}};
     ReadStartupSettings(core, priority);

@@ -46,13 +46,6 @@ std::string StartUpScenario() {
   return out + "V1=10\r\nV2=10\r\nDYNAMIC=N\r\n";
 }
 
-class FakePriority : public PriorityControl {
- public:
-  int raised = 0, lowered = 0;
-  void RaiseToHigh() override { ++raised; }
-  void LowerToNormal() override { ++lowered; }
-};
-
 class ScenarioTest : public ::testing::Test {
  protected:
   ProcessState state;
@@ -61,7 +54,7 @@ class ScenarioTest : public ::testing::Test {
   FakeSettings settings;
   OfflineOutputFactory outputs;
   Soundscape core{state, panel, timer, outputs, settings};
-  FakePriority priority;
+  testing::CountingPriority priority;
   fs::path dir;
 
   void SetUp() override {
@@ -305,7 +298,7 @@ TEST_F(ScenarioTest, StartUpReadsSwitchesThatAreExactlyY) {
   EXPECT_EQ(panel.values.m_autoStart, 1);
   EXPECT_TRUE(state.autostartPending);
   EXPECT_EQ(panel.values.m_boostPriority, 0);
-  EXPECT_EQ(priority.raised, 0);
+  EXPECT_EQ(priority.raises, 0);
   EXPECT_EQ(panel.values.m_autoHide, 1);
   EXPECT_TRUE(state.scheduler.autoHidePending);
   EXPECT_EQ(panel.values.m_dynamicRandom, 0) << "DYNAMIC is never read back";
@@ -369,11 +362,11 @@ TEST_F(ScenarioTest, EnableNeedsAFileNameAndTypingStoresEveryKeystroke) {
 TEST_F(ScenarioTest, BoostAndAutoHideStoreTheirSwitches) {
   panel.controls.m_boostPriority = 1;
   OnBoostPriority(core, priority);
-  EXPECT_EQ(priority.raised, 1);
+  EXPECT_EQ(priority.raises, 1);
   EXPECT_EQ(settings.values["BOOST"], "Y");
   panel.controls.m_boostPriority = 0;
   OnBoostPriority(core, priority);
-  EXPECT_EQ(priority.lowered, 1);
+  EXPECT_EQ(priority.lowers, 1);
   EXPECT_EQ(settings.values["BOOST"], "N");
   panel.controls.m_autoHide = 1;
   OnAutoHide(core);

@@ -92,4 +92,13 @@ class FakeSettings : public SettingsStore {
   }
 };
 
+// The user-interface thread's priority, counted instead of changed.
+class CountingPriority : public PriorityControl {
+ public:
+  void RaiseToHigh() override { ++raises; }
+  void LowerToNormal() override { ++lowers; }
+  int raises = 0;
+  int lowers = 0;
+};
+
 }  // namespace lullwood::testing
