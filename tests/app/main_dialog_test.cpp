@@ -15,36 +15,20 @@
 #include <QTest>
 
 #include "ControlIds.h"
+#include "DialogFixture.h"
 #include "SoundCatalogue.h"
-#include "dialog_fakes.h"
 
 namespace lullwood::testing {
 namespace {
 
-class MainDialogTest : public ::testing::Test {
+class MainDialogTest : public DialogFixture<> {
  protected:
   void SetUp() override {
-    dialog = std::make_unique<WatchedDialog>(state, outputs, settings);
-    dialog->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    DialogFixture::SetUp();
+    Show();
     dialog->calls.clear();
     dialog->scrolls.clear();
   }
-  void TearDown() override {
-    if (dialog->isVisible()) dialog->CloseDown();
-  }
-
-  template <typename T>
-  T* Get(int id) {
-    T* widget = qobject_cast<T*>(dialog->Control(id));
-    EXPECT_NE(widget, nullptr) << "control " << id;
-    return widget;
-  }
-
-  ProcessState state;
-  WatchedOutputs outputs;
-  MemorySettingsStore settings;
-  std::unique_ptr<WatchedDialog> dialog;
 };
 
 TEST(ScrollCodes, SliderActionsMapToTheNotificationCodes) {

@@ -1,7 +1,6 @@
 // The Scenario commands of the window: Load, Save, Browse..., dropped files and the
 // start-up load at the first paint.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QLineEdit>
@@ -14,63 +13,25 @@
 #include <sstream>
 
 #include "ControlIds.h"
-#include "dialog_fakes.h"
+#include "DialogFixture.h"
 
 namespace lullwood::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Answers the file dialogs itself.
-class FileDialogDialog : public WatchedDialog {
- public:
-  using WatchedDialog::WatchedDialog;
-  std::optional<std::string> AskOpenFileName() override { return openAnswer; }
-  std::optional<std::string> AskSaveFileName() override { return saveAnswer; }
-  // The real handler, not the recording one.
-  void OnBrowseScenario() override { CMainDialog::OnBrowseScenario(); }
-  void OnScenarioFileChange() override {
-    Record("OnScenarioFileChange");
-    CMainDialog::OnScenarioFileChange();
-  }
-
-  std::optional<std::string> openAnswer;
-  std::optional<std::string> saveAnswer;
-};
-
-class ScenarioCommandsTest : public ::testing::Test {
+class ScenarioCommandsTest : public DialogFixture<> {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("lullwood-commands-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override {
-    dialog.reset();
-    fs::remove_all(dir);
-  }
   void Start() {
-    dialog = std::make_unique<FileDialogDialog>(state, outputs, settings);
-    dialog->forward = true;
-    ASSERT_TRUE(dialog->InitializeWindow());
-  }
-  std::string Write(const std::string& name, const std::string& body) {
-    const fs::path path = dir / name;
-    std::ofstream(path, std::ios::binary) << body;
-    return path.string();
+    Make().forward = true;
+    DialogFixture::Start();
   }
   QString Title() const { return dialog->windowTitle(); }
-
-  ProcessState state;
-  WatchedOutputs outputs;
-  MemorySettingsStore settings;
-  std::unique_ptr<FileDialogDialog> dialog;
-  fs::path dir;
 };
 
 TEST_F(ScenarioCommandsTest, LoadAndSaveGoThroughTheirDialogsAndCancelChangesNothing) {
   Start();
-  const std::string source = Write("in.lwd", "[Backgrounds]\r\nchk2=Y\r\nR4=4\r\nV2=3\r\n");
+  const std::string source = WriteFile("in.lwd", "[Backgrounds]\r\nchk2=Y\r\nR4=4\r\nV2=3\r\n");
   dialog->OpenScenario();  // cancelled
   EXPECT_EQ(state.scheduler.frequencyLevel[4], 0);
 
@@ -81,7 +42,7 @@ TEST_F(ScenarioCommandsTest, LoadAndSaveGoThroughTheirDialogsAndCancelChangesNot
   EXPECT_EQ(dialog->EffectSlider(4)->value(), 4);
   EXPECT_EQ(state.mixer.randomVolumeStep, 3);
 
-  const std::string target = (dir / "out.lwd").string();
+  const std::string target = (dir_ / "out.lwd").string();
   dialog->SaveScenarioAs();  // cancelled
   EXPECT_FALSE(fs::exists(target));
   dialog->saveAnswer = target;
@@ -98,17 +59,18 @@ TEST_F(ScenarioCommandsTest, BrowseShowsAndStoresTheChosenNameWithoutAChangeNoti
   Start();
   dialog->openAnswer = "/music/nights/forest.lwd";
   dialog->OnBrowseScenario();
-  auto* box = qobject_cast<QLineEdit*>(dialog->Control(ids::kScenarioFile));
+  auto* box = Get<QLineEdit>(ids::kScenarioFile);
   EXPECT_EQ(box->text(), "/music/nights/forest.lwd");
   EXPECT_EQ(settings.values["LWD"], "/music/nights/forest.lwd");
-  EXPECT_TRUE(dialog->calls.empty()) << "the refresh reached " << dialog->calls.front();
+  // The refresh of the box reaches no handler: no OnScenarioFileChange here.
+  EXPECT_EQ(dialog->calls, (std::vector<std::string>{"OnBrowseScenario", "AskOpenFileName"}));
   EXPECT_EQ(state.autostartScenarioPath, "") << "Browse neither loads nor changes this run";
 }
 
 TEST_F(ScenarioCommandsTest, ADropLoadsTheFirstLocalFile) {
   Start();
-  const std::string first = Write(std::string(140, 'a') + ".lwd", "[Backgrounds]\nV1=4\n");
-  const std::string second = Write("second.lwd", "[Backgrounds]\nV1=2\n");
+  const std::string first = WriteFile(std::string(140, 'a') + ".lwd", "[Backgrounds]\nV1=4\n");
+  const std::string second = WriteFile("second.lwd", "[Backgrounds]\nV1=2\n");
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first)),
                 QUrl::fromLocalFile(QString::fromStdString(second))});
@@ -124,7 +86,7 @@ TEST_F(ScenarioCommandsTest, ADropLoadsTheFirstLocalFile) {
 
 TEST_F(ScenarioCommandsTest, DropsAreTakenAsCopiesAndOnlyWithALocalFile) {
   Start();
-  const std::string file = Write("shifted.lwd", "[Backgrounds]\nV1=3\n");
+  const std::string file = WriteFile("shifted.lwd", "[Backgrounds]\nV1=3\n");
   QMimeData local;
   local.setUrls(
       {QUrl("https://example.org/remote.lwd"), QUrl::fromLocalFile(QString::fromStdString(file))});
@@ -171,7 +133,7 @@ TEST_F(ScenarioCommandsTest, DropsAreTakenAsCopiesAndOnlyWithALocalFile) {
 }
 
 TEST_F(ScenarioCommandsTest, TheFirstPaintLoadsTheStartUpScenarioOnce) {
-  const std::string night = Write("night.lwd", "[Backgrounds]\nchk9=Y\nR1=4\n");
+  const std::string night = WriteFile("night.lwd", "[Backgrounds]\nchk9=Y\nR1=4\n");
   settings.values = {{"LWD", night}, {"AUTO", "Y"}};
   Start();
   EXPECT_TRUE(state.autostartPending);
@@ -189,7 +151,7 @@ TEST_F(ScenarioCommandsTest, TheFirstPaintLoadsTheStartUpScenarioOnce) {
 }
 
 TEST_F(ScenarioCommandsTest, ATickBeforeAnyPaintRunsThePendingLoadFirst) {
-  const std::string night = Write("night.lwd", "[Backgrounds]\nchk3=Y\n");
+  const std::string night = WriteFile("night.lwd", "[Backgrounds]\nchk3=Y\n");
   settings.values = {{"LWD", night}, {"AUTO", "Y"}, {"AUTOHIDE", "Y"}};
   Start();
   QTest::qWait(60);  // the 10 ms first tick, with the window never shown

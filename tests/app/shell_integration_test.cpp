@@ -16,54 +16,26 @@
 
 #include "AboutDialog.h"
 #include "ControlIds.h"
+#include "DialogFixture.h"
 #include "HelpWindow.h"
 #include "PopupDriver.h"
 #include "SoundCatalogue.h"
 #include "TrayIcon.h"
-#include "dialog_fakes.h"
 
 namespace lullwood::testing {
 namespace {
 
-class ShellDialog : public WatchedDialog {
- public:
-  using WatchedDialog::WatchedDialog;
-
-  bool HasStatusArea() const override { return statusArea; }
-  void OnHide() override {
-    Record("OnHide");
-    CMainDialog::OnHide();
-  }
-  void RunAboutBox() override {
-    Record("About");
-    CMainDialog::RunAboutBox();
-  }
-  std::optional<std::string> AskOpenFileName() override {
-    Record("AskOpenFileName");
-    return std::nullopt;
-  }
-  std::optional<std::string> AskSaveFileName() override {
-    Record("AskSaveFileName");
-    return std::nullopt;
-  }
-
-  bool statusArea = true;
-};
-
-class ShellTest : public ::testing::Test {
+class ShellTest : public DialogFixture<> {
  protected:
   void SetUp() override {
-    dialog = std::make_unique<ShellDialog>(state, outputs, settings);
-    dialog->forward = true;
-  }
-  void TearDown() override {
-    if (dialog->trayIcon() && dialog->trayIcon()->added()) dialog->CloseDown();
+    DialogFixture::SetUp();
+    Make().forward = true;
+    dialog->statusArea = true;
   }
 
   void Start() {
-    ASSERT_TRUE(dialog->InitializeWindow());
-    dialog->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    ASSERT_NO_FATAL_FAILURE(DialogFixture::Start());
+    Show();
   }
 
   QAction* MenuBarEntry(const QString& text) {
@@ -80,13 +52,6 @@ class ShellTest : public ::testing::Test {
     QContextMenuEvent event(QContextMenuEvent::Mouse, local, widget->mapToGlobal(local));
     QApplication::sendEvent(widget, &event);
   }
-
-  QWidget* Get(int id) { return dialog->Control(id); }
-
-  ProcessState state;
-  WatchedOutputs outputs;
-  MemorySettingsStore settings;
-  std::unique_ptr<ShellDialog> dialog;
 };
 
 TEST_F(ShellTest, TheIconComesAfterTheSettingsReadsAndStaysUntilCloseDown) {
@@ -111,8 +76,8 @@ TEST_F(ShellTest, TheIconComesAfterTheSettingsReadsAndStaysUntilCloseDown) {
 
 TEST_F(ShellTest, MuteAndPlayBehaveTheSameFromEverySurface) {
   Start();
-  auto* mute = qobject_cast<QPushButton*>(Get(ids::kMute));
-  auto* play = qobject_cast<QPushButton*>(Get(ids::kPlay));
+  auto* mute = Get<QPushButton>(ids::kMute);
+  auto* play = Get<QPushButton>(ids::kPlay);
   QMenu* trayMenu = dialog->trayIcon()->icon().contextMenu();
   const struct {
     const char* surface;
@@ -180,7 +145,7 @@ TEST_F(ShellTest, TheHelpKeyOpensUsingLullwoodAsTheMenuEntryDoes) {
   EXPECT_TRUE(help->isVisible());
   EXPECT_EQ(help->browser().documentTitle(), "Using Lullwood");
   help->hide();
-  auto* box = qobject_cast<QLineEdit*>(dialog->Control(ids::kScenarioFile));
+  auto* box = Get<QLineEdit>(ids::kScenarioFile);
   dialog->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
   box->setFocus();
@@ -242,7 +207,7 @@ TEST_F(ShellTest, AKeyboardRequestOpensThePopupAtTheFocusWidget) {
 
 TEST_F(ShellTest, HideAndMinimiseHideTheWindowWhereAStatusAreaExists) {
   Start();
-  ClickOn(qobject_cast<QPushButton*>(Get(ids::kHide)));
+  ClickOn(Get<QPushButton>(ids::kHide));
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_TRUE(dialog->trayIcon()->added());
 
@@ -259,7 +224,7 @@ TEST_F(ShellTest, HideAndMinimiseHideTheWindowWhereAStatusAreaExists) {
 TEST_F(ShellTest, WithoutAStatusAreaHidingMinimisesSoTheWindowCanBeFound) {
   dialog->statusArea = false;
   Start();
-  ClickOn(qobject_cast<QPushButton*>(Get(ids::kHide)));
+  ClickOn(Get<QPushButton>(ids::kHide));
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_TRUE(dialog->isMinimized());
 }
@@ -302,13 +267,13 @@ TEST_F(ShellTest, AboutRunsWhileTheWindowIsHiddenAndLeavesItHidden) {
   EXPECT_TRUE(shown);
   EXPECT_GT(state.scheduler.tickCount, ticks);
   EXPECT_FALSE(dialog->isVisible());
-  EXPECT_EQ(dialog->calls, std::vector<std::string>{"About"});
+  EXPECT_EQ(dialog->calls, std::vector<std::string>{"RunAboutBox"});
 }
 
 TEST_F(ShellTest, ShowingTheWindowPutsTheFocusOnPlayButWorkingTheControlsDoesNot) {
   Start();
   QApplication::setActiveWindow(dialog.get());
-  auto* edit = qobject_cast<QLineEdit*>(Get(ids::kScenarioFile));
+  auto* edit = Get<QLineEdit>(ids::kScenarioFile);
   edit->setFocus();
   QTest::keyClicks(edit, "evening.lwd");
   QTest::qWait(50);  // the edit box and the window behind it repaint

@@ -17,6 +17,7 @@
 #include <fstream>
 
 #include "ControlIds.h"
+#include "DialogFixture.h"
 #include "Mixer.h"
 #include "OfflineOutput.h"
 #include "PopupDriver.h"
@@ -24,7 +25,6 @@
 #include "ShellCommands.h"
 #include "SleepTimerControl.h"
 #include "TrayIcon.h"
-#include "dialog_fakes.h"
 
 namespace lullwood::testing {
 
@@ -80,28 +80,20 @@ class FakeSystemBus {
   bool ready_ = false;
 };
 
-class SleepDialog : public CMainDialog {
- public:
-  using CMainDialog::CMainDialog;
-  MessageAnswer ShowMessage(std::string_view text, MessageButtons) override {
-    messages.emplace_back(text);
-    return MessageAnswer::kOk;
-  }
-  std::optional<std::string> AskOpenFileName() override { return openPath; }
-  std::vector<std::string> messages;
-  std::optional<std::string> openPath;
-};
-
-class SleepTimerWindow : public ::testing::Test {
+class SleepTimerWindow : public DialogFixture<> {
  protected:
   void SetUp() override {
-    dialog = std::make_unique<SleepDialog>(state, outputs, settings);
-    ASSERT_TRUE(dialog->InitializeWindow());
+    DialogFixture::SetUp();
+    Make().forward = true;
+    ASSERT_NO_FATAL_FAILURE(Start());
     sleep().UseClock(clock);
   }
   void TearDown() override {
-    dialog->CloseDown();
-    EXPECT_FALSE(sleep().timer().running()) << "Exit ends the timer: no stop after it";
+    if (dialog) {
+      dialog->CloseDown();
+      EXPECT_FALSE(sleep().timer().running()) << "Exit ends the timer: no stop after it";
+    }
+    DialogFixture::TearDown();
   }
 
   SleepTimerControl& sleep() { return dialog->sleepTimer(); }
@@ -143,10 +135,6 @@ class SleepTimerWindow : public ::testing::Test {
   bool SoundControlsEnabled() { return dialog->EffectSlider(1)->isEnabled(); }
 
   FakeClock clock;
-  ProcessState state;
-  WatchedOutputs outputs;
-  MemorySettingsStore settings;
-  std::unique_ptr<SleepDialog> dialog;
 };
 
 TEST_F(SleepTimerWindow, TimerMenuSitsBetweenScenarioAndHelpAndTheIconMenuHasTheSameEntries) {
@@ -207,8 +195,8 @@ TEST_F(SleepTimerWindow, RemainingTimeInTheMenuAndTheTipFollowsTheClockByItself)
 
 TEST_F(SleepTimerWindow, AtTheEndOfTheFadeItMutesAsTheButtonDoesAndTheNextPlayIsAtFullGain) {
   IntoTheFade();
-  auto* mute = qobject_cast<QPushButton*>(dialog->Control(ids::kMute));
-  auto* play = qobject_cast<QPushButton*>(dialog->Control(ids::kPlay));
+  auto* mute = Get<QPushButton>(ids::kMute);
+  auto* play = Get<QPushButton>(ids::kPlay);
   sleep().Poll();
   EXPECT_FALSE(state.audioDevice.muted) << "the fade has 30 s still to go";
   Render(30 * static_cast<size_t>(Device()->outputRate()));
@@ -230,10 +218,7 @@ TEST_F(SleepTimerWindow, AtTheEndOfTheFadeItMutesAsTheButtonDoesAndTheNextPlayIs
 }
 
 TEST_F(SleepTimerWindow, EveryWayOfTakingOverDuringTheFadeEndsItAtOnce) {
-  const std::filesystem::path scenario =
-      std::filesystem::temp_directory_path() / ("sleep-" + std::to_string(getpid()) + ".lwd");
-  { std::ofstream(scenario) << "[Backgrounds]\nchk2=Y\nR1=4\n"; }
-  dialog->openPath = scenario.string();
+  dialog->openAnswer = WriteFile("sleep.lwd", "[Backgrounds]\nchk2=Y\nR1=4\n");
   const struct {
     const char* path;
     std::function<void()> act;
@@ -269,7 +254,6 @@ TEST_F(SleepTimerWindow, EveryWayOfTakingOverDuringTheFadeEndsItAtOnce) {
     }
     if (p.muted) dialog->RouteCommand(ids::kPlay, 0);
   }
-  std::filesystem::remove(scenario);
   EXPECT_TRUE(dialog->messages.empty());
 }
 
@@ -289,12 +273,10 @@ TEST_F(SleepTimerWindow, NothingOfItIsSaved) {
   Choice("2 hours")->trigger();
   sleep().suspendAction()->trigger();
   EXPECT_EQ(settings.values, before);
-  const std::filesystem::path saved =
-      std::filesystem::temp_directory_path() / ("sleep-save-" + std::to_string(getpid()) + ".lwd");
+  const std::filesystem::path saved = dir_ / "sleep-save.lwd";
   ASSERT_TRUE(SaveScenarioAs(dialog->core(), saved.string()));
   std::ifstream in(saved);
   const std::string text{std::istreambuf_iterator<char>(in), {}};
-  std::filesystem::remove(saved);
   EXPECT_EQ(text.find("uspend"), std::string::npos) << text;
   EXPECT_EQ(text.find("120"), std::string::npos) << text;
   EXPECT_EQ(text.find("leep"), std::string::npos) << text;

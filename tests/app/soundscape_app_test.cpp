@@ -9,8 +9,8 @@
 #include <QTimer>
 
 #include "ControlIds.h"
+#include "DialogFakes.h"
 #include "SoundscapeApp.h"
-#include "dialog_fakes.h"
 
 namespace lullwood::testing {
 namespace {
@@ -32,7 +32,7 @@ void WhenShown(std::function<void(T*)> act, int triesLeft = 300) {
 
 TEST(SoundscapeApp, ExitEndsTheRunWithStatusZeroAndTheCommandLineIsHandedOver) {
   WatchedOutputs outputs;
-  MemorySettingsStore settings;
+  FakeSettings settings;
   settings.values = {{"LWD", "stored.lwd"}};
   CSoundscapeApp app(outputs, settings);
   bool sawWindow = false;
@@ -55,7 +55,7 @@ TEST(SoundscapeApp, ExitEndsTheRunWithStatusZeroAndTheCommandLineIsHandedOver) {
 TEST(SoundscapeApp, NoToTheDeviceBoxEndsWithStatusOne) {
   WatchedOutputs outputs;
   outputs.offline.SetFailing(true);
-  MemorySettingsStore settings;
+  FakeSettings settings;
   CSoundscapeApp app(outputs, settings);
   int boxes = 0;
   const std::function<void(QMessageBox*)> answer = [&](QMessageBox* box) {

@@ -12,8 +12,8 @@
 #include <ctime>
 
 #include "ControlIds.h"
+#include "DialogFixture.h"
 #include "SoundCatalogue.h"
-#include "dialog_fakes.h"
 
 namespace lullwood::testing {
 namespace {
@@ -21,14 +21,12 @@ namespace {
 constexpr std::string_view kTryAgain =
     "*ERROR* DirectX Sound will not initialize.  Wave device may not be available.  Try Again? ";
 
-class StartupTest : public ::testing::Test {
+class StartupTest : public DialogFixture<> {
  protected:
-  void SetUp() override { dialog = std::make_unique<WatchedDialog>(state, outputs, settings); }
-
-  ProcessState state;
-  WatchedOutputs outputs;
-  MemorySettingsStore settings;
-  std::unique_ptr<WatchedDialog> dialog;
+  void SetUp() override {
+    DialogFixture::SetUp();
+    Make();
+  }
 };
 
 // What the window looked like at one moment of start-up.
@@ -58,19 +56,18 @@ TEST_F(StartupTest, InitializeWindowRunsItsStepsInOrder) {
   const auto take = [&] {
     Snapshot s;
     s.sliderMaximum = dialog->EffectSlider(5)->maximum();
-    s.backgroundBar =
-        qobject_cast<QScrollBar*>(dialog->Control(ids::kBackgroundVolumeBar))->value();
-    s.randomBar = qobject_cast<QScrollBar*>(dialog->Control(ids::kRandomVolumeBar))->value();
-    s.fileBox = qobject_cast<QLineEdit*>(dialog->Control(ids::kScenarioFile))->text();
-    s.enableTicked = qobject_cast<QCheckBox*>(dialog->Control(ids::kEnable))->isChecked();
-    s.autoHideTicked = qobject_cast<QCheckBox*>(dialog->Control(ids::kAutoHide))->isChecked();
-    s.dynamicTicked = qobject_cast<QCheckBox*>(dialog->Control(ids::kDynamicRandom))->isChecked();
+    s.backgroundBar = Get<QScrollBar>(ids::kBackgroundVolumeBar)->value();
+    s.randomBar = Get<QScrollBar>(ids::kRandomVolumeBar)->value();
+    s.fileBox = Get<QLineEdit>(ids::kScenarioFile)->text();
+    s.enableTicked = Get<QCheckBox>(ids::kEnable)->isChecked();
+    s.autoHideTicked = Get<QCheckBox>(ids::kAutoHide)->isChecked();
+    s.dynamicTicked = Get<QCheckBox>(ids::kDynamicRandom)->isChecked();
     s.autostartPath = state.autostartScenarioPath;
     s.autostartPending = state.autostartPending;
     s.level5 = state.scheduler.frequencyLevel[5];
     s.seed = state.scheduler.random.state();
     s.timerRunning = dialog->schedulerTimer().running();
-    s.playPressed = qobject_cast<QPushButton*>(dialog->Control(ids::kPlay))->isChecked();
+    s.playPressed = Get<QPushButton>(ids::kPlay)->isChecked();
     s.attempts = outputs.attempts;
     return s;
   };
@@ -117,8 +114,8 @@ TEST_F(StartupTest, InitializeWindowRunsItsStepsInOrder) {
     seededWithTime = seededWithTime || expected.state() == state.scheduler.random.state();
   }
   EXPECT_TRUE(seededWithTime);
-  EXPECT_TRUE(qobject_cast<QPushButton*>(dialog->Control(ids::kPlay))->isChecked());
-  EXPECT_FALSE(qobject_cast<QPushButton*>(dialog->Control(ids::kMute))->isChecked());
+  EXPECT_TRUE(Get<QPushButton>(ids::kPlay)->isChecked());
+  EXPECT_FALSE(Get<QPushButton>(ids::kMute)->isChecked());
   EXPECT_EQ(dialog->focusWidget(), dialog->Control(ids::kPlay));
   EXPECT_TRUE(dialog->schedulerTimer().running());
   EXPECT_EQ(dialog->schedulerTimer().periodMs(), 10);
@@ -168,7 +165,7 @@ TEST_F(StartupTest, TryAgainRetriesOnYesAndGivesUpOnNoLeavingNothingBehind) {
   EXPECT_EQ(state.audioDevice.directSound, nullptr);
   EXPECT_FALSE(dialog->schedulerTimer().running());
   EXPECT_EQ(state.scheduler.schedulerTimerId, 0u);
-  EXPECT_FALSE(qobject_cast<QPushButton*>(dialog->Control(ids::kPlay))->isChecked());
+  EXPECT_FALSE(Get<QPushButton>(ids::kPlay)->isChecked());
   // The modal run does not start; the process ends with status 1.
   EXPECT_EQ(dialog->RunModal(), 1);
   EXPECT_FALSE(dialog->isVisible());
@@ -178,8 +175,7 @@ class CloseDownTest : public StartupTest {
  protected:
   void SetUp() override {
     StartupTest::SetUp();
-    dialog->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    Show();
     ASSERT_NE(outputs.offline.current(), nullptr);
   }
   void ExpectClosed() {
@@ -193,7 +189,7 @@ class CloseDownTest : public StartupTest {
 };
 
 TEST_F(CloseDownTest, ExitButtonReleasesTheClaimedDevice) {
-  ClickOn(qobject_cast<QPushButton*>(dialog->Control(ids::kExit)));
+  ClickOn(Get<QPushButton>(ids::kExit));
   ExpectClosed();
   EXPECT_EQ(outputs.attempts, 1);
 }
@@ -205,7 +201,7 @@ TEST_F(CloseDownTest, CloseBoxAndAltF4GoThroughCloseDown) {
 
 TEST_F(CloseDownTest, WhileMutedNothingIsReleasedAgain) {
   dialog->forward = true;
-  ClickOn(qobject_cast<QPushButton*>(dialog->Control(ids::kMute)));
+  ClickOn(Get<QPushButton>(ids::kMute));
   ASSERT_TRUE(state.audioDevice.muted);
   ASSERT_EQ(outputs.offline.current(), nullptr);
   dialog->CloseDown();

@@ -11,24 +11,19 @@
 #include <QTimer>
 
 #include "ControlIds.h"
-#include "dialog_fakes.h"
+#include "DialogFixture.h"
 
 namespace lullwood::testing {
 namespace {
 
-class WindowCoreTest : public ::testing::Test {
+// The real window, its message boxes included.
+class WindowCoreTest : public DialogFixture<CMainDialog> {
  protected:
   void SetUp() override {
-    dialog = std::make_unique<CMainDialog>(state, outputs, settings);
-    ASSERT_TRUE(dialog->InitializeWindow());
+    DialogFixture::SetUp();
+    Start();
     dialog->show();
   }
-  QPushButton* Button(int id) { return qobject_cast<QPushButton*>(dialog->Control(id)); }
-
-  ProcessState state;
-  OfflineOutputFactory outputs;
-  MemorySettingsStore settings;
-  std::unique_ptr<CMainDialog> dialog;
 };
 
 TEST_F(WindowCoreTest, BoxesSlidersBarsMuteAndPlayReachTheRules) {
@@ -47,26 +42,26 @@ TEST_F(WindowCoreTest, BoxesSlidersBarsMuteAndPlayReachTheRules) {
   EXPECT_EQ(state.scheduler.frequencyLevel[4], 4) << "End sets the level the slider shows";
   EXPECT_EQ(loon->value(), 4);
 
-  auto* random = qobject_cast<QScrollBar*>(dialog->Control(ids::kRandomVolumeBar));
+  auto* random = Get<QScrollBar>(ids::kRandomVolumeBar);
   random->setFocus();
   QTest::keyClick(random, Qt::Key_Left);
   EXPECT_EQ(state.mixer.randomVolumeStep, 9);
   EXPECT_EQ(random->value(), 9);
 
-  ClickOn(Button(ids::kMute));
+  ClickOn(Get<QPushButton>(ids::kMute));
   EXPECT_TRUE(state.audioDevice.muted);
   EXPECT_FALSE(loon->isEnabled());
   EXPECT_FALSE(dialog->BackgroundBox(4)->isEnabled());
   EXPECT_TRUE(random->isEnabled());
-  EXPECT_EQ(outputs.current(), nullptr);
+  EXPECT_EQ(outputs.offline.current(), nullptr);
 
-  ClickOn(Button(ids::kPlay));
+  ClickOn(Get<QPushButton>(ids::kPlay));
   EXPECT_FALSE(state.audioDevice.muted);
   EXPECT_TRUE(loon->isEnabled());
   EXPECT_EQ(state.backgrounds.slotNumber[4], 1);
   EXPECT_EQ(state.backgrounds.slotNumber[12], 2);
 
-  ClickOn(Button(ids::kClearAll));
+  ClickOn(Get<QPushButton>(ids::kClearAll));
   EXPECT_EQ(state.backgrounds.slotNumber[4], 0);
   EXPECT_FALSE(dialog->BackgroundBox(4)->isChecked());
   EXPECT_EQ(loon->value(), 1);

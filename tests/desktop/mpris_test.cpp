@@ -18,6 +18,7 @@
 #include <fstream>
 
 #include "ControlIds.h"
+#include "DialogFixture.h"
 #include "MediaPlayerRules.h"
 #include "MediaVolumeOutputFactory.h"
 #include "Mixer.h"
@@ -26,7 +27,6 @@
 #include "Scenario.h"
 #include "SingleInstance.h"
 #include "TempFolder.h"
-#include "dialog_fakes.h"
 
 namespace lullwood::testing {
 namespace {
@@ -49,30 +49,28 @@ class ChangeRecorder : public QObject {
   }
 };
 
-class Mpris : public TempFolderTest {
+class Mpris : public DialogFixture<> {
  protected:
   void SetUp() override {
-    TempFolderTest::SetUp();
+    DialogFixture::SetUp();
     ASSERT_TRUE(bus_.isConnected()) << "no private bus";
-    volume_ = std::make_unique<MediaVolumeOutputFactory>(outputs_, state_.audioDevice);
-    service_ = std::make_unique<MprisService>(bus_, state_.audioDevice, *volume_);
+    volume_ = std::make_unique<MediaVolumeOutputFactory>(outputs, state.audioDevice);
+    service_ = std::make_unique<MprisService>(bus_, state.audioDevice, *volume_);
     ASSERT_EQ(ClaimBusName(bus_, false), NameClaim::kOwned);
-    dialog_ = std::make_unique<WatchedDialog>(state_, *volume_, settings_);
-    dialog_->forward = true;
-    ASSERT_TRUE(dialog_->InitializeWindow());
-    dialog_->show();
+    Make(*volume_).forward = true;
+    ASSERT_NO_FATAL_FAILURE(Start());
+    dialog->show();
     client_ = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "client");
     ASSERT_TRUE(client_.isConnected());
     ASSERT_TRUE(client_.connect(kBus, kPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",
                                 &recorder_, SLOT(Changed(QString, QVariantMap, QStringList))));
-    if (attach_) service_->Attach(*dialog_, *dialog_);
+    if (attach_) service_->Attach(*dialog, *dialog);
   }
   void TearDown() override {
     client_.disconnectFromBus("client");
     service_.reset();
     bus_.unregisterService(kBus);
-    dialog_.reset();
-    TempFolderTest::TearDown();
+    DialogFixture::TearDown();
   }
 
   // Calls a method from the client and waits for its answer.
@@ -84,6 +82,8 @@ class Mpris : public TempFolderTest {
     EXPECT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }, 6000));
     return pending.reply();
   }
+  using DialogFixture::Get;  // the window's controls
+  // A property, read from the client.
   QVariant Get(const QString& interface, const QString& name) {
     const QDBusMessage reply = Call("org.freedesktop.DBus.Properties", "Get", {interface, name});
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << name.toStdString();
@@ -117,24 +117,15 @@ class Mpris : public TempFolderTest {
     EXPECT_TRUE(arrived) << "no PropertiesChanged with " << property.toStdString();
     return value;
   }
-  std::string WriteScenario(const std::string& name, const std::string& text) {
-    const std::string path = (dir_ / name).string();
-    std::ofstream(path) << text;
-    return path;
-  }
   QString FileUri(const std::string& path) {
     return QUrl::fromLocalFile(QString::fromStdString(path)).toString();
   }
-  float OutputGain() { return state_.audioDevice.directSound->mixer().outputStage().volume(); }
+  float OutputGain() { return state.audioDevice.directSound->mixer().outputStage().volume(); }
 
   bool attach_ = true;
   QDBusConnection bus_ = QDBusConnection::sessionBus();
-  ProcessState state_;
-  WatchedOutputs outputs_;
-  MemorySettingsStore settings_;
   std::unique_ptr<MediaVolumeOutputFactory> volume_;
   std::unique_ptr<MprisService> service_;
-  std::unique_ptr<WatchedDialog> dialog_;
   QDBusConnection client_{QString()};
   ChangeRecorder recorder_;
 };
@@ -183,45 +174,45 @@ TEST_F(Mpris, ThePlayerIsOneEndlessTrackThatCanPlayAndPause) {
           .type(),
       QDBusMessage::ReplyMessage);
   Settle();
-  EXPECT_FALSE(state_.audioDevice.muted);
-  EXPECT_EQ(outputs_.attempts, 1);
+  EXPECT_FALSE(state.audioDevice.muted);
+  EXPECT_EQ(outputs.attempts, 1);
   EXPECT_EQ(Get(kPlayer, "Position").toLongLong(), 0);
 }
 
 TEST_F(Mpris, PauseAndStopMutePlayPlaysAndPlayPauseToggles) {
-  auto* play = qobject_cast<QPushButton*>(dialog_->Control(ids::kPlay));
+  auto* play = Get<QPushButton>(ids::kPlay);
   EXPECT_EQ(Call(kPlayer, "Pause").type(), QDBusMessage::ReplyMessage);
   EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Paused");
-  EXPECT_TRUE(state_.audioDevice.muted);
-  EXPECT_EQ(state_.audioDevice.directSound, nullptr);
+  EXPECT_TRUE(state.audioDevice.muted);
+  EXPECT_EQ(state.audioDevice.directSound, nullptr);
   EXPECT_FALSE(play->isChecked());
   Call(kPlayer, "Stop");
   Settle();
-  EXPECT_EQ(dialog_->calls, (std::vector<std::string>{"OnMute", "OnMute"}));
+  EXPECT_EQ(dialog->calls, (std::vector<std::string>{"OnMute", "OnMute"}));
   Call(kPlayer, "Play");
   EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Playing");
-  EXPECT_FALSE(state_.audioDevice.muted);
+  EXPECT_FALSE(state.audioDevice.muted);
   EXPECT_TRUE(play->isChecked());
-  EXPECT_EQ(outputs_.attempts, 2);
+  EXPECT_EQ(outputs.attempts, 2);
   Call(kPlayer, "PlayPause");
   EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Paused");
   EXPECT_EQ(Get(kPlayer, "PlaybackStatus").toString(), "Paused");
   Call(kPlayer, "PlayPause");
   EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Playing");
   EXPECT_EQ(Get(kPlayer, "PlaybackStatus").toString(), "Playing");
-  EXPECT_EQ(outputs_.attempts, 3);
+  EXPECT_EQ(outputs.attempts, 3);
 }
 
 TEST_F(Mpris, ChangesFromTheWindowAreAnnouncedToo) {
-  ClickOn(qobject_cast<QPushButton*>(dialog_->Control(ids::kMute)));
+  ClickOn(Get<QPushButton>(ids::kMute));
   EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Paused");
   // A load un-mutes and names its file.
-  const std::string path = WriteScenario("rain night.lwd", "[Backgrounds]\nchk5=Y\n");
-  AcceptDroppedFiles(dialog_->core(), {path});
+  const std::string path = WriteFile("rain night.lwd", "[Backgrounds]\nchk5=Y\n");
+  AcceptDroppedFiles(dialog->core(), {path});
   EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Playing");
   Settle();
   EXPECT_EQ(Metadata().value("xesam:title").toString(), "rain night.lwd");
-  dialog_->core().OnClearAll();
+  dialog->core().OnClearAll();
   const QVariantMap cleared = qdbus_cast<QVariantMap>(WaitForChange("Metadata"));
   EXPECT_EQ(cleared.value("xesam:title").toString(), "Lullwood");
 }
@@ -229,19 +220,19 @@ TEST_F(Mpris, ChangesFromTheWindowAreAnnouncedToo) {
 TEST_F(Mpris, AFailedPlayAnnouncesThatItIsStillPaused) {
   Call(kPlayer, "Pause");
   EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Paused");
-  outputs_.offline.SetFailing(true);
+  outputs.offline.SetFailing(true);
   Call(kPlayer, "Play");
   EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Paused");
-  EXPECT_TRUE(state_.audioDevice.muted);
-  EXPECT_EQ(dialog_->messages.size(), 1u);  // the window said why, as for the button
+  EXPECT_TRUE(state.audioDevice.muted);
+  EXPECT_EQ(dialog->messages.size(), 1u);  // the window said why, as for the button
 }
 
 TEST_F(Mpris, VolumeIsAGainAfterTheMixClampedAndKeptAcrossPlay) {
   EXPECT_EQ(Set("Volume", 0.25).type(), QDBusMessage::ReplyMessage);
   EXPECT_EQ(WaitForChange("Volume").toDouble(), 0.25);
   EXPECT_FLOAT_EQ(OutputGain(), 0.25f);
-  EXPECT_EQ(state_.mixer.backgroundVolumeStep, 10);
-  EXPECT_EQ(state_.mixer.randomVolumeStep, 10);
+  EXPECT_EQ(state.mixer.backgroundVolumeStep, 10);
+  EXPECT_EQ(state.mixer.randomVolumeStep, 10);
   Set("Volume", 3.0);
   EXPECT_EQ(WaitForChange("Volume").toDouble(), 1.0);
   Set("Volume", -1.0);
@@ -257,26 +248,26 @@ TEST_F(Mpris, VolumeIsAGainAfterTheMixClampedAndKeptAcrossPlay) {
   EXPECT_FLOAT_EQ(OutputGain(), 0.5f);
   EXPECT_EQ(Get(kPlayer, "Volume").toDouble(), 0.5);
   // Nothing is saved.
-  for (const auto& [name, value] : settings_.values) EXPECT_EQ(name.find("VOL"), std::string::npos);
+  for (const auto& [name, value] : settings.values) EXPECT_EQ(name.find("VOL"), std::string::npos);
 }
 
 TEST_F(Mpris, OpenUriLoadsAFileAsADropDoes) {
-  const std::string path = WriteScenario("surf.lwd", "[Backgrounds]\nchk1=Y\nV1=7\n");
+  const std::string path = WriteFile("surf.lwd", "[Backgrounds]\nchk1=Y\nV1=7\n");
   Call(kPlayer, "Pause");
   EXPECT_EQ(Call(kPlayer, "OpenUri", {FileUri(path)}).type(), QDBusMessage::ReplyMessage);
   EXPECT_EQ(qdbus_cast<QVariantMap>(WaitForChange("Metadata")).value("xesam:title").toString(),
             "surf.lwd");
-  EXPECT_EQ(dialog_->windowTitle().toStdString(), "Lullwood v2.2 - " + path);
-  EXPECT_FALSE(state_.audioDevice.muted);
-  EXPECT_EQ(state_.mixer.backgroundVolumeStep, 7);
-  EXPECT_EQ(dialog_->Values().m_backgroundOn[0], 1);
-  EXPECT_NE(state_.backgrounds.slot[0], nullptr);
+  EXPECT_EQ(dialog->windowTitle().toStdString(), "Lullwood v2.2 - " + path);
+  EXPECT_FALSE(state.audioDevice.muted);
+  EXPECT_EQ(state.mixer.backgroundVolumeStep, 7);
+  EXPECT_EQ(dialog->Values().m_backgroundOn[0], 1);
+  EXPECT_NE(state.backgrounds.slot[0], nullptr);
 }
 
 TEST_F(Mpris, OpenUriRefusesWhatIsNoScenarioFileAndLoadsNothing) {
-  const std::string kept = WriteScenario("kept.lwd", "[Backgrounds]\nchk2=Y\n");
-  AcceptDroppedFiles(dialog_->core(), {kept});
-  const QString title = dialog_->windowTitle();
+  const std::string kept = WriteFile("kept.lwd", "[Backgrounds]\nchk2=Y\n");
+  AcceptDroppedFiles(dialog->core(), {kept});
+  const QString title = dialog->windowTitle();
   std::filesystem::create_directory(dir_ / "folder.lwd");
   const std::pair<QString, QString> refused[] = {
       {"http://example.org/night.lwd", "org.freedesktop.DBus.Error.InvalidArgs"},
@@ -294,53 +285,53 @@ TEST_F(Mpris, OpenUriRefusesWhatIsNoScenarioFileAndLoadsNothing) {
   // Not a string at all.
   EXPECT_EQ(Call(kPlayer, "OpenUri", {42}).type(), QDBusMessage::ErrorMessage);
   Settle();
-  EXPECT_EQ(dialog_->windowTitle(), title);
-  EXPECT_EQ(dialog_->Values().m_backgroundOn[1], 1);
+  EXPECT_EQ(dialog->windowTitle(), title);
+  EXPECT_EQ(dialog->Values().m_backgroundOn[1], 1);
 }
 
 TEST_F(Mpris, RaiseAndTheHandOverShowTheWindowAsTheStatusAreaIconDoes) {
-  dialog_->hide();
+  dialog->hide();
   EXPECT_EQ(Call(kRoot, "Raise").type(), QDBusMessage::ReplyMessage);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog_->isVisible(); }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->isVisible(); }, 3000));
   // Without a file the hand-over only shows the window.
-  dialog_->showMinimized();
-  const QString title = dialog_->windowTitle();
+  dialog->showMinimized();
+  const QString title = dialog->windowTitle();
   QDBusMessage activate = QDBusMessage::createMethodCall(kBus, "/org/quillor/Lullwood",
                                                          "org.quillor.Lullwood", "Activate");
   activate << QString();
   EXPECT_EQ(client_.call(activate, QDBus::BlockWithGui, 3000).type(), QDBusMessage::ReplyMessage);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog_->isMinimized(); }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog->isMinimized(); }, 3000));
   Settle();
-  EXPECT_EQ(dialog_->windowTitle(), title);
+  EXPECT_EQ(dialog->windowTitle(), title);
   // With a readable file it also loads it as a drop does, whatever the file holds.
-  dialog_->hide();
-  const std::string odd = WriteScenario("odd.lwd", "not a Scenario at all\n");
+  dialog->hide();
+  const std::string odd = WriteFile("odd.lwd", "not a Scenario at all\n");
   activate.setArguments({QString::fromStdString(odd)});
   EXPECT_EQ(client_.call(activate, QDBus::BlockWithGui, 3000).type(), QDBusMessage::ReplyMessage);
   EXPECT_EQ(qdbus_cast<QVariantMap>(WaitForChange("Metadata")).value("xesam:title").toString(),
             "odd.lwd");
-  EXPECT_TRUE(dialog_->isVisible());
-  EXPECT_EQ(dialog_->windowTitle().toStdString(), "Lullwood v2.2 - " + odd);
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(dialog->windowTitle().toStdString(), "Lullwood v2.2 - " + odd);
 }
 
 // A mistyped or unreadable file handed over must not wipe the soundscape that plays: the
 // window comes forward, the caller gets the reason, and nothing else changes.
 TEST_F(Mpris, TheHandOverOfAFileThatCannotBeReadShowsTheWindowAndChangesNothing) {
-  const std::string kept = WriteScenario("kept.lwd", "[Backgrounds]\nchk2=Y\nR3=4\n");
-  AcceptDroppedFiles(dialog_->core(), {kept});
+  const std::string kept = WriteFile("kept.lwd", "[Backgrounds]\nchk2=Y\nR3=4\n");
+  AcceptDroppedFiles(dialog->core(), {kept});
   Settle();
-  const QString title = dialog_->windowTitle();
-  const auto levels = state_.scheduler.frequencyLevel;
+  const QString title = dialog->windowTitle();
+  const auto levels = state.scheduler.frequencyLevel;
   ASSERT_NE(levels, decltype(levels){}) << "the kept Scenario sets an effect";
   std::filesystem::create_directory(dir_ / "folder.lwd");
-  const std::string locked = WriteScenario("locked.lwd", "[Backgrounds]\nchk5=Y\n");
+  const std::string locked = WriteFile("locked.lwd", "[Backgrounds]\nchk5=Y\n");
   std::filesystem::permissions(locked, std::filesystem::perms::none);
   std::vector<std::string> refused = {(dir_ / "nosuch.lwd").string(),
                                       (dir_ / "folder.lwd").string()};
   // Root reads a file whatever its permissions say.
   if (geteuid() != 0) refused.push_back(locked);
   for (const std::string& path : refused) {
-    dialog_->hide();
+    dialog->hide();
     QDBusMessage activate = QDBusMessage::createMethodCall(kBus, "/org/quillor/Lullwood",
                                                            "org.quillor.Lullwood", "Activate");
     activate << QString::fromStdString(path);
@@ -348,38 +339,38 @@ TEST_F(Mpris, TheHandOverOfAFileThatCannotBeReadShowsTheWindowAndChangesNothing)
     EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage) << path;
     EXPECT_EQ(reply.errorName(), "org.freedesktop.DBus.Error.FileNotFound") << path;
     EXPECT_TRUE(reply.errorMessage().contains(QString::fromStdString(path))) << path;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog_->isVisible(); }, 3000)) << path;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->isVisible(); }, 3000)) << path;
     Settle();
-    EXPECT_EQ(dialog_->windowTitle(), title) << path;
-    EXPECT_EQ(dialog_->Values().m_backgroundOn[1], 1) << path;
-    EXPECT_NE(state_.backgrounds.slot[0], nullptr) << path;
-    EXPECT_EQ(state_.scheduler.frequencyLevel, levels) << path;
+    EXPECT_EQ(dialog->windowTitle(), title) << path;
+    EXPECT_EQ(dialog->Values().m_backgroundOn[1], 1) << path;
+    EXPECT_NE(state.backgrounds.slot[0], nullptr) << path;
+    EXPECT_EQ(state.scheduler.frequencyLevel, levels) << path;
   }
   std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
 }
 
 TEST_F(Mpris, QuitEndsTheRunThroughCloseDown) {
-  QSignalSpy finished(dialog_.get(), &QDialog::finished);
+  QSignalSpy finished(dialog.get(), &QDialog::finished);
   EXPECT_EQ(Call(kRoot, "Quit").type(), QDBusMessage::ReplyMessage);
   EXPECT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 3000));
-  EXPECT_EQ(state_.audioDevice.directSound, nullptr);
-  EXPECT_FALSE(dialog_->schedulerTimer().running());
+  EXPECT_EQ(state.audioDevice.directSound, nullptr);
+  EXPECT_FALSE(dialog->schedulerTimer().running());
   // After the end nothing more runs: Play would claim the device again.
   Call(kPlayer, "Play");
   Settle();
-  EXPECT_EQ(state_.audioDevice.directSound, nullptr);
+  EXPECT_EQ(state.audioDevice.directSound, nullptr);
 }
 
 TEST_F(Mpris, ActionsWaitWhileAModalDialogIsOpen) {
-  QDialog modal(dialog_.get());
+  QDialog modal(dialog.get());
   modal.setModal(true);
   modal.show();
   ASSERT_EQ(QApplication::activeModalWidget(), &modal);
   EXPECT_EQ(Call(kPlayer, "Pause").type(), QDBusMessage::ReplyMessage);  // answered at once
   Settle();
-  EXPECT_FALSE(state_.audioDevice.muted);
+  EXPECT_FALSE(state.audioDevice.muted);
   modal.hide();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return state_.audioDevice.muted; }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return state.audioDevice.muted; }, 3000));
 }
 
 class MprisBeforeStartUp : public Mpris {
@@ -394,9 +385,9 @@ TEST_F(MprisBeforeStartUp, CallsAreAnsweredAndActOnceStartUpHasFinished) {
   EXPECT_EQ(Get(kPlayer, "PlaybackStatus").toString(), "Playing");
   EXPECT_EQ(Call(kPlayer, "Pause").type(), QDBusMessage::ReplyMessage);
   Settle();
-  EXPECT_FALSE(state_.audioDevice.muted);
-  service_->Attach(*dialog_, *dialog_);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return state_.audioDevice.muted; }, 3000));
+  EXPECT_FALSE(state.audioDevice.muted);
+  service_->Attach(*dialog, *dialog);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return state.audioDevice.muted; }, 3000));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Test doubles for the ports the soundscape's rules talk through.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -75,12 +76,18 @@ class FakeTimer : public TimerPort {
   void Stop() override { running = false; }
 };
 
+// Settings in memory. Records each name read, in order, and lets a test look at the
+// world at each read (`onRead`); `failWrites` makes every write fail as a full disk does.
 class FakeSettings : public SettingsStore {
  public:
   std::map<std::string, std::string, std::less<>> values;
   bool failWrites = false;
+  std::vector<std::string> reads;
+  std::function<void(std::string_view)> onRead;
 
   std::optional<std::string> Read(std::string_view name) override {
+    reads.emplace_back(name);
+    if (onRead) onRead(name);
     auto it = values.find(name);
     if (it == values.end()) return std::nullopt;
     return it->second;

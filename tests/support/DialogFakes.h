@@ -1,9 +1,10 @@
-// Fakes for the main window's tests: a settings store in memory and a dialog that
-// records what its controls reach and answers message boxes itself.
+// Fakes for tests of the whole main window: the offline output watched at each claim,
+// and a dialog that records what its controls reach and answers message boxes and file
+// dialogs itself.
 #pragma once
 
 #include <functional>
-#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,25 +22,6 @@ namespace lullwood::testing {
 inline void ClickOn(QAbstractButton* button) {
   QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
 }
-
-class MemorySettingsStore : public SettingsStore {
- public:
-  std::optional<std::string> Read(std::string_view name) override {
-    reads.emplace_back(name);
-    if (onRead) onRead(name);
-    const auto it = values.find(std::string(name));
-    if (it == values.end()) return std::nullopt;
-    return it->second;
-  }
-  bool Write(std::string_view name, std::string_view text) override {
-    values[std::string(name)] = std::string(text);
-    return true;
-  }
-
-  std::map<std::string, std::string> values;
-  std::vector<std::string> reads;
-  std::function<void(std::string_view)> onRead;
-};
 
 // The offline output, with a look at the world each time the device is claimed.
 class WatchedOutputs : public AudioOutputFactory {
@@ -62,6 +44,10 @@ struct ScrollCall {
   bool operator==(const ScrollCall&) const = default;
 };
 
+// Records, in order, each handler the controls, menus and icon reach ("OnMute",
+// "OnBackgroundClicked(3)", "RunAboutBox", "AskOpenFileName", ...) and the scrolls
+// apart. With `forward` the handlers then run as the real window's do; without it they
+// stop at the record, so a test sees the routing alone.
 class WatchedDialog : public CMainDialog {
  public:
   WatchedDialog(ProcessState& state, AudioOutputFactory& outputs, SettingsStore& settings)
@@ -69,6 +55,7 @@ class WatchedDialog : public CMainDialog {
 
   void OnBackgroundClicked(int b) override {
     Record("OnBackgroundClicked(" + std::to_string(b) + ")");
+    if (forward) CMainDialog::OnBackgroundClicked(b);
   }
   void OnMixerScroll(unsigned code, unsigned position, int controlId) override {
     scrolls.push_back({code, position, controlId});
@@ -82,21 +69,58 @@ class WatchedDialog : public CMainDialog {
     Record("OnPlay");
     if (forward) CMainDialog::OnPlay();
   }
-  void OnClearAll() override { Record("OnClearAll"); }
-  void OnDynamicRandom() override { Record("OnDynamicRandom"); }
-  void OnAutoStart() override { Record("OnAutoStart"); }
-  void OnBrowseScenario() override { Record("OnBrowseScenario"); }
-  void OnScenarioFileChange() override { Record("OnScenarioFileChange"); }
-  void OnBoostPriority() override { Record("OnBoostPriority"); }
-  void OnAutoHide() override { Record("OnAutoHide"); }
-  void OnHide() override { Record("OnHide"); }
+  void OnClearAll() override {
+    Record("OnClearAll");
+    if (forward) CMainDialog::OnClearAll();
+  }
+  void OnDynamicRandom() override {
+    Record("OnDynamicRandom");
+    if (forward) CMainDialog::OnDynamicRandom();
+  }
+  void OnAutoStart() override {
+    Record("OnAutoStart");
+    if (forward) CMainDialog::OnAutoStart();
+  }
+  void OnBrowseScenario() override {
+    Record("OnBrowseScenario");
+    if (forward) CMainDialog::OnBrowseScenario();
+  }
+  void OnScenarioFileChange() override {
+    Record("OnScenarioFileChange");
+    if (forward) CMainDialog::OnScenarioFileChange();
+  }
+  void OnBoostPriority() override {
+    Record("OnBoostPriority");
+    if (forward) CMainDialog::OnBoostPriority();
+  }
+  void OnAutoHide() override {
+    Record("OnAutoHide");
+    if (forward) CMainDialog::OnAutoHide();
+  }
+  void OnHide() override {
+    Record("OnHide");
+    if (forward) CMainDialog::OnHide();
+  }
+  void RunAboutBox() override {
+    Record("RunAboutBox");
+    if (forward) CMainDialog::RunAboutBox();
+  }
 
   MessageAnswer ShowMessage(std::string_view text, MessageButtons buttons) override {
     messages.emplace_back(text);
     messageButtons.push_back(buttons);
     return answer ? answer(text) : MessageAnswer::kOk;
   }
-
+  // The file dialogs: the test's answer, nothing (Cancel) unless it gave one.
+  std::optional<std::string> AskOpenFileName() override {
+    Record("AskOpenFileName");
+    return openAnswer;
+  }
+  std::optional<std::string> AskSaveFileName() override {
+    Record("AskSaveFileName");
+    return saveAnswer;
+  }
+  bool HasStatusArea() const override { return statusArea.value_or(CMainDialog::HasStatusArea()); }
   PriorityControl& Priority() override { return priority; }
 
   void Record(std::string call) { calls.push_back(std::move(call)); }
@@ -108,7 +132,10 @@ class WatchedDialog : public CMainDialog {
   std::vector<std::string> messages;
   std::vector<MessageButtons> messageButtons;
   std::function<MessageAnswer(std::string_view)> answer;
-  bool forward = false;  // pass Mute, Play and scrolls on to the rules
+  std::optional<std::string> openAnswer;
+  std::optional<std::string> saveAnswer;
+  std::optional<bool> statusArea;  // the desktop's own answer unless set
+  bool forward = false;            // run the real handlers after the record
 };
 
 }  // namespace lullwood::testing
