@@ -154,7 +154,8 @@ TEST_F(ScenarioCommandsTest, ATickBeforeAnyPaintRunsThePendingLoadFirst) {
   const std::string night = WriteFile("night.lwd", "[Backgrounds]\nchk3=Y\n");
   settings.values = {{"LWD", night}, {"AUTO", "Y"}, {"AUTOHIDE", "Y"}};
   Start();
-  QTest::qWait(60);  // the 10 ms first tick, with the window never shown
+  // The first tick, 10 ms after start-up, with the window never shown.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return state.scheduler.tickCount >= 1; }, 5000));
   EXPECT_FALSE(state.autostartPending);
   EXPECT_EQ(state.backgrounds.slotNumber[2], 1) << "loaded before the tick's hide";
   EXPECT_FALSE(state.scheduler.autoHidePending);

@@ -17,6 +17,7 @@
 #include "AboutDialog.h"
 #include "ControlIds.h"
 #include "DialogFixture.h"
+#include "EventWaits.h"
 #include "HelpWindow.h"
 #include "PopupDriver.h"
 #include "SoundCatalogue.h"
@@ -231,11 +232,16 @@ TEST_F(ShellTest, WithoutAStatusAreaHidingMinimisesSoTheWindowCanBeFound) {
 
 TEST_F(ShellTest, AutoHideHidesAtTheFirstTickAndTicksGoOn) {
   settings.values["AUTOHIDE"] = "Y";
-  Start();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->isVisible(); }, 3000));
-  const double ticks = state.scheduler.tickCount;
-  EXPECT_GE(ticks, 1);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return state.scheduler.tickCount > ticks; }, 3000));
+  // Shown, without waiting for the window system: the first tick may hide it before that.
+  ASSERT_NO_FATAL_FAILURE(DialogFixture::Start());
+  dialog->show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->isVisible(); }, 5000));
+  EXPECT_GE(state.scheduler.tickCount, 1);
+  // The next tick is a second away; it is brought forward rather than waited for.
+  EXPECT_TRUE(dialog->schedulerTimer().running());
+  EXPECT_EQ(dialog->schedulerTimer().periodMs(), static_cast<int>(kTickPeriodMs));
+  EXPECT_TRUE(NextTick());
+  EXPECT_FALSE(dialog->isVisible());
 }
 
 TEST_F(ShellTest, ExitFromThePopupWhileHiddenEndsTheRun) {
@@ -257,11 +263,12 @@ TEST_F(ShellTest, AboutRunsWhileTheWindowIsHiddenAndLeavesItHidden) {
   dialog->calls.clear();
   const double ticks = state.scheduler.tickCount;
   bool shown = false;
-  QTimer::singleShot(0, [&] {
-    auto* box = qobject_cast<CAboutDialog*>(QApplication::activeModalWidget());
-    shown = box && box->isVisible();
-    QTest::qWait(1100);  // a tick comes while the box is open
-    if (box) QTest::keyClick(box, Qt::Key_Escape);
+  WhenModalOpens<CAboutDialog>([&](CAboutDialog* box) {
+    shown = true;
+    // A tick comes while the box is open: brought forward, run by the box's own loop.
+    dialog->schedulerTimer().Start(0);
+    WhenReadyOrAfter([&] { return state.scheduler.tickCount > ticks; }, 5000,
+                     [box] { QTest::keyClick(box, Qt::Key_Escape); });
   });
   dialog->RouteCommand(ids::kAbout, 0);
   EXPECT_TRUE(shown);
@@ -276,7 +283,10 @@ TEST_F(ShellTest, ShowingTheWindowPutsTheFocusOnPlayButWorkingTheControlsDoesNot
   auto* edit = Get<QLineEdit>(ids::kScenarioFile);
   edit->setFocus();
   QTest::keyClicks(edit, "evening.lwd");
-  QTest::qWait(50);  // the edit box and the window behind it repaint
+  // The edit box and the window behind it repaint: what typing queued, then a paint of
+  // the window itself, which moves the focus only after a show.
+  RunUntilIdle();
+  dialog->repaint();
   EXPECT_EQ(dialog->focusWidget(), edit);
 
   dialog->OnHide();
@@ -286,16 +296,23 @@ TEST_F(ShellTest, ShowingTheWindowPutsTheFocusOnPlayButWorkingTheControlsDoesNot
 
 TEST_F(ShellTest, TheRunGoesOnWhileTheWindowIsHiddenAndEndsInCloseDown) {
   bool returned = false;
+  bool looked = false;
   bool runningWhileHidden = false;
-  QTimer::singleShot(50, [&] { dialog->OnHide(); });
-  QTimer::singleShot(200, [&] {
-    runningWhileHidden = !returned && !dialog->isVisible();
-    ActivateIcon(dialog->trayIcon()->icon(), QSystemTrayIcon::Trigger);
-    dialog->CloseDown();
+  // Each step once the run has delivered what the one before it queued: a step queued
+  // while another runs waits for the next pass of the loop.
+  QTimer::singleShot(0, [&] {
+    dialog->OnHide();
+    QTimer::singleShot(0, [&] {
+      runningWhileHidden = !returned && !dialog->isVisible();
+      looked = true;
+      ActivateIcon(dialog->trayIcon()->icon(), QSystemTrayIcon::Trigger);
+      dialog->CloseDown();
+    });
   });
   EXPECT_EQ(dialog->RunModal(), 0);
   returned = true;
-  QTest::qWait(250);  // a run that ended too early still sees the second timer
+  // A run that ended at the hide has left the second step to come after it.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return looked; }, 5000));
   EXPECT_TRUE(runningWhileHidden);
   EXPECT_FALSE(dialog->isVisible());
 }
@@ -307,7 +324,7 @@ TEST_F(ShellTest, TheModalRunLeavesOtherWindowsUsable) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
   int clicks = 0;
   QObject::connect(&other, &QPushButton::clicked, [&] { ++clicks; });
-  QTimer::singleShot(50, [&] {
+  QTimer::singleShot(0, [&] {  // inside the run
     // Through the window system, where a modal run blocks what it blocks.
     QTest::mouseClick(other.windowHandle(), Qt::LeftButton, {}, other.rect().center());
     dialog->CloseDown();

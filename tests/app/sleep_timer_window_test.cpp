@@ -6,6 +6,8 @@
 #include <QActionGroup>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -16,8 +18,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "CapturedStderr.h"
 #include "ControlIds.h"
 #include "DialogFixture.h"
+#include "EventWaits.h"
 #include "Mixer.h"
 #include "OfflineOutput.h"
 #include "PopupDriver.h"
@@ -28,7 +32,8 @@
 
 namespace lullwood::testing {
 
-// org.freedesktop.login1's manager as far as Suspend goes: it counts the calls.
+// org.freedesktop.login1's manager as far as Suspend goes: it counts the calls. Ping
+// answers once every call sent before it on the same connection has been handled.
 class FakeLoginManager : public QObject {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
@@ -38,6 +43,7 @@ class FakeLoginManager : public QObject {
 
  public Q_SLOTS:
   void Suspend(bool interactive) { suspendCalls.push_back(interactive); }
+  void Ping() {}
 };
 
 namespace {
@@ -306,7 +312,15 @@ TEST_F(SleepTimerWindow, SuspendIsAskedOnceAfterTheStopOnlyWhenTicked) {
   EXPECT_EQ(bus.manager.suspendCalls, std::vector<bool>{false});
   sleep().Poll();
   sleep().Poll();
-  QTest::qWait(200);
+  // Whatever those polls and the stop queued has run, and whatever they sent on the
+  // program's system-bus connection has arrived: the answer to a Ping sent after it on
+  // that connection comes after the manager handled it.
+  RunUntilIdle();
+  QDBusPendingCall ping = QDBusConnection::systemBus().asyncCall(
+      QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
+                                     "org.freedesktop.login1.Manager", "Ping"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ping.isFinished(); }, 10000));
+  ASSERT_FALSE(ping.isError()) << ping.error().message().toStdString();
   EXPECT_EQ(bus.manager.suspendCalls.size(), 1u) << "one stop, one request";
 }
 
@@ -316,16 +330,25 @@ TEST_F(SleepTimerWindow, AFailedSuspendGoesToStandardErrorOnly) {
   QDBusConnection service("fake-login1");
   ASSERT_TRUE(service.unregisterService("org.freedesktop.login1"));
   sleep().suspendAction()->trigger();
-  ::testing::internal::CaptureStderr();
-  IntoTheFade();
-  Render(31 * static_cast<size_t>(Device()->outputRate()));
-  sleep().Poll();
-  // The error answer comes back through the event loop.
-  for (int i = 0; i < 100 && dialog->messages.empty(); ++i) QTest::qWait(20);
-  const std::string err = ::testing::internal::GetCapturedStderr();
+  std::string err;
+  bool said = false;
+  {
+    CapturedStderr captured;
+    IntoTheFade();
+    Render(31 * static_cast<size_t>(Device()->outputRate()));
+    sleep().Poll();
+    // The error answer comes back through the event loop; then nothing else is left.
+    said = QTest::qWaitFor(
+        [&] {
+          err = captured.text();
+          return err.find("lullwood: could not ask the computer to suspend") != std::string::npos;
+        },
+        10000);
+    RunUntilIdle();
+  }
   EXPECT_TRUE(service.registerService("org.freedesktop.login1"));
   EXPECT_TRUE(state.audioDevice.muted);
-  EXPECT_NE(err.find("lullwood: could not ask the computer to suspend"), std::string::npos) << err;
+  EXPECT_TRUE(said) << err;
   EXPECT_TRUE(dialog->messages.empty()) << "nothing is shown at night";
 }
 

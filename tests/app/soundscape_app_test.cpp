@@ -6,28 +6,27 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include "ControlIds.h"
 #include "DialogFakes.h"
+#include "EventWaits.h"
 #include "SoundscapeApp.h"
 
 namespace lullwood::testing {
 namespace {
 
 // Runs `act` on the first top-level widget of type T that shows up while the modal
-// loops run; gives up after a few seconds so a broken test cannot hang.
+// loops run.
 template <typename T>
-void WhenShown(std::function<void(T*)> act, int triesLeft = 300) {
-  QTimer::singleShot(10, [act = std::move(act), triesLeft] {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-      if (auto* found = qobject_cast<T*>(w); found && found->isVisible()) {
-        act(found);
-        return;
-      }
-    }
-    if (triesLeft > 0) WhenShown<T>(act, triesLeft - 1);
-  });
+void WhenShown(std::function<void(T*)> act) {
+  WhenFound<T>(
+      []() -> T* {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+          if (auto* found = qobject_cast<T*>(w); found && found->isVisible()) return found;
+        }
+        return nullptr;
+      },
+      std::move(act), std::string("a shown ") + T::staticMetaObject.className());
 }
 
 TEST(SoundscapeApp, ExitEndsTheRunWithStatusZeroAndTheCommandLineIsHandedOver) {
@@ -67,7 +66,7 @@ TEST(SoundscapeApp, NoToTheDeviceBoxEndsWithStatusOne) {
               "Try Again? ");
     EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
     if (boxes == 1) {
-      WhenShown<QMessageBox>(answer, 300);
+      WhenShown<QMessageBox>(answer);
       box->button(QMessageBox::Yes)->click();  // Yes: tried again at once, fails again
     } else {
       box->button(QMessageBox::No)->click();

@@ -13,6 +13,7 @@
 
 #include "ControlIds.h"
 #include "DialogFixture.h"
+#include "EventWaits.h"
 #include "SoundCatalogue.h"
 
 namespace lullwood::testing {
@@ -215,7 +216,11 @@ TEST_F(CloseDownTest, TimerOneTicksTheSchedulerUntilCloseDownAndNeverAfter) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return state.scheduler.tickCount >= 1; }, 2000));
   dialog->CloseDown();
   const double ticks = state.scheduler.tickCount;
-  QTest::qWait(50);
+  // Nothing can tick again: the timer is stopped, and stays so once all that was
+  // queued has run.
+  EXPECT_FALSE(dialog->schedulerTimer().running());
+  RunUntilIdle();
+  EXPECT_FALSE(dialog->schedulerTimer().running());
   EXPECT_EQ(state.scheduler.tickCount, ticks);
 }
 

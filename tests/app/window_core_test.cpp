@@ -8,10 +8,10 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
-#include <QTimer>
 
 #include "ControlIds.h"
 #include "DialogFixture.h"
+#include "EventWaits.h"
 
 namespace lullwood::testing {
 namespace {
@@ -72,11 +72,9 @@ TEST_F(WindowCoreTest, AFourthBackgroundIsRefusedAndItsBoxUnticked) {
   for (int b : {0, 1, 2}) ClickOn(dialog->BackgroundBox(b));
   // The refusal is a real message box here: read it and answer it as a user would.
   QString shown;
-  QTimer::singleShot(50, [&shown] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      shown = box->text();
-      QTest::keyClick(box, Qt::Key_Return);
-    }
+  WhenModalOpens<QMessageBox>([&shown](QMessageBox* box) {
+    shown = box->text();
+    QTest::keyClick(box, Qt::Key_Return);
   });
   ClickOn(dialog->BackgroundBox(3));
   EXPECT_EQ(shown.toStdString(),

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "AboutDialog.h"
+#include "EventWaits.h"
 
 namespace lullwood {
 namespace {
@@ -21,19 +22,8 @@ QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Runs `act` on the About box once it is the active modal window.
-void WhenAboutOpens(std::function<void(CAboutDialog*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    auto* box = qobject_cast<CAboutDialog*>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    act(box);
-  });
-  timer->start();
-}
+using testing::WhenModalOpens;
+using testing::WhenReadyOrAfter;
 
 TEST(AboutBox, IsLaidOutInItsOwnDialogUnits) {
   QWidget owner;
@@ -210,7 +200,7 @@ TEST(AboutBox, ClosesByOkEscapeAndItsCloseBox) {
   };
   for (const auto& c : cases) {
     CAboutDialog box(&owner);
-    WhenAboutOpens(c.close);
+    WhenModalOpens<CAboutDialog>(c.close);
     EXPECT_EQ(box.exec(), c.result) << c.how;
     EXPECT_FALSE(box.isVisible()) << c.how;
   }
@@ -226,12 +216,15 @@ TEST(AboutBox, RunsModallyOverItsOwnerWhileTimersGoOn) {
 
   bool modalOverOwner = false;
   int ticksWhileOpen = 0;
-  WhenAboutOpens([&](CAboutDialog* box) {
+  WhenModalOpens<CAboutDialog>([&](CAboutDialog* box) {
     modalOverOwner = box->parentWidget() == &owner && box->isModal();
+    // The box's own loop runs on: it closes once the ticker has ticked in it.
     const int before = ticks;
-    QTest::qWait(60);  // a nested loop, as the box's own
-    ticksWhileOpen = ticks - before;
-    box->accept();
+    WhenReadyOrAfter([&ticks, before] { return ticks > before; }, 5000,
+                     [&, box, before] {
+                       ticksWhileOpen = ticks - before;
+                       box->accept();
+                     });
   });
   RunAboutBox(&owner);
   EXPECT_TRUE(modalOverOwner);

@@ -47,6 +47,14 @@ class DialogFixture : public TempFolderTest {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
   }
 
+  // Brings the scheduler's next tick forward, instead of waiting up to a second for it,
+  // and waits until it has run. False when no tick came.
+  bool NextTick() {
+    const double before = state.scheduler.tickCount;
+    dialog->schedulerTimer().Start(0);
+    return QTest::qWaitFor([&] { return state.scheduler.tickCount != before; }, 5000);
+  }
+
   // The control with this id, as a T.
   template <typename T = QWidget>
   T* Get(int id) {

@@ -7,23 +7,15 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTest>
-#include <QTimer>
 #include <functional>
+
+#include "EventWaits.h"
 
 namespace lullwood::testing {
 
-// Calls `onPopup` once with the next popup menu that opens (polling every few ms).
+// Calls `onPopup` once with the next popup menu that opens.
 inline void WhenPopupOpens(std::function<void(QMenu*)> onPopup) {
-  auto* timer = new QTimer;
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, onPopup] {
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    if (!menu || !menu->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    onPopup(menu);
-  });
-  timer->start();
+  WhenCurrentIs<QMenu>(&QApplication::activePopupWidget, std::move(onPopup), "a popup menu");
 }
 
 inline QAction* ActionWithText(QMenu* menu, const QString& text) {
