@@ -19,6 +19,7 @@
 
 #include "ControlIds.h"
 #include "DialogFixture.h"
+#include "EventWaits.h"
 #include "MediaPlayerRules.h"
 #include "MediaVolumeOutputFactory.h"
 #include "Mixer.h"
@@ -95,8 +96,14 @@ class Mpris : public DialogFixture<> {
                 {kPlayer, name, QVariant::fromValue(QDBusVariant(value))});
   }
   QVariantMap Metadata() { return qdbus_cast<QVariantMap>(Get(kPlayer, "Metadata")); }
-  // Lets the queued actions and announcements run, and the signals arrive.
-  void Settle() { QTest::qWait(100); }
+  // Lets what the calls so far set going run its course: the actions and announcements
+  // the service queued on this thread, then the signals they sent, which reach the
+  // client before the answer to a call it makes after them.
+  void Flush() {
+    RunUntilIdle();
+    Get(kPlayer, "PlaybackStatus");
+    RunUntilIdle();
+  }
   // Waits for a PropertiesChanged with this property; returns its value.
   QVariant WaitForChange(const QString& property) {
     size_t seen = 0;
@@ -173,7 +180,7 @@ TEST_F(Mpris, ThePlayerIsOneEndlessTrackThatCanPlayAndPause) {
            {QVariant::fromValue(QDBusObjectPath("/org/quillor/Lullwood/Scenario")), qlonglong(0)})
           .type(),
       QDBusMessage::ReplyMessage);
-  Settle();
+  Flush();
   EXPECT_FALSE(state.audioDevice.muted);
   EXPECT_EQ(outputs.attempts, 1);
   EXPECT_EQ(Get(kPlayer, "Position").toLongLong(), 0);
@@ -187,7 +194,7 @@ TEST_F(Mpris, PauseAndStopMutePlayPlaysAndPlayPauseToggles) {
   EXPECT_EQ(state.audioDevice.directSound, nullptr);
   EXPECT_FALSE(play->isChecked());
   Call(kPlayer, "Stop");
-  Settle();
+  Flush();
   EXPECT_EQ(dialog->calls, (std::vector<std::string>{"OnMute", "OnMute"}));
   Call(kPlayer, "Play");
   EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Playing");
@@ -210,7 +217,7 @@ TEST_F(Mpris, ChangesFromTheWindowAreAnnouncedToo) {
   const std::string path = WriteFile("rain night.lwd", "[Backgrounds]\nchk5=Y\n");
   AcceptDroppedFiles(dialog->core(), {path});
   EXPECT_EQ(WaitForChange("PlaybackStatus").toString(), "Playing");
-  Settle();
+  Flush();
   EXPECT_EQ(Metadata().value("xesam:title").toString(), "rain night.lwd");
   dialog->core().OnClearAll();
   const QVariantMap cleared = qdbus_cast<QVariantMap>(WaitForChange("Metadata"));
@@ -284,7 +291,7 @@ TEST_F(Mpris, OpenUriRefusesWhatIsNoScenarioFileAndLoadsNothing) {
   }
   // Not a string at all.
   EXPECT_EQ(Call(kPlayer, "OpenUri", {42}).type(), QDBusMessage::ErrorMessage);
-  Settle();
+  Flush();
   EXPECT_EQ(dialog->windowTitle(), title);
   EXPECT_EQ(dialog->Values().m_backgroundOn[1], 1);
 }
@@ -301,7 +308,7 @@ TEST_F(Mpris, RaiseAndTheHandOverShowTheWindowAsTheStatusAreaIconDoes) {
   activate << QString();
   EXPECT_EQ(client_.call(activate, QDBus::BlockWithGui, 3000).type(), QDBusMessage::ReplyMessage);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog->isMinimized(); }, 3000));
-  Settle();
+  Flush();
   EXPECT_EQ(dialog->windowTitle(), title);
   // With a readable file it also loads it as a drop does, whatever the file holds.
   dialog->hide();
@@ -319,7 +326,7 @@ TEST_F(Mpris, RaiseAndTheHandOverShowTheWindowAsTheStatusAreaIconDoes) {
 TEST_F(Mpris, TheHandOverOfAFileThatCannotBeReadShowsTheWindowAndChangesNothing) {
   const std::string kept = WriteFile("kept.lwd", "[Backgrounds]\nchk2=Y\nR3=4\n");
   AcceptDroppedFiles(dialog->core(), {kept});
-  Settle();
+  Flush();
   const QString title = dialog->windowTitle();
   const auto levels = state.scheduler.frequencyLevel;
   ASSERT_NE(levels, decltype(levels){}) << "the kept Scenario sets an effect";
@@ -340,7 +347,7 @@ TEST_F(Mpris, TheHandOverOfAFileThatCannotBeReadShowsTheWindowAndChangesNothing)
     EXPECT_EQ(reply.errorName(), "org.freedesktop.DBus.Error.FileNotFound") << path;
     EXPECT_TRUE(reply.errorMessage().contains(QString::fromStdString(path))) << path;
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->isVisible(); }, 3000)) << path;
-    Settle();
+    Flush();
     EXPECT_EQ(dialog->windowTitle(), title) << path;
     EXPECT_EQ(dialog->Values().m_backgroundOn[1], 1) << path;
     EXPECT_NE(state.backgrounds.slot[0], nullptr) << path;
@@ -357,7 +364,7 @@ TEST_F(Mpris, QuitEndsTheRunThroughCloseDown) {
   EXPECT_FALSE(dialog->schedulerTimer().running());
   // After the end nothing more runs: Play would claim the device again.
   Call(kPlayer, "Play");
-  Settle();
+  Flush();
   EXPECT_EQ(state.audioDevice.directSound, nullptr);
 }
 
@@ -367,7 +374,7 @@ TEST_F(Mpris, ActionsWaitWhileAModalDialogIsOpen) {
   modal.show();
   ASSERT_EQ(QApplication::activeModalWidget(), &modal);
   EXPECT_EQ(Call(kPlayer, "Pause").type(), QDBusMessage::ReplyMessage);  // answered at once
-  Settle();
+  Flush();
   EXPECT_FALSE(state.audioDevice.muted);
   modal.hide();
   EXPECT_TRUE(QTest::qWaitFor([&] { return state.audioDevice.muted; }, 3000));
@@ -384,7 +391,7 @@ class MprisBeforeStartUp : public Mpris {
 TEST_F(MprisBeforeStartUp, CallsAreAnsweredAndActOnceStartUpHasFinished) {
   EXPECT_EQ(Get(kPlayer, "PlaybackStatus").toString(), "Playing");
   EXPECT_EQ(Call(kPlayer, "Pause").type(), QDBusMessage::ReplyMessage);
-  Settle();
+  Flush();
   EXPECT_FALSE(state.audioDevice.muted);
   service_->Attach(*dialog, *dialog);
   EXPECT_TRUE(QTest::qWaitFor([&] { return state.audioDevice.muted; }, 3000));
