@@ -1,8 +1,8 @@
 // Scenarios on hostile disks: whatever bytes or non-files are handed over as a Scenario,
 // by any road, give a finished load with defaults for what cannot be read, never a
 // crash, a hang or unbounded memory; a save that cannot be made says so and leaves the
-// old file whole. Each case runs in a child process with a deadline, so a crash or a hang
-// is reported as one instead of ending the run.
+// old file whole. Each case runs in a child process, so that a crash is reported as one
+// instead of ending the run; the test's timeout catches a hang.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -23,6 +23,7 @@
 #include <sstream>
 #include <thread>
 
+#include "ChildProcess.h"
 #include "ControlIds.h"
 #include "FakePorts.h"
 #include "OfflineOutput.h"
@@ -35,6 +36,7 @@ namespace lullwood {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::InChild;
 using namespace std::chrono_literals;
 
 const std::string kTitlePrefix = "Lullwood v2.2 - ";
@@ -67,31 +69,6 @@ void CapMemoryGrowth(long headroomMiB) {
 #else
   (void)headroomMiB;
 #endif
-}
-
-// Runs `body` in a child process. Fails when the child crashes, reports a failure, or is
-// still running at the deadline (it is then killed).
-void InChild(const std::function<void()>& body, std::chrono::seconds deadline = 20s) {
-  std::fflush(nullptr);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    body();
-    std::fflush(nullptr);
-    _exit(::testing::Test::HasFailure() ? 1 : 0);
-  }
-  const auto end = std::chrono::steady_clock::now() + deadline;
-  int status = 0;
-  pid_t done = 0;
-  while ((done = waitpid(child, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(5ms);
-  if (done == 0) {
-    kill(child, SIGKILL);
-    waitpid(child, &status, 0);
-    FAIL() << "hung: still running after " << deadline.count() << " s";
-  }
-  ASSERT_TRUE(WIFEXITED(status)) << "crashed with signal " << WTERMSIG(status);
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the child reported failures (above)";
 }
 
 // Drops the superuser's rights, so that permissions apply; a no-op for anyone else.
@@ -283,42 +260,40 @@ TEST_F(HostileDiskTest, APathThatVanishesDuringLoadsGivesTheWholeFileOrDefaults)
   // A writer replaces, deletes and recreates the file while loads run: each load sees the
   // whole Scenario or none of it, never a mixture.
   const std::string path = PathOf("fleeting.lwd");
-  InChild(
-      [&] {
-        std::atomic<bool> quit{false};
-        std::thread writer([&] {
-          const std::string whole = "[Backgrounds]\r\nchk4=Y\r\nR9=4\r\nV1=6\r\nV2=7\r\n";
-          for (unsigned i = 0; !quit; ++i) {
-            std::error_code ignored;
-            WriteFile(path + ".tmp", whole);
-            std::rename((path + ".tmp").c_str(), path.c_str());
-            std::this_thread::sleep_for(std::chrono::microseconds(i % 300));
-            fs::remove(path, ignored);
-            if (i % 3 == 0) fs::create_directory(path, ignored);
-            std::this_thread::sleep_for(std::chrono::microseconds(i % 200));
-            fs::remove(path, ignored);
-          }
-        });
-        int whole = 0, empty = 0;
-        std::this_thread::sleep_for(1ms);
-        const auto end = std::chrono::steady_clock::now() + 3s;
-        for (int round = 0; std::chrono::steady_clock::now() < end; ++round) {
-          if (whole >= 200 && empty >= 200) break;
-          LoadScenario(core, path);
-          const bool read = state.mixer.backgroundVolumeStep == 6;
-          (read ? whole : empty)++;
-          EXPECT_EQ(state.backgrounds.slotNumber[3], read ? 1 : 0) << round;
-          EXPECT_EQ(state.scheduler.frequencyLevel[9], read ? 4 : 0) << round;
-          EXPECT_EQ(state.mixer.randomVolumeStep, read ? 7 : 10) << round;
-          if (::testing::Test::HasFailure()) break;
-        }
-        quit = true;
-        writer.join();
-        std::printf("loads that read the file: %d, that found none: %d\n", whole, empty);
-        EXPECT_GT(whole, 0) << "the file was never there: the race was not run";
-        EXPECT_GT(empty, 0) << "the file was always there: the race was not run";
-      },
-      60s);
+  InChild([&] {
+    std::atomic<bool> quit{false};
+    std::thread writer([&] {
+      const std::string whole = "[Backgrounds]\r\nchk4=Y\r\nR9=4\r\nV1=6\r\nV2=7\r\n";
+      for (unsigned i = 0; !quit; ++i) {
+        std::error_code ignored;
+        WriteFile(path + ".tmp", whole);
+        std::rename((path + ".tmp").c_str(), path.c_str());
+        std::this_thread::sleep_for(std::chrono::microseconds(i % 300));
+        fs::remove(path, ignored);
+        if (i % 3 == 0) fs::create_directory(path, ignored);
+        std::this_thread::sleep_for(std::chrono::microseconds(i % 200));
+        fs::remove(path, ignored);
+      }
+    });
+    int whole = 0, empty = 0;
+    std::this_thread::sleep_for(1ms);
+    const auto end = std::chrono::steady_clock::now() + 3s;
+    for (int round = 0; std::chrono::steady_clock::now() < end; ++round) {
+      if (whole >= 200 && empty >= 200) break;
+      LoadScenario(core, path);
+      const bool read = state.mixer.backgroundVolumeStep == 6;
+      (read ? whole : empty)++;
+      EXPECT_EQ(state.backgrounds.slotNumber[3], read ? 1 : 0) << round;
+      EXPECT_EQ(state.scheduler.frequencyLevel[9], read ? 4 : 0) << round;
+      EXPECT_EQ(state.mixer.randomVolumeStep, read ? 7 : 10) << round;
+      if (::testing::Test::HasFailure()) break;
+    }
+    quit = true;
+    writer.join();
+    std::printf("loads that read the file: %d, that found none: %d\n", whole, empty);
+    EXPECT_GT(whole, 0) << "the file was never there: the race was not run";
+    EXPECT_GT(empty, 0) << "the file was always there: the race was not run";
+  });
 }
 
 TEST_F(HostileDiskTest, EveryRoadInFinishesTheLoad) {
