@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,21 +23,12 @@
 namespace lullwood {
 namespace {
 
+using testing::ReadBytes;
+using testing::WriteBytes;
+
 class PrivateProfileFileTest : public testing::TempFolderTest {
  protected:
   std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-
-  static void Put(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
-  }
-  static std::string Get(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-  }
 };
 
 // Holds this process, while it lives, to `headroomMiB` more address space than it has,
@@ -85,7 +75,7 @@ TEST_F(PrivateProfileFileTest, MissingFileAndEmptyPathGiveDefaults) {
 }
 
 TEST_F(PrivateProfileFileTest, RegularFileIsReadWhole) {
-  Put(PathOf("a.lwd"), kScenario);
+  WriteBytes(PathOf("a.lwd"), kScenario);
   const PrivateProfileFile profile = PrivateProfileFile::Load(PathOf("a.lwd"));
   EXPECT_EQ(profile.Source(), ProfileSource::kWhole);
   EXPECT_EQ(profile.Bytes(), kScenario);
@@ -102,7 +92,7 @@ TEST_F(PrivateProfileFileTest, RelativeNamesResolveAgainstTheCurrentFolder) {
   free(previous);
   EXPECT_TRUE(written);
   EXPECT_EQ(read, "7");
-  EXPECT_EQ(Get(PathOf("relative.lwd")), "[Backgrounds]\r\nV1=7\r\n");
+  EXPECT_EQ(ReadBytes(PathOf("relative.lwd")), "[Backgrounds]\r\nV1=7\r\n");
 }
 
 TEST_F(PrivateProfileFileTest, NonRegularFilesAndLinkLoopsAreUnreadableWithoutBlocking) {
@@ -141,20 +131,20 @@ TEST_F(PrivateProfileFileTest, NonRegularFilesAndLinkLoopsAreUnreadableWithoutBl
 TEST_F(PrivateProfileFileTest, FileWithoutReadPermissionGivesDefaultsAndIsNotOverwritten) {
   // The superuser reads every file: the case runs with an ordinary user's rights.
   testing::AsOrdinaryUser(dir_.string(), [&] {
-    Put(PathOf("secret.lwd"), kScenario);
+    WriteBytes(PathOf("secret.lwd"), kScenario);
     ASSERT_EQ(chmod(PathOf("secret.lwd").c_str(), 0200), 0);
     EXPECT_EQ(PrivateProfileFile::Load(PathOf("secret.lwd")).Source(), ProfileSource::kUnreadable);
     EXPECT_EQ(GetPrivateProfileString("Backgrounds", "chk1", "N", 2, PathOf("secret.lwd")), "N");
     EXPECT_FALSE(WritePrivateProfileString("Backgrounds", "chk1", "N", PathOf("secret.lwd")));
     ASSERT_EQ(chmod(PathOf("secret.lwd").c_str(), 0600), 0);
-    EXPECT_EQ(Get(PathOf("secret.lwd")), kScenario);
+    EXPECT_EQ(ReadBytes(PathOf("secret.lwd")), kScenario);
   });
   EXPECT_EQ(Entries(), std::vector<std::string>{"secret.lwd"}) << "no temporary left behind";
 }
 
 TEST_F(PrivateProfileFileTest, HugeFileIsReadUpToTheLimitAndNeverSavedOver) {
   const std::string path = PathOf("huge.lwd");
-  Put(path, kScenario);
+  WriteBytes(path, kScenario);
   constexpr off_t kHugeBytes = off_t{100} << 20;
   ASSERT_EQ(truncate(path.c_str(), kHugeBytes), 0);  // sparse: the tail reads as NUL bytes
   PrivateProfileFile profile;
@@ -181,7 +171,7 @@ TEST_F(PrivateProfileFileTest, HugeFileIsReadUpToTheLimitAndNeverSavedOver) {
 TEST_F(PrivateProfileFileTest, LongLinesAreCutAtTheReadLimitInBoundedMemory) {
   // A line of half the limit is read whole, and the keys after it are found.
   const std::string nearLimit = std::string(kProfileReadLimitBytes / 2, 'x');
-  Put(PathOf("long.lwd"), "[S]\nlong=" + nearLimit + "\nafter=1\n");
+  WriteBytes(PathOf("long.lwd"), "[S]\nlong=" + nearLimit + "\nafter=1\n");
   const PrivateProfileFile whole = PrivateProfileFile::Load(PathOf("long.lwd"));
   EXPECT_EQ(whole.Source(), ProfileSource::kWhole);
   EXPECT_EQ(whole.GetString("S", "after", ""), "1");
@@ -190,9 +180,9 @@ TEST_F(PrivateProfileFileTest, LongLinesAreCutAtTheReadLimitInBoundedMemory) {
 
   // A line of 10 MB is cut where the reading stops; what follows it is never reached.
   const std::string tenMegabytes(std::size_t{10} << 20, 'y');
-  Put(PathOf("line.lwd"), "[S]\nk=" + tenMegabytes + "\nafter=1\n");
+  WriteBytes(PathOf("line.lwd"), "[S]\nk=" + tenMegabytes + "\nafter=1\n");
   // One line of 10 MB with no line end at all, that opens no section.
-  Put(PathOf("oneline.lwd"), std::string(std::size_t{10} << 20, '['));
+  WriteBytes(PathOf("oneline.lwd"), std::string(std::size_t{10} << 20, '['));
   PrivateProfileFile cut, oneLine;
   {
     // Room for what is read, not for the files.
@@ -216,10 +206,10 @@ TEST_F(PrivateProfileFileTest, BinaryFileKeepsEveryByteThroughAWrite) {
   // A noise file whose last byte ends no line, so the appended section must start one.
   noise.back() = 'z';
   const std::string path = PathOf("noise.lwd");
-  Put(path, noise);
+  WriteBytes(path, noise);
   EXPECT_EQ(PrivateProfileFile::Load(path).GetString("Backgrounds", "chk1", "N", 2), "N");
   ASSERT_TRUE(WritePrivateProfileString("Lullwood Test Section", "chk1", "Y", path));
-  const std::string after = Get(path);
+  const std::string after = ReadBytes(path);
   EXPECT_EQ(after, noise + "\r\n[Lullwood Test Section]\r\nchk1=Y\r\n");
   EXPECT_EQ(GetPrivateProfileString("Lullwood Test Section", "chk1", "N", 2, path), "Y");
 }
@@ -227,7 +217,7 @@ TEST_F(PrivateProfileFileTest, BinaryFileKeepsEveryByteThroughAWrite) {
 TEST_F(PrivateProfileFileTest, PathVanishingDuringLoadsGivesWholeFileOrDefaults) {
   const std::string path = PathOf("flicker.lwd");
   const std::string ready = PathOf("ready.lwd");
-  Put(ready, kScenario);
+  WriteBytes(ready, kScenario);
   // Each round starts with the file there or not (drawn with a fixed seed), then lets a
   // second thread, waiting on the spot, make it vanish (removed) or appear (linked into
   // place whole), one system call, while a load runs. The load may find the file as
@@ -293,8 +283,8 @@ TEST_F(PrivateProfileFileTest, PathVanishingDuringLoadsGivesWholeFileOrDefaults)
 
 TEST_F(PrivateProfileFileTest, OneSaveOfManyWritesEqualsSeparateWrites) {
   const std::string start = "; my notes\n[Backgrounds]\nchk2 = Y\nextra=kept\n\n[Other]\nR1=3\n";
-  Put(PathOf("separate.lwd"), start);
-  Put(PathOf("batch.lwd"), start);
+  WriteBytes(PathOf("separate.lwd"), start);
+  WriteBytes(PathOf("batch.lwd"), start);
   PrivateProfileFile batch = PrivateProfileFile::Load(PathOf("batch.lwd"));
   std::vector<std::pair<std::string, std::string>> keys;
   // Appending to a named string sidesteps a false -Wrestrict of GCC 12 on "text" + string.
@@ -310,8 +300,8 @@ TEST_F(PrivateProfileFileTest, OneSaveOfManyWritesEqualsSeparateWrites) {
     ASSERT_TRUE(batch.WriteString("Backgrounds", key, value));
   }
   ASSERT_TRUE(batch.Save(PathOf("batch.lwd")));
-  const std::string separate = Get(PathOf("separate.lwd"));
-  EXPECT_EQ(Get(PathOf("batch.lwd")), separate);
+  const std::string separate = ReadBytes(PathOf("separate.lwd"));
+  EXPECT_EQ(ReadBytes(PathOf("batch.lwd")), separate);
   // The other section, the comment, the blank line and the extra key survive.
   EXPECT_TRUE(separate.starts_with("; my notes\n[Backgrounds]\nchk2=N\r\nextra=kept\nchk1=N\r\n"))
       << separate;
@@ -321,7 +311,7 @@ TEST_F(PrivateProfileFileTest, OneSaveOfManyWritesEqualsSeparateWrites) {
 
 TEST_F(PrivateProfileFileTest, AFailedReplacementFailsTheSaveWithItsReasonAndKeepsTheOldFile) {
   const std::string path = PathOf("old.lwd");
-  Put(path, kScenario);
+  WriteBytes(path, kScenario);
   // Refused by its mode bits, so by the replacement even for the superuser.
   ASSERT_EQ(chmod(path.c_str(), 0444), 0);
   PrivateProfileFile profile = PrivateProfileFile::Load(path);
@@ -333,7 +323,7 @@ TEST_F(PrivateProfileFileTest, AFailedReplacementFailsTheSaveWithItsReasonAndKee
   error.clear();
   EXPECT_FALSE(WritePrivateProfileString("Backgrounds", "V1", "1", path, &error));
   EXPECT_NE(error.find("is read-only"), std::string::npos) << error;
-  EXPECT_EQ(Get(path), kScenario);
+  EXPECT_EQ(ReadBytes(path), kScenario);
   EXPECT_EQ(Entries(), std::vector<std::string>{"old.lwd"});
 
   // A profile with no file name to go to is refused before any replacement.

@@ -12,7 +12,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,12 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 using ReplacingFileTest = testing::TempFolderTest;
+using testing::ReadBytes;
 
 TEST_F(ReplacingFileTest, AppearsOnlyOnCommit) {
   const fs::path target = dir_ / "out.bin";
@@ -39,10 +34,10 @@ TEST_F(ReplacingFileTest, AppearsOnlyOnCommit) {
   auto file = ReplacingFile::Open(target.string(), error);
   ASSERT_TRUE(file) << error;
   ASSERT_TRUE(file->Write("new bytes", 9));
-  EXPECT_EQ(ReadAll(target), "old");
+  EXPECT_EQ(ReadBytes(target), "old");
   EXPECT_EQ(Entries().size(), 2u);  // the target and the temporary beside it
   ASSERT_TRUE(file->Commit(error)) << error;
-  EXPECT_EQ(ReadAll(target), "new bytes");
+  EXPECT_EQ(ReadBytes(target), "new bytes");
   EXPECT_EQ(Entries(), std::vector<std::string>{"out.bin"});
 }
 
@@ -63,7 +58,7 @@ TEST_F(ReplacingFileTest, DroppedUncommittedLeavesTheTargetAlone) {
     file->Write("half", 4);
     ASSERT_TRUE(file->Close(error));
   }
-  EXPECT_EQ(ReadAll(target), "kept");
+  EXPECT_EQ(ReadBytes(target), "kept");
   EXPECT_EQ(Entries(), std::vector<std::string>{"out.bin"});
 }
 
@@ -78,7 +73,7 @@ TEST_F(ReplacingFileTest, KeepsPermissionsAndFollowsLinks) {
   file->Write("data", 4);
   ASSERT_TRUE(file->Commit(error)) << error;
   EXPECT_TRUE(fs::is_symlink(dir_ / "link.wav"));
-  EXPECT_EQ(ReadAll(real), "data");
+  EXPECT_EQ(ReadBytes(real), "data");
   struct stat info {};
   ASSERT_EQ(stat(real.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
@@ -97,7 +92,7 @@ TEST_F(ReplacingFileTest, RefusesFoldersAndMissingFolders) {
   std::ofstream(dir_ / "file.lwd") << "kept";
   EXPECT_FALSE(ReplaceFile((dir_ / "file.lwd" / "below.lwd").string(), "x", error));
   EXPECT_NE(error.find(std::strerror(ENOTDIR)), std::string::npos) << error;
-  EXPECT_EQ(ReadAll(dir_ / "file.lwd"), "kept");
+  EXPECT_EQ(ReadBytes(dir_ / "file.lwd"), "kept");
   EXPECT_EQ(Entries(), std::vector<std::string>{"file.lwd"});
 }
 
@@ -122,7 +117,7 @@ TEST_F(ReplacingFileTest, AFolderWithoutWritePermissionFailsAndKeepsTheOldFile) 
     EXPECT_NE(error.find(std::strerror(EACCES)), std::string::npos) << error;
     ASSERT_EQ(chmod(dir_.c_str(), 0700), 0);
   });
-  EXPECT_EQ(ReadAll(dir_ / "old.lwd"), "old");
+  EXPECT_EQ(ReadBytes(dir_ / "old.lwd"), "old");
   EXPECT_EQ(Entries(), std::vector<std::string>{"old.lwd"});
 }
 
@@ -149,7 +144,7 @@ TEST_F(ReplacingFileTest, AFullDiskFailsTheReplacementAndKeepsTheOldFile) {
     EXPECT_FALSE(file->Commit(error));
     EXPECT_NE(error.find(std::strerror(EFBIG)), std::string::npos) << error;
   });
-  EXPECT_EQ(ReadAll(target), "old");
+  EXPECT_EQ(ReadBytes(target), "old");
   EXPECT_EQ(Entries(), std::vector<std::string>{"old.lwd"});
 }
 
@@ -224,9 +219,9 @@ TEST_F(ReplacingFileTest, ASaverKilledAtAnyStepLeavesTheOldOrTheNewFileWhole) {
   const std::string newBytes = parts[0] + parts[1] + parts[2];
   for (int step = kBeforeOpen; step < kStepCount; ++step) {
     SCOPED_TRACE("killed at step " + std::to_string(step));
-    std::ofstream(target, std::ios::binary | std::ios::trunc) << oldBytes;
+    testing::WriteBytes(target, oldBytes);
     ASSERT_NO_FATAL_FAILURE(ReplaceAndKillAt(static_cast<SaveStep>(step), target, parts));
-    const std::string now = ReadAll(target);
+    const std::string now = ReadBytes(target);
     // The target changes only with the rename, all at once.
     if (step < kCommitted) {
       EXPECT_EQ(now, oldBytes) << now.size() << " bytes";
@@ -280,7 +275,7 @@ TEST_F(ReplacingFileTest, TemporaryIsAHiddenNameBesideTheTarget) {
   EXPECT_LE(fs::path(longFile->TemporaryPath()).filename().string().size(), 255u);
   longFile->Write("x", 1);
   ASSERT_TRUE(longFile->Commit(error)) << error;
-  EXPECT_EQ(ReadAll(dir_ / longName), "x");
+  EXPECT_EQ(ReadBytes(dir_ / longName), "x");
 }
 
 TEST_F(ReplacingFileTest, ReadOnlyTargetsAreRefusedAndKept) {
@@ -292,7 +287,7 @@ TEST_F(ReplacingFileTest, ReadOnlyTargetsAreRefusedAndKept) {
   EXPECT_FALSE(ReplacingFile::Open(target.string(), error));
   EXPECT_NE(error.find("is read-only"), std::string::npos) << error;
   EXPECT_FALSE(ReplaceFile(target.string(), "new", error));
-  EXPECT_EQ(ReadAll(target), "old");
+  EXPECT_EQ(ReadBytes(target), "old");
   EXPECT_EQ(Entries(), std::vector<std::string>{"kept.wav"});
 }
 
@@ -313,7 +308,7 @@ TEST_F(ReplacingFileTest, ChainsOfLinksReachTheirFinalTargetWhichMayNotExistYet)
   ASSERT_TRUE(ReplaceFile((dir_ / "first.lwd").string(), "[Backgrounds]\r\n", error)) << error;
   EXPECT_TRUE(fs::is_symlink(dir_ / "first.lwd"));
   EXPECT_TRUE(fs::is_symlink(dir_ / "second.lwd"));
-  EXPECT_EQ(ReadAll(dir_ / "real.lwd"), "[Backgrounds]\r\n");
+  EXPECT_EQ(ReadBytes(dir_ / "real.lwd"), "[Backgrounds]\r\n");
 
   fs::create_symlink("loop-b", dir_ / "loop-a");
   fs::create_symlink("loop-a", dir_ / "loop-b");
@@ -328,7 +323,7 @@ TEST_F(ReplacingFileTest, RelativePathsAreTakenFromTheCurrentFolder) {
   const bool saved = ReplaceFile("here.lwd", "bytes", error);
   fs::current_path(previous);
   ASSERT_TRUE(saved) << error;
-  EXPECT_EQ(ReadAll(dir_ / "here.lwd"), "bytes");
+  EXPECT_EQ(ReadBytes(dir_ / "here.lwd"), "bytes");
 }
 
 TEST_F(ReplacingFileTest, WritesLargerThanTheBufferArriveWhole) {
@@ -340,7 +335,7 @@ TEST_F(ReplacingFileTest, WritesLargerThanTheBufferArriveWhole) {
   ASSERT_TRUE(file->Write(bytes.data(), 5));
   ASSERT_TRUE(file->Write(bytes.data() + 5, bytes.size() - 5));
   ASSERT_TRUE(file->Commit(error)) << error;
-  EXPECT_EQ(ReadAll(dir_ / "big.wav"), bytes);
+  EXPECT_EQ(ReadBytes(dir_ / "big.wav"), bytes);
 }
 
 }  // namespace

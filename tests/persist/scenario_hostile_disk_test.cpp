@@ -10,8 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,17 +30,8 @@ using testing::InChild;
 
 const std::string kTitlePrefix = "Lullwood v2.2 - ";
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using testing::ReadBytes;
+using testing::WriteBytes;
 
 class HostileDiskTest : public testing::TempFolderTest {
  protected:
@@ -104,19 +93,19 @@ TEST_F(HostileDiskTest, AFileThatCannotBeReadLoadsAsDefaultsAndIsKept) {
   const std::string secret = "[Backgrounds]\r\nchk1=Y\r\nV1=2\r\n";
   // The superuser reads every file: the load runs with an ordinary user's rights.
   testing::AsOrdinaryUser(dir_.string(), [&] {
-    WriteFile(dir_ / "secret.lwd", secret);
+    WriteBytes(dir_ / "secret.lwd", secret);
     ASSERT_EQ(chmod(PathOf("secret.lwd").c_str(), 0200), 0);
     PlaySomething();
     LoadScenario(core, PathOf("secret.lwd"));
     ExpectDefaults(PathOf("secret.lwd"));
   });
-  EXPECT_EQ(ReadFile(dir_ / "secret.lwd"), secret);
+  EXPECT_EQ(ReadBytes(dir_ / "secret.lwd"), secret);
 }
 
 TEST_F(HostileDiskTest, EveryRoadInFinishesTheLoad) {
-  WriteFile(dir_ / "bad.lwd", std::string("\x7f"
-                                          "ELF\2\1\1\0\0\0[Backgrounds\xff\xfe=",
-                                          25));
+  WriteBytes(dir_ / "bad.lwd", std::string("\x7f"
+                                           "ELF\2\1\1\0\0\0[Backgrounds\xff\xfe=",
+                                           25));
   const std::string path = PathOf("bad.lwd");
   InChild([&] {  // the command line
     testing::CountingPriority priority;
@@ -148,7 +137,7 @@ class FailingSaveTest : public HostileDiskTest {};
 
 TEST_F(FailingSaveTest, AFailedSaveIsReportedAndLeavesTheOldFileAndTitle) {
   const std::string old = "[Backgrounds]\r\nchk9=Y\r\n; mine\r\n";
-  WriteFile(dir_ / "old.lwd", old);
+  WriteBytes(dir_ / "old.lwd", old);
   // Read-only by its mode bits, so the replacement refuses it even for the superuser.
   ASSERT_EQ(chmod(PathOf("old.lwd").c_str(), 0444), 0);
   PlaySomething();
@@ -161,7 +150,7 @@ TEST_F(FailingSaveTest, AFailedSaveIsReportedAndLeavesTheOldFileAndTitle) {
   EXPECT_EQ(panel.title, title);
   EXPECT_NE(said.find(PathOf("old.lwd")), std::string::npos) << said;
   EXPECT_NE(said.find("is read-only"), std::string::npos) << said;
-  EXPECT_EQ(ReadFile(dir_ / "old.lwd"), old);
+  EXPECT_EQ(ReadBytes(dir_ / "old.lwd"), old);
   EXPECT_EQ(Entries(), std::vector<std::string>{"old.lwd"});
 }
 
