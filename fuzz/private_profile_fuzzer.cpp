@@ -5,7 +5,7 @@
 // Reading
 // - A file is a list of lines. A line ends at CR LF, at LF or at a CR not followed by LF;
 //   the last line may have no line end. Every other byte, NUL included, is text.
-// - A UTF-8 byte-order mark at the very start of the file is no part of the first line.
+// - A UTF-8 byte-order mark at the very start of the file is skipped when it is read.
 // - Blanks are spaces and tabs; trimming removes them, and only them, from both ends.
 // - A line is blank when its trimmed text is empty, and a comment when that text begins
 //   with ";". It is a section header when the text begins with "[" and holds a "]" after

@@ -222,7 +222,7 @@ TEST_F(PrivateProfileFileTest, PathVanishingDuringLoadsGivesWholeFileOrDefaults)
   // second thread, waiting on the spot, make it vanish (removed) or appear (linked into
   // place whole), one system call, while a load runs. The load may find the file as
   // before the change or as after it; either way it is whole: every byte, or no file and
-  // the defaults, never a part of it.
+  // the defaults, never some of the bytes.
   constexpr int kRounds = 400;
   std::mt19937 random(20261208);
   std::vector<char> presentBefore(kRounds + 1);

@@ -151,21 +151,21 @@ TEST_F(ReplacingFileTest, AFullDiskFailsTheReplacementAndKeepsTheOldFile) {
 // The moments of one replacement, in order, at which a saver can be killed.
 enum SaveStep {
   kBeforeOpen,
-  kOpened,      // the temporary exists, empty
-  kFirstPart,   // bytes buffered, none written
-  kSecondPart,  // a full buffer written out to the temporary
-  kThirdPart,   // more buffered behind it
-  kClosed,      // written out, flushed to disk and closed; the target is untouched
-  kCommitted,   // renamed over the target
+  kOpened,       // the temporary exists, empty
+  kFirstWrite,   // bytes buffered, none written
+  kSecondWrite,  // a full buffer written out to the temporary
+  kThirdWrite,   // more buffered behind it
+  kClosed,       // written out, flushed to disk and closed; the target is untouched
+  kCommitted,    // renamed over the target
   kStepCount,
 };
 
-// Forks a child that replaces `target` with `parts` and, at each SaveStep, reports on a
+// Forks a child that replaces `target` with `pieces` and, at each SaveStep, reports on a
 // pipe and waits to be told to go on. The parent lets it pass the steps before `killAt`
 // and kills it with SIGKILL at `killAt`: a kill at a moment chosen exactly, not by a
 // sleep.
 void ReplaceAndKillAt(SaveStep killAt, const fs::path& target,
-                      const std::vector<std::string>& parts) {
+                      const std::vector<std::string>& pieces) {
   int report[2], proceed[2];
   ASSERT_EQ(pipe(report), 0);
   ASSERT_EQ(pipe(proceed), 0);
@@ -181,9 +181,9 @@ void ReplaceAndKillAt(SaveStep killAt, const fs::path& target,
     auto file = ReplacingFile::Open(target.string(), error);
     if (!file) _exit(2);
     pause();  // kOpened
-    for (const std::string& part : parts) {
-      if (!file->Write(part.data(), part.size())) _exit(2);
-      pause();  // kFirstPart, kSecondPart, kThirdPart
+    for (const std::string& piece : pieces) {
+      if (!file->Write(piece.data(), piece.size())) _exit(2);
+      pause();  // kFirstWrite, kSecondWrite, kThirdWrite
     }
     if (!file->Close(error)) _exit(2);
     pause();  // kClosed
@@ -213,14 +213,14 @@ void ReplaceAndKillAt(SaveStep killAt, const fs::path& target,
 TEST_F(ReplacingFileTest, ASaverKilledAtAnyStepLeavesTheOldOrTheNewFileWhole) {
   const fs::path target = dir_ / "contested.lwd";
   const std::string oldBytes = "[Backgrounds]\r\nV1=3\r\n";
-  // Three parts, the second of which fills the write buffer (1 MiB) and so is written out.
-  std::vector<std::string> parts = {std::string(512 << 10, 'a'), std::string(768 << 10, 'b'),
-                                    std::string(64 << 10, 'c')};
-  const std::string newBytes = parts[0] + parts[1] + parts[2];
+  // Three pieces, the second of which fills the write buffer (1 MiB) and so is written out.
+  std::vector<std::string> pieces = {std::string(512 << 10, 'a'), std::string(768 << 10, 'b'),
+                                     std::string(64 << 10, 'c')};
+  const std::string newBytes = pieces[0] + pieces[1] + pieces[2];
   for (int step = kBeforeOpen; step < kStepCount; ++step) {
     SCOPED_TRACE("killed at step " + std::to_string(step));
     testing::WriteBytes(target, oldBytes);
-    ASSERT_NO_FATAL_FAILURE(ReplaceAndKillAt(static_cast<SaveStep>(step), target, parts));
+    ASSERT_NO_FATAL_FAILURE(ReplaceAndKillAt(static_cast<SaveStep>(step), target, pieces));
     const std::string now = ReadBytes(target);
     // The target changes only with the rename, all at once.
     if (step < kCommitted) {
