@@ -130,5 +130,20 @@ TEST(PrivateProfileRead, ArbitraryBytesAreOrdinaryCharacters) {
   EXPECT_EQ(Read(file, "S", "k", "", 3), std::string("a\0", 2));
 }
 
+TEST(PrivateProfileRead, NulIsNeitherABlankNorALineEnd) {
+  // A NUL inside or before a name makes it another name, and a NUL before "[" makes the
+  // line no section header, so the keys after it stay in the section before.
+  static const char kBytes[] =
+      "[Back\0grounds]\r\nk=1\r\n[S]\r\n\0\0k=2\r\n\0\0\0\r\nm=3\r\n\0[T]\r\nn=4\r\n";
+  const std::string file(kBytes, sizeof kBytes - 1);
+  EXPECT_EQ(Read(file, "Backgrounds", "k"), "<default>");
+  EXPECT_EQ(Read(file, std::string("Back\0grounds", 12), "k"), "1");
+  EXPECT_EQ(Read(file, "S", "k"), "<default>");
+  EXPECT_EQ(Read(file, "S", std::string("\0\0k", 3)), "2");
+  EXPECT_EQ(Read(file, "S", "m"), "3");
+  EXPECT_EQ(Read(file, "S", "n"), "4");
+  EXPECT_EQ(Read(file, "T", "n"), "<default>");
+}
+
 }  // namespace
 }  // namespace lullwood

@@ -1,6 +1,5 @@
 // Two programs at once: processes that change the settings together never corrupt the
 // store, and a Scenario saved by one is read whole by the other while it is saved.
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,11 +7,11 @@
 
 #include <QSettings>
 #include <QTemporaryDir>
-#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <string>
 
+#include "ChildProcess.h"
 #include "ControlIds.h"
 #include "FakePorts.h"
 #include "OfflineOutput.h"
@@ -23,36 +22,8 @@
 namespace lullwood {
 namespace {
 
-using namespace std::chrono_literals;
-
-// Starts `body` in a child process that exits 0 when it reported no failure.
-pid_t Spawn(const std::function<void()>& body) {
-  std::fflush(nullptr);
-  const pid_t child = fork();
-  if (child == 0) {
-    body();
-    std::fflush(nullptr);
-    _exit(::testing::Test::HasFailure() ? 1 : 0);
-  }
-  return child;
-}
-
-// Waits for a child started by Spawn, killing it at the deadline.
-void ExpectFinishedCleanly(pid_t child, std::chrono::seconds deadline = 60s) {
-  ASSERT_GT(child, 0);
-  const auto end = std::chrono::steady_clock::now() + deadline;
-  int status = 0;
-  pid_t done = 0;
-  while ((done = waitpid(child, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < end)
-    usleep(2000);
-  if (done == 0) {
-    kill(child, SIGKILL);
-    waitpid(child, &status, 0);
-    FAIL() << "child " << child << " hung";
-  }
-  ASSERT_TRUE(WIFEXITED(status)) << "child crashed with signal " << WTERMSIG(status);
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the child reported failures (above)";
-}
+using testing::ExpectChildPassed;
+using testing::StartChild;
 
 // One instance's turn at the settings: it owns one switch that only it writes, and both
 // write the shared file name. After every write, everything read back is something one
@@ -91,10 +62,10 @@ TEST(TwoInstancesTest, SettingsChangedByBothAtOnceStayWhole) {
     QSettingsStore store;
     ASSERT_TRUE(store.Write("AUTO", "Y"));
   }
-  const pid_t a = Spawn([] { ChangeSettings('a', "BOOST", 150); });
-  const pid_t b = Spawn([] { ChangeSettings('b', "AUTOHIDE", 150); });
-  ExpectFinishedCleanly(a);
-  ExpectFinishedCleanly(b);
+  const pid_t a = StartChild([] { ChangeSettings('a', "BOOST", 150); });
+  const pid_t b = StartChild([] { ChangeSettings('b', "AUTOHIDE", 150); });
+  ExpectChildPassed(a);
+  ExpectChildPassed(b);
 
   // The file parses and holds each instance's last word.
   QSettings file(testing::SettingsHome() + "/Quillor/Lullwood.conf", QSettings::IniFormat);
@@ -150,7 +121,7 @@ TEST(TwoInstancesTest, AScenarioSavedByOneIsReadWholeByTheOtherWhileSaving) {
     ASSERT_TRUE(SaveScenarioAs(first.core, path));
   }
 
-  const pid_t saver = Spawn([&] {
+  const pid_t saver = StartChild([&] {
     Instance saving;
     for (int i = 0; i < 800; ++i) {
       saving.Become(i % 2);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +10,8 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+
+#include "ChildProcess.h"
 
 namespace lullwood::testing {
 
@@ -24,23 +25,14 @@ inline void AsOrdinaryUser(const std::string& folder, const std::function<void()
   if (superuser) {
     ASSERT_EQ(chown(folder.c_str(), kNobodyId, kNobodyId), 0) << folder;
   }
-  std::fflush(nullptr);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  InChild([&] {
     const bool dropped = !superuser || (setgid(kNobodyId) == 0 && setuid(kNobodyId) == 0);
     if (!dropped) {
       std::fprintf(stderr, "could not become the ordinary user %u\n", kNobodyId);
       _exit(3);
     }
     body();
-    std::fflush(nullptr);
-    _exit(::testing::Test::HasFailure() ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status)) << "crashed with signal " << WTERMSIG(status);
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the child reported failures (above)";
+  });
 }
 
 }  // namespace lullwood::testing

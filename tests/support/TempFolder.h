@@ -1,5 +1,6 @@
 // A fresh folder under the system's temporary folder for one test, removed afterwards,
-// and the sorted names in it (to show that a failed write left no temporary behind).
+// the sorted names in it (to show that a failed write left no temporary behind), and the
+// bytes of the files the tests put there.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,10 +8,27 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lullwood::testing {
+
+// The bytes of the file at path; none when it cannot be read.
+inline std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Makes the file at path hold exactly these bytes.
+inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  ASSERT_TRUE(out) << "cannot write " << path;
+}
 
 inline std::vector<std::string> SortedEntries(const std::filesystem::path& folder) {
   std::vector<std::string> names;
