@@ -17,7 +17,7 @@ namespace {
 constexpr int kOutputRate = 48000;
 constexpr size_t kBlockFrames = 1024;
 
-struct Sound {
+struct DecodedSound {
   std::vector<float> samples;
   uint32_t frames;
   uint32_t channels;
@@ -25,8 +25,8 @@ struct Sound {
 };
 
 // Deterministic noise with a tone in it, like the program's 8-bit sounds.
-Sound MakeSound(uint32_t rate, double seconds, uint32_t channels, uint32_t seed) {
-  Sound sound{{}, static_cast<uint32_t>(rate * seconds), channels, rate};
+DecodedSound MakeSound(uint32_t rate, double seconds, uint32_t channels, uint32_t seed) {
+  DecodedSound sound{{}, static_cast<uint32_t>(rate * seconds), channels, rate};
   sound.samples.resize(size_t{sound.frames} * channels);
   uint32_t state = seed;
   for (size_t i = 0; i < sound.samples.size(); ++i) {
@@ -48,7 +48,7 @@ class BusySoundscape {
       sounds_.push_back(MakeSound(i % 2 ? 22050 : 11025, 1.5 + 0.5 * i, 1, 10 + i));
     }
     for (size_t i = 0; i < sounds_.size(); ++i) {
-      const Sound& s = sounds_[i];
+      const DecodedSound& s = sounds_[i];
       const auto voice = mixer_.AddVoice({s.samples.data(), s.frames, s.channels}, s.rate);
       const int32_t pan = (i % 3 == 0) ? 0 : (i % 3 == 1 ? -10000 : 10000);
       mixer_.SetGain(voice, VolumePanToGains(-static_cast<int32_t>(i) * 150, pan));
@@ -71,7 +71,7 @@ class BusySoundscape {
 
  private:
   Mixer mixer_;
-  std::vector<Sound> sounds_;
+  std::vector<DecodedSound> sounds_;
   std::vector<Mixer::VoiceId> voices_;
 };
 
@@ -106,11 +106,11 @@ void BM_BusySoundscapeOneHour(benchmark::State& state) {
 BENCHMARK(BM_BusySoundscapeOneHour)->Iterations(1)->Unit(benchmark::kSecond);
 
 // `count` voices of the sounds below, looping, at `volume` and their rate plus `raise`.
-void RenderVoices(benchmark::State& state, const std::vector<Sound>& sounds, int32_t volume,
+void RenderVoices(benchmark::State& state, const std::vector<DecodedSound>& sounds, int32_t volume,
                   uint32_t raise) {
   Mixer mixer(kOutputRate);
   for (size_t i = 0; i < sounds.size(); ++i) {
-    const Sound& s = sounds[i];
+    const DecodedSound& s = sounds[i];
     const auto voice = mixer.AddVoice({s.samples.data(), s.frames, s.channels}, s.rate);
     mixer.SetGain(voice, VolumePanToGains(volume, i % 2 ? -3000 : 3000));
     if (raise != 0) mixer.SetRate(voice, s.rate + raise + 97 * static_cast<uint32_t>(i));
@@ -134,14 +134,14 @@ void BM_QuietBackgrounds(benchmark::State& state) {
 BENCHMARK(BM_QuietBackgrounds);
 
 void BM_PitchedEffects(benchmark::State& state) {
-  std::vector<Sound> sounds;
+  std::vector<DecodedSound> sounds;
   for (uint32_t i = 0; i < 8; ++i) sounds.push_back(MakeSound(11025, 1.5 + 0.5 * i, 1, 10 + i));
   RenderVoices(state, sounds, -1500, 1200);
 }
 BENCHMARK(BM_PitchedEffects);
 
 void BM_LimitedSum(benchmark::State& state) {
-  std::vector<Sound> sounds;
+  std::vector<DecodedSound> sounds;
   for (uint32_t i = 0; i < 6; ++i) sounds.push_back(MakeSound(11025, 3 + i, 1, 30 + i));
   RenderVoices(state, sounds, 0, 0);
 }

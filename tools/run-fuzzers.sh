@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with clang (AddressSanitizer, UBSan) and runs
-# each for a bounded time over its seed corpus.
+# each for a bounded time, or a counted number of inputs, over its seed corpus.
 #
-# Usage: tools/run-fuzzers.sh [--seconds N] [--build-dir DIR] [--build-only | --no-build]
-#                             [target...]
-#   --seconds N     how long each target runs (default 60)
+# Usage: tools/run-fuzzers.sh [--seconds N | --runs N [--seed S]] [--build-dir DIR]
+#                             [--build-only | --no-build] [target...]
+#   --seconds N     how long each target runs (default 60); what it finds is kept
+#   --runs N        runs each target over N inputs instead, from seed S (default 1) and
+#                   the seed corpus alone, keeping nothing it finds: the same inputs
+#                   every time, however fast the machine (the suite runs it so)
 #   --build-dir DIR where the fuzz project is built (default: fuzz-build/ inside the build
 #                   folder of tools/build-dir.sh, that is $LULLWOOD_BUILD_DIR, default build/)
 #   target...       names from fuzz/CMakeLists.txt (default: all of them)
@@ -15,16 +18,20 @@ set -euo pipefail
 source "$(dirname "$0")/build-dir.sh"
 root="$lullwood_root"
 seconds=60
+runs=""
+seed=1
 build="$lullwood_build_dir/fuzz-build"
 mode=all
 targets=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --seconds) seconds="$2"; shift 2 ;;
+    --runs) runs="$2"; shift 2 ;;
+    --seed) seed="$2"; shift 2 ;;
     --build-dir) build="$2"; shift 2 ;;
     --build-only) mode=build; shift ;;
     --no-build) mode=run; shift ;;
-    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
     -*) echo "run-fuzzers: unknown option $1" >&2; exit 2 ;;
     *) targets+=("$1"); shift ;;
   esac
@@ -51,9 +58,22 @@ for target in "${targets[@]}"; do
   [ -n "$target" ] || continue
   binary="$build/${target}_fuzzer"
   [ -x "$binary" ] || { echo "run-fuzzers: no fuzz target $target in $build" >&2; exit 2; }
-  mkdir -p "$build/corpus/$target" "$build/artifacts"
-  echo "== $target: ${seconds}s"
-  "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$build/artifacts/$target-" \
-    "$build/corpus/$target" "$root/fuzz/corpus/$target"
+  mkdir -p "$build/artifacts"
+  if [ -n "$runs" ]; then
+    # A working corpus of its own, dropped afterwards, so the next run starts alike.
+    work="$(mktemp -d)"
+    echo "== $target: $runs inputs from seed $seed"
+    status=0
+    "$binary" -runs="$runs" -seed="$seed" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
+      "$work" "$root/fuzz/corpus/$target" || status=$?
+    rm -rf "$work"
+    [ "$status" -eq 0 ] || exit "$status"
+  else
+    mkdir -p "$build/corpus/$target"
+    echo "== $target: ${seconds}s"
+    "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+      -artifact_prefix="$build/artifacts/$target-" \
+      "$build/corpus/$target" "$root/fuzz/corpus/$target"
+  fi
 done

@@ -19,15 +19,15 @@
 namespace lullwood::test {
 namespace {
 
-struct Sound {
+struct CatalogueWave {
   std::string resource, label;
   SoundFormat format;
   uint32_t dataBytes;
   bool loops;
 };
 
-std::vector<Sound> AllSounds() {
-  std::vector<Sound> all;
+std::vector<CatalogueWave> AllSounds() {
+  std::vector<CatalogueWave> all;
   for (const BackgroundSound& b : SoundCatalogue::Backgrounds())
     all.push_back({std::string(b.resourceName), std::string(b.label), b.format, b.dataBytes, true});
   for (const RandomEffect& e : SoundCatalogue::Effects())
@@ -44,7 +44,7 @@ std::string PathOf(const std::string& dir, const std::string& resource) {
 const std::map<std::string, ParsedWave>& Waves() {
   static const std::map<std::string, ParsedWave> waves = [] {
     std::map<std::string, ParsedWave> m;
-    for (const Sound& s : AllSounds()) {
+    for (const CatalogueWave& s : AllSounds()) {
       auto bytes = ReadFileBytes(PathOf(LULLWOOD_WAVES_DIR, s.resource));
       std::string error;
       if (bytes)
@@ -71,7 +71,7 @@ bool HasGaps(const std::string& resource) {
 }
 
 TEST(GeneratedWaves, EveryCatalogueSoundIsPresentWithItsExactFormatAndLayout) {
-  for (const Sound& s : AllSounds()) {
+  for (const CatalogueWave& s : AllSounds()) {
     SCOPED_TRACE(s.resource);
     auto bytes = ReadFileBytes(PathOf(LULLWOOD_WAVES_DIR, s.resource));
     ASSERT_TRUE(bytes.has_value()) << "missing image";
@@ -105,7 +105,7 @@ TEST(GeneratedWaves, GeneratingAgainGivesTheSameBytes) {
   const std::string command =
       std::string("\"") + LULLWOOD_SYNTH_EXE + "\" \"" + dir.string() + "\"";
   ASSERT_EQ(std::system(command.c_str()), 0);
-  for (const Sound& s : AllSounds()) {
+  for (const CatalogueWave& s : AllSounds()) {
     SCOPED_TRACE(s.resource);
     auto again = ReadFileBytes(PathOf(dir.string(), s.resource));
     auto built = ReadFileBytes(PathOf(LULLWOOD_WAVES_DIR, s.resource));
@@ -116,7 +116,7 @@ TEST(GeneratedWaves, GeneratingAgainGivesTheSameBytes) {
 }
 
 TEST(GeneratedWaves, EverySoundIsAudibleUnclippedAndCentred) {
-  for (const Sound& s : AllSounds()) {
+  for (const CatalogueWave& s : AllSounds()) {
     SCOPED_TRACE(s.resource);
     ASSERT_TRUE(Waves().count(s.resource));
     const ParsedWave& w = Waves().at(s.resource);
@@ -133,7 +133,7 @@ TEST(GeneratedWaves, EverySoundIsAudibleUnclippedAndCentred) {
 }
 
 TEST(GeneratedWaves, LoopsSitInTheirLoudnessFamilyWithHeadroom) {
-  for (const Sound& s : AllSounds()) {
+  for (const CatalogueWave& s : AllSounds()) {
     if (!s.loops) continue;
     SCOPED_TRACE(s.resource);
     const ParsedWave& w = Waves().at(s.resource);
@@ -151,7 +151,7 @@ TEST(GeneratedWaves, LoopsSitInTheirLoudnessFamilyWithHeadroom) {
 }
 
 TEST(GeneratedWaves, EffectsStandOutWithoutStartling) {
-  for (const Sound& s : AllSounds()) {
+  for (const CatalogueWave& s : AllSounds()) {
     if (s.loops) continue;
     SCOPED_TRACE(s.resource);
     const ParsedWave& w = Waves().at(s.resource);
@@ -165,7 +165,7 @@ TEST(GeneratedWaves, EffectsStandOutWithoutStartling) {
 }
 
 TEST(GeneratedWaves, EffectsStartAndEndAtSilence) {
-  for (const Sound& s : AllSounds()) {
+  for (const CatalogueWave& s : AllSounds()) {
     if (s.loops) continue;
     SCOPED_TRACE(s.resource);
     const ParsedWave& w = Waves().at(s.resource);
@@ -182,7 +182,7 @@ TEST(GeneratedWaves, EffectsStartAndEndAtSilence) {
 // A recording never falls into exact silence between its events: the place is always
 // heard. Only an effect's own silent head and tail may be exact zeros.
 TEST(GeneratedWaves, NoSoundFallsIntoADeadSilenceMidway) {
-  for (const Sound& s : AllSounds()) {
+  for (const CatalogueWave& s : AllSounds()) {
     SCOPED_TRACE(s.resource);
     const ParsedWave& w = Waves().at(s.resource);
     const std::vector<double> x = Channel(w, 0);
@@ -201,7 +201,7 @@ TEST(GeneratedWaves, NoSoundFallsIntoADeadSilenceMidway) {
 }
 
 TEST(GeneratedWaves, LoopsWrapWithoutAStepOrAClick) {
-  for (const Sound& s : AllSounds()) {
+  for (const CatalogueWave& s : AllSounds()) {
     if (!s.loops) continue;
     SCOPED_TRACE(s.resource);
     const ParsedWave& w = Waves().at(s.resource);
@@ -287,7 +287,7 @@ TEST(GeneratedWaves, NoTwoSoundsAreAlike) {
     std::vector<double> spectrum, dynamics;
   };
   std::vector<Profile> profiles;
-  for (const Sound& s : AllSounds()) {
+  for (const CatalogueWave& s : AllSounds()) {
     const ParsedWave& w = Waves().at(s.resource);
     const std::vector<double> x = Channel(w, 0);
     profiles.push_back(

@@ -513,21 +513,27 @@ TEST_F(RenderCli, AnInterruptedRenderLeavesNoFiles) {
   const fs::path scenario = Write("busy.lwd", kBusyScenario);
   const fs::path wave = dir_ / "long.wav";
   const fs::path old = Write("old.tsv", "previous\n");
-  // Far longer than the wait below.
+  // Far longer than the test: it is stopped in the middle.
   const pid_t pid = Start({scenario.string(), "--seconds", "100000", "--rate", "8000", "--out",
                            wave.string(), "--events", old.string()});
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  // Wait until the render has its temporary files open.
-  auto started = [&] {
-    for (const std::string& name : Entries()) {
-      if (name.rfind(".long.wav.", 0) == 0) return true;
+  // Wait until the render has written its first block of sound into its temporary wave
+  // file (the header alone stays in the buffer); the deadline only stops a render that
+  // never starts from hanging the test.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  auto writing = [&] {
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_, error)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind(".long.wav.", 0) != 0) continue;
+      const auto bytes = fs::file_size(entry.path(), error);
+      if (!error && bytes > 0) return true;
     }
     return false;
   };
-  while (!started() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  while (!writing() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_TRUE(writing()) << "the render never started writing";
   kill(pid, SIGTERM);
   const Result result = Finish(pid);
   EXPECT_EQ(result.status, 130) << result.err;
