@@ -22,6 +22,7 @@
 #include "ControlIds.h"
 #include "DialogFixture.h"
 #include "EventWaits.h"
+#include "FakeClock.h"
 #include "Mixer.h"
 #include "OfflineOutput.h"
 #include "PopupDriver.h"
@@ -49,12 +50,6 @@ class FakeLoginManager : public QObject {
 namespace {
 
 using namespace std::chrono_literals;
-
-class FakeClock : public MonotonicClock {
- public:
-  TimePoint Now() const override { return now; }
-  TimePoint now{std::chrono::hours(500)};
-};
 
 // A private bus standing in for the system bus, with the fake login manager on it. Set
 // up once: the program's system-bus connection is made on its first use and kept.

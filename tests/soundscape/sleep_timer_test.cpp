@@ -3,16 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include "FakeClock.h"
+
 namespace lullwood {
 namespace {
 
 using namespace std::chrono_literals;
-
-class FakeClock : public MonotonicClock {
- public:
-  TimePoint Now() const override { return now; }
-  TimePoint now{std::chrono::hours(1000)};
-};
+using testing::FakeClock;
 
 using Step = SleepTimer::Step;
 using Phase = SleepTimer::Phase;
