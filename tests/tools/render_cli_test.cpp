@@ -33,10 +33,7 @@ namespace fs = std::filesystem;
 constexpr double kMarker = 10000002.0;
 const std::string kHeader = "tick\teffect\tresource\tpan\tvolume\tfrequency";
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+using testing::ReadBytes;
 
 struct Result {
   int status = -1;
@@ -161,17 +158,10 @@ std::vector<Row> ParseEvents(const std::string& text, std::string* header) {
   return rows;
 }
 
-class RenderCli : public ::testing::Test {
+class RenderCli : public testing::TempFolderTest {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "render-cli-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   fs::path Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
+    testing::WriteBytes(dir_ / name, text);
     return dir_ / name;
   }
 
@@ -202,18 +192,14 @@ class RenderCli : public ::testing::Test {
     waitpid(pid, &status, 0);
     Result result;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadAll(dir_ / ".stdout");
-    result.err = ReadAll(dir_ / ".stderr");
+    result.out = ReadBytes(dir_ / ".stdout");
+    result.err = ReadBytes(dir_ / ".stderr");
     fs::remove(dir_ / ".stdout");
     fs::remove(dir_ / ".stderr");
     return result;
   }
 
   Result Run(const std::vector<std::string>& arguments) { return Finish(Start(arguments)); }
-
-  std::vector<std::string> Entries() const { return lullwood::testing::SortedEntries(dir_); }
-
-  fs::path dir_;
 };
 
 // Three backgrounds, twelve effects at "Frequently" (six of them pitch-varied), one at
@@ -241,7 +227,7 @@ TEST_F(RenderCli, EventsFollowTheSchedulerForAFixedSeed) {
       Run({scenario.string(), "--seconds", "400", "--seed", "12345", "--events", events});
   ASSERT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(first.err, "");
-  const std::string text = ReadAll(events);
+  const std::string text = ReadBytes(events);
 
   std::string header;
   const std::vector<Row> rows = ParseEvents(text, &header);
@@ -255,7 +241,7 @@ TEST_F(RenderCli, EventsFollowTheSchedulerForAFixedSeed) {
   const Result second =
       Run({scenario.string(), "--seconds", "400", "--seed", "12345", "--events", events});
   ASSERT_EQ(second.status, 0) << second.err;
-  EXPECT_EQ(ReadAll(events), text);
+  EXPECT_EQ(ReadBytes(events), text);
 }
 
 TEST_F(RenderCli, EventsKeepTheFiringLaws) {
@@ -264,7 +250,7 @@ TEST_F(RenderCli, EventsKeepTheFiringLaws) {
   ASSERT_EQ(Run({scenario.string(), "--seconds", "300", "--seed", "9", "--events", events}).status,
             0);
   std::string header;
-  const std::vector<Row> rows = ParseEvents(ReadAll(events), &header);
+  const std::vector<Row> rows = ParseEvents(ReadBytes(events), &header);
   ASSERT_FALSE(rows.empty());
   const int pans[5] = {-10000, 10000, 0, -10000, 10000};
   std::map<int, long> lastTick;
@@ -307,7 +293,7 @@ TEST_F(RenderCli, PlainRandomVolumeAndEntryZeroWithoutDynamicRandom) {
                 .status,
             0);
   std::string header;
-  const std::vector<Row> rows = ParseEvents(ReadAll(events), &header);
+  const std::vector<Row> rows = ParseEvents(ReadBytes(events), &header);
   RandomSetup setup;
   setup.levels = {{2, 4}, {11, 4}, {25, 3}};
   setup.randomStep = 3;
@@ -331,11 +317,11 @@ TEST_F(RenderCli, ResaveGivesBackTheSavedBytes) {
   const fs::path copy = dir_ / "copy.lwd";
   const Result result = Run({scenario.string(), "--seconds", "1", "--resave", copy.string()});
   ASSERT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(ReadAll(copy), saved);
+  EXPECT_EQ(ReadBytes(copy), saved);
 
   // Re-saving in place changes nothing either.
   ASSERT_EQ(Run({scenario.string(), "--seconds", "1", "--resave", scenario.string()}).status, 0);
-  EXPECT_EQ(ReadAll(scenario), saved);
+  EXPECT_EQ(ReadBytes(scenario), saved);
 }
 
 TEST_F(RenderCli, ResaveKeepsTheRefusalOfAFourthBackground) {
@@ -347,7 +333,7 @@ TEST_F(RenderCli, ResaveKeepsTheRefusalOfAFourthBackground) {
   EXPECT_NE(result.err.find("* You can only have three background sounds active."),
             std::string::npos)
       << result.err;
-  const std::string text = ReadAll(copy);
+  const std::string text = ReadBytes(copy);
   for (const char* line : {"chk3=Y\r\n", "chk4=Y\r\n", "chk8=Y\r\n", "chk20=N\r\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line;
   }
@@ -370,7 +356,7 @@ TEST_F(RenderCli, WaveHasTheLengthRateAndChannelsAsked) {
   const Result result =
       Run({scenario.string(), "--seconds", "3", "--rate", "22050", "--out", wave.string()});
   ASSERT_EQ(result.status, 0) << result.err;
-  const std::string bytes = ReadAll(wave);
+  const std::string bytes = ReadBytes(wave);
   ASSERT_EQ(bytes.size(), 44u + 3 * 22050 * 4);
   EXPECT_EQ(bytes.substr(0, 4), "RIFF");
   EXPECT_EQ(Le32(bytes, 4), bytes.size() - 8);
@@ -409,7 +395,7 @@ TEST_F(RenderCli, OneBackgroundPlaysItsSamplesAtTheBackgrndVolume) {
                  wave.string(), "--seed", "1"})
                 .status,
             0);
-  const std::string bytes = ReadAll(wave);
+  const std::string bytes = ReadBytes(wave);
   ASSERT_EQ(bytes.size(), 44u + 2 * rate * 4);
   const double gain = std::pow(10.0, -500 / 2000.0);
   // The mix reaches the file a limiter look-ahead late; the limiter does nothing else
@@ -463,7 +449,7 @@ TEST_F(RenderCli, BadArgumentsAndFilesFailClearlyAndWriteNothing) {
     EXPECT_NE(result.err.find(c.message), std::string::npos) << joined << "\n" << result.err;
     EXPECT_EQ(Entries(), std::vector<std::string>{"ok.lwd"}) << joined;
   }
-  EXPECT_EQ(ReadAll(scenario), kBusyScenario);
+  EXPECT_EQ(ReadBytes(scenario), kBusyScenario);
 }
 
 TEST_F(RenderCli, HelpAndVersionGoToStandardOutputAndBadOptionsGetTheUsageOnStandardError) {
@@ -539,7 +525,7 @@ TEST_F(RenderCli, AnInterruptedRenderLeavesNoFiles) {
   EXPECT_EQ(result.status, 130) << result.err;
   EXPECT_NE(result.err.find("interrupted"), std::string::npos);
   EXPECT_EQ(Entries(), (std::vector<std::string>{"busy.lwd", "old.tsv"}));
-  EXPECT_EQ(ReadAll(old), "previous\n");
+  EXPECT_EQ(ReadBytes(old), "previous\n");
 }
 
 // The first mono 8-bit background of the catalogue, whose samples the output carries
@@ -567,7 +553,7 @@ TEST_F(RenderCli, SleepFadesFrameByFrameInDecibelsThenLeavesSilence) {
   const Result result = Run({scenario.string(), "--seconds", "64", "--rate", std::to_string(rate),
                              "--out", wave.string(), "--seed", "1", "--sleep", "0.05"});
   ASSERT_EQ(result.status, 0) << result.err;
-  const std::string bytes = ReadAll(wave);
+  const std::string bytes = ReadBytes(wave);
   ASSERT_EQ(bytes.size(), 44u + 64ull * rate * 4);
   const double gain = std::pow(10.0, -500 / 2000.0);
   const uint64_t fadeAt = 3ull * rate;
@@ -601,8 +587,8 @@ TEST_F(RenderCli, SleepKeepsTheFiringsUpToTheStopAndNoneAfter) {
       {scenario.string(), "--seconds", "300", "--seed", "77", "--events", slept, "--sleep", "0.5"});
   ASSERT_EQ(result.status, 0) << result.err;
   std::string header;
-  const std::vector<Row> all = ParseEvents(ReadAll(plain), &header);
-  const std::vector<Row> kept = ParseEvents(ReadAll(slept), &header);
+  const std::vector<Row> all = ParseEvents(ReadBytes(plain), &header);
+  const std::vector<Row> kept = ParseEvents(ReadBytes(slept), &header);
   EXPECT_EQ(header, kHeader);
   std::vector<Row> expected;
   for (const Row& row : all) {
