@@ -13,11 +13,9 @@
 namespace lullwood {
 namespace {
 
-// How long destroying a device waits for its watchdog to close the output and end.
-// Closing an SDL output lets it drain for two callbacks, so on a sound server the close
-// takes some 280 ms: the device returns before that and leaves the rest of the close to
-// the watchdog, as it does when the server does not answer at all.
-constexpr std::chrono::milliseconds kReleaseWait{80};
+const AudioClock& ClockOf(const OutputWatch& watch) {
+  return watch.clock ? *watch.clock : SteadyAudioClock();
+}
 
 // What a device and its watchdog share, kept alive by both: the output is the
 // watchdog's, and the mixer must outlive every call of the output's sink.
@@ -40,6 +38,7 @@ class OutputLink final : public AudioSink {
 
   const std::shared_ptr<SharedBackend> shared;
   const OutputWatch watch;
+  const AudioClock& clock() const { return ClockOf(watch); }
   // Set once before the watchdog starts.
   std::shared_ptr<Mixer> mixer;
   // The open output, 0 while none; guarded by shared->lock.
@@ -65,13 +64,14 @@ class OutputLink final : public AudioSink {
 // same mixer, at the mixer's rate, every retry interval until one opens. Asked to end,
 // it closes the output it holds.
 void Watch(const std::shared_ptr<OutputLink>& link) {
+  const AudioClock& clock = link->clock();
   std::unique_lock wake(link->wakeLock);
   const std::chrono::milliseconds poll =
       link->reportsStops ? link->watch.reportedPoll : link->watch.poll;
   bool lost = false;
   while (!link->quit) {
-    link->wake.wait_for(wake, lost ? link->watch.retry : poll,
-                        [&] { return link->quit || link->stopReported; });
+    clock.WaitUntil(wake, link->wake, clock.Now() + (lost ? link->watch.retry : poll),
+                    [&] { return link->quit || link->stopReported; });
     if (link->quit) break;
     link->stopReported = false;
     wake.unlock();
@@ -131,10 +131,12 @@ class LiveSoundDevice final : public SoundDevice {
       link_->shared->backend->Close(link_->id);
       return;
     }
+    const AudioClock& clock = link_->clock();
     std::unique_lock wake(link_->wakeLock);
     link_->quit = true;
     link_->wake.notify_all();
-    if (link_->wake.wait_for(wake, kReleaseWait, [this] { return link_->ended; })) {
+    if (clock.WaitUntil(wake, link_->wake, clock.Now() + LiveOutputFactory::kReleaseWait,
+                        [this] { return link_->ended; })) {
       wake.unlock();
       watchdog_.join();
     } else {
@@ -146,20 +148,21 @@ class LiveSoundDevice final : public SoundDevice {
   // while an earlier device's watchdog is still closing its output, and for the server.
   bool Open(AudioOutputBackend::Deadline deadline) {
     {
-      std::unique_lock lock(link_->shared->lock, std::defer_lock);
-      if (!lock.try_lock_until(deadline)) return false;
+      const AudioClock& clock = link_->clock();
+      if (!link_->shared->lock.try_lock_until(deadline, clock)) return false;
+      std::unique_lock lock(link_->shared->lock, std::adopt_lock);
       int rate = 0;
       AudioOutputBackend& backend = *link_->shared->backend;
       AudioOutputBackend::OutputId id =
           backend.Open(kDefaultOutputRate, true, link_.get(), &rate, deadline);
-      if (id == 0 && std::chrono::steady_clock::now() < deadline) {
+      if (id == 0 && clock.Now() < deadline) {
         // The library may still hold a sound server that has since gone: once more, afresh.
         backend.Restart();
         id = backend.Open(kDefaultOutputRate, true, link_.get(), &rate, deadline);
       }
       if (id == 0) return false;
       // The output waits, paused, for the mixer of the rate it gave.
-      link_->mixer = std::make_shared<Mixer>(rate);
+      link_->mixer = std::make_shared<Mixer>(rate, link_->watch.clock);
       link_->mixer->FollowTheClock();
       link_->id = id;
       link_->reportsStops = backend.ReportsStops();
@@ -195,7 +198,7 @@ LiveOutputFactory::~LiveOutputFactory() {
 
 std::unique_ptr<SoundDevice> LiveOutputFactory::OpenDefaultOutput() {
   auto device = std::make_unique<LiveSoundDevice>(shared_, watch_);
-  if (!device->Open(std::chrono::steady_clock::now() + kClaimWait)) return nullptr;
+  if (!device->Open(ClockOf(watch_).Now() + kClaimWait)) return nullptr;
   return device;
 }
 

@@ -20,6 +20,7 @@
 #include <mutex>
 #include <thread>
 
+#include "AudioClock.h"
 #include "OutputBackend.h"
 #include "SoundDevice.h"
 
@@ -28,11 +29,15 @@ namespace lullwood {
 // How often a device looks at its output, and how long it waits between attempts to
 // open a new one while none is available. A backend that reports stops is looked at
 // only every `reportedPoll`, in case a report goes astray: the thread then sleeps
-// while the soundscape plays.
+// while the soundscape plays. `clock` is what these intervals, the mixer's stall
+// detection and the waits of a claim and a release go by: the steady clock when empty.
+// The deadlines a backend is given are steady-clock times, so a clock of another kind
+// only suits a backend that reads them by that clock too (a test's).
 struct OutputWatch {
   std::chrono::milliseconds poll{250};
   std::chrono::milliseconds retry{3000};
   std::chrono::milliseconds reportedPoll{10000};
+  std::shared_ptr<const AudioClock> clock = nullptr;
 };
 
 // A mutex whose timed wait polls try_lock: std::timed_mutex waits in
@@ -48,10 +53,13 @@ class PollingTimedMutex {
   bool try_lock_for(const std::chrono::duration<Rep, Period>& timeout) {
     return try_lock_until(std::chrono::steady_clock::now() + timeout);
   }
-  bool try_lock_until(std::chrono::steady_clock::time_point deadline) {
+  // Gives up once `clock` has reached `deadline`.
+  bool try_lock_until(std::chrono::steady_clock::time_point deadline,
+                      const AudioClock& clock = SteadyAudioClock()) {
     while (!mutex_.try_lock()) {
-      if (std::chrono::steady_clock::now() >= deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      const auto now = clock.Now();
+      if (now >= deadline) return false;
+      clock.SleepUntil(now + std::chrono::milliseconds(1));
     }
     return true;
   }
@@ -88,6 +96,11 @@ class LiveOutputFactory : public AudioOutputFactory {
   // not answer holds it at most kClaimWait in all.
   std::unique_ptr<SoundDevice> OpenDefaultOutput() override;
   static constexpr std::chrono::milliseconds kClaimWait{400};
+  // How long destroying a device waits for its watchdog to close the output and end.
+  // Closing an SDL output lets it drain for two callbacks, so on a sound server the close
+  // takes some 280 ms: the device returns before that and leaves the rest of the close to
+  // the watchdog, as it does when the server does not answer at all.
+  static constexpr std::chrono::milliseconds kReleaseWait{80};
 
  private:
   std::shared_ptr<SharedBackend> shared_;

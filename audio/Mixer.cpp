@@ -70,8 +70,9 @@ inline float Tap(const float* samples, uint32_t frames, uint32_t channels, uint3
 
 }  // namespace
 
-Mixer::Mixer(int outputRate)
+Mixer::Mixer(int outputRate, std::shared_ptr<const AudioClock> clock)
     : outputRate_(outputRate > 0 ? outputRate : kDefaultOutputRate),
+      clock_(std::move(clock)),
       voiceKernel_(0.5, kVoiceTransition, kVoiceAttenuationDb, kVoicePhases, 4),
       stereoLoop_(loops::BestStereoLoop()),
       monoLoop_(loops::BestMonoLoop()),
@@ -79,7 +80,7 @@ Mixer::Mixer(int outputRate)
       mixRight_(kBlockFrames),
       scratch_(2 * kBlockFrames),
       limiter_(outputRate_),
-      renderedUntil_(std::chrono::steady_clock::now().time_since_epoch().count()),
+      renderedUntil_(Now().time_since_epoch().count()),
       coveredUntil_(renderedUntil_.load()) {
   stages_.resize(1);
   stages_[0].rate = outputRate_;
@@ -340,7 +341,7 @@ void Mixer::RenderBlock(float* out, size_t frames) {
 
 void Mixer::Render(float* interleavedStereo, size_t frames) {
   std::lock_guard render(renderLock_);
-  const auto now = std::chrono::steady_clock::now();
+  const auto now = Now();
   // Back from a stall or a loss: what would have played since the last catch-up plays
   // out unheard first. The output's watchdog keeps that to the few seconds since it
   // last looked.
@@ -354,7 +355,7 @@ void Mixer::Render(float* interleavedStereo, size_t frames) {
   renderedUntil_ = (now + lasts).time_since_epoch().count();
   // Time is taken up from when the output last asked: what it was given then may never
   // be heard (a lost output drops it).
-  coveredUntil_ = std::chrono::steady_clock::now().time_since_epoch().count();
+  coveredUntil_ = Now().time_since_epoch().count();
   clockRemainder_ = 0;
 }
 

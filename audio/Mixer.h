@@ -20,6 +20,7 @@
 #include <mutex>
 #include <vector>
 
+#include "AudioClock.h"
 #include "AudioUnits.h"
 #include "Limiter.h"
 #include "OutputStage.h"
@@ -59,8 +60,10 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   using VoiceId = int;
   static constexpr VoiceId kNoVoice = -1;
 
-  // `outputRate` in frames per second; 0 or less means kDefaultOutputRate.
-  explicit Mixer(int outputRate);
+  // `outputRate` in frames per second; 0 or less means kDefaultOutputRate. A live output
+  // that keeps time by a clock of its own passes it as `clock` (see FollowTheClock);
+  // without one the mixer reads the steady clock.
+  explicit Mixer(int outputRate, std::shared_ptr<const AudioClock> clock = nullptr);
   Mixer(const Mixer&) = delete;
   Mixer& operator=(const Mixer&) = delete;
 
@@ -98,7 +101,7 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
 
   // While no output asks for samples (a lost device), keeps time going: renders,
   // unheard, every frame the output would have taken since the end of the last Render
-  // or CatchUp, by the steady clock. Until the next Render, the control calls that move
+  // or CatchUp, by the mixer's clock. Until the next Render, the control calls that move
   // voices (Play, Stop, SetRate) catch up first too, so each takes effect at its own
   // moment, and so does that Render before it mixes. Any thread but the output's.
   void CatchUp();
@@ -170,6 +173,12 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
 
   // Set once at construction.
   const int outputRate_;
+  // Empty for the steady clock, read directly: Render reads the time at its start and
+  // its end, and the program's output pays no call through the interface for it.
+  const std::shared_ptr<const AudioClock> clock_;
+  AudioClock::time_point Now() const {
+    return clock_ ? clock_->Now() : std::chrono::steady_clock::now();
+  }
   std::vector<Stage> stages_;
   KernelTable voiceKernel_;
   loops::StereoLoop stereoLoop_;
@@ -181,7 +190,7 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   Limiter limiter_;
   double clockRemainder_ = 0;  // frames not yet caught up, below one
   std::atomic<bool> unattended_{false};
-  // Steady-clock times, in nanoseconds: until when what the output last asked for
+  // Times by the mixer's clock, in nanoseconds: until when what the output last asked for
   // lasts (the last Render's start plus its frames), and until when the voices have
   // been taken, heard or not (the end of the last Render or CatchUp). Written by the
   // output side, read by any.

@@ -105,7 +105,7 @@ int Mixer::ActiveVoices() const {
 void Mixer::CatchUp() {
   std::lock_guard render(renderLock_);
   unattended_ = true;
-  CatchUpTo(std::chrono::steady_clock::now());
+  CatchUpTo(Now());
 }
 
 void Mixer::FollowTheClock() {
@@ -113,7 +113,7 @@ void Mixer::FollowTheClock() {
 }
 
 bool Mixer::Stalled() const {
-  return followsClock_ && StalledAt(std::chrono::steady_clock::now());
+  return followsClock_ && StalledAt(Now());
 }
 
 bool Mixer::StalledAt(std::chrono::steady_clock::time_point now) const {

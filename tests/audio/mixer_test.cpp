@@ -1,10 +1,14 @@
-// The mixer on its own: interpolation, block independence, rate changes, odd steps.
-// Its output is the sum a limiter look-ahead (limiterDelayFrames) later.
+// The mixer on its own: interpolation, block independence, rate changes, odd steps, and
+// the time it keeps while a live output asks for nothing. Its output is the sum a limiter
+// look-ahead (limiterDelayFrames) later.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <memory>
 #include <vector>
 
+#include "ManualClock.h"
 #include "Mixer.h"
 
 namespace lullwood {
@@ -98,6 +102,52 @@ TEST(Mixer, StepsLongerThanTheSoundStayInside) {
   EXPECT_TRUE(mixer.IsPlaying(looped));
   EXPECT_FALSE(mixer.IsPlaying(once));
   for (float x : out) ASSERT_TRUE(x >= -1 && x <= 1);
+}
+
+// A mixer that feeds a live output counts itself stalled once nothing has been asked
+// for kStallAfter beyond what the last Render lasts, and from then on keeps time by its
+// clock: a voice started meanwhile starts at its own moment, and the next Render finds
+// every voice as far on as the time since. An offline mixer's time is only what it
+// renders, however its clock moves.
+TEST(Mixer, ALiveMixerKeepsTimeThroughAStallAndAnOfflineOneDoesNot) {
+  using std::chrono::milliseconds;
+  auto clock = std::make_shared<testing::ManualClock>();
+  const std::vector<float> level(8 * 48000, 0.1f);
+  Mixer live(48000, clock);
+  live.FollowTheClock();
+  Mixer offline(48000, clock);
+  Mixer* const mixers[] = {&live, &offline};
+  Mixer::VoiceId loop[2], shot[2];
+  for (int m = 0; m < 2; ++m) {
+    loop[m] = mixers[m]->AddVoice({level.data(), uint32_t(level.size()), 1}, 48000);
+    shot[m] = mixers[m]->AddVoice({level.data(), uint32_t(level.size()), 1}, 48000);
+    mixers[m]->Play(loop[m], true);
+  }
+  std::vector<float> out(2 * 480);
+  for (Mixer* mixer : mixers) mixer->Render(out.data(), 480);  // 10 ms
+
+  clock->Advance(milliseconds(10) + Mixer::kStallAfter);
+  EXPECT_FALSE(live.Stalled()) << "not before kStallAfter beyond what was rendered";
+  clock->Advance(milliseconds(1));
+  EXPECT_TRUE(live.Stalled());
+  EXPECT_FALSE(offline.Stalled());
+  for (int m = 0; m < 2; ++m) mixers[m]->Play(shot[m], false);
+  clock->Advance(milliseconds(250));
+  for (Mixer* mixer : mixers) mixer->Render(out.data(), 480);
+  EXPECT_FALSE(live.Stalled());
+
+  // 511 ms stalled before the shot started, 250 ms after it, a Render on each side.
+  EXPECT_NEAR(live.PositionFrames(loop[0]), 480 + 0.761 * 48000 + 480, 1);
+  EXPECT_NEAR(live.PositionFrames(shot[0]), 0.25 * 48000 + 480, 1);
+  EXPECT_EQ(offline.PositionFrames(loop[1]), 960u);
+  EXPECT_EQ(offline.PositionFrames(shot[1]), 480u);
+
+  // A stall nobody calls in: the Render that ends it catches up first.
+  const uint32_t before = live.PositionFrames(shot[0]);
+  clock->Advance(milliseconds(10) + Mixer::kStallAfter + milliseconds(90));
+  for (Mixer* mixer : mixers) mixer->Render(out.data(), 480);
+  EXPECT_NEAR(live.PositionFrames(shot[0]), before + 0.6 * 48000 + 480, 1);
+  EXPECT_EQ(offline.PositionFrames(shot[1]), 960u);
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <regex>
 #include <string>
 #include <thread>
@@ -31,12 +33,35 @@ using Clock = std::chrono::steady_clock;
 struct CountingSink final : AudioSink {
   void Fill(float* out, size_t frames) override {
     for (size_t i = 0; i < 2 * frames; ++i) out[i] = 0.1f;
+    {
+      std::lock_guard guard(lock);
+      asked.push_back({Clock::now(), static_cast<long>(frames)});
+    }
     ++calls;
     this->frames += static_cast<long>(frames);
   }
   std::atomic<long> calls{0};
   std::atomic<long> frames{0};
+  // When each request came and how many frames it took.
+  struct Request {
+    Clock::time_point at;
+    long frames;
+  };
+  std::mutex lock;
+  std::vector<Request> asked;
 };
+
+// Waits until `condition` holds, looking every 10 ms; false after `limit`, which only
+// stops a hang: the server does what is waited for well within it.
+template <class Condition>
+bool Eventually(Condition condition, std::chrono::milliseconds limit = 5000ms) {
+  const auto giveUp = Clock::now() + limit;
+  while (!condition()) {
+    if (Clock::now() >= giveUp) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
 
 // Waits until the server asks `sink` for more than it has had; false after 3 s. A null
 // sink left idle sleeps out its longest latency (2 s) before it takes up a new
@@ -84,15 +109,23 @@ TEST_F(PulseOutputTest, TheStreamAsksForItsBufferSaysWhoItIsAndIsAskedSeldom) {
   EXPECT_EQ(rate, 48000) << "the sink's own rate is taken";
   EXPECT_EQ(sink.calls, 0) << "nothing is asked for before Start";
   backend->Start(id);
+  // Past the first fill, the requests that keep the buffer filled: over a counted number
+  // of them the frames come at the sink's rate, a few requests a second, not dozens.
   ASSERT_TRUE(AskedAgain(sink));
-  std::this_thread::sleep_for(300ms);
-  const long framesBefore = sink.frames, callsBefore = sink.calls;
-  std::this_thread::sleep_for(2000ms);
-  const long frames = sink.frames - framesBefore, calls = sink.calls - callsBefore;
-  // Real time, give or take the server's blocks; a few requests a second, not dozens.
-  EXPECT_GT(frames, 48000 * 3 / 2);
-  EXPECT_LT(frames, 48000 * 5 / 2);
-  EXPECT_LE(calls, 2 * 20) << "asked " << calls << " times in 2 s";
+  constexpr long kRequests = 6;
+  long request = 0;  // frames, on average
+  const long first = sink.calls;
+  ASSERT_TRUE(Eventually([&] { return sink.calls >= first + kRequests; }));
+  {
+    std::lock_guard guard(sink.lock);
+    const auto from = sink.asked.begin() + (first - 1), to = from + kRequests;
+    long frames = 0;
+    for (auto next = from + 1; next <= to; ++next) frames += next->frames;
+    request = frames / kRequests;
+    const double seconds = std::chrono::duration<double>(to->at - from->at).count();
+    EXPECT_NEAR(frames / seconds, 48000, 48000 / 4) << frames << " frames in " << seconds << " s";
+    EXPECT_LE(kRequests / seconds, 20) << kRequests << " requests in " << seconds << " s";
+  }
   EXPECT_FALSE(backend->IsStopped(id));
 
   const std::string listing = server->SinkInputs();
@@ -108,12 +141,22 @@ TEST_F(PulseOutputTest, TheStreamAsksForItsBufferSaysWhoItIsAndIsAskedSeldom) {
   EXPECT_NEAR(BufferLatency(listing), own, 5000) << listing;
   EXPECT_GE(BufferLatency(listing), 150000) << listing;
 
+  // A second stream on the same sink tells the server's time: once it has been asked for
+  // more than three of the first one's requests since the close, the sink has woken for
+  // it at least three times, and would have asked the first one too had it not been
+  // closed.
+  CountingSink witness;
+  const auto witnessId = backend->Open(44100, true, &witness, nullptr);
+  ASSERT_NE(witnessId, 0u);
+  backend->Start(witnessId);
   const auto start = Clock::now();
   backend->Close(id);
   EXPECT_LT(Clock::now() - start, 100ms) << "the output is let go at once";
   const long after = sink.calls;
-  std::this_thread::sleep_for(200ms);
+  const long witnessed = witness.frames;
+  ASSERT_TRUE(Eventually([&] { return witness.frames > witnessed + 3 * request; }));
   EXPECT_EQ(sink.calls, after) << "no call after Close";
+  backend->Close(witnessId);
   EXPECT_EQ(server->SinkInputs().find("Lullwood"), std::string::npos);
 }
 
@@ -245,7 +288,11 @@ TEST_F(PulseOutputTest, PlayGivesUpOnAFrozenServerWithinTheClaimWait) {
 // meanwhile must not all start together when it runs again: the short ones have ended
 // unheard, the long one is heard from where it stands, and the output was never closed.
 TEST_F(PulseOutputTest, EffectsFiredWhileTheSinkIsSuspendedDoNotPileUpOnItsReturn) {
-  LiveOutputFactory outputs(MakePulseBackend(), OutputWatch{});
+  // The watchdog keeps the stalled mixer's time every 50 ms instead of every 10 s, so
+  // what is fired runs out while the sink is suspended, and the test waits for that.
+  OutputWatch watch;
+  watch.reportedPoll = 50ms;
+  LiveOutputFactory outputs(MakePulseBackend(), watch);
   auto device = outputs.OpenDefaultOutput();
   ASSERT_NE(device, nullptr);
   Mixer& mixer = device->mixer();
@@ -259,26 +306,25 @@ TEST_F(PulseOutputTest, EffectsFiredWhileTheSinkIsSuspendedDoNotPileUpOnItsRetur
   for (int i = 0; i < 5; ++i)
     blips.push_back(mixer.AddVoice({blip.data(), uint32_t(blip.size()), 1}, rate));
   const auto still = mixer.AddVoice({long_.data(), uint32_t(long_.size()), 1}, rate);
-  const auto waitFor = [](auto condition) {
-    for (int i = 0; i < 500; ++i) {
-      if (condition()) return true;
-      std::this_thread::sleep_for(10ms);
-    }
-    return false;
-  };
-  ASSERT_TRUE(waitFor([&] { return mixer.PositionFrames(background) > 0; }));
+  ASSERT_TRUE(Eventually([&] { return mixer.PositionFrames(background) > 0; }));
   ASSERT_TRUE(server->Suspend(true));
-  ASSERT_TRUE(waitFor([&] { return mixer.Stalled(); })) << "the suspended sink still asks";
+  ASSERT_TRUE(Eventually([&] { return mixer.Stalled(); })) << "the suspended sink still asks";
   for (auto voice : blips) mixer.Play(voice, false);
   mixer.Play(still, false);
   const auto fired = Clock::now();
-  std::this_thread::sleep_for(1500ms);
+  const auto anyBlipPlays = [&] {
+    return std::any_of(blips.begin(), blips.end(), [&](auto v) { return mixer.IsPlaying(v); });
+  };
+  EXPECT_TRUE(Eventually([&] { return !anyBlipPlays(); })) << "the short ones never ended";
+  EXPECT_TRUE(mixer.Stalled()) << "the sink asked while suspended";
+  const auto resumed = Clock::now();
   ASSERT_TRUE(server->Suspend(false));
-  ASSERT_TRUE(waitFor([&] { return !mixer.Stalled(); })) << "the sink did not ask again";
+  ASSERT_TRUE(Eventually([&] { return !mixer.Stalled(); })) << "the sink did not ask again";
   const double since = std::chrono::duration<double>(Clock::now() - fired).count();
-  for (auto voice : blips) EXPECT_FALSE(mixer.IsPlaying(voice)) << "ended while unheard";
+  const double suspended = std::chrono::duration<double>(resumed - fired).count();
+  EXPECT_FALSE(anyBlipPlays()) << "a short one started again";
   EXPECT_TRUE(mixer.IsPlaying(still));
-  EXPECT_GE(mixer.PositionFrames(still), 1.5 * rate) << "heard from where it stands";
+  EXPECT_GE(mixer.PositionFrames(still), suspended * rate - 1) << "heard from where it stands";
   EXPECT_LE(mixer.PositionFrames(still), (since + 1.0) * rate);
   for (auto voice : blips) mixer.RemoveVoice(voice);
   mixer.RemoveVoice(still);
@@ -322,8 +368,11 @@ TEST_F(PulseOutputTest, TheLiveOutputPlaysThroughTheServerUnlessAnotherDriverIsN
     auto device = outputs.OpenDefaultOutput();
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(device->outputRate(), 48000);
-    std::this_thread::sleep_for(300ms);
-    const std::string listing = server->SinkInputs();
+    std::string listing;
+    EXPECT_TRUE(Eventually([&] {
+      listing = server->SinkInputs();
+      return listing.find("Corked: no") != std::string::npos;
+    })) << "the stream never played";
     EXPECT_NE(listing.find("media.name = \"Soundscape\""), std::string::npos) << listing;
     EXPECT_GE(BufferLatency(listing), 150000) << listing;
     // Mute: the device goes, and with it the stream, at once.
@@ -337,9 +386,16 @@ TEST_F(PulseOutputTest, TheLiveOutputPlaysThroughTheServerUnlessAnotherDriverIsN
     LiveOutputFactory outputs;
     auto device = outputs.OpenDefaultOutput();
     ASSERT_NE(device, nullptr);
-    std::this_thread::sleep_for(200ms);
+    // Once the output plays, it plays through SDL's dummy driver: nowhere.
+    Mixer& mixer = device->mixer();
+    const std::vector<float> level(1000, 0.1f);
+    const auto voice = mixer.AddVoice({level.data(), uint32_t(level.size()), 1}, 48000);
+    mixer.Play(voice, true);
+    EXPECT_TRUE(Eventually([&] { return mixer.PositionFrames(voice) > 0; }))
+        << "the output never asked for samples";
     EXPECT_EQ(server->SinkInputs().find("Soundscape"), std::string::npos)
         << "SDL's dummy driver plays nowhere";
+    mixer.RemoveVoice(voice);
   }
   unsetenv("SDL_AUDIODRIVER");
 }
