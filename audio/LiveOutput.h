@@ -49,10 +49,6 @@ class PollingTimedMutex {
   void lock() { mutex_.lock(); }
   bool try_lock() { return mutex_.try_lock(); }
   void unlock() { mutex_.unlock(); }
-  template <class Rep, class Period>
-  bool try_lock_for(const std::chrono::duration<Rep, Period>& timeout) {
-    return try_lock_until(std::chrono::steady_clock::now() + timeout);
-  }
   // Gives up once `clock` has reached `deadline`.
   bool try_lock_until(std::chrono::steady_clock::time_point deadline,
                       const AudioClock& clock = SteadyAudioClock()) {
