@@ -6,6 +6,7 @@
 #include "WaveWriter.h"
 #include "kit/Math.h"
 #include "kit/Random.h"
+#include "kit/Resample.h"
 #include "kit/TruePeak.h"
 
 namespace lullwood::synth {
@@ -60,30 +61,70 @@ std::vector<SoundJob> CollectJobs(std::vector<std::string>& problems) {
   return jobs;
 }
 
-std::optional<std::vector<uint8_t>> RenderImage(const SoundJob& job, std::string& error,
-                                                uint32_t* clamped) {
+namespace {
+
+// Runs the recipe for `spec`: nothing, and `error` filled, when it makes the wrong length
+// or a non-finite sample.
+std::optional<std::vector<float>> RunRecipe(const SoundJob& job, const SoundSpec& spec,
+                                            std::string& error) {
   std::vector<float> signal;
-  job.recipe(job.spec, signal);
-  const size_t expected = static_cast<size_t>(job.spec.frames) * job.spec.channels;
+  job.recipe(spec, signal);
+  const size_t expected = static_cast<size_t>(spec.frames) * spec.channels;
   if (signal.size() != expected) {
-    error = std::string(job.spec.resourceName) + ": recipe made " + std::to_string(signal.size()) +
+    error = std::string(spec.resourceName) + ": recipe made " + std::to_string(signal.size()) +
             " samples, expected " + std::to_string(expected);
     return std::nullopt;
   }
   for (float v : signal) {
     if (!std::isfinite(v)) {
-      error = std::string(job.spec.resourceName) + ": recipe made a non-finite sample";
+      error = std::string(spec.resourceName) + ": recipe made a non-finite sample";
       return std::nullopt;
     }
   }
-  HoldTruePeak(signal, job.spec.channels, job.spec.sampleRate,
+  return signal;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> RenderImage(const SoundJob& job, std::string& error,
+                                                uint32_t* clamped) {
+  std::optional<std::vector<float>> signal = RunRecipe(job, job.spec, error);
+  if (!signal) return std::nullopt;
+  HoldTruePeak(*signal, job.spec.channels, job.spec.sampleRate,
                DbToGain(kTruePeakDbfs) * 128.0 / 127.0, kTruePeakWindowSeconds, job.spec.loops);
   QuantiseReport report;
   const std::vector<uint8_t> data =
-      QuantiseTo8Bit(signal, SeedFromName(job.spec.resourceName, 0xD17E), &report);
+      QuantiseTo8Bit(*signal, SeedFromName(job.spec.resourceName, 0xD17E), &report);
   if (clamped) *clamped = report.clamped;
-  return BuildWaveImage(job.spec.sampleRate, static_cast<uint16_t>(job.spec.channels), data,
+  return BuildWaveImage(job.spec.sampleRate, static_cast<uint16_t>(job.spec.channels), 8, data,
                         job.label, "Lullwood");
+}
+
+SoundSpec FullBandSpec(const SoundSpec& original) {
+  SoundSpec full = original;
+  full.sampleRate = kFullBandRate;
+  full.frames = original.frames * (kFullBandRate / original.sampleRate);
+  full.originalRate = original.sampleRate;
+  return full;
+}
+
+std::optional<std::vector<uint8_t>> RenderFullBandImage(const SoundJob& job, std::string& error,
+                                                        uint32_t* clamped) {
+  if (job.spec.sampleRate == 0 || kFullBandRate % job.spec.sampleRate != 0) {
+    error = std::string(job.spec.resourceName) + ": its rate does not divide the full band's";
+    return std::nullopt;
+  }
+  const SoundSpec full = FullBandSpec(job.spec);
+  std::optional<std::vector<float>> signal = RunRecipe(job, full, error);
+  if (!signal) return std::nullopt;
+  HoldTruePeak(*signal, full.channels, full.sampleRate, DbToGain(kTruePeakDbfs) * 32768.0 / 32767.0,
+               kTruePeakWindowSeconds, full.loops);
+  QuantiseReport report;
+  const std::vector<uint8_t> data =
+      QuantiseTo16Bit(*signal, SeedFromName(full.resourceName, 0x16B1), &report);
+  if (clamped) *clamped = report.clamped;
+  return BuildWaveImage(full.sampleRate, static_cast<uint16_t>(full.channels), 16, data, job.label,
+                        "Lullwood");
 }
 
 }  // namespace lullwood::synth

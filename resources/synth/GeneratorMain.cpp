@@ -1,5 +1,7 @@
-// lullwood-synth OUTPUT_DIR [RESOURCE...]: writes OUTPUT_DIR/<RESOURCE>.wav for every
-// catalogue sound (or only the named ones). Exits non-zero on any failure.
+// lullwood-synth OUTPUT_DIR [--full-band DIR] [RESOURCE...]: writes OUTPUT_DIR/<RESOURCE>.wav
+// for every catalogue sound (or only the named ones), and with --full-band each sound's
+// full-band rendition (16-bit, 44100 Hz) as DIR/<RESOURCE>.wav too. Exits non-zero on any
+// failure.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -29,23 +31,37 @@ bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
 
 int main(int argc, char** argv) {
   using namespace lullwood::synth;
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_DIR [RESOURCE...]\n", argv[0]);
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  std::filesystem::path fullBandDir;
+  if (const auto at = std::find(arguments.begin(), arguments.end(), "--full-band");
+      at != arguments.end()) {
+    if (at + 1 == arguments.end())
+      arguments.clear();  // no folder: the usage below
+    else {
+      fullBandDir = *(at + 1);
+      arguments.erase(at, at + 2);
+    }
+  }
+  if (arguments.empty()) {
+    std::fprintf(stderr, "usage: %s OUTPUT_DIR [--full-band DIR] [RESOURCE...]\n", argv[0]);
     return 2;
   }
-  const std::filesystem::path dir = argv[1];
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  if (ec) {
-    std::fprintf(stderr, "lullwood-synth: cannot create %s: %s\n", dir.c_str(),
-                 ec.message().c_str());
-    return 1;
+  const std::filesystem::path dir = arguments.front();
+  for (const std::filesystem::path& folder : {dir, fullBandDir}) {
+    if (folder.empty()) continue;
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+      std::fprintf(stderr, "lullwood-synth: cannot create %s: %s\n", folder.c_str(),
+                   ec.message().c_str());
+      return 1;
+    }
   }
 
   std::vector<std::string> problems;
   std::vector<SoundJob> jobs = CollectJobs(problems);
-  if (argc > 2) {
-    std::vector<std::string> wanted(argv + 2, argv + argc);
+  if (arguments.size() > 1) {
+    std::vector<std::string> wanted(arguments.begin() + 1, arguments.end());
     std::erase_if(jobs, [&](const SoundJob& j) {
       return std::find(wanted.begin(), wanted.end(), j.spec.resourceName) == wanted.end();
     });
@@ -58,11 +74,16 @@ int main(int argc, char** argv) {
   // Sounds are independent; render them on two threads, results kept in catalogue order.
   std::vector<std::string> errors(jobs.size());
   std::vector<uint32_t> clamped(jobs.size(), 0);
-  std::vector<std::vector<uint8_t>> images(jobs.size());
+  std::vector<std::vector<uint8_t>> images(jobs.size()), fullBand(jobs.size());
   auto work = [&](size_t first, size_t stride) {
     for (size_t i = first; i < jobs.size(); i += stride) {
-      auto image = RenderImage(jobs[i], errors[i], &clamped[i]);
-      if (image) images[i] = std::move(*image);
+      if (auto image = RenderImage(jobs[i], errors[i], &clamped[i])) images[i] = std::move(*image);
+      uint32_t wideClamped = 0;
+      if (!fullBandDir.empty() && errors[i].empty()) {
+        if (auto image = RenderFullBandImage(jobs[i], errors[i], &wideClamped))
+          fullBand[i] = std::move(*image);
+      }
+      clamped[i] += wideClamped;
     }
   };
   const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 2);
@@ -82,6 +103,8 @@ int main(int argc, char** argv) {
                    clamped[i]);
     if (!WriteFile(dir / (name + ".wav"), images[i]))
       problems.push_back(name + ": cannot write " + (dir / (name + ".wav")).string());
+    if (!fullBandDir.empty() && !WriteFile(fullBandDir / (name + ".wav"), fullBand[i]))
+      problems.push_back(name + ": cannot write " + (fullBandDir / (name + ".wav")).string());
   }
   for (const std::string& p : problems) std::fprintf(stderr, "lullwood-synth: %s\n", p.c_str());
   return problems.empty() ? 0 : 1;

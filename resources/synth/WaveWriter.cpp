@@ -29,12 +29,9 @@ void PutInfoText(std::vector<uint8_t>& out, std::string_view id, std::string_vie
   if ((text.size() + 1) % 2 != 0) out.push_back(0);
 }
 
-}  // namespace
-
-std::vector<uint8_t> QuantiseTo8Bit(std::span<const float> signal, uint64_t seed,
-                                    QuantiseReport* report) {
-  // A sample is part of the sound when some sample within kReach of it rises above
-  // kSilence (about -98 dBFS); elsewhere the output is exact silence, undithered.
+// Which samples are part of the sound: those with some sample within kReach of them above
+// about -98 dBFS. Elsewhere a quantiser writes exact silence, undithered.
+std::vector<bool> Sounding(std::span<const float> signal) {
   constexpr double kSilence = 1e-5;
   constexpr size_t kReach = 32;
   const size_t n = signal.size();
@@ -49,33 +46,63 @@ std::vector<uint8_t> QuantiseTo8Bit(std::span<const float> signal, uint64_t seed
     sinceActive = std::fabs(signal[i]) > kSilence ? 0 : sinceActive + 1;
     if (sinceActive <= kReach) sounding[i] = true;
   }
+  return sounding;
+}
 
+// Rounds x * scale + offset with +-1 LSB triangular dither into lowest..highest; counts
+// what had to be clamped.
+template <class Put>
+uint32_t Quantise(std::span<const float> signal, uint64_t seed, double scale, double offset,
+                  double lowest, double highest, Put put) {
+  const std::vector<bool> sounding = Sounding(signal);
   Rng rng(seed);
-  std::vector<uint8_t> out(n);
   uint32_t clamped = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const double x = signal[i];
+  for (size_t i = 0; i < signal.size(); ++i) {
     // Both dither draws happen for every sample, so silence does not shift the dither of
     // what follows it.
     const double d = rng.Uniform() - rng.Uniform();
     if (!sounding[i]) {
-      out[i] = 128;
+      put(i, offset);
       continue;
     }
-    double q = std::floor(x * 127.0 + 128.0 + d + 0.5);
-    if (q < 0.0 || q > 255.0 || std::isnan(q)) {
+    double q = std::floor(signal[i] * scale + offset + d + 0.5);
+    if (q < lowest || q > highest || std::isnan(q)) {
       ++clamped;
-      q = std::isnan(q) ? 128.0 : (q < 0.0 ? 0.0 : 255.0);
+      q = std::isnan(q) ? offset : (q < lowest ? lowest : highest);
     }
-    out[i] = static_cast<uint8_t>(q);
+    put(i, q);
   }
+  return clamped;
+}
+
+}  // namespace
+
+std::vector<uint8_t> QuantiseTo8Bit(std::span<const float> signal, uint64_t seed,
+                                    QuantiseReport* report) {
+  std::vector<uint8_t> out(signal.size());
+  const uint32_t clamped = Quantise(signal, seed, 127.0, 128.0, 0.0, 255.0,
+                                    [&](size_t i, double q) { out[i] = static_cast<uint8_t>(q); });
   if (report) report->clamped = clamped;
   return out;
 }
 
-std::vector<uint8_t> BuildWaveImage(uint32_t sampleRate, uint16_t channels,
+std::vector<uint8_t> QuantiseTo16Bit(std::span<const float> signal, uint64_t seed,
+                                     QuantiseReport* report) {
+  std::vector<uint8_t> out(2 * signal.size());
+  const uint32_t clamped =
+      Quantise(signal, seed, 32767.0, 0.0, -32768.0, 32767.0, [&](size_t i, double q) {
+        const auto word = static_cast<uint16_t>(static_cast<int16_t>(q));
+        out[2 * i] = static_cast<uint8_t>(word);
+        out[2 * i + 1] = static_cast<uint8_t>(word >> 8);
+      });
+  if (report) report->clamped = clamped;
+  return out;
+}
+
+std::vector<uint8_t> BuildWaveImage(uint32_t sampleRate, uint16_t channels, uint16_t bitsPerSample,
                                     std::span<const uint8_t> data, std::string_view label,
                                     std::string_view software) {
+  const uint16_t blockAlign = static_cast<uint16_t>(channels * (bitsPerSample / 8));
   std::vector<uint8_t> info;
   PutTag(info, "INFO");
   PutInfoText(info, "INAM", label);
@@ -91,9 +118,9 @@ std::vector<uint8_t> BuildWaveImage(uint32_t sampleRate, uint16_t channels,
   PutU16(out, 1);  // PCM
   PutU16(out, channels);
   PutU32(out, sampleRate);
-  PutU32(out, sampleRate * channels);  // bytes per second at 8 bits
-  PutU16(out, channels);               // block align
-  PutU16(out, 8);
+  PutU32(out, sampleRate * blockAlign);  // bytes per second
+  PutU16(out, blockAlign);
+  PutU16(out, bitsPerSample);
   PutTag(out, "data");
   PutU32(out, static_cast<uint32_t>(data.size()));
   out.insert(out.end(), data.begin(), data.end());

@@ -136,6 +136,14 @@ std::optional<ParsedWave> ParseWave(const std::vector<uint8_t>& b, std::string& 
 
 std::vector<double> Channel(const ParsedWave& wave, int channel) {
   std::vector<double> x;
+  if (wave.bitsPerSample == 16) {
+    const size_t step = 2u * wave.channels;
+    for (size_t i = 2u * static_cast<size_t>(channel); i + 1 < wave.data.size(); i += step) {
+      const auto word = static_cast<int16_t>(wave.data[i] | (wave.data[i + 1] << 8));
+      x.push_back(word / 32768.0);
+    }
+    return x;
+  }
   for (size_t i = static_cast<size_t>(channel); i < wave.data.size(); i += wave.channels)
     x.push_back((static_cast<int>(wave.data[i]) - 128) / 128.0);
   return x;

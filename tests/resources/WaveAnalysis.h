@@ -1,4 +1,5 @@
-// Reading 8-bit wave images and measuring them, independently of the generator's code.
+// Reading 8-bit and 16-bit wave images and measuring them, independently of the
+// generator's code.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,8 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path);
 // on any violation.
 std::optional<ParsedWave> ParseWave(const std::vector<uint8_t>& image, std::string& error);
 
-// One channel of interleaved 8-bit data as -1..1 (128 = 0, 128 steps = full scale).
+// One channel of interleaved data as -1..1: 8-bit (128 = 0, 128 steps = full scale) or
+// 16-bit signed (32768 steps = full scale).
 std::vector<double> Channel(const ParsedWave& wave, int channel);
 
 double RmsDb(const std::vector<double>& x);

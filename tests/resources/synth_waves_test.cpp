@@ -102,8 +102,8 @@ TEST(GeneratedWaves, EveryCatalogueSoundIsPresentWithItsExactFormatAndLayout) {
 TEST(GeneratedWaves, GeneratingAgainGivesTheSameBytes) {
   const auto dir =
       std::filesystem::temp_directory_path() / ("lullwood-synth-" + std::to_string(::getpid()));
-  const std::string command =
-      std::string("\"") + LULLWOOD_SYNTH_EXE + "\" \"" + dir.string() + "\"";
+  const std::string command = std::string("\"") + LULLWOOD_SYNTH_EXE + "\" \"" + dir.string() +
+                              "\" --full-band \"" + (dir / "full").string() + "\"";
   ASSERT_EQ(std::system(command.c_str()), 0);
   for (const CatalogueWave& s : AllSounds()) {
     SCOPED_TRACE(s.resource);
@@ -111,8 +111,45 @@ TEST(GeneratedWaves, GeneratingAgainGivesTheSameBytes) {
     auto built = ReadFileBytes(PathOf(LULLWOOD_WAVES_DIR, s.resource));
     ASSERT_TRUE(again && built);
     EXPECT_TRUE(*again == *built) << "bytes differ between two runs";
+    auto wideAgain = ReadFileBytes(PathOf((dir / "full").string(), s.resource));
+    auto wideBuilt = ReadFileBytes(PathOf(LULLWOOD_FULL_BAND_WAVES_DIR, s.resource));
+    ASSERT_TRUE(wideAgain && wideBuilt);
+    EXPECT_TRUE(*wideAgain == *wideBuilt) << "full-band bytes differ between two runs";
   }
   std::filesystem::remove_all(dir);
+}
+
+// Each sound's full-band rendition: 44100 Hz, 16 bits, the original's channels, duration
+// and name; audible, unclipped and under the true-peak ceiling's sample peak; and holding
+// at least the original's loudness, since it keeps the original's band at the same level
+// and adds what lies above it.
+TEST(GeneratedWaves, EverySoundHasAFullBandRenditionOfTheSameLengthAndName) {
+  for (const CatalogueWave& s : AllSounds()) {
+    SCOPED_TRACE(s.resource);
+    const auto bytes = ReadFileBytes(PathOf(LULLWOOD_FULL_BAND_WAVES_DIR, s.resource));
+    ASSERT_TRUE(bytes);
+    std::string error;
+    const auto wide = ParseWave(*bytes, error);
+    ASSERT_TRUE(wide) << error;
+    const ParsedWave& original = Waves().at(s.resource);
+    EXPECT_EQ(wide->formatTag, 1);
+    EXPECT_EQ(wide->sampleRate, 44100u);
+    EXPECT_EQ(wide->bitsPerSample, 16);
+    EXPECT_EQ(wide->channels, original.channels);
+    EXPECT_EQ(wide->blockAlign, 2 * original.channels);
+    EXPECT_EQ(wide->byteRate, 44100u * wide->blockAlign);
+    const uint32_t factor = 44100 / original.sampleRate;
+    EXPECT_EQ(wide->data.size(), original.data.size() * 2 * factor) << "the same duration";
+    EXPECT_EQ(wide->name, original.name);
+    for (int c = 0; c < wide->channels; ++c) {
+      const std::vector<double> x = Channel(*wide, c);
+      double peak = 0.0;
+      for (double v : x) peak = std::max(peak, std::fabs(v));
+      EXPECT_LE(20.0 * std::log10(peak), -1.5) << "channel " << c;
+      const double narrow = RmsAbove100HzDb(Channel(original, c), original.sampleRate, s.loops);
+      EXPECT_GT(RmsAbove100HzDb(x, 44100, s.loops), narrow - 1.5) << "channel " << c;
+    }
+  }
 }
 
 TEST(GeneratedWaves, EverySoundIsAudibleUnclippedAndCentred) {

@@ -59,7 +59,7 @@ TEST(Quantise, CountsClampedSamplesInsteadOfWrapping) {
 
 TEST(WaveImageLayout, OddDataGetsAPadByteAndTheRiffSizeCountsIt) {
   const std::vector<uint8_t> data = {1, 2, 3};
-  const auto img = BuildWaveImage(11025, 1, data, "Waterfall ", "Lullwood");
+  const auto img = BuildWaveImage(11025, 1, 8, data, "Waterfall ", "Lullwood");
   EXPECT_EQ(TagAt(img, 0), "RIFF");
   EXPECT_EQ(U32At(img, 4), img.size() - 8);
   EXPECT_EQ(TagAt(img, 8), "WAVE");
@@ -81,7 +81,7 @@ TEST(WaveImageLayout, OddDataGetsAPadByteAndTheRiffSizeCountsIt) {
 
 TEST(WaveImageLayout, StereoFormatFieldsAndEvenData) {
   const std::vector<uint8_t> data(8, 128);
-  const auto img = BuildWaveImage(22050, 2, data, "Ab", "Lullwood");
+  const auto img = BuildWaveImage(22050, 2, 8, data, "Ab", "Lullwood");
   EXPECT_EQ(img[22], 2);              // channels
   EXPECT_EQ(U32At(img, 28), 44100u);  // bytes per second
   EXPECT_EQ(img[32], 2);              // block align
@@ -110,6 +110,9 @@ TEST(Generator, RejectsRecipesThatBreakTheContract) {
   std::string error;
   EXPECT_FALSE(RenderImage(job, error).has_value());
   EXPECT_NE(error.find("expected 100"), std::string::npos);
+  error.clear();
+  EXPECT_FALSE(RenderFullBandImage(job, error).has_value());
+  EXPECT_NE(error.find("expected 400"), std::string::npos) << "four times the frames at 44100 Hz";
   job.recipe = NanRecipe;
   error.clear();
   EXPECT_FALSE(RenderImage(job, error).has_value());

@@ -99,13 +99,14 @@ void AddBubbles(std::span<float> out, Rng& rng, double sampleRate, std::span<con
   }
 }
 
-void FinishLoop(std::span<float> x, double sampleRate, double targetDb, const Finish& how) {
+void FinishLoop(std::span<float> x, const SoundSpec& spec, double targetDb, const Finish& how) {
+  const double sampleRate = spec.sampleRate;
   if (how.removeDc) RemoveDc(x);
   // A few rounds: the loudness lost to limiting is made up in the next.
   const double ceiling = DbToGain(kBedPeakDb);
   const double deepest = ceiling * DbToGain(how.maxLimitingDb);
   for (int round = 0; round < 3; ++round) {
-    const double rms = RmsAbove100Hz(x, sampleRate, true);
+    const double rms = LoudnessInOriginalBand(x, sampleRate, OriginalRate(spec), true);
     if (rms <= 0.0) return;
     double gain = DbToGain(targetDb) / rms;
     const double peak = Peak(x) * gain;

@@ -89,9 +89,10 @@ struct Finish {
   double maxLimitingDb = kMaxLimitingDb;
 };
 
-// Level, DC and peak for a finished loop: removes DC, then scales to `targetDb` (RMS above
-// 100 Hz) and limits the loudest peaks so none exceeds kBedPeakDb.
-void FinishLoop(std::span<float> x, double sampleRate, double targetDb, const Finish& how = {});
+// Level, DC and peak for a finished loop of `spec`'s sound: removes DC, then scales to
+// `targetDb` (RMS above 100 Hz, in the band of the catalogue's wave) and limits the
+// loudest peaks so none exceeds kBedPeakDb.
+void FinishLoop(std::span<float> x, const SoundSpec& spec, double targetDb, const Finish& how = {});
 
 // Allocates spec.frames * spec.channels zeros.
 std::vector<float> Silence(const SoundSpec& spec);

@@ -96,7 +96,7 @@ void NightTime(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, field, 0.45);
   Mix(out, bed, 0.2);
   AddReverbLoop(out, fs, 0.9, 0.25, 0.8, 4000.0);
-  FinishLoop(out, fs, kQuietBedDb);
+  FinishLoop(out, spec, kQuietBedDb);
 }
 
 void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
@@ -173,7 +173,7 @@ void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, cicada, 1.1);
   Mix(out, calls, 1.0);
   AddReverbLoop(out, fs, 1.2, 0.35, 1.0, 3500.0);
-  FinishLoop(out, fs, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
@@ -280,7 +280,7 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, insects, 0.8);
   Mix(out, calls, 1.0);
   AddReverbLoop(out, fs, 1.0, 0.35, 1.0, 3500.0);
-  FinishLoop(out, fs, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 }  // namespace lullwood::synth

@@ -13,13 +13,13 @@ void WhiteNoise(const SoundSpec& spec, std::vector<float>& out) {
   out = WhiteLoop(rng, spec.frames);
   for (float& v : out)
     if (std::fabs(v) > 4.0f) v = static_cast<float>(v > 0 ? 8.0 - v : -8.0 - v);
-  FinishLoop(out, spec.sampleRate, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 void PinkNoiseLoop(const SoundSpec& spec, std::vector<float>& out) {
   Rng rng(SeedFromName(spec.resourceName));
   out = PinkLoop(rng, spec.frames, spec.sampleRate);
-  FinishLoop(out, spec.sampleRate, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 }  // namespace lullwood::synth

@@ -81,7 +81,7 @@ void Heartbeat(const SoundSpec& spec, std::vector<float>& out) {
   }
   // The body's own murmur under the stethoscope: blood and breath, low and soft.
   AddRoomTone(out, rng, fs, 28.0, 40.0, 400.0);
-  FinishLoop(out, fs, kBedDb, {.removeDc = false, .limiterSeconds = 0.03, .maxLimitingDb = 12.0});
+  FinishLoop(out, spec, kBedDb, {.removeDc = false, .limiterSeconds = 0.03, .maxLimitingDb = 12.0});
 }
 
 void IndianDrum(const SoundSpec& spec, std::vector<float>& out) {
@@ -132,7 +132,7 @@ void IndianDrum(const SoundSpec& spec, std::vector<float>& out) {
     AddCircular(out, at, *strokes[j].treble, level);
     if (strokes[j].bass) AddCircular(out, at, ge, 1.8 * level);
   }
-  FinishLoop(out, fs, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 void TrainTrack(const SoundSpec& spec, std::vector<float>& out) {
@@ -179,7 +179,7 @@ void TrainTrack(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, rumble, 0.6);
   Mix(out, rattle, 0.8);
   Mix(out, clacks, 1.3);
-  FinishLoop(out, fs, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 void Factory(const SoundSpec& spec, std::vector<float>& out) {
@@ -261,7 +261,7 @@ void Factory(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, press, 1.0);
   Mix(out, hiss, 0.25);
   AddReverbLoop(out, fs, 1.2, 0.4, 1.3, 3000.0);
-  FinishLoop(out, fs, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 void Museum(const SoundSpec& spec, std::vector<float>& out) {
@@ -339,7 +339,7 @@ void Museum(const SoundSpec& spec, std::vector<float>& out) {
   out = Silence(spec);
   Mix(out, room, 1.0);
   Mix(out, hvac, 0.25);
-  FinishLoop(out, fs, kQuietBedDb);
+  FinishLoop(out, spec, kQuietBedDb);
 }
 
 void ClockTick(const SoundSpec& spec, std::vector<float>& out) {
@@ -379,7 +379,7 @@ void ClockTick(const SoundSpec& spec, std::vector<float>& out) {
   AddCircular(out, first + static_cast<int64_t>(n / 2), event(0.88), DbToGain(-3.0));
   // A quiet room around the clock.
   AddRoomTone(out, rng, fs, 30.0, 150.0, 4000.0);
-  FinishLoop(out, fs, kQuietBedDb,
+  FinishLoop(out, spec, kQuietBedDb,
              {.removeDc = false, .limiterSeconds = 0.003, .maxLimitingDb = 12.0});
 }
 

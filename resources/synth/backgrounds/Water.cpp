@@ -89,7 +89,7 @@ void Surf(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, bed, 1.0);
   Mix(out, fizz, 0.48);
   Mix(out, bubbles, 0.25);
-  FinishLoop(out, fs, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 void Breakers(const SoundSpec& spec, std::vector<float>& out) {
@@ -155,7 +155,7 @@ void Breakers(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, foam, 0.3);
   Mix(out, bubbles, 0.18);
   Mix(out, gravel, 0.12);
-  FinishLoop(out, fs, kLoudBedDb);
+  FinishLoop(out, spec, kLoudBedDb);
 }
 
 void River(const SoundSpec& spec, std::vector<float>& out) {
@@ -175,7 +175,7 @@ void River(const SoundSpec& spec, std::vector<float>& out) {
   for (size_t i = 0; i < n; ++i)
     out[i] =
         static_cast<float>(DbToGain(swell.At(i)) * (bed[i] + 0.4 * gurgle[i] + 0.25 * gurgle2[i]));
-  FinishLoop(out, fs, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 void Rain(const SoundSpec& spec, std::vector<float>& out) {
@@ -207,7 +207,7 @@ void Rain(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, plinks, 0.45);
   Mix(out, drips, 0.35);
   Mix(out, bed, 0.5);
-  FinishLoop(out, fs, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 void Waterfall(const SoundSpec& spec, std::vector<float>& out) {
@@ -248,8 +248,9 @@ void Waterfall(const SoundSpec& spec, std::vector<float>& out) {
     RemoveDc(ch);
   }
   // One gain for both channels, from their mean loudness and their joint peak.
-  const double loud = std::sqrt(0.5 * (std::pow(RmsAbove100Hz(channels[0], fs, true), 2) +
-                                       std::pow(RmsAbove100Hz(channels[1], fs, true), 2)));
+  const double loud = std::sqrt(
+      0.5 * (std::pow(LoudnessInOriginalBand(channels[0], fs, OriginalRate(spec), true), 2) +
+             std::pow(LoudnessInOriginalBand(channels[1], fs, OriginalRate(spec), true), 2)));
   double gain = DbToGain(kLoudBedDb) / loud;
   const double peak = std::max(Peak(channels[0]), Peak(channels[1])) * gain;
   if (peak > DbToGain(kBedPeakDb)) gain *= DbToGain(kBedPeakDb) / peak;
@@ -292,7 +293,7 @@ void Brook(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, g2, 0.8);
   Mix(out, bubbles, 1.0);
   Mix(out, bed, 0.45);
-  FinishLoop(out, fs, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 void Stream(const SoundSpec& spec, std::vector<float>& out) {
@@ -317,7 +318,7 @@ void Stream(const SoundSpec& spec, std::vector<float>& out) {
   for (size_t i = 0; i < n; ++i)
     out[i] = static_cast<float>(DbToGain(level.At(i)) *
                                 (bed[i] + 0.45 * g1[i] + 0.45 * g2[i] + 0.6 * bubbles[i]));
-  FinishLoop(out, fs, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 void RainOnGlass(const SoundSpec& spec, std::vector<float>& out) {
@@ -362,7 +363,7 @@ void RainOnGlass(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, taps, 1.0);
   Mix(out, rivulets, 0.45);
   Mix(out, outside, 0.22);
-  FinishLoop(out, fs, kQuietBedDb);
+  FinishLoop(out, spec, kQuietBedDb);
 }
 
 }  // namespace lullwood::synth

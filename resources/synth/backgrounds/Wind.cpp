@@ -64,7 +64,7 @@ void Wind(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, high, 0.45);
   Mix(out, whistle, 0.35);
   Mix(out, rumble, 0.5);
-  FinishLoop(out, fs, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 void LightWind(const SoundSpec& spec, std::vector<float>& out) {
@@ -93,7 +93,7 @@ void LightWind(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, breeze, 1.0);
   Mix(out, rustle, 0.13);
   Mix(out, body, 0.3);
-  FinishLoop(out, fs, kQuietBedDb);
+  FinishLoop(out, spec, kQuietBedDb);
 }
 
 void HeavyWind(const SoundSpec& spec, std::vector<float>& out) {
@@ -140,7 +140,7 @@ void HeavyWind(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, howl1, 0.25);
   Mix(out, howl2, 0.2);
   Mix(out, rattle, 0.12);
-  FinishLoop(out, fs, kLoudBedDb);
+  FinishLoop(out, spec, kLoudBedDb);
 }
 
 void StrangeWind(const SoundSpec& spec, std::vector<float>& out) {
@@ -181,7 +181,7 @@ void StrangeWind(const SoundSpec& spec, std::vector<float>& out) {
     const double delayed = Lerp(dry[j % n], dry[(j + 1) % n], frac);
     out[i] = static_cast<float>(dry[i] + 0.6 * delayed);
   }
-  FinishLoop(out, fs, kBedDb);
+  FinishLoop(out, spec, kBedDb);
 }
 
 }  // namespace lullwood::synth

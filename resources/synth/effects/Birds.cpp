@@ -128,7 +128,7 @@ void LoonCry(const SoundSpec& spec, std::vector<float>& out) {
   const std::array<EchoTap, 2> echoes = {{{0.13, 0.22, 2200}, {0.29, 0.12, 1500}}};
   AddEchoes(out, fs, echoes);
   AddRoom(out, fs, 1.2, 0.14, 2200, 0.02, 1.4);
-  FinishEffect(out, fs, {.fadeOutSec = 0.05});
+  FinishEffect(out, spec, {.fadeOutSec = 0.05});
 }
 
 void LoonWail(const SoundSpec& spec, std::vector<float>& out) {
@@ -186,7 +186,7 @@ void LoonWail(const SoundSpec& spec, std::vector<float>& out) {
       {{0.32, 0.35, 2200}, {0.57, 0.22, 1600}, {0.81, 0.14, 1200}}};
   AddEchoes(out, fs, echoes);
   AddRoom(out, fs, 3.0, 0.35, 2000, 0.04, 1.5);
-  FinishEffect(out, fs, {.fadeOutSec = 1.2});
+  FinishEffect(out, spec, {.fadeOutSec = 1.2});
 }
 
 void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
@@ -274,7 +274,7 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
   // of leaves between the phrases.
   AddRoom(out, fs, 1.0, 0.13, 4200, 0.012, 1.2);
   AddAmbience(out, fs, rng, 46, 300, 3000, 8.1);
-  FinishEffect(out, fs, {.fadeOutSec = 0.4});
+  FinishEffect(out, spec, {.fadeOutSec = 0.4});
 }
 
 void Crow(const SoundSpec& spec, std::vector<float>& out) {
@@ -313,7 +313,7 @@ void Crow(const SoundSpec& spec, std::vector<float>& out) {
   const std::array<EchoTap, 1> ground = {{{0.006, 0.35, 2500}}};
   AddEchoes(out, fs, ground);
   AddRoom(out, fs, 0.8, 0.12, 2500, 0.03, 1.2);
-  FinishEffect(out, fs, {.targetDbfs = -12.0, .fadeOutSec = 0.3});
+  FinishEffect(out, spec, {.targetDbfs = -12.0, .fadeOutSec = 0.3});
 }
 
 void Bird(const SoundSpec& spec, std::vector<float>& out) {
@@ -370,7 +370,7 @@ void Bird(const SoundSpec& spec, std::vector<float>& out) {
   // A wood's edge: a short, soft tail, and the breeze in the leaves under the song.
   AddRoom(out, fs, 0.7, 0.1, 4500, 0.015);
   AddAmbience(out, fs, rng, 36, 200, 4000, 3.6);
-  FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
+  FinishEffect(out, spec, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
 }
 
 void SeaGull(const SoundSpec& spec, std::vector<float>& out) {
@@ -388,7 +388,7 @@ void SeaGull(const SoundSpec& spec, std::vector<float>& out) {
   // On the beach: surf behind the bird and the open sky's short, bright tail.
   AddShore(out, fs, rng, 0.12, 1500);
   AddRoom(out, fs, 1.0, 0.18, 3500, 0.03, 1.3);
-  FinishEffect(out, fs, {.fadeOutSec = 0.35});
+  FinishEffect(out, spec, {.fadeOutSec = 0.35});
 }
 
 void DistantGulls(const SoundSpec& spec, std::vector<float>& out) {
@@ -413,7 +413,7 @@ void DistantGulls(const SoundSpec& spec, std::vector<float>& out) {
   FilterInPlace(out, Biquad::LowPass(fs, 2500, 0.7));
   FilterInPlace(out, Biquad::LowPass(fs, 3000, 0.6));
   AddRoom(out, fs, 1.8, 0.9, 2000, 0.18, 1.6);
-  FinishEffect(out, fs, {.targetDbfs = -13.0, .fadeOutSec = 0.6});
+  FinishEffect(out, spec, {.targetDbfs = -13.0, .fadeOutSec = 0.6});
 }
 
 void Hawk(const SoundSpec& spec, std::vector<float>& out) {
@@ -511,7 +511,7 @@ void Hawk(const SoundSpec& spec, std::vector<float>& out) {
   const std::array<EchoTap, 2> slopes = {{{0.32, 0.14, 2500}, {0.55, 0.07, 2000}}};
   AddEchoes(out, fs, slopes);
   AddRoom(out, fs, 0.9, 0.12, 3500, 0.05, 1.4);
-  FinishEffect(out, fs, {.fadeOutSec = 0.15});
+  FinishEffect(out, spec, {.fadeOutSec = 0.15});
 }
 
 void Cardinal(const SoundSpec& spec, std::vector<float>& out) {
@@ -534,7 +534,7 @@ void Cardinal(const SoundSpec& spec, std::vector<float>& out) {
                   NoteEnvelope(0.22, 0.02, 0.08), 0.9, 0.04);
   }
   AddRoom(out, fs, 0.7, 0.15, 4500, 0.01);
-  FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
+  FinishEffect(out, spec, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
 }
 
 void RedWingedBlackbird(const SoundSpec& spec, std::vector<float>& out) {
@@ -576,7 +576,7 @@ void RedWingedBlackbird(const SoundSpec& spec, std::vector<float>& out) {
   }
   // In the reeds of a marsh: close, with a short, soft tail.
   AddRoom(out, fs, 0.5, 0.12, 4000, 0.01, 0.8);
-  FinishEffect(out, fs, {.fadeOutSec = 0.1});
+  FinishEffect(out, spec, {.fadeOutSec = 0.1});
 }
 
 void WhoopingCrane(const SoundSpec& spec, std::vector<float>& out) {
@@ -617,7 +617,7 @@ void WhoopingCrane(const SoundSpec& spec, std::vector<float>& out) {
     t += gap;
   }
   AddRoom(out, fs, 1.2, 0.3, 3000, 0.03, 1.4);
-  FinishEffect(out, fs, {.fadeOutSec = 0.4});
+  FinishEffect(out, spec, {.fadeOutSec = 0.4});
 }
 
 void Robin(const SoundSpec& spec, std::vector<float>& out) {
@@ -641,7 +641,7 @@ void Robin(const SoundSpec& spec, std::vector<float>& out) {
     t += rng.Uniform(0.25, 0.35);
   }
   AddRoom(out, fs, 0.7, 0.15, 4500, 0.01);
-  FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.15});
+  FinishEffect(out, spec, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.15});
 }
 
 }  // namespace lullwood::synth::fx

@@ -62,7 +62,7 @@ void Woodpecker(const SoundSpec& spec, std::vector<float>& out) {
   // The wood around it: leaves stirring, never quite silent between the rolls.
   AddAmbience(out, fs, rng, 34, 300, 3500, 7.9);
   // Knocks are all transient: let the limiter round them more than usual.
-  FinishEffect(out, fs, {.fadeOutSec = 0.4, .maxLimitDb = 8.0});
+  FinishEffect(out, spec, {.fadeOutSec = 0.4, .maxLimitDb = 8.0});
 }
 
 void Frog(const SoundSpec& spec, std::vector<float>& out) {
@@ -105,7 +105,7 @@ void Frog(const SoundSpec& spec, std::vector<float>& out) {
   const std::array<EchoTap, 2> water = {{{0.004, 0.45, 2000}, {0.09, 0.12, 1200}}};
   AddEchoes(out, fs, water);
   AddRoom(out, fs, 0.6, 0.1, 1500, 0.02);
-  FinishEffect(out, fs, {.fadeOutSec = 0.12});
+  FinishEffect(out, spec, {.fadeOutSec = 0.12});
 }
 
 void Crickets(const SoundSpec& spec, std::vector<float>& out) {
@@ -177,7 +177,7 @@ void Crickets(const SoundSpec& spec, std::vector<float>& out) {
   AddEchoes(out, fs, ground);
   AddRoom(out, fs, 0.5, 0.08, 4500, 0.015);
   AddAmbience(out, fs, rng, 30, 200, 5000, total);
-  FinishEffect(out, fs, {.targetDbfs = kBrightTargetDbfs - 1.0, .fadeOutSec = 0.15});
+  FinishEffect(out, spec, {.targetDbfs = kBrightTargetDbfs - 1.0, .fadeOutSec = 0.15});
 }
 
 }  // namespace lullwood::synth::fx

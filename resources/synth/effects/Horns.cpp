@@ -66,7 +66,7 @@ void TrainWhistle(const SoundSpec& spec, std::vector<float>& out) {
   const std::array<EchoTap, 2> echoes = {{{0.3, 0.12, 1500}, {0.75, 0.035, 1000}}};
   AddEchoes(out, fs, echoes);
   AddRoom(out, fs, 1.0, 0.15, 2500, 0.03, 1.4);
-  FinishEffect(out, fs, {.fadeOutSec = 0.6});
+  FinishEffect(out, spec, {.fadeOutSec = 0.6});
 }
 
 void ShipsHorn(const SoundSpec& spec, std::vector<float>& out) {
@@ -90,7 +90,7 @@ void ShipsHorn(const SoundSpec& spec, std::vector<float>& out) {
   const std::array<EchoTap, 2> echoes = {{{0.6, 0.3, 1200}, {1.3, 0.15, 800}}};
   AddEchoes(out, fs, echoes);
   AddRoom(out, fs, 3.0, 0.3, 1800, 0.05, 1.6);
-  FinishEffect(out, fs, {.fadeOutSec = 1.0});
+  FinishEffect(out, spec, {.fadeOutSec = 1.0});
 }
 
 void OceanLiner(const SoundSpec& spec, std::vector<float>& out) {
@@ -153,7 +153,7 @@ void OceanLiner(const SoundSpec& spec, std::vector<float>& out) {
   AddEchoes(out, fs, echoes);
   AddRoom(out, fs, 3.0, 0.3, 1200, 0.05, 1.6);
   // A sustained, peaky low waveform: a touch quieter keeps it clear of the limiter.
-  FinishEffect(out, fs, {.targetDbfs = -12.0, .fadeOutSec = 0.9});
+  FinishEffect(out, spec, {.targetDbfs = -12.0, .fadeOutSec = 0.9});
 }
 
 }  // namespace lullwood::synth::fx

@@ -59,7 +59,7 @@ void DogBark(const SoundSpec& spec, std::vector<float>& out) {
   const std::array<EchoTap, 2> walls = {{{0.013, 0.3, 1500}, {0.029, 0.2, 1200}}};
   AddEchoes(out, fs, walls);
   AddRoom(out, fs, 0.35, 0.18, 1600, 0.01, 0.6);
-  FinishEffect(out, fs, {.fadeOutSec = 0.15});
+  FinishEffect(out, spec, {.fadeOutSec = 0.15});
 }
 
 void Horse(const SoundSpec& spec, std::vector<float>& out) {
@@ -144,7 +144,7 @@ void Horse(const SoundSpec& spec, std::vector<float>& out) {
   const std::array<EchoTap, 1> barn = {{{0.045, 0.2, 2000}}};
   AddEchoes(out, fs, barn);
   AddRoom(out, fs, 0.6, 0.15, 3000, 0.01);
-  FinishEffect(out, fs, {.fadeOutSec = 0.08});
+  FinishEffect(out, spec, {.fadeOutSec = 0.08});
 }
 
 void Wolves(const SoundSpec& spec, std::vector<float>& out) {
@@ -216,7 +216,7 @@ void Wolves(const SoundSpec& spec, std::vector<float>& out) {
   AddEchoes(out, fs, trunks);
   AddRoom(out, fs, 1.4, 0.35, 2200, 0.03, 1.3);
   AddAmbience(out, fs, rng, 40, 150, 3000, 8.7);
-  FinishEffect(out, fs, {.fadeOutSec = 1.0});
+  FinishEffect(out, spec, {.fadeOutSec = 1.0});
 }
 
 void Whale(const SoundSpec& spec, std::vector<float>& out) {
@@ -260,7 +260,7 @@ void Whale(const SoundSpec& spec, std::vector<float>& out) {
   const std::array<EchoTap, 3> echoes = {{{0.45, 0.2, 1200}, {0.9, 0.1, 900}, {1.4, 0.06, 700}}};
   AddEchoes(out, fs, echoes);
   AddRoom(out, fs, 3.0, 0.3, 1500, 0.05, 1.6);
-  FinishEffect(out, fs, {.fadeOutSec = 1.0});
+  FinishEffect(out, spec, {.fadeOutSec = 1.0});
 }
 
 void SeaLion(const SoundSpec& spec, std::vector<float>& out) {
@@ -301,7 +301,7 @@ void SeaLion(const SoundSpec& spec, std::vector<float>& out) {
   const std::array<EchoTap, 2> rocks = {{{0.021, 0.3, 3000}, {0.047, 0.18, 2500}}};
   AddEchoes(out, fs, rocks);
   AddRoom(out, fs, 0.5, 0.15, 3000, 0.02);
-  FinishEffect(out, fs, {.fadeOutSec = 0.25});
+  FinishEffect(out, spec, {.fadeOutSec = 0.25});
 }
 
 void Cattle(const SoundSpec& spec, std::vector<float>& out) {
@@ -340,7 +340,7 @@ void Cattle(const SoundSpec& spec, std::vector<float>& out) {
   const std::array<EchoTap, 1> barn = {{{0.06, 0.18, 1500}}};
   AddEchoes(out, fs, barn);
   AddRoom(out, fs, 0.7, 0.12, 2000, 0.02);
-  FinishEffect(out, fs, {.fadeOutSec = 0.3});
+  FinishEffect(out, spec, {.fadeOutSec = 0.3});
 }
 
 }  // namespace lullwood::synth::fx

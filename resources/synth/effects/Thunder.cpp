@@ -83,7 +83,7 @@ void DistantThunder(const SoundSpec& spec, std::vector<float>& out) {
   FilterInPlace(out, Biquad::LowPass(fs, 1600, 0.7));
   FilterInPlace(out, Biquad::HighPass(fs, 60, 0.7));
   FilterInPlace(out, Biquad::HighPass(fs, 60, 0.7));
-  FinishEffect(out, fs, {.targetDbfs = -12.5, .fadeOutSec = 0.8});
+  FinishEffect(out, spec, {.targetDbfs = -12.5, .fadeOutSec = 0.8});
 }
 
 void BigThunder(const SoundSpec& spec, std::vector<float>& out) {
@@ -199,7 +199,7 @@ void BigThunder(const SoundSpec& spec, std::vector<float>& out) {
   FilterInPlace(out, Biquad::LowPass(fs, 4400, 0.7));
   FilterInPlace(out, Biquad::LowPass(fs, 4400, 0.7));
   // The crack is abrupt: start it a little later so the opening ramp does not cut it.
-  FinishEffect(out, fs, {.onsetSec = 0.025, .fadeOutSec = 0.35});
+  FinishEffect(out, spec, {.onsetSec = 0.025, .fadeOutSec = 0.35});
 }
 
 }  // namespace lullwood::synth::fx

@@ -74,7 +74,7 @@ void HighGliss(const SoundSpec& spec, std::vector<float>& out) {
   AddVoice(out, fs, 0.05, v, rng);
   const std::array<EchoTap, 2> echoes = {{{0.25, 0.35, 3500}, {0.5, 0.15, 2500}}};
   AddEchoes(out, fs, echoes);
-  FinishEffect(out, fs, {.fadeOutSec = 0.2});
+  FinishEffect(out, spec, {.fadeOutSec = 0.2});
 }
 
 void OminousNote(const SoundSpec& spec, std::vector<float>& out) {
@@ -112,7 +112,7 @@ void OminousNote(const SoundSpec& spec, std::vector<float>& out) {
     out[i] = static_cast<float>(lp2.Process(lp1.Process(out[i])));
   }
   AddRoom(out, fs, 2.0, 0.3, 1500, 0.03, 1.4);
-  FinishEffect(out, fs, {.fadeOutSec = 0.25});
+  FinishEffect(out, spec, {.fadeOutSec = 0.25});
 }
 
 void ChurchBell(const SoundSpec& spec, std::vector<float>& out) {
@@ -179,7 +179,7 @@ void ChurchBell(const SoundSpec& spec, std::vector<float>& out) {
   // The open air under the tower: a low, quiet rumble.
   AddAmbience(out, fs, rng, 28, 50, 1200, static_cast<double>(out.size()) / fs);
   // The ring decays all through the sound: set its level a little above the others.
-  FinishEffect(out, fs, {.targetDbfs = -10.5, .fadeOutSec = 0.35});
+  FinishEffect(out, spec, {.targetDbfs = -10.5, .fadeOutSec = 0.35});
 }
 
 void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
@@ -238,7 +238,7 @@ void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
   gust(0.05, 16, 0.6, 0.2);
   gust(rng.Uniform(3.4, 3.8), 10, 0.45, 0.16);
   AddRoom(out, fs, 1.0, 0.12, 5000, 0.01);
-  FinishEffect(out, fs, {.fadeOutSec = 0.5});
+  FinishEffect(out, spec, {.fadeOutSec = 0.5});
 }
 
 void PanFlute(const SoundSpec& spec, std::vector<float>& out) {
@@ -264,7 +264,7 @@ void PanFlute(const SoundSpec& spec, std::vector<float>& out) {
     t += n.seconds;
   }
   AddRoom(out, fs, 2.2, 0.5, 3500, 0.02, 1.3);
-  FinishEffect(out, fs, {.fadeOutSec = 0.8});
+  FinishEffect(out, spec, {.fadeOutSec = 0.8});
 }
 
 }  // namespace lullwood::synth::fx

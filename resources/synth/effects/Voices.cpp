@@ -6,6 +6,7 @@
 #include "../kit/Filters.h"
 #include "../kit/Math.h"
 #include "../kit/Noise.h"
+#include "../kit/Resample.h"
 #include "../kit/Reverb.h"
 
 namespace lullwood::synth::fx {
@@ -333,7 +334,8 @@ void AddAmbience(std::vector<float>& buffer, double fs, Rng& rng, double belowDb
   }
 }
 
-void FinishEffect(std::vector<float>& out, double fs, const FinishParams& p) {
+void FinishEffect(std::vector<float>& out, const SoundSpec& spec, const FinishParams& p) {
+  const double fs = spec.sampleRate;
   const size_t n = out.size();
   if (n == 0) return;
   // Bring the onset (the first sample within 60 dB of the peak) to `onsetSec`, so every
@@ -354,7 +356,11 @@ void FinishEffect(std::vector<float>& out, double fs, const FinishParams& p) {
   for (size_t i = 0; i < n && i < static_cast<size_t>(gateEnd + rampLen) + 1; ++i)
     out[i] = static_cast<float>(out[i] * CosineRamp((static_cast<double>(i) - gateEnd) / rampLen));
 
-  const double loudest = LoudestWindowRms(out, fs);
+  const double originalRate = OriginalRate(spec);
+  const double loudest =
+      fs == originalRate
+          ? LoudestWindowRms(out, fs)
+          : LoudestWindowRms(InOriginalBand(out, 1, fs, originalRate, false), originalRate);
   if (loudest <= 0.0) return;
   // sox reads byte b as (b - 128) / 128 while the generator writes x * 127 + 128.
   double gain = DbToGain(p.targetDbfs) * (128.0 / 127.0) / loudest;

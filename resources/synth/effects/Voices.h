@@ -165,7 +165,8 @@ inline constexpr double kBrightTargetDbfs = -12.0;
 // loudness set to the target with a transparent peak limiter for the few transients that
 // would pass the ceiling, a cosine fade-out ending `silentTailSec` before the end, and exact
 // zeros after it.
-void FinishEffect(std::vector<float>& out, double fs, const FinishParams& p = {});
+// The loudness is that of the band the catalogue's wave of `spec`'s sound keeps.
+void FinishEffect(std::vector<float>& out, const SoundSpec& spec, const FinishParams& p = {});
 
 // Seconds -> frame index, rounded down, never negative.
 int64_t Frame(double seconds, double fs);

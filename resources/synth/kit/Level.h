@@ -10,6 +10,7 @@
 
 #include "Filters.h"
 #include "Math.h"
+#include "Resample.h"
 
 namespace lullwood::synth {
 
@@ -38,6 +39,15 @@ inline double RmsAbove100Hz(std::span<const float> x, double sampleRate, bool ci
     s += y * y;
   }
   return x.empty() ? 0.0 : std::sqrt(s / static_cast<double>(x.size()));
+}
+
+// RmsAbove100Hz of `x` (one channel at `rate`) in the band the catalogue's wave at
+// `originalRate` keeps: exactly RmsAbove100Hz when the two rates are equal.
+inline double LoudnessInOriginalBand(std::span<const float> x, double rate, double originalRate,
+                                     bool circular) {
+  if (rate == originalRate) return RmsAbove100Hz(x, rate, circular);
+  const std::vector<float> band = InOriginalBand(x, 1, rate, originalRate, circular);
+  return RmsAbove100Hz(band, originalRate, circular);
 }
 
 inline double RmsDb(std::span<const float> x) {

@@ -11,6 +11,8 @@ namespace lullwood::synth::fx {
 namespace {
 
 constexpr double kFs = 11025.0;
+// A one-shot at its own rate, for FinishEffect.
+const SoundSpec kSpec{"TEST", static_cast<uint32_t>(kFs), 1, 0, false};
 
 Curve Constant(double v) {
   return [v](double) { return v; };
@@ -196,7 +198,7 @@ TEST(EffectVoices, FinishSetsLevelAndSilentEnds) {
   std::vector<float> x(static_cast<size_t>(2 * kFs), 0.0f);
   for (size_t i = 0; i < x.size(); ++i) x[i] = static_cast<float>(5.0 * rng.Bipolar());
   const FinishParams p;
-  FinishEffect(x, kFs, p);
+  FinishEffect(x, kSpec, p);
   ExpectFinished(x, p);
   const double target = std::pow(10.0, p.targetDbfs / 20.0) * 128.0 / 127.0;
   EXPECT_NEAR(20.0 * std::log10(LoudestWindowRms(x, kFs) / target), 0.0, 0.3);
@@ -213,7 +215,7 @@ TEST(EffectVoices, FinishLimitsATransientSmoothlyAndLocally) {
   std::vector<float> x(static_cast<size_t>(2 * kFs), 0.1f);
   x[5000] = 0.5f;
   const FinishParams p;
-  FinishEffect(x, kFs, p);
+  FinishEffect(x, kSpec, p);
   ExpectFinished(x, p);
   const double level = std::pow(10.0, p.targetDbfs / 20.0) * 128.0 / 127.0;
   // The spike counts a little in the loudest window, so the level sits just under target;
@@ -229,10 +231,10 @@ TEST(EffectVoices, FinishLimitsATransientSmoothlyAndLocally) {
 
 TEST(EffectVoices, FinishLeavesSilenceSilent) {
   std::vector<float> x(1000, 0.0f);
-  FinishEffect(x, kFs);
+  FinishEffect(x, kSpec);
   for (float v : x) ASSERT_EQ(v, 0.0f);
   std::vector<float> empty;
-  FinishEffect(empty, kFs);
+  FinishEffect(empty, kSpec);
   EXPECT_TRUE(empty.empty());
 }
 
