@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "kit/Kit.h"
+#include "kit/Resample.h"
 #include "kit/TruePeak.h"
 
 namespace lullwood::synth {
@@ -383,6 +384,60 @@ TEST(SynthResample, DecimationKeepsTheBandAndRemovesImages) {
   ASSERT_EQ(a.size(), low.size() / 4);
   EXPECT_NEAR(Peak(a), 0.5, 0.01);
   EXPECT_LT(Peak(b), 0.005);
+}
+
+// The gain of the odd, centred FIR `taps` at `cycles` per sample.
+double FirGainDb(const std::vector<double>& taps, double cycles) {
+  const int half = static_cast<int>(taps.size() / 2);
+  double re = 0.0;  // linear phase about the centre: the response is real
+  for (int k = -half; k <= half; ++k)
+    re += taps[static_cast<size_t>(k + half)] * Cos2Pi(cycles * k);
+  return 20.0 * std::log10(std::max(std::fabs(re), 1e-12));
+}
+
+std::vector<float> Sine(double hz, double rate, size_t frames) {
+  std::vector<float> x(frames);
+  for (size_t i = 0; i < frames; ++i) x[i] = static_cast<float>(0.5 * Sin2Pi(hz * i / rate));
+  return x;
+}
+
+TEST(Kit, TheOriginalBandFilterKeepsTheBandAndStopsWhatWouldFoldIntoIt) {
+  for (int factor : {2, 4}) {
+    SCOPED_TRACE(factor);
+    const std::vector<double>& taps = OriginalBandFilter(factor);
+    ASSERT_EQ(taps.size() % 2, 1u);
+    // In cycles per input sample: the original's rate is 1 / factor.
+    for (double f = 0.0; f <= 0.45 / factor; f += 0.005 / factor)
+      ASSERT_NEAR(FirGainDb(taps, f), 0.0, 0.01) << f * factor;
+    for (double f = 0.55 / factor; f <= 0.5; f += 0.002)
+      ASSERT_LT(FirGainDb(taps, f), -79.0) << f * factor;
+  }
+}
+
+TEST(Kit, LoudnessInTheOriginalBandCountsOnlyThatBand) {
+  // Whole loops of each sine at both rates, so the measure sees no seam.
+  const auto at44 = Sine(1000.0, 44100.0, 44100);
+  const auto at11 = Sine(1000.0, 11025.0, 11025);
+  EXPECT_EQ(LoudnessInOriginalBand(at11, 11025.0, 11025.0, true),
+            RmsAbove100Hz(at11, 11025.0, true));
+  EXPECT_NEAR(GainToDb(LoudnessInOriginalBand(at44, 44100.0, 11025.0, true)),
+              GainToDb(RmsAbove100Hz(at11, 11025.0, true)), 0.05);
+  // A tone above the original's band is not there at all.
+  const auto high = Sine(8000.0, 44100.0, 44100);
+  EXPECT_LT(LoudnessInOriginalBand(high, 44100.0, 11025.0, true),
+            1e-3 * RmsAbove100Hz(high, 44100.0, true));
+  // Decimation keeps every factor-th frame of each channel, in place.
+  std::vector<float> stereo(2 * 44100);
+  for (size_t i = 0; i < 44100; ++i) {
+    stereo[2 * i] = at44[i];
+    stereo[2 * i + 1] = -at44[i];
+  }
+  const std::vector<float> band = InOriginalBand(stereo, 2, 44100.0, 11025.0, true);
+  ASSERT_EQ(band.size(), 2u * 11025);
+  for (size_t i = 0; i < 11025; i += 97) {
+    EXPECT_NEAR(band[2 * i], at11[i], 1e-3) << i;
+    EXPECT_NEAR(band[2 * i + 1], -at11[i], 1e-3) << i;
+  }
 }
 
 }  // namespace

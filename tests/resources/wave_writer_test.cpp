@@ -57,6 +57,22 @@ TEST(Quantise, CountsClampedSamplesInsteadOfWrapping) {
   EXPECT_EQ(q[1], 0);
 }
 
+TEST(Quantise, SixteenBitsAreSignedLittleEndianWithTheSameRules) {
+  std::vector<float> x(200, 0.0f);
+  x[100] = 0.5f;
+  x[101] = -1.0f;
+  x[102] = 2.0f;
+  QuantiseReport report;
+  const std::vector<uint8_t> q = QuantiseTo16Bit(x, 1, &report);
+  ASSERT_EQ(q.size(), 400u);
+  const auto at = [&](size_t i) { return static_cast<int16_t>(q[2 * i] | (q[2 * i + 1] << 8)); };
+  EXPECT_NEAR(at(100), 16384, 1);
+  EXPECT_NEAR(at(101), -32767, 1);
+  EXPECT_EQ(at(102), 32767) << "clamped, not wrapped";
+  EXPECT_EQ(report.clamped, 1u);
+  for (size_t i = 0; i < 60; ++i) EXPECT_EQ(at(i), 0);
+}
+
 TEST(WaveImageLayout, OddDataGetsAPadByteAndTheRiffSizeCountsIt) {
   const std::vector<uint8_t> data = {1, 2, 3};
   const auto img = BuildWaveImage(11025, 1, 8, data, "Waterfall ", "Lullwood");
