@@ -9,6 +9,7 @@
 #include "kit/Kit.h"
 #include "kit/Resample.h"
 #include "kit/TruePeak.h"
+#include "measure/Bands.h"
 
 namespace lullwood::synth {
 namespace {
@@ -438,6 +439,35 @@ TEST(Kit, LoudnessInTheOriginalBandCountsOnlyThatBand) {
     EXPECT_NEAR(band[2 * i], at11[i], 1e-3) << i;
     EXPECT_NEAR(band[2 * i + 1], -at11[i], 1e-3) << i;
   }
+}
+
+TEST(MeasureBands, SharesAndSlopeOfTheHighBandAreThoseOfTheSignal) {
+  Rng rng(11);
+  std::vector<float> white(44100 * 2);
+  for (float& v : white) v = static_cast<float>(0.3 * rng.Bipolar());
+  const measure::HighBand w = measure::MeasureHighBand(white, 44100.0);
+  EXPECT_NEAR(w.above5k5, (22050.0 - 5500.0) / (22050.0 - 20.0), 0.02);
+  EXPECT_NEAR(w.above11k, (22050.0 - 11000.0) / (22050.0 - 20.0), 0.02);
+  ASSERT_TRUE(w.slopeMeasured);
+  EXPECT_NEAR(w.slopeDbPerOctave, 0.0, 0.5) << "white noise is flat per hertz";
+  // At 11025 Hz nothing lies above 5.5 kHz and the slope cannot be measured.
+  const measure::HighBand narrow = measure::MeasureHighBand(Sine(1000.0, 11025.0, 22050), 11025.0);
+  EXPECT_LT(narrow.above5k5, 1e-6);
+  EXPECT_EQ(narrow.above11k, -1.0);
+  EXPECT_FALSE(narrow.slopeMeasured);
+}
+
+TEST(MeasureBands, BandDifferencesCompareLevelsAcrossRates) {
+  // One tone at two rates, then 6 dB down: only its own band is compared, and the
+  // density measure makes the rates alike.
+  const auto at11 = Sine(440.0, 11025.0, 22050);
+  auto at44 = Sine(440.0, 44100.0, 88200);
+  std::vector<double> d = measure::BandDifferencesDb(at11, 11025.0, at44, 44100.0);
+  ASSERT_FALSE(d.empty());
+  for (double v : d) EXPECT_NEAR(v, 0.0, 0.3);
+  for (float& v : at44) v *= 0.5f;
+  d = measure::BandDifferencesDb(at11, 11025.0, at44, 44100.0);
+  for (double v : d) EXPECT_NEAR(v, -6.02, 0.3);
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // sound-figures: prints the figures of one or more PCM wave files side by side (call
 // count, length and rate, pitch range and contour, harmonic-to-noise ratio, centroid,
-// flatness, energy band, spectral peaks) and, for two or more, the spectral correlation of
-// each with the first. Reads 8-bit unsigned and 16-bit signed PCM, mixing channels down.
+// flatness, energy band, spectral peaks, the share of power above 5.5 and 11 kHz and the
+// slope from 5.5 to 16 kHz, measured at the file's own rate) and, for two or more, the
+// spectral correlation of each with the first and their band levels below 5 kHz against
+// the first's (mean and worst difference, dB). Reads 8-bit unsigned and 16-bit signed PCM,
+// mixing channels down.
 //   sound-figures OURS.wav [REFERENCE.wav ...]
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "measure/Bands.h"
 #include "measure/Figures.h"
 
 namespace {
@@ -142,7 +146,35 @@ int main(int argc, char** argv) {
   row("band 10-90% Hz",
       [&](const F& f) { return num(f.band10Hz, "%.0f") + "-" + num(f.band90Hz, "%.0f"); });
   row("spectral peaks Hz", [&](const F& f) { return Joined(f.peaksHz); });
+  std::vector<lullwood::measure::HighBand> high;
+  for (const Wave& w : waves) high.push_back(lullwood::measure::MeasureHighBand(w.samples, w.rate));
+  auto highRow = [&](const char* label, auto value) {
+    std::printf("%-22s", label);
+    for (const auto& h : high) std::printf(" %24s", value(h).c_str());
+    std::printf("\n");
+  };
+  using H = lullwood::measure::HighBand;
+  highRow("above 5.5 kHz %", [&](const H& h) { return num(100.0 * h.above5k5, "%.1f"); });
+  highRow("above 11 kHz %", [&](const H& h) {
+    return h.above11k < 0.0 ? std::string("-") : num(100.0 * h.above11k, "%.1f");
+  });
+  highRow("slope 5.5-16k dB/oct", [&](const H& h) {
+    return h.slopeMeasured ? num(h.slopeDbPerOctave, "%.1f") : std::string("-");
+  });
   if (waves.size() > 1) {
+    std::printf("%-22s %24s", "bands <5k vs 1st dB", "-");
+    for (size_t i = 1; i < waves.size(); ++i) {
+      const std::vector<double> d = lullwood::measure::BandDifferencesDb(
+          waves[0].samples, waves[0].rate, waves[i].samples, waves[i].rate);
+      double mean = 0.0, worst = 0.0;
+      for (double v : d) {
+        mean += v / static_cast<double>(d.size());
+        if (std::fabs(v) > std::fabs(worst)) worst = v;
+      }
+      std::printf(" %24s",
+                  d.empty() ? "-" : (num(mean, "%+.1f") + "/" + num(worst, "%+.1f")).c_str());
+    }
+    std::printf("\n");
     std::printf("%-22s", "colour corr. with 1st");
     for (const Wave& w : waves)
       std::printf(" %24.3f", lullwood::measure::SpectralCorrelation(waves[0].samples, waves[0].rate,
