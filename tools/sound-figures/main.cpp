@@ -112,11 +112,13 @@ int main(int argc, char** argv) {
   std::vector<lullwood::measure::Figures> figures;
   for (const Wave& w : waves) figures.push_back(lullwood::measure::Measure(w.samples, w.rate));
 
-  auto row = [&](const char* label, auto value) {
+  // One line: the label, then `value` of each file's item.
+  auto rowOf = [](const char* label, const auto& items, auto value) {
     std::printf("%-22s", label);
-    for (const auto& f : figures) std::printf(" %24s", value(f).c_str());
+    for (const auto& item : items) std::printf(" %24s", value(item).c_str());
     std::printf("\n");
   };
+  auto row = [&](const char* label, auto value) { rowOf(label, figures, value); };
   auto num = [](double v, const char* fmt) {
     char buf[64];
     std::snprintf(buf, sizeof buf, fmt, v);
@@ -148,17 +150,12 @@ int main(int argc, char** argv) {
   row("spectral peaks Hz", [&](const F& f) { return Joined(f.peaksHz); });
   std::vector<lullwood::measure::HighBand> high;
   for (const Wave& w : waves) high.push_back(lullwood::measure::MeasureHighBand(w.samples, w.rate));
-  auto highRow = [&](const char* label, auto value) {
-    std::printf("%-22s", label);
-    for (const auto& h : high) std::printf(" %24s", value(h).c_str());
-    std::printf("\n");
-  };
   using H = lullwood::measure::HighBand;
-  highRow("above 5.5 kHz %", [&](const H& h) { return num(100.0 * h.above5k5, "%.1f"); });
-  highRow("above 11 kHz %", [&](const H& h) {
+  rowOf("above 5.5 kHz %", high, [&](const H& h) { return num(100.0 * h.above5k5, "%.1f"); });
+  rowOf("above 11 kHz %", high, [&](const H& h) {
     return h.above11k < 0.0 ? std::string("-") : num(100.0 * h.above11k, "%.1f");
   });
-  highRow("slope 5.5-16k dB/oct", [&](const H& h) {
+  rowOf("slope 5.5-16k dB/oct", high, [&](const H& h) {
     return h.slopeMeasured ? num(h.slopeDbPerOctave, "%.1f") : std::string("-");
   });
   if (waves.size() > 1) {
