@@ -6,7 +6,8 @@
 # the build found through tools/build-dir.sh (LULLWOOD_BUILD_DIR, default build/; the
 # waves are made there when missing); OUTPUT_PNG to sound-gallery.png (references.png
 # with --references; -full-band is added before .png with --full-band) in the current
-# directory. Installs sox and imagemagick through tools/deps.sh when they are missing
+# directory; the full-band reference sheet is too tall for one picture and comes in pages
+# of 12 sounds, OUTPUT-0.png, OUTPUT-1.png... Installs sox and imagemagick through tools/deps.sh when they are missing
 # (--references also needs python3 for recordings inside Qt resource bundles and OpenTTD
 # sound sets).
 # Prints, per sound: duration, RMS and peak (dBFS), RMS above 100 Hz, spectral centroid
@@ -142,7 +143,7 @@ z.extractall(sys.argv[2], [n for n in z.namelist() if n.endswith((".ogg", ".wav"
         echo "   recorded at $ref_rate Hz: nothing above $nyquist Hz can show; no high band to measure"
       elif ((ref_rate <= 22050)); then
         echo "   recorded at $ref_rate Hz: nothing above $nyquist Hz can show; its share above" \
-          "11 kHz says nothing and its slope stops at $nyquist Hz"
+          "11 kHz says nothing and it has no slope to 16 kHz"
       elif ((ref_rate < 32000)); then
         echo "   recorded at $ref_rate Hz: nothing above $nyquist Hz can show; its slope stops there"
       fi
@@ -156,8 +157,16 @@ z.extractall(sys.argv[2], [n for n in z.namelist() if n.endswith((".ogg", ".wav"
     tiles+=("$tmp/$n-a.png" "$tmp/$n-b.png")
   done <"$here/resources/synth/references.tsv"
   [[ ${#tiles[@]} -gt 0 ]] || { echo "no reference found" >&2; exit 1; }
-  montage "${tiles[@]}" -tile 2x -geometry +3+3 -gravity south -background '#202020' "$sheet"
-  echo "reference sheet: $sheet ($((${#tiles[@]} / 2)) sounds)"
+  if ((full_band)); then
+    # Tall tiles: a page of 12 rows each, SHEET-0.png, SHEET-1.png..., keeps every page
+    # within ImageMagick's size limit.
+    rm -f "${sheet%.png}"-[0-9]*.png
+    montage "${tiles[@]}" -tile 2x12 -geometry +3+3 -gravity south -background '#202020' "$sheet"
+    echo "reference sheets: $(ls "${sheet%.png}"-[0-9]*.png | tr '\n' ' ')($((${#tiles[@]} / 2)) sounds)"
+  else
+    montage "${tiles[@]}" -tile 2x -geometry +3+3 -gravity south -background '#202020' "$sheet"
+    echo "reference sheet: $sheet ($((${#tiles[@]} / 2)) sounds)"
+  fi
   exit 0
 fi
 
