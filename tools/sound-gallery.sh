@@ -162,7 +162,8 @@ z.extractall(sys.argv[2], [n for n in z.namelist() if n.endswith((".ogg", ".wav"
     # within ImageMagick's size limit.
     rm -f "${sheet%.png}"-[0-9]*.png
     montage "${tiles[@]}" -tile 2x12 -geometry +3+3 -gravity south -background '#202020' "$sheet"
-    echo "reference sheets: $(ls "${sheet%.png}"-[0-9]*.png | tr '\n' ' ')($((${#tiles[@]} / 2)) sounds)"
+    pages=("${sheet%.png}"-[0-9]*.png)
+    echo "reference sheets: ${pages[*]} ($((${#tiles[@]} / 2)) sounds)"
   else
     montage "${tiles[@]}" -tile 2x -geometry +3+3 -gravity south -background '#202020' "$sheet"
     echo "reference sheet: $sheet ($((${#tiles[@]} / 2)) sounds)"
