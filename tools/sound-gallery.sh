@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Contact sheet and level table of the generated wave images.
-#   tools/sound-gallery.sh [WAVES_DIR] [OUTPUT_PNG]
-#   tools/sound-gallery.sh --references [WAVES_DIR] [OUTPUT_PNG]
-# WAVES_DIR defaults to resources/waves of the build found through tools/build-dir.sh
-# (LULLWOOD_BUILD_DIR, default build/; the waves are made there when missing);
-# OUTPUT_PNG to sound-gallery.png (references.png with --references) in the current
-# directory. Installs sox and imagemagick through tools/deps.sh when they are missing
+#   tools/sound-gallery.sh [--full-band] [WAVES_DIR] [OUTPUT_PNG]
+#   tools/sound-gallery.sh --references [--full-band] [WAVES_DIR] [OUTPUT_PNG]
+# WAVES_DIR defaults to resources/waves (resources/waves-full-band with --full-band) of
+# the build found through tools/build-dir.sh (LULLWOOD_BUILD_DIR, default build/; the
+# waves are made there when missing); OUTPUT_PNG to sound-gallery.png (references.png
+# with --references; -full-band is added before .png with --full-band) in the current
+# directory; the full-band reference sheet is too tall for one picture and comes in pages
+# of 12 sounds, OUTPUT-0.png, OUTPUT-1.png... Installs sox and imagemagick through tools/deps.sh when they are missing
 # (--references also needs python3 for recordings inside Qt resource bundles and OpenTTD
 # sound sets).
 # Prints, per sound: duration, RMS and peak (dBFS), RMS above 100 Hz, spectral centroid
@@ -15,23 +17,37 @@
 # beside its reference recording (spectrograms side by side) and the figures of both
 # (tools/sound-figures). The Debian packages holding the recordings are fetched with
 # apt-get download into LULLWOOD_REFERENCES_DIR (default /tmp/lullwood-references),
-# outside the repository; nothing of them is kept anywhere else.
+# outside the repository; nothing of them is kept anywhere else. Each recording is mixed
+# to mono 16-bit and converted to our wave's rate.
+# With --full-band: our full-band renditions (44100 Hz, 16-bit) instead of the catalogue's
+# waves, and every recording is mixed to mono 16-bit but kept at its own rate, so the
+# high band is measured as recorded; a recording at 22050 Hz has nothing above 11025 Hz
+# to show, and the output says so. Every spectrogram then reaches its own file's Nyquist
+# frequency at one scale for all (50 Hz a pixel, 480 pixels across the file): a tile's
+# height shows its rate, and the tiles of a row share their 0 Hz line.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=tools/build-dir.sh
 source "$here/tools/build-dir.sh"
-references=0
-if [[ ${1:-} == --references ]]; then
-  references=1
+references=0 full_band=0
+while [[ ${1:-} == --* ]]; do
+  case $1 in
+    --references) references=1 ;;
+    --full-band) full_band=1 ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+  esac
   shift
-fi
+done
 waves=${1:-}
 if [[ -z $waves ]]; then
   waves=$lullwood_build_dir/resources/waves
+  ((full_band)) && waves+=-full-band
   [[ -f $waves/SURF.wav ]] || lullwood_build lullwood_wave_files
 fi
-if ((references)); then sheet=${2:-references.png}; else sheet=${2:-sound-gallery.png}; fi
+if ((references)); then sheet=references; else sheet=sound-gallery; fi
+((full_band)) && sheet+=-full-band
+sheet=${2:-$sheet.png}
 [[ -n $waves && -d $waves ]] || { echo "no waves directory (build first, or name one)" >&2; exit 1; }
 if ! command -v sox >/dev/null || ! command -v montage >/dev/null; then
   "$here/tools/deps.sh" sox libsox-fmt-base imagemagick
@@ -60,6 +76,12 @@ seam_ratio() {
          if (a < 0) a = -a; if (b < 0) b = -b;
          m = (a > b) ? a : b;
          if (r == 0) print (m == 0 ? "0.00" : "inf"); else printf "%.2f", m / r }'
+}
+
+# Spectrogram options for FILE: the catalogue's waves at 160 pixels from 0 Hz to their
+# Nyquist frequency; with --full-band, 50 Hz a pixel up to the file's own Nyquist frequency.
+spectrogram_height() {
+  if ((full_band)); then echo $(($(soxi -r "$1") / 100 + 1)); else echo 160; fi
 }
 
 stat_of() {  # stat_of FILE FIELD [EFFECTS...]
@@ -107,18 +129,45 @@ z.extractall(sys.argv[2], [n for n in z.namelist() if n.endswith((".ogg", ".wav"
     # An optional fifth column "START LENGTH" (seconds) measures only that part.
     trim=()
     [[ -n ${cut:-} ]] && read -r -a trim <<<"trim $cut"
-    sox -D "$source_file" -r "$(soxi -r "$waves/$name.wav")" -c 1 -b 16 "$tmp/$name-ref.wav" \
-      "${trim[@]}"
-    echo "== $name: $package $file ($licence${cut:+, from $cut})"
+    # Our rate, or with --full-band the recording's own.
+    rate=()
+    ((full_band)) || rate=(-r "$(soxi -r "$waves/$name.wav")")
+    sox -D "$source_file" "${rate[@]}" -c 1 -b 16 "$tmp/$name-ref.wav" "${trim[@]}"
+    ref_rate=$(soxi -r "$tmp/$name-ref.wav")
+    echo "== $name: $package $file ($licence${cut:+, from $cut}; measured at $ref_rate Hz)"
+    ref_note=""
+    if ((full_band)); then
+      ref_note=", $ref_rate Hz"
+      nyquist=$((ref_rate / 2))
+      if ((ref_rate <= 11025)); then
+        echo "   recorded at $ref_rate Hz: nothing above $nyquist Hz can show; no high band to measure"
+      elif ((ref_rate <= 22050)); then
+        echo "   recorded at $ref_rate Hz: nothing above $nyquist Hz can show; its share above" \
+          "11 kHz says nothing and it has no slope to 16 kHz"
+      elif ((ref_rate < 32000)); then
+        echo "   recorded at $ref_rate Hz: nothing above $nyquist Hz can show; its slope stops there"
+      fi
+    fi
     "$figures" "$waves/$name.wav" "$tmp/$name-ref.wav"
     n=${#tiles[@]}
-    sox "$waves/$name.wav" -n remix - spectrogram -x 480 -y 160 -z 80 -t "ours: $(label_of "$waves/$name.wav") ($name)" -c "" -o "$tmp/$n-a.png"
-    sox "$tmp/$name-ref.wav" -n spectrogram -x 480 -y 160 -z 80 -t "reference: $ref ($package)" -c "" -o "$tmp/$n-b.png"
+    sox "$waves/$name.wav" -n remix - spectrogram -x 480 -y "$(spectrogram_height "$waves/$name.wav")" \
+      -z 80 -t "ours: $(label_of "$waves/$name.wav") ($name)" -c "" -o "$tmp/$n-a.png"
+    sox "$tmp/$name-ref.wav" -n spectrogram -x 480 -y "$(spectrogram_height "$tmp/$name-ref.wav")" \
+      -z 80 -t "reference: $ref ($package$ref_note)" -c "" -o "$tmp/$n-b.png"
     tiles+=("$tmp/$n-a.png" "$tmp/$n-b.png")
   done <"$here/resources/synth/references.tsv"
   [[ ${#tiles[@]} -gt 0 ]] || { echo "no reference found" >&2; exit 1; }
-  montage "${tiles[@]}" -tile 2x -geometry +3+3 -background '#202020' "$sheet"
-  echo "reference sheet: $sheet ($((${#tiles[@]} / 2)) sounds)"
+  if ((full_band)); then
+    # Tall tiles: a page of 12 rows each, SHEET-0.png, SHEET-1.png..., keeps every page
+    # within ImageMagick's size limit.
+    rm -f "${sheet%.png}"-[0-9]*.png
+    montage "${tiles[@]}" -tile 2x12 -geometry +3+3 -gravity south -background '#202020' "$sheet"
+    pages=("${sheet%.png}"-[0-9]*.png)
+    echo "reference sheets: ${pages[*]} ($((${#tiles[@]} / 2)) sounds)"
+  else
+    montage "${tiles[@]}" -tile 2x -geometry +3+3 -gravity south -background '#202020' "$sheet"
+    echo "reference sheet: $sheet ($((${#tiles[@]} / 2)) sounds)"
+  fi
   exit 0
 fi
 
@@ -141,9 +190,10 @@ for file in "$waves"/*.wav; do
   done
   seam=${seam%/}
   printf '%-9s %-18s %7.3f %7s %7s %8s %8s %6s\n' "$name" "${label:0:18}" "$seconds" "$rms" "$peak" "$hp" "$centroid" "$seam"
-  sox "$file" -n remix - spectrogram -x 480 -y 160 -z 80 -t "$label ($name)" -c "" -o "$tmp/$name.png"
+  sox "$file" -n remix - spectrogram -x 480 -y "$(spectrogram_height "$file")" -z 80 \
+    -t "$label ($name)" -c "" -o "$tmp/$name.png"
   tiles+=("$tmp/$name.png")
 done
 
-montage "${tiles[@]}" -tile 6x -geometry +3+3 -background '#202020' "$sheet"
+montage "${tiles[@]}" -tile 6x -geometry +3+3 -gravity south -background '#202020' "$sheet"
 echo "contact sheet: $sheet (${#tiles[@]} sounds)"
