@@ -4,6 +4,8 @@
 
 // Weak: only the embedding library's link option pulls the real table in.
 extern "C" const lullwood::EmbeddedWaveTable lullwood_embedded_wave_table __attribute__((weak));
+extern "C" const lullwood::EmbeddedWaveTable lullwood_embedded_full_band_table
+    __attribute__((weak));
 
 namespace lullwood {
 namespace {
@@ -20,12 +22,19 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::span<const EmbeddedWave> EntriesOf(const EmbeddedWaveTable* table) {
+  if (table == nullptr || table->waves == nullptr) return {};
+  return {table->waves, table->count};
+}
+
 }  // namespace
 
 std::span<const EmbeddedWave> EmbeddedWaves() {
-  const EmbeddedWaveTable* table = &lullwood_embedded_wave_table;
-  if (table == nullptr || table->waves == nullptr) return {};
-  return {table->waves, table->count};
+  return EntriesOf(&lullwood_embedded_wave_table);
+}
+
+std::span<const EmbeddedWave> EmbeddedFullBand() {
+  return EntriesOf(&lullwood_embedded_full_band_table);
 }
 
 std::optional<WaveImage> FindWaveResource(std::string_view resourceName) {
@@ -33,6 +42,14 @@ std::optional<WaveImage> FindWaveResource(std::string_view resourceName) {
     if (SameNameIgnoringCase(wave.name, resourceName)) {
       return ParseWaveImage({wave.begin, wave.end});
     }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::span<const uint8_t>> FindFullBandResource(std::string_view resourceName) {
+  for (const EmbeddedWave& entry : EmbeddedFullBand()) {
+    if (SameNameIgnoringCase(entry.name, resourceName))
+      return std::span<const uint8_t>(entry.begin, entry.end);
   }
   return std::nullopt;
 }

@@ -1,5 +1,6 @@
 // The wave images embedded in the executable at build time (see
-// cmake/EmbedWaves.cmake) and the lookup by name. Any thread.
+// cmake/EmbedWaves.cmake), and the full-band renditions as FLAC, and the lookups by name.
+// Any thread.
 #pragma once
 
 #include <cstddef>
@@ -33,8 +34,18 @@ std::span<const EmbeddedWave> EmbeddedWaves();
 // it. Fails when there is no such image or it does not parse.
 std::optional<WaveImage> FindWaveResource(std::string_view resourceName);
 
+// The table of the full-band library linked into this executable (the same entry type;
+// the bytes are FLAC streams); empty when it links none.
+std::span<const EmbeddedWave> EmbeddedFullBand();
+
+// The encoded bytes of the full-band rendition named `resourceName` (ASCII
+// case-insensitively), not decoded (see DecodeFlac in FlacImage.h); nothing when there
+// is no such rendition.
+std::optional<std::span<const uint8_t>> FindFullBandResource(std::string_view resourceName);
+
 }  // namespace lullwood
 
 // Defined by the embedding library; a weak reference, so that an executable without
 // one links and finds nothing.
 extern "C" const lullwood::EmbeddedWaveTable lullwood_embedded_wave_table;
+extern "C" const lullwood::EmbeddedWaveTable lullwood_embedded_full_band_table;

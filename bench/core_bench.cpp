@@ -1,5 +1,6 @@
 // The costs of the soundscape's core on the user-interface thread: one scheduler tick of
-// a busy soundscape, parsing the embedded wave images, and a Scenario load and save.
+// a busy soundscape, parsing the embedded wave images, decoding the longest full-band
+// rendition, and a Scenario load and save.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "FakePorts.h"
+#include "FlacImage.h"
 #include "OfflineOutput.h"
 #include "Scenario.h"
 #include "Soundscape.h"
@@ -106,6 +108,42 @@ void BM_ParseWaveImage(benchmark::State& run) {
   run.counters["image bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_ParseWaveImage);
+
+// Decoding the longest full-band rendition (the most frames; not the largest stream)
+// into the mixer's floats, as the user-interface thread would before playing it.
+void BM_DecodeLongestFullBand(benchmark::State& run) {
+  const EmbeddedWave* longest = nullptr;
+  uint32_t mostFrames = 0;
+  for (const EmbeddedWave& entry : EmbeddedFullBand()) {
+    std::string error;
+    const auto sound = DecodeFlac({entry.begin, entry.end}, error);
+    if (sound && sound->frames > mostFrames) {
+      mostFrames = sound->frames;
+      longest = &entry;
+    }
+  }
+  if (!longest) {
+    run.SkipWithError("no full-band renditions embedded");
+    return;
+  }
+  uint32_t frames = 0, channels = 0;
+  for (auto _ : run) {
+    std::string error;
+    auto sound = DecodeFlac({longest->begin, longest->end}, error);
+    if (!sound) {
+      run.SkipWithError(error.c_str());
+      return;
+    }
+    frames = sound->frames;
+    channels = sound->channels;
+    benchmark::DoNotOptimize(sound->samples.data());
+  }
+  run.SetLabel(longest->name);
+  run.counters["seconds of sound"] = frames / 44100.0;
+  run.counters["channels"] = channels;
+  run.counters["FLAC bytes"] = static_cast<double>(longest->end - longest->begin);
+}
+BENCHMARK(BM_DecodeLongestFullBand)->Unit(benchmark::kMillisecond);
 
 // A whole load: Clear all, three backgrounds made and started, 31 levels, volumes.
 void BM_LoadScenario(benchmark::State& run) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "FlacWriter.h"
 #include "SoundCatalogue.h"
 #include "WaveWriter.h"
 #include "kit/Math.h"
@@ -109,7 +110,8 @@ SoundSpec FullBandSpec(const SoundSpec& original) {
 }
 
 std::optional<std::vector<uint8_t>> RenderFullBandImage(const SoundJob& job, std::string& error,
-                                                        uint32_t* clamped) {
+                                                        uint32_t* clamped,
+                                                        std::vector<uint8_t>* flac) {
   if (job.spec.sampleRate == 0 || kFullBandRate % job.spec.sampleRate != 0) {
     error = std::string(job.spec.resourceName) + ": its rate does not divide the full band's";
     return std::nullopt;
@@ -123,6 +125,15 @@ std::optional<std::vector<uint8_t>> RenderFullBandImage(const SoundJob& job, std
   const std::vector<uint8_t> data =
       QuantiseTo16Bit(*signal, SeedFromName(full.resourceName, 0x16B1), &report);
   if (clamped) *clamped = report.clamped;
+  if (flac) {
+    std::optional<std::vector<uint8_t>> encoded = EncodeFlac16(
+        data, full.sampleRate, static_cast<uint16_t>(full.channels), full.resourceName, error);
+    if (!encoded) {
+      error = std::string(full.resourceName) + ": " + error;
+      return std::nullopt;
+    }
+    *flac = std::move(*encoded);
+  }
   return BuildWaveImage(full.sampleRate, static_cast<uint16_t>(full.channels), 16, data, job.label,
                         "Lullwood");
 }

@@ -38,8 +38,11 @@ inline constexpr uint32_t kFullBandRate = 44100;
 SoundSpec FullBandSpec(const SoundSpec& original);
 
 // Runs the recipe at the full band and builds its 16-bit image; fails as RenderImage does,
-// and when the catalogue's rate does not divide kFullBandRate.
+// and when the catalogue's rate does not divide kFullBandRate. With `flac`, the same samples
+// are also encoded there as a FLAC stream titled with the resource name (see EncodeFlac16),
+// and a failing encoder fails the whole.
 std::optional<std::vector<uint8_t>> RenderFullBandImage(const SoundJob& job, std::string& error,
-                                                        uint32_t* clamped = nullptr);
+                                                        uint32_t* clamped = nullptr,
+                                                        std::vector<uint8_t>* flac = nullptr);
 
 }  // namespace lullwood::synth

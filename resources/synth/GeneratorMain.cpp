@@ -1,7 +1,7 @@
 // lullwood-synth OUTPUT_DIR [--full-band DIR] [RESOURCE...]: writes OUTPUT_DIR/<RESOURCE>.wav
 // for every catalogue sound (or only the named ones), and with --full-band each sound's
-// full-band rendition (16-bit, 44100 Hz) as DIR/<RESOURCE>.wav too. Exits non-zero on any
-// failure.
+// full-band rendition (16-bit, 44100 Hz) as DIR/<RESOURCE>.wav too, and the same samples
+// losslessly encoded as DIR/<RESOURCE>.flac. Exits non-zero on any failure.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -74,13 +74,13 @@ int main(int argc, char** argv) {
   // Sounds are independent; render them on two threads, results kept in catalogue order.
   std::vector<std::string> errors(jobs.size());
   std::vector<uint32_t> clamped(jobs.size(), 0);
-  std::vector<std::vector<uint8_t>> images(jobs.size()), fullBand(jobs.size());
+  std::vector<std::vector<uint8_t>> images(jobs.size()), fullBand(jobs.size()), flac(jobs.size());
   auto work = [&](size_t first, size_t stride) {
     for (size_t i = first; i < jobs.size(); i += stride) {
       if (auto image = RenderImage(jobs[i], errors[i], &clamped[i])) images[i] = std::move(*image);
       uint32_t wideClamped = 0;
       if (!fullBandDir.empty() && errors[i].empty()) {
-        if (auto image = RenderFullBandImage(jobs[i], errors[i], &wideClamped))
+        if (auto image = RenderFullBandImage(jobs[i], errors[i], &wideClamped, &flac[i]))
           fullBand[i] = std::move(*image);
       }
       clamped[i] += wideClamped;
@@ -105,6 +105,8 @@ int main(int argc, char** argv) {
       problems.push_back(name + ": cannot write " + (dir / (name + ".wav")).string());
     if (!fullBandDir.empty() && !WriteFile(fullBandDir / (name + ".wav"), fullBand[i]))
       problems.push_back(name + ": cannot write " + (fullBandDir / (name + ".wav")).string());
+    if (!fullBandDir.empty() && !WriteFile(fullBandDir / (name + ".flac"), flac[i]))
+      problems.push_back(name + ": cannot write " + (fullBandDir / (name + ".flac")).string());
   }
   for (const std::string& p : problems) std::fprintf(stderr, "lullwood-synth: %s\n", p.c_str());
   return problems.empty() ? 0 : 1;

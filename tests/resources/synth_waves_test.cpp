@@ -115,6 +115,11 @@ TEST(GeneratedWaves, GeneratingAgainGivesTheSameBytes) {
     auto wideBuilt = ReadFileBytes(PathOf(LULLWOOD_FULL_BAND_WAVES_DIR, s.resource));
     ASSERT_TRUE(wideAgain && wideBuilt);
     EXPECT_TRUE(*wideAgain == *wideBuilt) << "full-band bytes differ between two runs";
+    const std::string flacName = "/" + s.resource + ".flac";
+    auto flacAgain = ReadFileBytes((dir / "full").string() + flacName);
+    auto flacBuilt = ReadFileBytes(LULLWOOD_FULL_BAND_WAVES_DIR + flacName);
+    ASSERT_TRUE(flacAgain && flacBuilt);
+    EXPECT_TRUE(*flacAgain == *flacBuilt) << "FLAC bytes differ between two runs";
   }
   std::filesystem::remove_all(dir);
 }
