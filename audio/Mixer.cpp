@@ -20,6 +20,7 @@ struct BusBand {
   bool onTheWayUpOnly = false;  // only below a faster output
 };
 constexpr double kPassFraction = 0.408;  // 4.5 kHz at 11025 Hz, 9 kHz at 22050 Hz
+constexpr double kFullBandPass = 20000.0 / 44100;
 constexpr BusBand kBuses[] = {
     // The rates the catalogue's waves are made at. The 11025 Hz bus's images start at
     // 5.6 kHz.
@@ -33,6 +34,10 @@ constexpr BusBand kBuses[] = {
     // 13 kHz), whose images then start at 31 kHz, leaves a short kernel for the stage
     // at the output rate.
     {44100, (1.0 - kPassFraction) / 2, 1.0 - (1.0 - kPassFraction) / 2, true},
+    // The full-band renditions, made at 44100 Hz, on their way to an output at another
+    // rate: flat to 20 kHz, their images (from 24.1 kHz) removed. Listed after the
+    // bus above, which carries the narrower band of the same rate more cheaply.
+    {44100, kFullBandPass, 1.0 - kFullBandPass},
 };
 constexpr double kStageAttenuationDb = 75;
 // Exact phases for ratios that need at most this many; the nearest of this many else.
@@ -48,6 +53,13 @@ constexpr double kVoiceAttenuationDb = 58;
 // table (20 KB) stays in the first-level cache beside the voices it reads: with 1024
 // rows it did not, and the busy mix took a tenth longer.
 constexpr uint32_t kVoicePhases = 256;
+// The stretches tabulated for voices read faster than their stage's rate: Dynamic
+// Random raises a sound made at 44100 Hz by up to 19 %. Each kernel's stopband starts
+// at the stage's half rate for the most stretch it is listed with, a little below it
+// for less, so nothing raised past the stage's band folds back into it; its narrower
+// transition (0.08 of the stage's rate) keeps the band flat to 0.42 of that rate.
+constexpr double kStretches[] = {1.0625, 1.125, 1.1875, 1.25, 1.5, 2.0};
+constexpr double kStretchedTransition = 0.08;
 
 uint64_t StepOf(uint64_t fromRate, uint64_t toRate) {
   return ((fromRate << 32) + toRate / 2) / toRate;
@@ -84,16 +96,19 @@ Mixer::Mixer(int outputRate, std::shared_ptr<const AudioClock> clock)
       coveredUntil_(renderedUntil_.load()) {
   stages_.resize(1);
   stages_[0].rate = outputRate_;
-  for (const BusBand& band : kBuses) {
+  for (size_t b = 0; b < std::size(kBuses); ++b) {
+    const BusBand& band = kBuses[b];
     if (band.rate == outputRate_) continue;
     // The bus at twice the highest wave rate only shortens the way up.
     if (band.onTheWayUpOnly && outputRate_ < band.rate) continue;
     Stage bus;
     bus.rate = band.rate;
     bus.passHz = band.pass * band.rate;
+    bus.band = int(b);
     stages_.push_back(std::move(bus));
   }
-  // Each bus feeds the lowest stage above it, or the output when none is.
+  // Each bus feeds the lowest stage above it (of two at one rate, the first listed), or
+  // the output when none is.
   for (size_t s = 1; s < stages_.size(); ++s) {
     Stage& bus = stages_[s];
     bus.next = -1;
@@ -104,8 +119,7 @@ Mixer::Mixer(int outputRate, std::shared_ptr<const AudioClock> clock)
     if (bus.next < 0) bus.next = 0;
     const double from = bus.rate;
     const double to = stages_[bus.next].rate;
-    const BusBand& band = *std::find_if(std::begin(kBuses), std::end(kBuses),
-                                        [&](const BusBand& b) { return b.rate == bus.rate; });
+    const BusBand& band = kBuses[bus.band];
     // Upward the bus's own band is kept; downward the band the next stage can hold.
     const double pass = to > from ? band.pass * from : kPassFraction * to;
     const double stop = to > from ? band.stop * from : 0.5 * to;
@@ -115,6 +129,16 @@ Mixer::Mixer(int outputRate, std::shared_ptr<const AudioClock> clock)
                                                kStageAttenuationDb, phases);
     bus.step = StepOf(bus.rate, stages_[bus.next].rate);
   }
+  for (const double stretch : kStretches) {
+    stretchedKernels_.emplace_back(
+        stretch, std::make_unique<KernelTable>((0.5 - kStretchedTransition / 2) / stretch,
+                                               kStretchedTransition / stretch, kVoiceAttenuationDb,
+                                               kVoicePhases, 4));
+  }
+  uint32_t mostTaps = voiceKernel_.taps();
+  for (const auto& [stretch, kernel] : stretchedKernels_)
+    mostTaps = std::max(mostTaps, kernel->taps());
+  window_.assign(2 * size_t{mostTaps}, 0.0f);
   // Buffers for the most any block asks of each bus, from the output down.
   std::vector<size_t> asked(stages_.size(), 0);
   asked[0] = kBlockFrames;
@@ -136,6 +160,18 @@ Mixer::Mixer(int outputRate, std::shared_ptr<const AudioClock> clock)
     bus.filled = bus.kernel->before();
     bus.position = uint64_t{bus.kernel->before()} << 32;
   }
+  size_t longest = kBlockFrames;
+  for (const Stage& stage : stages_) longest = std::max(longest, stage.left.size());
+  rampLeft_.assign(longest, 0.0f);
+  rampRight_.assign(longest, 0.0f);
+}
+
+const KernelTable* Mixer::KernelFor(double stretch) const {
+  if (stretch <= 1.0) return &voiceKernel_;
+  for (const auto& [most, kernel] : stretchedKernels_) {
+    if (stretch <= most) return kernel.get();
+  }
+  return nullptr;
 }
 
 int Mixer::StageFor(uint32_t rateHz) const {
@@ -196,16 +232,10 @@ bool Mixer::Fill(int s, float* left, float* right, size_t frames) {
   for (Voice& v : voices_) {
     if (!v.playing || v.stage != s) continue;
     sounded = true;
-    if (v.rateHz == static_cast<uint32_t>(stage.rate)) {
-      if (v.channels == 1) {
-        MixExact<1>(v.samples, v.frames, v.position, v.looping, v.playing, v.wrapped, v.gainLeft,
-                    v.gainRight, left, right, frames);
-      } else {
-        MixExact<2>(v.samples, v.frames, v.position, v.looping, v.playing, v.wrapped, v.gainLeft,
-                    v.gainRight, left, right, frames);
-      }
+    if (v.rampLeft > 0) {
+      MixRamped(v, stage.rate, left, right, frames);
     } else {
-      MixInterpolated(v, stage.rate, left, right, frames);
+      MixVoice(v, stage.rate, v.gainLeft, v.gainRight, left, right, frames);
     }
   }
   for (size_t b = 1; b < stages_.size(); ++b) {
@@ -214,17 +244,66 @@ bool Mixer::Fill(int s, float* left, float* right, size_t frames) {
   return sounded;
 }
 
-void Mixer::MixInterpolated(Voice& v, int stageRate, float* left, float* right, size_t frames) {
+void Mixer::MixVoice(Voice& v, int stageRate, float gainLeft, float gainRight, float* left,
+                     float* right, size_t frames) {
+  if (v.rateHz != static_cast<uint32_t>(stageRate)) {
+    MixInterpolated(v, stageRate, gainLeft, gainRight, left, right, frames);
+  } else if (v.channels == 1) {
+    MixExact<1>(v.samples, v.frames, v.position, v.looping, v.playing, v.wrapped, gainLeft,
+                gainRight, left, right, frames);
+  } else {
+    MixExact<2>(v.samples, v.frames, v.position, v.looping, v.playing, v.wrapped, gainLeft,
+                gainRight, left, right, frames);
+  }
+}
+
+void Mixer::MixRamped(Voice& v, int stageRate, float* left, float* right, size_t frames) {
+  float* const l = rampLeft_.data();
+  float* const r = rampRight_.data();
+  std::fill_n(l, frames, 0.0f);
+  std::fill_n(r, frames, 0.0f);
+  MixVoice(v, stageRate, 1.0f, 1.0f, l, r, frames);
+  size_t k = 0;
+  for (; k < frames && v.rampDelay > 0; ++k, --v.rampDelay) {
+    left[k] += l[k] * v.fromLeft;
+    right[k] += r[k] * v.fromRight;
+  }
+  const float total = static_cast<float>(v.rampTotal);
+  for (; k < frames && v.rampLeft > 0; ++k, --v.rampLeft) {
+    const float t = static_cast<float>(v.rampTotal - v.rampLeft + 1) / total;
+    left[k] += l[k] * (v.fromLeft + (v.gainLeft - v.fromLeft) * t);
+    right[k] += r[k] * (v.fromRight + (v.gainRight - v.fromRight) * t);
+  }
+  for (; k < frames; ++k) {
+    left[k] += l[k] * v.gainLeft;
+    right[k] += r[k] * v.gainRight;
+  }
+  if (v.rampLeft == 0 && v.stopAtRampEnd) v.playing = false;
+}
+
+double Mixer::LeadSeconds(int s) const {
+  double lead = 0;
+  for (; s > 0; s = stages_[s].next) {
+    const Stage& bus = stages_[s];
+    lead += (double(bus.filled) - double(bus.position) / double(kOne)) / bus.rate;
+  }
+  return lead;
+}
+
+void Mixer::MixInterpolated(Voice& v, int stageRate, float gainLeft, float gainRight, float* left,
+                            float* right, size_t frames) {
   const uint64_t step = StepOf(v.rateHz, static_cast<uint64_t>(stageRate));
   const uint64_t end = uint64_t{v.frames} << 32;
-  const KernelTable& kernel = voiceKernel_;
+  // Reading faster than the stage's rate: the kernel is narrowed, so the band is cut at
+  // the stage's half rate instead of the voice's; tabulated for the stretches that occur,
+  // computed tap by tap for any other.
+  const double stretch = double(v.rateHz) / stageRate;
+  const KernelTable* const tabulated = KernelFor(stretch);
+  const bool stretched = tabulated == nullptr;
+  const KernelTable& kernel = stretched ? voiceKernel_ : *tabulated;
   const uint32_t taps = kernel.taps();
   const int64_t before = kernel.before();
-  // Reading faster than the stage's rate: the kernel is widened, so the band is cut at
-  // the stage's half rate instead of the voice's.
-  const bool stretched = v.rateHz > static_cast<uint32_t>(stageRate);
-  const double stretch = double(v.rateHz) / stageRate;
-  float window[2][64];
+  float* const window[2] = {window_.data(), window_.data() + taps};
   for (size_t k = 0; k < frames; ++k) {
     if (v.position >= end) {
       if (!v.looping) {
@@ -243,7 +322,7 @@ void Mixer::MixInterpolated(Voice& v, int stageRate, float* left, float* right, 
         const uint64_t inside = (limit - v.position + step - 1) / step;
         const size_t count = static_cast<size_t>(std::min<uint64_t>(inside, frames - k));
         const loops::Kernel view = kernel.view();
-        v.position = monoLoop_(v.samples, view, v.position, step, count, v.gainLeft, v.gainRight,
+        v.position = monoLoop_(v.samples, view, v.position, step, count, gainLeft, gainRight,
                                left + k, right + k);
         k += count - 1;
         continue;
@@ -282,8 +361,8 @@ void Mixer::MixInterpolated(Voice& v, int stageRate, float* left, float* right, 
       sample[0] = static_cast<float>(sums[0] * norm);
       sample[1] = v.channels == 1 ? sample[0] : static_cast<float>(sums[1] * norm);
     }
-    left[k] += sample[0] * v.gainLeft;
-    right[k] += sample[1] * v.gainRight;
+    left[k] += sample[0] * gainLeft;
+    right[k] += sample[1] * gainRight;
     v.position += step;
   }
   // A one-shot whose last frame was just rendered ends now, not a block later.

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "AudioClock.h"
@@ -78,6 +79,15 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   VoiceId AddVoice(const VoiceSource& source, uint32_t rateHz);
   // Frees the voice. On return Render no longer reads its source.
   void RemoveVoice(VoiceId voice);
+  // Hands voice `from` over to a new voice of `source` playing at `rateHz` (another
+  // rendition of the same sound): the new one stands at the same place in the sound
+  // (its position scaled by the ratio of the two sources' lengths), playing, looping and
+  // at the gains `from` had. When `from` is playing, the two cross-fade over
+  // kHandoverFade and then `from` stops; the caller removes it (RemoveVoice) once
+  // IsPlaying says so. A stopped `from` just stays stopped. kNoVoice, changing
+  // nothing, when every voice is taken or `from` is not in use.
+  VoiceId Handover(VoiceId from, const VoiceSource& source, uint32_t rateHz);
+  static constexpr std::chrono::milliseconds kHandoverFade{40};
   // Starts from the current position; a playing voice goes on, only `looping` changes.
   void Play(VoiceId voice, bool looping);
   // Stops and keeps the position.
@@ -141,6 +151,14 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
     bool looping = false;
     bool wrapped = false;  // has looped: the frames before 0 are the loop's end
     int stage = 0;         // where it is summed, by its rate
+    // A gain ramp from `from*` to the gains above over `rampTotal` frames of its stage's
+    // rate, `rampLeft` of them still to go; a voice handed over stops at its end.
+    uint32_t rampDelay = 0;  // frames at the `from*` gains before the ramp starts
+    uint32_t rampLeft = 0;
+    uint32_t rampTotal = 0;
+    float fromLeft = 0.0f;
+    float fromRight = 0.0f;
+    bool stopAtRampEnd = false;
   };
 
   // A rate the voices are summed at: the output (stage 0) or a bus resampled into the
@@ -150,6 +168,7 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
     // The band it keeps flat; the output keeps whatever reaches it.
     double passHz = 1e300;
     int next = -1;  // the stage this one feeds; -1 for the output
+    int band = -1;  // its row of the buses' bands; -1 for the output
     std::unique_ptr<KernelTable> kernel;
     uint64_t step = 0;        // input frames per frame of `next`, 32.32
     uint64_t position = 0;    // of the next output frame, in the buffer, 32.32
@@ -165,8 +184,21 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   // Adds `frames` frames of bus s, resampled to its next stage's rate. False when the
   // bus was silent for all of them.
   bool Pull(int s, float* left, float* right, size_t frames);
+  // Adds `frames` frames of a voice at the given gains, summed at stage rate `stageRate`.
+  void MixVoice(Voice& voice, int stageRate, float gainLeft, float gainRight, float* left,
+                float* right, size_t frames);
+  // The same for a voice whose gains are ramping, and the ramp moved on.
+  void MixRamped(Voice& voice, int stageRate, float* left, float* right, size_t frames);
   // Adds `frames` frames of a voice whose rate is not the stage's.
-  void MixInterpolated(Voice& voice, int stageRate, float* left, float* right, size_t frames);
+  void MixInterpolated(Voice& voice, int stageRate, float gainLeft, float gainRight, float* left,
+                       float* right, size_t frames);
+  // How far ahead of the output stage s mixes its voices, in seconds: what its bus and
+  // the buses above it hold beyond what has been read. Holding lock_.
+  double LeadSeconds(int s) const;
+  // The kernel for a voice reading `stretch` times faster than its stage's rate (1 or
+  // less: not faster): the narrowest tabulated one that cuts at or below the stage's
+  // half rate, or nullptr when none does.
+  const KernelTable* KernelFor(double stretch) const;
   // The stage a voice playing at `rateHz` is summed into: the slowest that holds its
   // band. Any thread: the stages never change.
   int StageFor(uint32_t rateHz) const;
@@ -181,12 +213,17 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   }
   std::vector<Stage> stages_;
   KernelTable voiceKernel_;
+  // Kernels for voices read faster than their stage's rate (Dynamic Random raising a
+  // sound made at the output's rate), by the most stretch each allows.
+  std::vector<std::pair<double, std::unique_ptr<KernelTable>>> stretchedKernels_;
   loops::StereoLoop stereoLoop_;
   loops::MonoLoop monoLoop_;
 
   // Output side only (Render and CatchUp, serialised by renderLock_).
   std::mutex renderLock_;
   std::vector<float> mixLeft_, mixRight_, scratch_;
+  std::vector<float> rampLeft_, rampRight_;  // a ramping voice at unit gain
+  std::vector<float> window_;                // a kernel's frames near a sound's ends
   Limiter limiter_;
   double clockRemainder_ = 0;  // frames not yet caught up, below one
   std::atomic<bool> unattended_{false};

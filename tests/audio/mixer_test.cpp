@@ -104,6 +104,77 @@ TEST(Mixer, StepsLongerThanTheSoundStayInside) {
   for (float x : out) ASSERT_TRUE(x >= -1 && x <= 1);
 }
 
+// The same sound made at two rates and handed over while it plays: the new voice goes on
+// from the same place, at the same gains, and the output shows no step where they meet.
+TEST(Mixer, AHandoverGoesOnFromTheSamePlaceWithoutAStep) {
+  constexpr double kHz = 441;  // whole periods in both loops
+  std::vector<float> low = Sine(kHz, 11025, 11025), high = Sine(kHz, 44100, 44100);
+  for (int outputRate : {44100, 48000}) {
+    Mixer mixer(outputRate);
+    const size_t delay = mixer.limiterDelayFrames();
+    const auto first = mixer.AddVoice({low.data(), 11025, 1}, 11025);
+    mixer.SetGain(first, {0.5f, 0.25f});
+    mixer.Play(first, true);
+    const size_t before = 3 * size_t(outputRate) / 2;  // past the loop's first seam
+    const size_t after = outputRate / 2 + delay;
+    std::vector<float> out(2 * (before + after));
+    mixer.Render(out.data(), before);
+    const auto second = mixer.Handover(first, {high.data(), 44100, 1}, 44100);
+    ASSERT_NE(second, Mixer::kNoVoice);
+    EXPECT_TRUE(mixer.IsPlaying(first));  // still fading out
+    mixer.Render(out.data() + 2 * before, after);
+    EXPECT_FALSE(mixer.IsPlaying(first));
+    EXPECT_TRUE(mixer.IsPlaying(second));
+    double worst = 0;
+    for (size_t n = delay + outputRate / 10; n < before + after; ++n) {
+      const double phase = 2 * M_PI * kHz * double(n - delay) / outputRate;
+      worst = std::max({worst, std::abs(out[2 * n] - 0.5 * std::sin(phase)),
+                        std::abs(out[2 * n + 1] - 0.25 * std::sin(phase))});
+    }
+    EXPECT_LT(worst, 0.002) << outputRate;
+    mixer.RemoveVoice(first);
+    EXPECT_EQ(mixer.ActiveVoices(), 1);
+  }
+}
+
+// Handed over while stopped, a voice stays stopped where it stood, in the new frames;
+// a voice fading out keeps fading whatever gains it is given; gains given to the new
+// one mid-fade are reached from where the fade stands.
+TEST(Mixer, AHandoverKeepsAStoppedVoiceStoppedAndTheFadeRunsItsCourse) {
+  std::vector<float> low(11025, 0.5f), high(44100, 0.5f);
+  Mixer mixer(44100);
+  const size_t delay = mixer.limiterDelayFrames();
+  const auto stopped = mixer.AddVoice({low.data(), 11025, 1}, 11025);
+  mixer.Play(stopped, false);
+  std::vector<float> out(2 * 44100);
+  mixer.Render(out.data(), 1000);
+  mixer.Stop(stopped);
+  const uint32_t stood = mixer.PositionFrames(stopped);
+  const auto moved = mixer.Handover(stopped, {high.data(), 44100, 1}, 44100);
+  EXPECT_FALSE(mixer.IsPlaying(moved));
+  EXPECT_EQ(mixer.PositionFrames(moved), 4 * stood);
+  mixer.RemoveVoice(stopped);
+
+  const auto constant = mixer.AddVoice({low.data(), 11025, 1}, 11025);
+  mixer.Play(constant, true);
+  mixer.Render(out.data(), 4000);
+  const auto next = mixer.Handover(constant, {high.data(), 44100, 1}, 44100);
+  mixer.SetGain(constant, {1.0f, 1.0f});  // ignored: it is fading out
+  mixer.Render(out.data(), 441);          // a quarter of the fade
+  mixer.SetGain(next, {0.5f, 0.5f});
+  const size_t fade = 44100 * Mixer::kHandoverFade.count() / 1000;
+  mixer.Render(out.data(), fade + delay);
+  // Across the rest of the fade the sum moves smoothly from 0.5 to 0.25, never above.
+  float previous = 0.5f;
+  for (size_t n = 0; n < fade + delay; ++n) {
+    ASSERT_LE(out[2 * n], 0.5f + 1e-5f) << n;
+    ASSERT_LT(std::abs(out[2 * n] - previous), 0.001f) << n;
+    previous = out[2 * n];
+  }
+  EXPECT_NEAR(out[2 * (fade + delay - 1)], 0.25f, 1e-4f);
+  EXPECT_FALSE(mixer.IsPlaying(constant));
+}
+
 // A mixer that feeds a live output counts itself stalled once nothing has been asked
 // for kStallAfter beyond what the last Render lasts, and from then on keeps time by its
 // clock: a voice started meanwhile starts at its own moment, and the next Render finds

@@ -145,5 +145,46 @@ TEST(Resampling, ContentRaisedAboveTheOutputsBandIsRemovedNotFolded) {
   }
 }
 
+// The full-band renditions are made at 44100 Hz: at that output they are summed as
+// they are; at 48000 Hz through a bus of their own that keeps their band to 20 kHz.
+TEST(Resampling, AFullBandSoundKeepsItsBandTo20KHzAtEitherOutputRate) {
+  for (int outputRate : {44100, 48000}) {
+    for (double hz : {1000.0, 8000.0, 14000.0, 18000.0, 20000.0}) {
+      const auto out = Play(hz, 44100, 44100, outputRate);
+      const double tone = Amplitude(out, hz, outputRate);
+      EXPECT_NEAR(Db(tone / kAmplitude), 0.0, 0.5) << hz << " Hz into " << outputRate;
+      const testing::Loudest spur = testing::LoudestAwayFrom(out, outputRate, hz, 30);
+      EXPECT_GE(-Db(spur.amplitude / tone), 70)
+          << hz << " Hz into " << outputRate << ": " << spur.hz << " Hz";
+    }
+  }
+}
+
+// Dynamic Random on a full-band sound keeps its ratio to the wave's rate: up to 19 %
+// faster than a 44100 Hz output, so the sound is read faster than the output's rate.
+TEST(Resampling, AFullBandSoundRaisedByDynamicRandomKeepsItsToneAndFoldsNothing) {
+  for (int outputRate : {44100, 48000}) {
+    for (int offset : {-1535, 400, 2047}) {
+      const uint32_t rate = 4 * (11025 + offset);
+      for (double hz : {3000.0, 12000.0}) {
+        const double heard = hz * rate / 44100;
+        const auto out = Play(hz, 44100, rate, outputRate);
+        const double tone = Amplitude(out, heard, outputRate);
+        EXPECT_NEAR(Db(tone / kAmplitude), 0.0, 0.5) << hz << " Hz at " << rate;
+        const testing::Loudest spur = testing::LoudestAwayFrom(out, outputRate, heard, 30);
+        EXPECT_GE(-Db(spur.amplitude / tone), 50)
+            << hz << " Hz at " << rate << " into " << outputRate << ": " << spur.hz << " Hz";
+      }
+      // Raised past the output's half rate: removed, not folded back into the band.
+      const double top = 20000.0 * rate / 44100;
+      if (top > outputRate / 2.0) {
+        const auto out = Play(20000, 44100, rate, outputRate);
+        EXPECT_GE(-Db(Amplitude(out, outputRate - top, outputRate) / kAmplitude), 50)
+            << rate << " into " << outputRate;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lullwood
