@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "AudioUnits.h"
@@ -20,6 +21,10 @@ inline constexpr int32_t kPanRight = 10000;
 inline constexpr uint32_t kFrequencyMin = 100;
 inline constexpr uint32_t kFrequencyMax = 100000;
 inline constexpr uint32_t kFrequencyOriginal = 0;  // SetFrequency(0): back to the wave's own rate
+
+// The two renditions every sound is made in: the catalogue's wave (11025 or 22050 Hz,
+// 8-bit) and the full-bandwidth one (44100 Hz, 16-bit, the same length).
+enum class Rendition { kOriginal, kFullBand };
 
 class SoundBuffer {
  public:
@@ -42,14 +47,27 @@ class SoundBuffer {
   virtual uint32_t GetFrequency() const = 0;
   virtual bool IsPlaying() const = 0;
   virtual bool IsLooping() const = 0;
+
+  // Plays the sound's other rendition from now on. Stopped or looping, the buffer turns
+  // over at once: a playing loop goes on from the same place, cross-faded, with no
+  // click. A one-shot that is sounding finishes as it is and turns over at its next Play.
+  // Volume, pan, frequency and position carry over; frequencies stay in the original
+  // wave's terms (GetFrequency reports the same; a full-band sound at 12757 Hz plays
+  // its 44100 Hz wave at 4 x 12757 Hz). Also lets go of what an earlier turn left
+  // fading. Returns false, and plays what it played, when that rendition is not there.
+  virtual bool UseRendition(Rendition rendition) = 0;
+  // The rendition it plays now.
+  virtual Rendition rendition() const = 0;
 };
 
 // Finds the named wave resource, parses it and copies its samples into a new buffer on
 // `device`: stopped, at position 0, volume 0, pan 0 and the wave's own rate. Returns
 // nullptr, silently, when there is no device, no such resource, a malformed image, a
-// format the mixer cannot play, or no samples.
+// format the mixer cannot play, or no samples. With kFullBand it plays the full-band
+// rendition instead, when the program carries one that decodes (else the original).
 std::unique_ptr<SoundBuffer> CreateBufferFromResource(SoundDevice* device,
-                                                      std::string_view resourceName);
+                                                      std::string_view resourceName,
+                                                      Rendition rendition = Rendition::kOriginal);
 
 // Stops the buffer, releases it and empties the owner's pointer, in that order.
 // Does nothing when the pointer is already empty.

@@ -372,5 +372,104 @@ TEST_F(BufferLaws, BufferOutlivingItsDeviceIsStillSafeToRelease) {
   EXPECT_FALSE(buffer);
 }
 
+// ---------------------------------------------------------------- the two renditions
+// DC8's full-band rendition stands at +0.5, STEREO8's at +0.375/-0.125, so the output
+// says which one plays; RAMP8's is of another length and PCM16 has none.
+constexpr float kFullBandLevel = 0.5f;
+
+TEST_F(BufferLaws, AFullBandBufferPlaysItsRenditionInTheWavesTerms) {
+  auto buffer = CreateBufferFromResource(device_.get(), "DC8", Rendition::kFullBand);
+  ASSERT_TRUE(buffer);
+  EXPECT_EQ(buffer->rendition(), Rendition::kFullBand);
+  EXPECT_EQ(buffer->GetFrequency(), 11025u);
+  buffer->Play(false);
+  const auto once = Render(60000);
+  EXPECT_NEAR(once[2 * 20000], kFullBandLevel, kFilterTolerance);
+  EXPECT_NEAR(double(LoudFrames(once, kFullBandLevel)), 48000, 2);
+  // Twice the wave's rate plays the 44100 Hz samples twice as fast: half a second.
+  ASSERT_TRUE(buffer->SetFrequency(22050));
+  EXPECT_EQ(buffer->GetFrequency(), 22050u);
+  buffer->Play(false);
+  EXPECT_NEAR(double(LoudFrames(Render(60000), kFullBandLevel)), 24000, 2);
+
+  auto stereo = CreateBufferFromResource(device_.get(), "STEREO8", Rendition::kFullBand);
+  stereo->Play(true);
+  EXPECT_NEAR(Level().first, 0.375f, kFilterTolerance);
+  EXPECT_NEAR(Level().second, -0.125f, kFilterTolerance);
+}
+
+TEST_F(BufferLaws, WithoutAMatchingRenditionABufferPlaysTheOriginal) {
+  for (const char* name : {"RAMP8", "PCM16"}) {
+    auto buffer = CreateBufferFromResource(device_.get(), name, Rendition::kFullBand);
+    ASSERT_TRUE(buffer) << name;
+    EXPECT_EQ(buffer->rendition(), Rendition::kOriginal) << name;
+    EXPECT_FALSE(buffer->UseRendition(Rendition::kFullBand)) << name;
+    EXPECT_EQ(buffer->rendition(), Rendition::kOriginal) << name;
+    EXPECT_TRUE(buffer->UseRendition(Rendition::kOriginal)) << name;
+  }
+  EXPECT_EQ(device_->mixer().ActiveVoices(), 0);
+}
+
+// A playing loop turns over at once, from the same place, cross-faded: its level moves
+// smoothly from one rendition's to the other's, and volume, pan and frequency carry over.
+TEST_F(BufferLaws, ALoopTurnsOverAtOnceWithoutAStep) {
+  for (int rate : {44100, 48000}) {
+    UseRate(rate);
+    stream_.clear();
+    auto buffer = Make("DC8");
+    ASSERT_TRUE(buffer->SetPan(-600));  // right at -6 dB
+    ASSERT_TRUE(buffer->SetFrequency(12000));
+    buffer->Play(true);
+    Mix(kSettle);
+    ASSERT_TRUE(buffer->UseRendition(Rendition::kFullBand));
+    EXPECT_EQ(buffer->rendition(), Rendition::kFullBand);
+    EXPECT_EQ(buffer->GetFrequency(), 12000u);
+    EXPECT_EQ(buffer->GetPan(), -600);
+    Mix(rate / 5 + Delay());
+    const auto left = Heard(kSettle / 2, kSettle + size_t(rate) / 5);
+    EXPECT_NEAR(left.front(), kLevel, kFilterTolerance);
+    EXPECT_NEAR(left.back(), kFullBandLevel, kFilterTolerance);
+    for (size_t n = 1; n < left.size(); ++n) {
+      ASSERT_LE(std::abs(left[n] - left[n - 1]), 0.001f) << rate << ": " << n;
+    }
+    const auto [l, r] = Level();
+    EXPECT_NEAR(r / l, std::pow(10.0, -0.3), 1e-3);
+    // Back again; once the fade is over, each turn has let go of the voice it left.
+    ASSERT_TRUE(buffer->UseRendition(Rendition::kOriginal));
+    EXPECT_EQ(device_->mixer().ActiveVoices(), 2);
+    Render(rate / 10);
+    EXPECT_NEAR(Level().first, kLevel, kFilterTolerance);
+    EXPECT_TRUE(buffer->UseRendition(Rendition::kOriginal));
+    EXPECT_EQ(device_->mixer().ActiveVoices(), 1);
+  }
+}
+
+// A one-shot sounding when the rendition changes finishes as it started; its next Play
+// is in the new one. A stopped buffer turns over at once and keeps its place.
+TEST_F(BufferLaws, ASoundingOneShotFinishesAsItIsAndTheNextPlayTurnsOver) {
+  auto shot = Make("DC8");
+  shot->Play(false);
+  Render(kSettle);
+  EXPECT_TRUE(shot->UseRendition(Rendition::kFullBand));
+  EXPECT_EQ(shot->rendition(), Rendition::kOriginal);
+  const auto rest = Render(60000);
+  EXPECT_NEAR(rest[2 * 20000], kLevel, kFilterTolerance);
+  EXPECT_NEAR(double(LoudFrames(rest, kLevel)), 48000 - kSettle + Delay(), 2);
+  EXPECT_FALSE(shot->IsPlaying());
+  shot->Play(false);
+  EXPECT_EQ(shot->rendition(), Rendition::kFullBand);
+  EXPECT_NEAR(double(LoudFrames(Render(60000), kFullBandLevel)), 48000, 2);
+
+  // Stopped, it turns over at once (the mixer's own tests hold the place it keeps).
+  shot->Play(false);
+  Render(1000);
+  shot->Stop();
+  EXPECT_TRUE(shot->UseRendition(Rendition::kOriginal));
+  EXPECT_EQ(shot->rendition(), Rendition::kOriginal);
+  EXPECT_EQ(device_->mixer().ActiveVoices(), 1);
+  shot->Play(false);
+  EXPECT_NEAR(Level().first, kLevel, kFilterTolerance);
+}
+
 }  // namespace
 }  // namespace lullwood
