@@ -72,9 +72,10 @@ class MixerSoundBuffer final : public SoundBuffer {
     for (const Retired& old : retired_) mixer_.RemoveVoice(old.voice);
   }
 
-  bool Attach(Samples samples, Rendition rendition) {
+  bool Attach(Samples samples, Rendition rendition, bool missing) {
     samples_ = std::move(samples);
     rendition_ = wanted_ = rendition;
+    fullBandMissing_ = missing;
     voice_ = mixer_.AddVoice(Source(), MixerRate(frequency_));
     return voice_ != Mixer::kNoVoice;
   }
@@ -144,7 +145,11 @@ class MixerSoundBuffer final : public SoundBuffer {
   bool TurnOver() {
     std::optional<Samples> next;
     if (wanted_ == Rendition::kFullBand) {
-      next = LoadFullBand(name_, Samples{{}, waveFrames_, samples_.channels, waveRate_});
+      // What the program carries does not change while it runs: asked once.
+      if (!fullBandMissing_) {
+        next = LoadFullBand(name_, Samples{{}, waveFrames_, samples_.channels, waveRate_});
+      }
+      fullBandMissing_ = !next;
     } else {
       next = LoadOriginal(name_);
     }
@@ -187,6 +192,7 @@ class MixerSoundBuffer final : public SoundBuffer {
   Rendition rendition_ = Rendition::kOriginal;
   Rendition wanted_ = Rendition::kOriginal;
   std::vector<Retired> retired_;
+  bool fullBandMissing_ = false;  // no full-band rendition of this sound to be had
   Mixer::VoiceId voice_ = Mixer::kNoVoice;
   int32_t volume_ = 0;
   int32_t pan_ = 0;
@@ -206,16 +212,19 @@ std::unique_ptr<SoundBuffer> CreateBufferFromResource(SoundDevice* device,
   const uint32_t waveFrames = original->frames;
   std::optional<Samples> samples = std::move(original);
   Rendition made = Rendition::kOriginal;
+  bool missing = false;
   if (rendition == Rendition::kFullBand) {
     if (auto full = LoadFullBand(resourceName, *samples)) {
       samples = std::move(full);
       made = Rendition::kFullBand;
+    } else {
+      missing = true;
     }
   }
   Mixer& mixer = device->mixer();
   auto buffer = std::make_unique<MixerSoundBuffer>(mixer, mixer.weak_from_this().lock(),
                                                    std::string(resourceName), waveRate, waveFrames);
-  if (!buffer->Attach(std::move(*samples), made)) return nullptr;
+  if (!buffer->Attach(std::move(*samples), made, missing)) return nullptr;
   return buffer;
 }
 

@@ -34,6 +34,8 @@ void ReadStartupSettings(Soundscape& core, PriorityControl& priority) {
     values.m_autoHide = 1;
     state.scheduler.autoHidePending = true;
   }
+  state.mixer.rendition = IsSwitchOn(core.ReadSetting(settings::kFullBand)) ? Rendition::kFullBand
+                                                                            : Rendition::kOriginal;
 }
 
 void HandOverCommandLine(Soundscape& core) {

@@ -40,7 +40,8 @@ bool Soundscape::ToggleBackground(std::string_view resourceName, bool wantOn, in
       slotNumber = 0;
       return false;
     }
-    *empty = CreateBufferFromResource(state_.audioDevice.directSound.get(), resourceName);
+    *empty = CreateBufferFromResource(state_.audioDevice.directSound.get(), resourceName,
+                                      state_.mixer.rendition);
     if (*empty) {
       // The volume first: the audio thread may render the buffer the moment it plays.
       (*empty)->SetVolume(StepToAttenuation(state_.mixer.backgroundVolumeStep));

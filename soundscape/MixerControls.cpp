@@ -87,10 +87,23 @@ void Soundscape::ApplyBackgroundVolume() {
 void Soundscape::PreviewEffect(std::string_view resourceName) {
   std::unique_ptr<SoundBuffer>& preview = state_.mixer.previewBuffer;
   ReleaseSoundBuffer(preview);
-  preview = CreateBufferFromResource(state_.audioDevice.directSound.get(), resourceName);
+  preview = CreateBufferFromResource(state_.audioDevice.directSound.get(), resourceName,
+                                     state_.mixer.rendition);
   if (!preview) return;
   preview->SetVolume(StepToAttenuation(state_.mixer.randomVolumeStep));
   preview->Play(/*looping=*/false);
+}
+
+void Soundscape::ChooseRendition(Rendition rendition) {
+  state_.mixer.rendition = rendition;
+  WriteSetting(settings::kFullBand, YesNo(rendition == Rendition::kFullBand));
+  for (auto& slot : state_.backgrounds.slot) {
+    if (slot) slot->UseRendition(rendition);
+  }
+  for (auto& effect : state_.scheduler.effectBuffer) {
+    if (effect) effect->UseRendition(rendition);
+  }
+  if (state_.mixer.previewBuffer) state_.mixer.previewBuffer->UseRendition(rendition);
 }
 
 void Soundscape::OnDynamicRandom() {

@@ -78,6 +78,7 @@ inline constexpr std::string_view kAutoStart = "AUTO";         // start with tha
 inline constexpr std::string_view kBoostPriority = "BOOST";    // raised CPU priority
 inline constexpr std::string_view kAutoHide = "AUTOHIDE";      // hide at the first tick
 inline constexpr std::string_view kDynamicRandom = "DYNAMIC";  // recorded, never read back
+inline constexpr std::string_view kFullBand = "FULLBAND";      // play the full-band renditions
 }  // namespace settings
 
 class SettingsStore {

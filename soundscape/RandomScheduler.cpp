@@ -58,6 +58,11 @@ void Soundscape::Tick() {
   if (s.tickCount > kTickWrap) s.tickCount = 1;
   if (muted) return;
   if (state_.backgrounds.slot[1]) StepBackgroundPan();
+  // A background turned over to the other rendition lets go of the old one once it has
+  // faded out.
+  for (auto& slot : state_.backgrounds.slot) {
+    if (slot) slot->UseRendition(state_.mixer.rendition);
+  }
   for (int i = 0; i < kEffectTableSize; ++i) {
     if (muted) return;
     double& fireTick = s.nextFireTick[i];
@@ -86,7 +91,8 @@ void Soundscape::FireEffect(int effectIndex) {
   if (!row) return;  // entry 0 has no sound
   std::unique_ptr<SoundBuffer>& buffer = s.effectBuffer[effectIndex];
   if (!buffer) {
-    buffer = CreateBufferFromResource(state_.audioDevice.directSound.get(), row->resourceName);
+    buffer = CreateBufferFromResource(state_.audioDevice.directSound.get(), row->resourceName,
+                                      state_.mixer.rendition);
     if (!buffer) return;
     s.baseFrequency[effectIndex] = buffer->GetFrequency();
   }

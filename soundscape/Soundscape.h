@@ -108,6 +108,11 @@ class Soundscape {
   void StepRandomVolume(int delta);
   void ApplyBackgroundVolume();
   void PreviewEffect(std::string_view resourceName);
+  // The user's choice of rendition: stored (FULLBAND, "Y" for the full band; a failed
+  // write is reported) and taken up at once. Backgrounds go on in it from where they
+  // are; an effect sounding now finishes as it is, and every later firing and preview
+  // plays it. Muted, only the choice is kept, for the next Play.
+  void ChooseRendition(Rendition rendition);
 
   // Mute and Play.
   bool ClaimDevice();

@@ -104,6 +104,8 @@ struct MixerControls {
   int randomVolumeStep = kDefaultVolumeStep;
   bool dynamicRandom = false;
   std::unique_ptr<SoundBuffer> previewBuffer;
+  // The rendition every buffer is made in and turned over to.
+  Rendition rendition = Rendition::kOriginal;
 };
 
 struct ProcessState {

@@ -257,9 +257,10 @@ TEST_F(ScenarioTest, DroppingSeveralFilesLoadsTheFirstWithItsWholePath) {
 // ------------------------------------------------------------------ settings
 
 TEST_F(ScenarioTest, StartUpReadsSwitchesThatAreExactlyY) {
-  settings.values = {
-      {"LWD", "/x/auto.lwd"}, {"AUTO", "y"}, {"BOOST", "Yes"}, {"AUTOHIDE", "Y"}, {"DYNAMIC", "Y"}};
+  settings.values = {{"LWD", "/x/auto.lwd"}, {"AUTO", "y"},    {"BOOST", "Yes"},
+                     {"AUTOHIDE", "Y"},      {"DYNAMIC", "Y"}, {"FULLBAND", "y"}};
   ReadStartupSettings(core, priority);
+  EXPECT_EQ(state.mixer.rendition, Rendition::kFullBand);
   EXPECT_EQ(panel.values.m_scenarioFile, "/x/auto.lwd");
   EXPECT_EQ(state.autostartScenarioPath, "/x/auto.lwd");
   EXPECT_EQ(panel.values.m_autoStart, 1);
@@ -270,6 +271,16 @@ TEST_F(ScenarioTest, StartUpReadsSwitchesThatAreExactlyY) {
   EXPECT_TRUE(state.scheduler.autoHidePending);
   EXPECT_EQ(panel.values.m_dynamicRandom, 0) << "DYNAMIC is never read back";
   EXPECT_FALSE(state.mixer.dynamicRandom);
+
+  // The original sounds unless the store says exactly Y.
+  for (const char* text : {"Yes", "N", ""}) {
+    settings.values = {{"FULLBAND", text}};
+    ReadStartupSettings(core, priority);
+    EXPECT_EQ(state.mixer.rendition, Rendition::kOriginal) << text;
+  }
+  settings.values.clear();
+  ReadStartupSettings(core, priority);
+  EXPECT_EQ(state.mixer.rendition, Rendition::kOriginal);
 }
 
 TEST_F(ScenarioTest, TheCommandLineBeatsTheStoredFileForThisRunOnly) {

@@ -303,6 +303,70 @@ TEST_F(SoundscapeTest, DynamicRandomDrawsPitchThenVolumeWithTheseExactValues) {
   EXPECT_EQ(state.scheduler.random.state(), before) << "no value is drawn";
 }
 
+// ------------------------------------------------------------------ renditions
+
+// The choice is stored and taken up at once by the backgrounds; an effect sounding
+// finishes as it is and its next firing, like every preview, is in the new rendition.
+TEST_F(SoundscapeTest, ChoosingTheFullBandTurnsBackgroundsOverAtOnceAndEffectsAtTheirNext) {
+  ClickBox(0, true);
+  core.FireEffect(4);
+  ASSERT_TRUE(state.scheduler.effectBuffer[4]->IsPlaying());
+  core.ChooseRendition(Rendition::kFullBand);
+  EXPECT_EQ(settings.values["FULLBAND"], "Y");
+  EXPECT_EQ(Slot(1)->rendition(), Rendition::kFullBand);
+  EXPECT_TRUE(Slot(1)->IsPlaying());
+  EXPECT_EQ(state.scheduler.effectBuffer[4]->rendition(), Rendition::kOriginal);
+  outputs.current()->Render(48000);
+  EXPECT_FALSE(state.scheduler.effectBuffer[4]->IsPlaying());
+  core.FireEffect(4);
+  EXPECT_EQ(state.scheduler.effectBuffer[4]->rendition(), Rendition::kFullBand);
+  MoveSlider(6, level::kRarely);
+  EXPECT_EQ(state.mixer.previewBuffer->rendition(), Rendition::kFullBand);
+  // Once the old background has faded, a tick lets go of it: one voice a buffer.
+  RunTicks(1);
+  EXPECT_EQ(outputs.current()->mixer().ActiveVoices(), 3);
+
+  core.ChooseRendition(Rendition::kOriginal);
+  EXPECT_EQ(settings.values["FULLBAND"], "N");
+  EXPECT_EQ(Slot(1)->rendition(), Rendition::kOriginal);
+}
+
+// Muted, the choice waits for Play; a failed write is reported and the choice still
+// holds for this run.
+TEST_F(SoundscapeTest, AChoiceMadeWhileMutedIsHeardAtPlay) {
+  ClickBox(0, true);
+  core.OnMute();
+  settings.failWrites = true;
+  core.ChooseRendition(Rendition::kFullBand);
+  EXPECT_EQ(panel.messages.back(), kRegistryWriteMessage);
+  core.OnPlay();
+  ASSERT_NE(Slot(1), nullptr);
+  EXPECT_EQ(Slot(1)->rendition(), Rendition::kFullBand);
+}
+
+// Every law stays: with Dynamic Random the firings logged are the same, value for value,
+// whichever rendition plays; frequencies are in the original wave's terms.
+TEST_F(SoundscapeTest, TheFiringsAreTheSameInEitherRendition) {
+  panel.controls.m_dynamicRandom = 1;
+  core.OnDynamicRandom();
+  const auto run = [&](Rendition rendition) {
+    core.ChooseRendition(rendition);
+    core.SeedRandom(7);
+    firings.clear();
+    for (int n = 0; n < 40; ++n) core.FireEffect(1 + n % 30);
+    return firings;
+  };
+  const auto original = run(Rendition::kOriginal);
+  const auto fullBand = run(Rendition::kFullBand);
+  ASSERT_EQ(original.size(), fullBand.size());
+  for (size_t k = 0; k < original.size(); ++k) {
+    EXPECT_EQ(original[k].effectIndex, fullBand[k].effectIndex) << k;
+    EXPECT_EQ(original[k].pan, fullBand[k].pan) << k;
+    EXPECT_EQ(original[k].volume, fullBand[k].volume) << k;
+    EXPECT_EQ(original[k].frequency, fullBand[k].frequency) << k;
+  }
+}
+
 TEST_F(SoundscapeTest, AFiringOnAPlayingBufferNeitherStopsNorRewindsIt) {
   core.FireEffect(4);  // "Loon cry", 7782 frames at 11025 Hz
   auto* device = outputs.current();
