@@ -19,6 +19,7 @@
 #include "Menus.h"
 #include "QtText.h"
 #include "SleepTimerControl.h"
+#include "SoundChoiceControl.h"
 #include "TrayIcon.h"
 #include "WindowVisibility.h"
 
@@ -62,6 +63,8 @@ CMainDialog::CMainDialog(ProcessState& state, AudioOutputFactory& outputs, Setti
   SetMenuBar(BuildMenuBar(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); }));
   InstallHelpKey(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); });
   InstallSleepTimer();
+  soundChoice_ = new SoundChoiceControl([this](Rendition r) { core_.ChooseRendition(r); }, this);
+  soundChoice_->InstallInMenuBar(*menuBar_);
   // The volume bars give up their own scrolling menu for the Scenario popup.
   m_backgroundVolumeBar->setContextMenuPolicy(Qt::NoContextMenu);
   m_randomVolumeBar->setContextMenuPolicy(Qt::NoContextMenu);
@@ -136,6 +139,7 @@ void CMainDialog::EditSystemMenu() {
 
 void CMainDialog::ReadStartupSettings() {
   lullwood::ReadStartupSettings(core_, Priority());
+  soundChoice_->Show(state_.mixer.rendition);
 }
 
 void CMainDialog::AddTrayIcon() {
@@ -143,6 +147,7 @@ void CMainDialog::AddTrayIcon() {
       BuildScenarioMenu(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); });
   trayIcon_ =
       std::make_unique<TrayIcon>(m_icon, [this](std::uintptr_t click) { RouteCommand(0, click); });
+  soundChoice_->AppendTo(*trayMenu_);
   sleepTimer_->AppendTo(*trayMenu_);
   trayIcon_->SetContextMenu(trayMenu_);
   trayIcon_->SetStatusLine(sleepTimer_->statusText());

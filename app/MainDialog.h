@@ -39,6 +39,7 @@ class QSlider;
 namespace lullwood {
 
 class SleepTimerControl;
+class SoundChoiceControl;
 class TrayIcon;
 
 // Caption of every message box: the executable's name.
@@ -141,6 +142,7 @@ class CMainDialog : public QDialog, public Panel, public PlayerWindow {
   QMenuBar* menuBar() const { return menuBar_; }
   // The sleep timer's menu entries, poll and steps.
   SleepTimerControl& sleepTimer() const { return *sleepTimer_; }
+  SoundChoiceControl& soundChoice() const { return *soundChoice_; }
 
   Soundscape& core() { return core_; }
   SchedulerTimer& schedulerTimer() { return timer_; }
@@ -235,7 +237,8 @@ class CMainDialog : public QDialog, public Panel, public PlayerWindow {
   QMenuBar* menuBar_ = nullptr;
   QMenu* trayMenu_ = nullptr;
   std::unique_ptr<TrayIcon> trayIcon_;
-  SleepTimerControl* sleepTimer_ = nullptr;  // a child of the window
+  SleepTimerControl* sleepTimer_ = nullptr;    // a child of the window
+  SoundChoiceControl* soundChoice_ = nullptr;  // a child of the window
 };
 
 }  // namespace lullwood

@@ -68,8 +68,8 @@ TEST_F(ShellTest, TheIconComesAfterTheSettingsReadsAndStaysUntilCloseDown) {
   EXPECT_EQ(tray->icon().toolTip(), "Quillor Lullwood (RTCLK=options) ");
   QStringList entries;
   for (QAction* action : tray->icon().contextMenu()->actions()) entries << action->text();
-  EXPECT_EQ(entries,
-            (QStringList{"&Load...", "&Save...", "", "E&xit", "", "&Mute", "&Play", "", "&Timer"}));
+  EXPECT_EQ(entries, (QStringList{"&Load...", "&Save...", "", "E&xit", "", "&Mute", "&Play", "",
+                                  "&Sound", "", "&Timer"}));
 
   dialog->CloseDown();
   EXPECT_FALSE(tray->added());

@@ -1,0 +1,55 @@
+#include "SoundChoiceControl.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "QtText.h"
+
+namespace lullwood {
+
+SoundChoiceControl::SoundChoiceControl(std::function<void(Rendition)> choose, QObject* parent)
+    : QObject(parent), choose_(std::move(choose)) {
+  group_ = new QActionGroup(this);
+  group_->setExclusive(true);
+  original_ = group_->addAction(ToQString(kOriginalSoundsText));
+  fullBand_ = group_->addAction(ToQString(kFullBandSoundsText));
+  for (QAction* action : {original_, fullBand_}) action->setCheckable(true);
+  original_->setChecked(true);
+  connect(group_, &QActionGroup::triggered, this, [this](QAction* action) {
+    choose_(action == fullBand_ ? Rendition::kFullBand : Rendition::kOriginal);
+  });
+}
+
+void SoundChoiceControl::FillMenu(QMenu& menu) {
+  menu.addAction(original_);
+  menu.addAction(fullBand_);
+}
+
+QMenu* SoundChoiceControl::InstallInMenuBar(QMenuBar& bar) {
+  auto* menu = new QMenu(ToQString(kSoundMenuTitle), &bar);
+  menu->setObjectName("soundMenu");
+  FillMenu(*menu);
+  const QList<QAction*> popups = bar.actions();
+  if (popups.isEmpty()) {
+    bar.addMenu(menu);
+  } else {
+    bar.insertMenu(popups.last(), menu);
+  }
+  return menu;
+}
+
+QMenu* SoundChoiceControl::AppendTo(QMenu& menu) {
+  menu.addSeparator();
+  QMenu* submenu = menu.addMenu(ToQString(kSoundMenuTitle));
+  submenu->setObjectName("traySoundMenu");
+  FillMenu(*submenu);
+  return submenu;
+}
+
+void SoundChoiceControl::Show(Rendition rendition) {
+  action(rendition)->setChecked(true);
+}
+
+}  // namespace lullwood
