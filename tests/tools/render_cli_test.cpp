@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "FlacImage.h"
 #include "Limiter.h"
 #include "LullwoodVersion.h"
 #include "SoundCatalogue.h"
@@ -407,6 +408,46 @@ TEST_F(RenderCli, OneBackgroundPlaysItsSamplesAtTheBackgrndVolume) {
     const double expected = (byte - 128) / 128.0 * gain * 32767.0;
     ASSERT_NEAR(Sample(bytes, 44 + 4 * frame), expected, 1.0) << "frame " << frame;
     ASSERT_NEAR(Sample(bytes, 46 + 4 * frame), expected, 1.0) << "frame " << frame;
+  }
+}
+
+// In the full band the same firings are logged, value for value, and a background plays
+// its full-band samples: at 44100 Hz one output frame is one of them.
+TEST_F(RenderCli, TheFullBandPlaysItsOwnSamplesAndLogsTheSameFirings) {
+  const fs::path scenario = Write("busy.lwd", kBusyScenario);
+  const std::string plain = (dir_ / "plain.tsv").string();
+  const std::string full = (dir_ / "full.tsv").string();
+  ASSERT_EQ(Run({scenario.string(), "--seconds", "200", "--seed", "77", "--events", plain}).status,
+            0);
+  const Result run =
+      Run({scenario.string(), "--seconds", "200", "--seed", "77", "--events", full, "--full-band"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadBytes(full), ReadBytes(plain));
+
+  const BackgroundSound& row = SoundCatalogue::Backgrounds().front();
+  const auto flac = FindFullBandResource(row.resourceName);
+  ASSERT_TRUE(flac) << row.resourceName;
+  std::string error;
+  const std::optional<DecodedSound> sound = DecodeFlac(*flac, error);
+  ASSERT_TRUE(sound) << error;
+  ASSERT_EQ(sound->rate, 44100u);
+  const fs::path one =
+      Write("one.lwd", "[Backgrounds]\n" + std::string(row.scenarioKey) + "=Y\nV1=8\n");
+  const fs::path wave = dir_ / "one.wav";
+  ASSERT_EQ(Run({one.string(), "--seconds", "1", "--rate", "44100", "--out", wave.string(),
+                 "--seed", "1", "--full-band"})
+                .status,
+            0);
+  const std::string bytes = ReadBytes(wave);
+  ASSERT_EQ(bytes.size(), 44u + 44100 * 4);
+  const double gain = std::pow(10.0, -500 / 2000.0);
+  const uint32_t delay = static_cast<uint32_t>(Limiter(44100).delayFrames());
+  for (uint32_t frame = delay; frame < 44100; ++frame) {
+    const size_t at = size_t{(frame - delay) % sound->frames} * sound->channels;
+    const float left = sound->samples[at];
+    const float right = sound->samples[at + sound->channels - 1];
+    ASSERT_NEAR(Sample(bytes, 44 + 4 * frame), left * gain * 32767.0, 1.0) << frame;
+    ASSERT_NEAR(Sample(bytes, 46 + 4 * frame), right * gain * 32767.0, 1.0) << frame;
   }
 }
 

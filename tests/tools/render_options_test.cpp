@@ -32,6 +32,17 @@ TEST(RenderOptions, TakesEveryOptionInEitherSpelling) {
   EXPECT_EQ(o.eventsPath, "e.tsv");
   EXPECT_EQ(o.resavePath, "r.lwd");
   EXPECT_FALSE(o.help);
+  EXPECT_FALSE(o.fullBand);
+  const ParsedArguments full = Parse({"--full-band", "a.lwd", "--seconds", "1"});
+  ASSERT_TRUE(full.options) << full.error;
+  EXPECT_TRUE(full.options->fullBand);
+  for (const auto& refused :
+       {std::vector<std::string>{"a.lwd", "--seconds", "1", "--full-band", "--full-band"},
+        std::vector<std::string>{"a.lwd", "--seconds", "1", "--full-band=Y"}}) {
+    const ParsedArguments parsed = ParseRenderArguments(refused);
+    EXPECT_FALSE(parsed.options);
+    EXPECT_NE(parsed.error.find("--full-band"), std::string::npos) << parsed.error;
+  }
 
   const ParsedArguments plain = Parse({"a.lwd", "--seconds", "1"});
   ASSERT_TRUE(plain.options) << plain.error;
@@ -112,7 +123,7 @@ TEST(RenderOptions, UsageNamesEveryOptionAndTheVersionIsTheProgramsOwn) {
   const std::string usage = RenderUsage();
   for (const char* option :
        {"--seconds N", "--seed S", "--rate HZ", "--out FILE", "--events FILE", "--resave FILE",
-        "--help", "--version", "(default 48000)", "Exit status: 0"}) {
+        "--full-band", "--help", "--version", "(default 48000)", "Exit status: 0"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   for (size_t start = 0, end; (end = usage.find('\n', start)) != std::string::npos;

@@ -138,6 +138,14 @@ ParsedArguments ParseRenderArguments(std::span<const std::string> arguments) {
       options.version = true;
       return {options, {}};
     }
+    if (!optionsEnded && argument == "--full-band") {
+      if (options.fullBand) return Refuse("--full-band given twice");
+      options.fullBand = true;
+      continue;
+    }
+    if (!optionsEnded && argument.starts_with("--full-band=")) {
+      return Refuse("--full-band takes no value");
+    }
     if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
       const size_t equals = argument.find('=');
       const std::string_view name = std::string_view(argument).substr(0, equals);
@@ -181,7 +189,7 @@ std::string RenderUsage() {
   const std::string fade = std::to_string(figures::kSleepFadeSeconds);
   return "usage: lullwood-render SCENARIO.lwd --seconds N [--seed S] [--rate HZ]\n"
          "                       [--out FILE.wav] [--events FILE.tsv] [--resave FILE.lwd]\n"
-         "                       [--sleep MINUTES]\n"
+         "                       [--sleep MINUTES] [--full-band]\n"
          "       lullwood-render --help | --version\n"
          "\n"
          "Loads the Scenario as the window does at start-up and plays it for N seconds,\n"
@@ -204,6 +212,8 @@ std::string RenderUsage() {
          fade +
          " s, then stops as\n"
          "                   Mute does; silence and no firings follow\n"
+         "  --full-band      play the full-bandwidth sounds (44.1 kHz, 16-bit) instead of\n"
+         "                   the original ones (11 kHz, 8-bit), as the Sound menu does\n"
          "  --help, -h       print this text and exit\n"
          "  --version        print the version and exit\n"
          "\n"

@@ -31,6 +31,9 @@ struct RenderOptions {
   std::string resavePath;
   // Minutes of output after which the sleep fade starts; none: no fade.
   std::optional<double> sleepMinutes;
+  // --full-band: every sound in its full-bandwidth rendition, as the window's Sound menu
+  // chooses; without it the original sounds.
+  bool fullBand = false;
   bool help = false;     // --help or -h: print the usage and stop
   bool version = false;  // --version: print the version and stop
 };

@@ -22,6 +22,7 @@
 #include "Scenario.h"
 #include "SleepTimer.h"
 #include "WaveFile.h"
+#include "WaveResources.h"
 
 namespace lullwood::render {
 namespace {
@@ -285,6 +286,9 @@ int RunRender(const RenderOptions& options, const RenderEnvironment& environment
     return Fail(messages, *error);
   }
   if (const std::optional<int> refused = RefuseOutputs(options, messages)) return *refused;
+  if (options.fullBand && EmbeddedFullBand().empty()) {
+    return Fail(messages, "--full-band: this build carries no full-band sounds");
+  }
   const uint64_t rate = static_cast<uint64_t>(options.rateHz);
 
   // Outputs are opened before the work, so an unwritable one fails at once.
@@ -309,6 +313,7 @@ int RunRender(const RenderOptions& options, const RenderEnvironment& environment
   ProcessState state;
   Soundscape core(state, panel, timer, outputFactory, settings);
 
+  state.mixer.rendition = options.fullBand ? Rendition::kFullBand : Rendition::kOriginal;
   if (!core.ClaimDevice()) return Fail(messages, "cannot open the offline output");
   core.ResetTables();
   const uint32_t seed = options.seed ? *options.seed : static_cast<uint32_t>(std::time(nullptr));
