@@ -1,3 +1,12 @@
+# The package's private libraries: the multiarch library folder's own subfolder, which
+# ldconfig does not search, so the package registers nothing with it; its consumers find
+# it by their run path.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(LULLWOOD_PRIVATE_LIBDIR "lib/${CMAKE_LIBRARY_ARCHITECTURE}/lullwood")
+else()
+  set(LULLWOOD_PRIVATE_LIBDIR "${CMAKE_INSTALL_LIBDIR}/lullwood")
+endif()
+
 # lullwood_embed_waves(<target> [DEPENDS <target that makes them>] <wave files>...)
 #
 # Makes the static library <target>, which embeds exactly the given wave files in
@@ -111,7 +120,7 @@ extern \"C\" [[gnu::used]] const void* const ${prefix}_anchor = &${table_symbol}
     target_sources(${target} INTERFACE "${anchor}")
     string(REPLACE "_" "-" file_name "${target}")
     set_target_properties(${target} PROPERTIES OUTPUT_NAME "${file_name}")
-    install(TARGETS ${target} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/lullwood)
+    install(TARGETS ${target} LIBRARY DESTINATION ${LULLWOOD_PRIVATE_LIBDIR})
   else()
     target_link_libraries(${target} PUBLIC lullwood_audio)
   endif()
