@@ -2,7 +2,9 @@
 // at 11025/22050 Hz into 48000 Hz stereo, rendered in callback-sized blocks; and the
 // parts of it apart: a quiet bed of backgrounds at their own rate (the buses, the
 // limiter idle), effects all at changed pitches (the per-voice interpolator), and a sum
-// the limiter must hold down.
+// the limiter must hold down. The busy soundscape once more in the full band: every sound
+// at 44100 Hz, into a 48000 Hz output (through the full-band bus) and a 44100 Hz one
+// (summed as it is).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -38,22 +40,32 @@ DecodedSound MakeSound(uint32_t rate, double seconds, uint32_t channels, uint32_
   return sound;
 }
 
+// The sounds' rates: the catalogue's, or all at 44100 Hz for the full band.
+enum class Band { kOriginal, kFull };
+
 class BusySoundscape {
  public:
-  BusySoundscape() : mixer_(kOutputRate) {
-    sounds_.push_back(MakeSound(22050, 12, 1, 1));
-    sounds_.push_back(MakeSound(11025, 9, 1, 2));
-    sounds_.push_back(MakeSound(22050, 6, 2, 3));  // the stereo background
+  explicit BusySoundscape(Band band = Band::kOriginal, int outputRate = kOutputRate)
+      : mixer_(outputRate) {
+    const auto rate = [band](uint32_t original) { return band == Band::kFull ? 44100 : original; };
+    sounds_.push_back(MakeSound(rate(22050), 12, 1, 1));
+    sounds_.push_back(MakeSound(rate(11025), 9, 1, 2));
+    sounds_.push_back(MakeSound(rate(22050), 6, 2, 3));  // the stereo background
     for (uint32_t i = 0; i < 8; ++i) {
-      sounds_.push_back(MakeSound(i % 2 ? 22050 : 11025, 1.5 + 0.5 * i, 1, 10 + i));
+      sounds_.push_back(MakeSound(rate(i % 2 ? 22050 : 11025), 1.5 + 0.5 * i, 1, 10 + i));
     }
     for (size_t i = 0; i < sounds_.size(); ++i) {
       const DecodedSound& s = sounds_[i];
       const auto voice = mixer_.AddVoice({s.samples.data(), s.frames, s.channels}, s.rate);
       const int32_t pan = (i % 3 == 0) ? 0 : (i % 3 == 1 ? -10000 : 10000);
       mixer_.SetGain(voice, VolumePanToGains(-static_cast<int32_t>(i) * 150, pan));
-      // Dynamic Random pitch: some effects play raised or lowered.
-      if (i >= 3 && i % 2) mixer_.SetRate(voice, s.rate + static_cast<uint32_t>(i) * 731);
+      // Dynamic Random pitch: some effects play raised or lowered, by the same ratio in
+      // either band.
+      if (i >= 3 && i % 2) {
+        const uint32_t original = (i - 3) % 2 ? 22050 : 11025;
+        mixer_.SetRate(voice, static_cast<uint32_t>(uint64_t{original + uint32_t(i) * 731} *
+                                                    s.rate / original));
+      }
       mixer_.Play(voice, i < 3);
       voices_.push_back(voice);
     }
@@ -77,6 +89,7 @@ class BusySoundscape {
 
 void BM_BusySoundscape(benchmark::State& state) {
   BusySoundscape scape;
+  const int outputRate = kOutputRate;
   std::vector<float> out(2 * kBlockFrames);
   for (auto _ : state) {
     scape.RenderBlock(out.data());
@@ -90,9 +103,28 @@ void BM_BusySoundscape(benchmark::State& state) {
   state.counters["per_voice_frame"] =
       Counter(voiceFrames, Counter::kIsIterationInvariantRate | Counter::kInvert);
   state.counters["x_realtime"] =
-      Counter(double(kBlockFrames) / kOutputRate, Counter::kIsIterationInvariantRate);
+      Counter(double(kBlockFrames) / outputRate, Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_BusySoundscape);
+
+// The same in the full band; the argument is the output's rate.
+void BM_BusySoundscapeFullBand(benchmark::State& state) {
+  const int outputRate = static_cast<int>(state.range(0));
+  BusySoundscape scape(Band::kFull, outputRate);
+  std::vector<float> out(2 * kBlockFrames);
+  for (auto _ : state) {
+    scape.RenderBlock(out.data());
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  using benchmark::Counter;
+  state.counters["per_voice_frame"] =
+      Counter(double(kBlockFrames) * scape.voiceCount(),
+              Counter::kIsIterationInvariantRate | Counter::kInvert);
+  state.counters["x_realtime"] =
+      Counter(double(kBlockFrames) / outputRate, Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_BusySoundscapeFullBand)->Arg(48000)->Arg(44100);
 
 void BM_BusySoundscapeOneHour(benchmark::State& state) {
   BusySoundscape scape;

@@ -2,7 +2,8 @@
 # Plays a busy Scenario (3 backgrounds, 12 effects at "Frequently", Dynamic Random) in
 # the real lullwood and prints what it costs the whole system.
 #
-# Usage: tools/measure-live.sh [--disk] [seconds]   (seconds: at least 30, default 50)
+# Usage: tools/measure-live.sh [--disk] [--full-band] [seconds]   (seconds: at least 30,
+#        default 50)
 #
 # The build is the one tools/build-dir.sh names (LULLWOOD_BUILD_DIR, default build/);
 # lullwood, lullwood-output-latency and the wave files are made there when missing.
@@ -18,6 +19,9 @@
 # backgrounds as WAV files (audiomixer ! pulsesink) on the same server for the same time,
 # and the script prints its cost and the ratio of the two.
 #
+# --full-band plays the full-bandwidth sounds (the Sound menu's second choice, stored in
+# the run's settings), and GStreamer mixes the same backgrounds' full-band waves.
+#
 # --disk leaves the sound server out, for machines without one: SDL's disk driver writes
 # the mix to a temporary file at real-time pace, so the mixer works as hard as on a sound
 # card, and only the program's own cost is printed.
@@ -31,10 +35,17 @@ set -euo pipefail
 
 source "$(dirname "$0")/build-dir.sh"
 mode=pulse
-if [ "${1:-}" = "--disk" ]; then mode=disk; shift; fi
+full_band=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --disk) mode=disk; shift ;;
+    --full-band) full_band=1; shift ;;
+    *) break ;;
+  esac
+done
 seconds="${1:-50}"
 if [ $# -gt 1 ] || ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 30 ]; then
-  echo "usage: tools/measure-live.sh [--disk] [seconds]   (seconds: a whole number, at least 30)" >&2
+  echo "usage: tools/measure-live.sh [--disk] [--full-band] [seconds]   (seconds: a whole number, at least 30)" >&2
   exit 2
 fi
 
@@ -48,6 +59,7 @@ lullwood_build lullwood lullwood-output-latency lullwood_wave_files
 binary="$lullwood_build_dir/app/lullwood"
 latency_tool="$lullwood_build_dir/tools/latency/lullwood-output-latency"
 waves="$lullwood_build_dir/resources/waves"
+if [ "$full_band" -eq 1 ]; then waves="$lullwood_build_dir/resources/waves-full-band"; fi
 
 work="$(mktemp -d /tmp/lullwood-measure-XXXXXX)"
 # The disk driver's output goes to memory (tmpfs) when there is one: a file system's
@@ -174,6 +186,10 @@ thread_times() {
 }
 
 export XDG_CONFIG_HOME="$work/config" LULLWOOD_REPORT_FIRST_PAINT=1
+if [ "$full_band" -eq 1 ]; then
+  mkdir -p "$work/config/Quillor"
+  printf '[General]\nFULLBAND=Y\n' > "$work/config/Quillor/Lullwood.conf"
+fi
 start=$(now_ns)
 "$binary" "$work/busy.lwd" > "$work/stdout" 2> "$work/stderr" &
 pid=$!
