@@ -20,7 +20,7 @@ struct BusBand {
   bool onTheWayUpOnly = false;  // only below a faster output
 };
 constexpr double kPassFraction = 0.408;  // 4.5 kHz at 11025 Hz, 9 kHz at 22050 Hz
-constexpr double kFullBandPass = 20000.0 / 44100;
+constexpr double kFullBandPass = 0.42;   // 18.5 kHz at 44100 Hz
 constexpr BusBand kBuses[] = {
     // The rates the catalogue's waves are made at. The 11025 Hz bus's images start at
     // 5.6 kHz.
@@ -35,7 +35,8 @@ constexpr BusBand kBuses[] = {
     // at the output rate.
     {44100, (1.0 - kPassFraction) / 2, 1.0 - (1.0 - kPassFraction) / 2, true},
     // The full-band renditions, made at 44100 Hz, on their way to an output at another
-    // rate: flat to 20 kHz, their images (from 24.1 kHz) removed. Listed after the
+    // rate: flat to 18.5 kHz, their images (from 25.6 kHz) removed; what little the
+    // sounds hold above 18.5 kHz is let through only in part. Listed after the
     // bus above, which carries the narrower band of the same rate more cheaply.
     {44100, kFullBandPass, 1.0 - kFullBandPass},
 };
@@ -56,10 +57,11 @@ constexpr uint32_t kVoicePhases = 256;
 // The stretches tabulated for voices read faster than their stage's rate: Dynamic
 // Random raises a sound made at 44100 Hz by up to 19 %. Each kernel's stopband starts
 // at the stage's half rate for the most stretch it is listed with, a little below it
-// for less, so nothing raised past the stage's band folds back into it; its narrower
-// transition (0.08 of the stage's rate) keeps the band flat to 0.42 of that rate.
+// for less, so nothing raised past the stage's band folds back into it; its transition
+// (0.16 of the stage's rate) keeps the band flat to 0.34 of that rate (15 kHz at 44100
+// Hz) with a kernel of 28 taps at the largest stretch Dynamic Random draws.
 constexpr double kStretches[] = {1.0625, 1.125, 1.1875, 1.25, 1.5, 2.0};
-constexpr double kStretchedTransition = 0.08;
+constexpr double kStretchedTransition = 0.16;
 
 uint64_t StepOf(uint64_t fromRate, uint64_t toRate) {
   return ((fromRate << 32) + toRate / 2) / toRate;

@@ -146,10 +146,12 @@ TEST(Resampling, ContentRaisedAboveTheOutputsBandIsRemovedNotFolded) {
 }
 
 // The full-band renditions are made at 44100 Hz: at that output they are summed as
-// they are; at 48000 Hz through a bus of their own that keeps their band to 20 kHz.
-TEST(Resampling, AFullBandSoundKeepsItsBandTo20KHzAtEitherOutputRate) {
+// they are; at 48000 Hz through a bus of their own that keeps their band flat to 18.5
+// kHz (the recordings' slope leaves little above it) for a kernel two thirds as long.
+TEST(Resampling, AFullBandSoundKeepsItsBandTo20KHzAt44100AndTo18KHzAt48000) {
   for (int outputRate : {44100, 48000}) {
     for (double hz : {1000.0, 8000.0, 14000.0, 18000.0, 20000.0}) {
+      if (hz > 18000 && outputRate != 44100) continue;
       const auto out = Play(hz, 44100, 44100, outputRate);
       const double tone = Amplitude(out, hz, outputRate);
       EXPECT_NEAR(Db(tone / kAmplitude), 0.0, 0.5) << hz << " Hz into " << outputRate;
