@@ -186,10 +186,6 @@ thread_times() {
 }
 
 export XDG_CONFIG_HOME="$work/config" LULLWOOD_REPORT_FIRST_PAINT=1
-if [ "$full_band" -eq 1 ]; then
-  mkdir -p "$work/config/Quillor"
-  printf '[General]\nFULLBAND=Y\n' > "$work/config/Quillor/Lullwood.conf"
-fi
 start=$(now_ns)
 "$binary" "$work/busy.lwd" > "$work/stdout" 2> "$work/stderr" &
 pid=$!
@@ -286,6 +282,11 @@ INNER
 declare -f share cpu_ns now_ns > "$work/common.sh"
 
 cd "$work"
+# The Sound menu's second choice, in the settings the run's program reads.
+if [ "$full_band" -eq 1 ]; then
+  mkdir -p "$work/config/Quillor"
+  printf '[General]\nFULLBAND=Y\n' > "$work/config/Quillor/Lullwood.conf"
+fi
 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/inner.sh" "$binary" "$seconds" "$work" "$server"
 [ "$mode" = pulse ] || exit 0
 
