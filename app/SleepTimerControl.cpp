@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "Menus.h"
 #include "Mixer.h"
 #include "QtText.h"
 
@@ -60,22 +61,13 @@ void SleepTimerControl::FillMenu(QMenu& menu) {
 }
 
 QMenu* SleepTimerControl::InstallInMenuBar(QMenuBar& bar) {
-  auto* menu = new QMenu(ToQString(kTimerMenuTitle), &bar);
-  menu->setObjectName("timerMenu");
+  QMenu* menu = AddPopupBeforeHelp(bar, ToQString(kTimerMenuTitle), "timerMenu");
   FillMenu(*menu);
-  const QList<QAction*> popups = bar.actions();
-  if (popups.isEmpty()) {
-    bar.addMenu(menu);
-  } else {
-    bar.insertMenu(popups.last(), menu);
-  }
   return menu;
 }
 
 QMenu* SleepTimerControl::AppendTo(QMenu& menu) {
-  menu.addSeparator();
-  QMenu* submenu = menu.addMenu(ToQString(kTimerMenuTitle));
-  submenu->setObjectName("trayTimerMenu");
+  QMenu* submenu = AppendSubmenu(menu, ToQString(kTimerMenuTitle), "trayTimerMenu");
   FillMenu(*submenu);
   return submenu;
 }

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "Menus.h"
 #include "QtText.h"
 
 namespace lullwood {
@@ -28,22 +29,13 @@ void SoundChoiceControl::FillMenu(QMenu& menu) {
 }
 
 QMenu* SoundChoiceControl::InstallInMenuBar(QMenuBar& bar) {
-  auto* menu = new QMenu(ToQString(kSoundMenuTitle), &bar);
-  menu->setObjectName("soundMenu");
+  QMenu* menu = AddPopupBeforeHelp(bar, ToQString(kSoundMenuTitle), "soundMenu");
   FillMenu(*menu);
-  const QList<QAction*> popups = bar.actions();
-  if (popups.isEmpty()) {
-    bar.addMenu(menu);
-  } else {
-    bar.insertMenu(popups.last(), menu);
-  }
   return menu;
 }
 
 QMenu* SoundChoiceControl::AppendTo(QMenu& menu) {
-  menu.addSeparator();
-  QMenu* submenu = menu.addMenu(ToQString(kSoundMenuTitle));
-  submenu->setObjectName("traySoundMenu");
+  QMenu* submenu = AppendSubmenu(menu, ToQString(kSoundMenuTitle), "traySoundMenu");
   FillMenu(*submenu);
   return submenu;
 }

@@ -199,6 +199,9 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   // less: not faster): the narrowest tabulated one that cuts at or below the stage's
   // half rate, or nullptr when none does.
   const KernelTable* KernelFor(double stretch) const;
+  // Takes the first free voice for `source` at `rateHz`, summed into `stage`: stopped at
+  // 0, full gain. kNoVoice when every voice is taken. Holding lock_.
+  int TakeFreeVoice(const VoiceSource& source, uint32_t rateHz, int stage);
   // The stage a voice playing at `rateHz` is summed into: the slowest that holds its
   // band. Any thread: the stages never change.
   int StageFor(uint32_t rateHz) const;

@@ -24,37 +24,16 @@ StereoGain VolumePanToGains(int32_t volume, int32_t pan) {
   return {gain(left), gain(right)};
 }
 
-Mixer::VoiceId Mixer::AddVoice(const VoiceSource& source, uint32_t rateHz) {
-  if (source.samples == nullptr || source.frames == 0 ||
-      (source.channels != 1 && source.channels != 2) || rateHz == 0) {
-    return kNoVoice;
-  }
-  std::lock_guard guard(lock_);
-  for (int i = 0; i < kVoiceCount; ++i) {
-    Voice& voice = voices_[i];
-    if (voice.inUse) continue;
-    voice = Voice{};
-    voice.samples = source.samples;
-    voice.frames = source.frames;
-    voice.channels = source.channels;
-    voice.rateHz = rateHz;
-    voice.stage = StageFor(rateHz);
-    voice.inUse = true;
-    return i;
-  }
-  return kNoVoice;
+namespace {
+
+bool Playable(const VoiceSource& source, uint32_t rateHz) {
+  return source.samples != nullptr && source.frames != 0 &&
+         (source.channels == 1 || source.channels == 2) && rateHz != 0;
 }
 
-Mixer::VoiceId Mixer::Handover(VoiceId from, const VoiceSource& source, uint32_t rateHz) {
-  if (from < 0 || from >= kVoiceCount || source.samples == nullptr || source.frames == 0 ||
-      (source.channels != 1 && source.channels != 2) || rateHz == 0) {
-    return kNoVoice;
-  }
-  if (unattended_ || Stalled()) CatchUp();
-  const int stage = StageFor(rateHz);
-  std::lock_guard guard(lock_);
-  Voice& old = voices_[from];
-  if (!old.inUse) return kNoVoice;
+}  // namespace
+
+int Mixer::TakeFreeVoice(const VoiceSource& source, uint32_t rateHz, int stage) {
   for (int i = 0; i < kVoiceCount; ++i) {
     Voice& voice = voices_[i];
     if (voice.inUse) continue;
@@ -65,60 +44,78 @@ Mixer::VoiceId Mixer::Handover(VoiceId from, const VoiceSource& source, uint32_t
     voice.rateHz = rateHz;
     voice.stage = stage;
     voice.inUse = true;
-    // The same place in the sound, the fraction of a frame included. Each stage mixes
-    // ahead of the output by what its buses hold: a playing voice's place is moved by
-    // the difference, and both fades start when the later of the two is heard.
-    const double oldLead = old.playing ? LeadSeconds(old.stage) : 0.0;
-    const double newLead = old.playing ? LeadSeconds(stage) : 0.0;
-    const auto shift =
-        static_cast<int64_t>(std::llround((newLead - oldLead) * old.rateHz * 4294967296.0));
-    const auto oldEnd = static_cast<int64_t>(uint64_t{old.frames} << 32);
-    int64_t place = static_cast<int64_t>(old.position) + shift;
-    bool wrapped = old.wrapped;
-    if (place >= oldEnd) {
-      place = old.looping ? place - oldEnd : oldEnd - 1;
-      wrapped = wrapped || old.looping;
-    } else if (place < 0) {
-      place = old.looping && old.wrapped ? place + oldEnd : 0;
-    }
-    const auto scaled = static_cast<unsigned __int128>(place) * source.frames / old.frames;
-    voice.position =
-        std::min<uint64_t>(static_cast<uint64_t>(scaled), (uint64_t{source.frames} << 32) - 1);
-    voice.wrapped = wrapped;
-    voice.looping = old.looping;
-    voice.playing = old.playing;
-    voice.gainLeft = old.gainLeft;
-    voice.gainRight = old.gainRight;
-    if (old.playing) {
-      const double start = std::max(oldLead, newLead);
-      const auto framesOf = [&](int s) {
-        return static_cast<uint32_t>(
-            std::max<int64_t>(1, int64_t{stages_[s].rate} * kHandoverFade.count() / 1000));
-      };
-      const auto delayOf = [&](int s, double lead) {
-        return static_cast<uint32_t>(std::lround((start - lead) * stages_[s].rate));
-      };
-      voice.fromLeft = voice.fromRight = 0.0f;
-      voice.rampTotal = voice.rampLeft = framesOf(stage);
-      voice.rampDelay = delayOf(stage, newLead);
-      // The old voice fades from where its gains stand now, even mid-ramp.
-      if (old.rampLeft > 0) {
-        const float t =
-            old.rampDelay > 0 ? 0.0f : 1.0f - float(old.rampLeft) / float(old.rampTotal);
-        old.fromLeft += (old.gainLeft - old.fromLeft) * t;
-        old.fromRight += (old.gainRight - old.fromRight) * t;
-      } else {
-        old.fromLeft = old.gainLeft;
-        old.fromRight = old.gainRight;
-      }
-      old.gainLeft = old.gainRight = 0.0f;
-      old.rampTotal = old.rampLeft = framesOf(old.stage);
-      old.rampDelay = delayOf(old.stage, oldLead);
-      old.stopAtRampEnd = true;
-    }
     return i;
   }
   return kNoVoice;
+}
+
+Mixer::VoiceId Mixer::AddVoice(const VoiceSource& source, uint32_t rateHz) {
+  if (!Playable(source, rateHz)) return kNoVoice;
+  std::lock_guard guard(lock_);
+  return TakeFreeVoice(source, rateHz, StageFor(rateHz));
+}
+
+Mixer::VoiceId Mixer::Handover(VoiceId from, const VoiceSource& source, uint32_t rateHz) {
+  if (from < 0 || from >= kVoiceCount || !Playable(source, rateHz)) return kNoVoice;
+  if (unattended_ || Stalled()) CatchUp();
+  const int stage = StageFor(rateHz);
+  std::lock_guard guard(lock_);
+  Voice& old = voices_[from];
+  if (!old.inUse) return kNoVoice;
+  const int i = TakeFreeVoice(source, rateHz, stage);
+  if (i == kNoVoice) return kNoVoice;
+  Voice& voice = voices_[i];
+  // The same place in the sound, the fraction of a frame included. Each stage mixes
+  // ahead of the output by what its buses hold: a playing voice's place is moved by
+  // the difference, and both fades start when the later of the two is heard.
+  const double oldLead = old.playing ? LeadSeconds(old.stage) : 0.0;
+  const double newLead = old.playing ? LeadSeconds(stage) : 0.0;
+  const auto shift =
+      static_cast<int64_t>(std::llround((newLead - oldLead) * old.rateHz * 4294967296.0));
+  const auto oldEnd = static_cast<int64_t>(uint64_t{old.frames} << 32);
+  int64_t place = static_cast<int64_t>(old.position) + shift;
+  bool wrapped = old.wrapped;
+  if (place >= oldEnd) {
+    place = old.looping ? place - oldEnd : oldEnd - 1;
+    wrapped = wrapped || old.looping;
+  } else if (place < 0) {
+    place = old.looping && old.wrapped ? place + oldEnd : 0;
+  }
+  const auto scaled = static_cast<unsigned __int128>(place) * source.frames / old.frames;
+  voice.position =
+      std::min<uint64_t>(static_cast<uint64_t>(scaled), (uint64_t{source.frames} << 32) - 1);
+  voice.wrapped = wrapped;
+  voice.looping = old.looping;
+  voice.playing = old.playing;
+  voice.gainLeft = old.gainLeft;
+  voice.gainRight = old.gainRight;
+  if (old.playing) {
+    const double start = std::max(oldLead, newLead);
+    const auto framesOf = [&](int s) {
+      return static_cast<uint32_t>(
+          std::max<int64_t>(1, int64_t{stages_[s].rate} * kHandoverFade.count() / 1000));
+    };
+    const auto delayOf = [&](int s, double lead) {
+      return static_cast<uint32_t>(std::lround((start - lead) * stages_[s].rate));
+    };
+    voice.fromLeft = voice.fromRight = 0.0f;
+    voice.rampTotal = voice.rampLeft = framesOf(stage);
+    voice.rampDelay = delayOf(stage, newLead);
+    // The old voice fades from where its gains stand now, even mid-ramp.
+    if (old.rampLeft > 0) {
+      const float t = old.rampDelay > 0 ? 0.0f : 1.0f - float(old.rampLeft) / float(old.rampTotal);
+      old.fromLeft += (old.gainLeft - old.fromLeft) * t;
+      old.fromRight += (old.gainRight - old.fromRight) * t;
+    } else {
+      old.fromLeft = old.gainLeft;
+      old.fromRight = old.gainRight;
+    }
+    old.gainLeft = old.gainRight = 0.0f;
+    old.rampTotal = old.rampLeft = framesOf(old.stage);
+    old.rampDelay = delayOf(old.stage, oldLead);
+    old.stopAtRampEnd = true;
+  }
+  return i;
 }
 
 void Mixer::RemoveVoice(VoiceId voice) {

@@ -45,6 +45,25 @@ QMenuBar* BuildMenuBar(QWidget* parent, CommandSink sink) {
   return bar;
 }
 
+QMenu* AddPopupBeforeHelp(QMenuBar& bar, const QString& title, const QString& objectName) {
+  auto* menu = new QMenu(title, &bar);
+  menu->setObjectName(objectName);
+  const QList<QAction*> popups = bar.actions();
+  if (popups.isEmpty()) {
+    bar.addMenu(menu);
+  } else {
+    bar.insertMenu(popups.last(), menu);
+  }
+  return menu;
+}
+
+QMenu* AppendSubmenu(QMenu& menu, const QString& title, const QString& objectName) {
+  menu.addSeparator();
+  QMenu* submenu = menu.addMenu(title);
+  submenu->setObjectName(objectName);
+  return submenu;
+}
+
 QMenu* BuildScenarioMenu(QWidget* parent, CommandSink sink) {
   auto* menu = new QMenu(parent);
   menu->setObjectName("scenarioMenu");

@@ -12,6 +12,7 @@ class QAction;
 class QContextMenuEvent;
 class QMenu;
 class QMenuBar;
+class QString;
 class QWidget;
 
 namespace lullwood {
@@ -24,6 +25,12 @@ void FillMenu(QMenu& menu, std::span<const MenuEntry> entries);
 
 // The whole menu bar; a chosen entry reaches `sink`.
 QMenuBar* BuildMenuBar(QWidget* parent, CommandSink sink);
+
+// A popup of the program's own added to the bar before its last popup ("&Help"), or
+// at its end when it has none; and the same as a submenu at the end of `menu`, after
+// a separator. Both titled `title`, named `objectName`; the caller fills them.
+QMenu* AddPopupBeforeHelp(QMenuBar& bar, const QString& title, const QString& objectName);
+QMenu* AppendSubmenu(QMenu& menu, const QString& title, const QString& objectName);
 
 // The "&Scenario" entries as a standing menu (the status-area icon's own menu); a
 // chosen entry reaches `sink`.
