@@ -268,10 +268,29 @@ uint64_t MonoRun(const float* samples, const Kernel& kernel, uint64_t position, 
 
 uint64_t MonoAvx2(const float* samples, const Kernel& kernel, uint64_t position, uint64_t step,
                   size_t frames, float gainLeft, float gainRight, float* outLeft, float* outRight) {
-  // The per-voice kernel: 20 taps, 256 phases.
-  if (kernel.taps == 20 && kernel.phases == 256) {
-    return MonoRun<20, 256>(samples, kernel, position, step, frames, gainLeft, gainRight, outLeft,
-                            outRight);
+  // The per-voice kernels, 256 phases each: 20 taps, and 28 to 48 for a voice read
+  // faster than its stage (a full-band sound raised by Dynamic Random), unrolled for
+  // their lengths.
+  if (kernel.phases == 256) {
+    switch (kernel.taps) {
+      case 20:
+        return MonoRun<20, 256>(samples, kernel, position, step, frames, gainLeft, gainRight,
+                                outLeft, outRight);
+      case 28:
+        return MonoRun<28, 256>(samples, kernel, position, step, frames, gainLeft, gainRight,
+                                outLeft, outRight);
+      case 32:
+        return MonoRun<32, 256>(samples, kernel, position, step, frames, gainLeft, gainRight,
+                                outLeft, outRight);
+      case 36:
+        return MonoRun<36, 256>(samples, kernel, position, step, frames, gainLeft, gainRight,
+                                outLeft, outRight);
+      case 48:
+        return MonoRun<48, 256>(samples, kernel, position, step, frames, gainLeft, gainRight,
+                                outLeft, outRight);
+      default:
+        break;
+    }
   }
   return MonoRun<0, 0>(samples, kernel, position, step, frames, gainLeft, gainRight, outLeft,
                        outRight);
