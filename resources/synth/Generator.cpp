@@ -87,20 +87,6 @@ std::optional<std::vector<float>> RunRecipe(const SoundJob& job, const SoundSpec
 
 }  // namespace
 
-std::optional<std::vector<uint8_t>> RenderImage(const SoundJob& job, std::string& error,
-                                                uint32_t* clamped) {
-  std::optional<std::vector<float>> signal = RunRecipe(job, job.spec, error);
-  if (!signal) return std::nullopt;
-  HoldTruePeak(*signal, job.spec.channels, job.spec.sampleRate,
-               DbToGain(kTruePeakDbfs) * 128.0 / 127.0, kTruePeakWindowSeconds, job.spec.loops);
-  QuantiseReport report;
-  const std::vector<uint8_t> data =
-      QuantiseTo8Bit(*signal, SeedFromName(job.spec.resourceName, 0xD17E), &report);
-  if (clamped) *clamped = report.clamped;
-  return BuildWaveImage(job.spec.sampleRate, static_cast<uint16_t>(job.spec.channels), 8, data,
-                        job.label, "Lullwood");
-}
-
 SoundSpec FullBandSpec(const SoundSpec& original) {
   SoundSpec full = original;
   full.sampleRate = kFullBandRate;
@@ -109,33 +95,57 @@ SoundSpec FullBandSpec(const SoundSpec& original) {
   return full;
 }
 
-std::optional<std::vector<uint8_t>> RenderFullBandImage(const SoundJob& job, std::string& error,
-                                                        uint32_t* clamped,
-                                                        std::vector<uint8_t>* flac) {
-  if (job.spec.sampleRate == 0 || kFullBandRate % job.spec.sampleRate != 0) {
-    error = std::string(job.spec.resourceName) + ": its rate does not divide the full band's";
+std::optional<Renditions> RenderRenditions(const SoundJob& job, std::string& error,
+                                           bool encodeFlac) {
+  const SoundSpec& spec = job.spec;
+  if (spec.sampleRate == 0 || kFullBandRate % spec.sampleRate != 0) {
+    error = std::string(spec.resourceName) + ": its rate does not divide the full band's";
     return std::nullopt;
   }
-  const SoundSpec full = FullBandSpec(job.spec);
+  const SoundSpec full = FullBandSpec(spec);
   std::optional<std::vector<float>> signal = RunRecipe(job, full, error);
   if (!signal) return std::nullopt;
   HoldTruePeak(*signal, full.channels, full.sampleRate, DbToGain(kTruePeakDbfs) * 32768.0 / 32767.0,
                kTruePeakWindowSeconds, full.loops);
+
+  Renditions out;
   QuantiseReport report;
-  const std::vector<uint8_t> data =
+  const std::vector<uint8_t> wide =
       QuantiseTo16Bit(*signal, SeedFromName(full.resourceName, 0x16B1), &report);
-  if (clamped) *clamped = report.clamped;
-  if (flac) {
+  out.clamped += report.clamped;
+  if (encodeFlac) {
     std::optional<std::vector<uint8_t>> encoded = EncodeFlac16(
-        data, full.sampleRate, static_cast<uint16_t>(full.channels), full.resourceName, error);
+        wide, full.sampleRate, static_cast<uint16_t>(full.channels), full.resourceName, error);
     if (!encoded) {
       error = std::string(full.resourceName) + ": " + error;
       return std::nullopt;
     }
-    *flac = std::move(*encoded);
+    out.flac = std::move(*encoded);
   }
-  return BuildWaveImage(full.sampleRate, static_cast<uint16_t>(full.channels), 16, data, job.label,
-                        "Lullwood");
+  out.fullBand = BuildWaveImage(full.sampleRate, static_cast<uint16_t>(full.channels), 16, wide,
+                                job.label, "Lullwood");
+
+  // The catalogue's wave: the same signal in its band and at its rate. Taking the band
+  // away rarely raises a peak, so its own ceiling seldom has anything to hold.
+  std::vector<float> narrow =
+      InOriginalBand(*signal, spec.channels, full.sampleRate, spec.sampleRate, spec.loops);
+  HoldTruePeak(narrow, spec.channels, spec.sampleRate, DbToGain(kTruePeakDbfs) * 128.0 / 127.0,
+               kTruePeakWindowSeconds, spec.loops);
+  QuantiseReport narrowReport;
+  const std::vector<uint8_t> bytes =
+      QuantiseTo8Bit(narrow, SeedFromName(spec.resourceName, 0xD17E), &narrowReport);
+  out.clamped += narrowReport.clamped;
+  out.original = BuildWaveImage(spec.sampleRate, static_cast<uint16_t>(spec.channels), 8, bytes,
+                                job.label, "Lullwood");
+  return out;
+}
+
+std::optional<std::vector<uint8_t>> RenderImage(const SoundJob& job, std::string& error,
+                                                uint32_t* clamped) {
+  std::optional<Renditions> both = RenderRenditions(job, error, false);
+  if (!both) return std::nullopt;
+  if (clamped) *clamped = both->clamped;
+  return std::move(both->original);
 }
 
 }  // namespace lullwood::synth

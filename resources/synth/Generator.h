@@ -23,12 +23,6 @@ struct SoundJob {
 // recipe is missing (or named twice) is reported in `problems` and left out.
 std::vector<SoundJob> CollectJobs(std::vector<std::string>& problems);
 
-// Runs the recipe at the catalogue's rate and builds its 8-bit image. Returns nothing and
-// fills `error` when the recipe gives the wrong length or a non-finite sample; `clamped`
-// counts samples beyond 8 bits.
-std::optional<std::vector<uint8_t>> RenderImage(const SoundJob& job, std::string& error,
-                                                uint32_t* clamped = nullptr);
-
 // The full-band rendition's rate: every sound also exists at 44100 Hz and 16 bits, with
 // the same duration, from the same recipe.
 inline constexpr uint32_t kFullBandRate = 44100;
@@ -37,12 +31,28 @@ inline constexpr uint32_t kFullBandRate = 44100;
 // the catalogue's rate kept as the band its levels are set in.
 SoundSpec FullBandSpec(const SoundSpec& original);
 
-// Runs the recipe at the full band and builds its 16-bit image; fails as RenderImage does,
-// and when the catalogue's rate does not divide kFullBandRate. With `flac`, the same samples
-// are also encoded there as a FLAC stream titled with the resource name (see EncodeFlac16),
-// and a failing encoder fails the whole.
-std::optional<std::vector<uint8_t>> RenderFullBandImage(const SoundJob& job, std::string& error,
-                                                        uint32_t* clamped = nullptr,
-                                                        std::vector<uint8_t>* flac = nullptr);
+// Both renditions of one sound, as wave images: the catalogue's 8-bit wave and the
+// full band's 16-bit one, with `flac` the full band's samples as a FLAC stream when asked
+// for, and the samples clamped in either.
+struct Renditions {
+  std::vector<uint8_t> original;
+  std::vector<uint8_t> fullBand;
+  std::vector<uint8_t> flac;
+  uint32_t clamped = 0;
+};
+
+// Runs the recipe once, at the full band, and makes both renditions from that one signal:
+// the full band's true peak is held, then the catalogue's wave is that same signal
+// decimated to its rate (through OriginalBandFilter), its own true peak held and dithered
+// to 8 bits. So the two are one sound: the same envelope, and below 5 kHz the same
+// spectrum but for the 8-bit floor. Returns nothing and fills `error` when the recipe
+// gives the wrong length or a non-finite sample, when the catalogue's rate does not divide
+// kFullBandRate, or (with `encodeFlac`) when the encoder fails.
+std::optional<Renditions> RenderRenditions(const SoundJob& job, std::string& error,
+                                           bool encodeFlac);
+
+// The catalogue's 8-bit wave alone (from RenderRenditions).
+std::optional<std::vector<uint8_t>> RenderImage(const SoundJob& job, std::string& error,
+                                                uint32_t* clamped = nullptr);
 
 }  // namespace lullwood::synth

@@ -77,13 +77,12 @@ int main(int argc, char** argv) {
   std::vector<std::vector<uint8_t>> images(jobs.size()), fullBand(jobs.size()), flac(jobs.size());
   auto work = [&](size_t first, size_t stride) {
     for (size_t i = first; i < jobs.size(); i += stride) {
-      if (auto image = RenderImage(jobs[i], errors[i], &clamped[i])) images[i] = std::move(*image);
-      uint32_t wideClamped = 0;
-      if (!fullBandDir.empty() && errors[i].empty()) {
-        if (auto image = RenderFullBandImage(jobs[i], errors[i], &wideClamped, &flac[i]))
-          fullBand[i] = std::move(*image);
+      if (auto both = RenderRenditions(jobs[i], errors[i], !fullBandDir.empty())) {
+        images[i] = std::move(both->original);
+        fullBand[i] = std::move(both->fullBand);
+        flac[i] = std::move(both->flac);
+        clamped[i] = both->clamped;
       }
-      clamped[i] += wideClamped;
     }
   };
   const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 2);

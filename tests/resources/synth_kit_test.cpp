@@ -408,7 +408,7 @@ TEST(Kit, TheOriginalBandFilterKeepsTheBandAndStopsWhatWouldFoldIntoIt) {
     const std::vector<double>& taps = OriginalBandFilter(factor);
     ASSERT_EQ(taps.size() % 2, 1u);
     // In cycles per input sample: the original's rate is 1 / factor.
-    for (double f = 0.0; f <= 0.45 / factor; f += 0.005 / factor)
+    for (double f = 0.0; f <= 0.48 / factor; f += 0.005 / factor)
       ASSERT_NEAR(FirGainDb(taps, f), 0.0, 0.01) << f * factor;
     for (double f = 0.55 / factor; f <= 0.5; f += 0.002)
       ASSERT_LT(FirGainDb(taps, f), -79.0) << f * factor;
@@ -468,6 +468,28 @@ TEST(MeasureBands, BandDifferencesCompareLevelsAcrossRates) {
   for (float& v : at44) v *= 0.5f;
   d = measure::BandDifferencesDb(at11, 11025.0, at44, 44100.0);
   for (double v : d) EXPECT_NEAR(v, -6.02, 0.3);
+}
+
+TEST(MeasureBands, BandsInTheEightBitFloorAreLeftOut) {
+  // Pink-ish noise falling steeply with frequency, with the 8-bit floor's white noise
+  // added to one copy: the bands where the floor rules differ, and only those are dropped.
+  Rng rng(7);
+  BrownNoise brown(11025.0, 200.0);
+  std::vector<float> clean(11025 * 4), floored(clean.size());
+  const double floorRms = std::sqrt(measure::EightBitFloorPerHz(11025.0) * 11025.0 / 2.0);
+  for (size_t i = 0; i < clean.size(); ++i) {
+    clean[i] = static_cast<float>(0.02 * brown.Next(rng));
+    floored[i] = static_cast<float>(clean[i] + floorRms * std::sqrt(3.0) * rng.Bipolar());
+  }
+  const std::vector<double> all = measure::BandDifferencesDb(floored, 11025.0, clean, 11025.0);
+  const std::vector<double> above = measure::BandDifferencesDb(
+      floored, 11025.0, clean, 11025.0, measure::EightBitFloorPerHz(11025.0));
+  double worstAll = 0.0;
+  for (double v : all) worstAll = std::min(worstAll, v);
+  EXPECT_LT(worstAll, -1.0) << "the floor fills some compared band";
+  ASSERT_FALSE(above.empty());
+  EXPECT_LT(above.size(), all.size());
+  for (double v : above) EXPECT_NEAR(v, 0.0, 0.5);
 }
 
 }  // namespace

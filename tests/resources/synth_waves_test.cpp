@@ -15,6 +15,8 @@
 
 #include "SoundCatalogue.h"
 #include "WaveAnalysis.h"
+#include "kit/Resample.h"
+#include "measure/Bands.h"
 
 namespace lullwood::test {
 namespace {
@@ -153,6 +155,50 @@ TEST(GeneratedWaves, EverySoundHasAFullBandRenditionOfTheSameLengthAndName) {
       EXPECT_LE(20.0 * std::log10(peak), -1.5) << "channel " << c;
       const double narrow = RmsAbove100HzDb(Channel(original, c), original.sampleRate, s.loops);
       EXPECT_GT(RmsAbove100HzDb(x, 44100, s.loops), narrow - 1.5) << "channel " << c;
+    }
+  }
+}
+
+std::vector<float> Floats(const std::vector<double>& x) {
+  return {x.begin(), x.end()};
+}
+
+// Both renditions are one sound: below 5 kHz their long-term spectra agree within 1 dB
+// band by band (where the 8-bit wave is not its own dither), and the full band, taken
+// down to the original's band and rate, follows the original's envelope window by window.
+TEST(GeneratedWaves, BothRenditionsAreOneSoundInTheOriginalsBand) {
+  for (const CatalogueWave& s : AllSounds()) {
+    SCOPED_TRACE(s.resource);
+    const auto bytes = ReadFileBytes(PathOf(LULLWOOD_FULL_BAND_WAVES_DIR, s.resource));
+    ASSERT_TRUE(bytes);
+    std::string error;
+    const auto wide = ParseWave(*bytes, error);
+    ASSERT_TRUE(wide) << error;
+    const ParsedWave& original = Waves().at(s.resource);
+    const double rate = original.sampleRate;
+    for (int c = 0; c < original.channels; ++c) {
+      const std::vector<float> narrow = Floats(Channel(original, c));
+      const std::vector<float> full = Floats(Channel(*wide, c));
+      const std::vector<double> bands = measure::BandDifferencesDb(
+          narrow, rate, full, 44100.0, measure::EightBitFloorPerHz(rate));
+      EXPECT_GE(bands.size(), 3u) << "channel " << c;
+      for (double d : bands) EXPECT_NEAR(d, 0.0, 1.0) << "channel " << c;
+
+      const std::vector<float> inBand = synth::InOriginalBand(full, 1, 44100.0, rate, s.loops);
+      ASSERT_EQ(inBand.size(), narrow.size());
+      const int64_t window = static_cast<int64_t>(0.05 * rate);
+      const std::vector<double> a(narrow.begin(), narrow.end()), b(inBand.begin(), inBand.end());
+      double loudest = -200.0;
+      for (int64_t at = 0; at + window <= static_cast<int64_t>(a.size()); at += window)
+        loudest = std::max(loudest, WindowRmsDb(a, at, window));
+      int compared = 0;
+      for (int64_t at = 0; at + window <= static_cast<int64_t>(a.size()); at += window) {
+        const double level = WindowRmsDb(a, at, window);
+        if (level < loudest - 20.0) continue;
+        ++compared;
+        EXPECT_NEAR(WindowRmsDb(b, at, window), level, 1.0) << "channel " << c << " at " << at;
+      }
+      EXPECT_GT(compared, 0);
     }
   }
 }

@@ -4,11 +4,13 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Generator.h"
 #include "WaveWriter.h"
+#include "kit/Math.h"
 
 namespace lullwood::synth {
 namespace {
@@ -124,15 +126,58 @@ TEST(Generator, EveryCatalogueSoundHasExactlyOneRecipe) {
 TEST(Generator, RejectsRecipesThatBreakTheContract) {
   SoundJob job{{"TEST", 11025, 1, 100, true}, "Test", 100, ShortRecipe};
   std::string error;
-  EXPECT_FALSE(RenderImage(job, error).has_value());
-  EXPECT_NE(error.find("expected 100"), std::string::npos);
-  error.clear();
-  EXPECT_FALSE(RenderFullBandImage(job, error).has_value());
+  EXPECT_FALSE(RenderRenditions(job, error, true).has_value());
   EXPECT_NE(error.find("expected 400"), std::string::npos) << "four times the frames at 44100 Hz";
   job.recipe = NanRecipe;
   error.clear();
   EXPECT_FALSE(RenderImage(job, error).has_value());
   EXPECT_NE(error.find("non-finite"), std::string::npos);
+  job.spec.sampleRate = 16000;
+  error.clear();
+  EXPECT_FALSE(RenderRenditions(job, error, false).has_value());
+  EXPECT_NE(error.find("does not divide"), std::string::npos);
+}
+
+// A tone in the catalogue wave's band and one above it, as a recipe writes them in hertz.
+void TwoToneRecipe(const SoundSpec& spec, std::vector<float>& out) {
+  out.resize(spec.frames);
+  for (uint32_t i = 0; i < spec.frames; ++i) {
+    const double t = static_cast<double>(i) / spec.sampleRate;
+    out[i] = static_cast<float>(0.3 * std::sin(2 * kPi * 1000.0 * t) +
+                                0.3 * std::sin(2 * kPi * 9000.0 * t));
+  }
+}
+
+// Amplitude of `hz` in samples (centred on 128 or signed 16-bit) by correlation.
+double ToneAmplitude(const std::vector<double>& x, double rate, double hz) {
+  double re = 0, im = 0;
+  for (size_t i = 0; i < x.size(); ++i) {
+    re += x[i] * std::cos(2 * kPi * hz * static_cast<double>(i) / rate);
+    im += x[i] * std::sin(2 * kPi * hz * static_cast<double>(i) / rate);
+  }
+  return 2.0 * std::hypot(re, im) / static_cast<double>(x.size());
+}
+
+// Both renditions come from one run at the full band: the catalogue's wave keeps the tone
+// in its band at the full band's level, and what lay above its band is gone, not folded
+// down (9 kHz would land on 2025 Hz at 11025 Hz).
+TEST(Generator, TheCatalogueWaveIsTheFullBandDecimated) {
+  const SoundJob job{{"TEST", 11025, 1, 11025, true}, "Test", 11025, TwoToneRecipe};
+  std::string error;
+  const std::optional<Renditions> both = RenderRenditions(job, error, true);
+  ASSERT_TRUE(both) << error;
+  EXPECT_FALSE(both->flac.empty());
+  const size_t wideBytes = both->fullBand.size();
+  ASSERT_GT(wideBytes, 44u + 2 * 44100u);
+  std::vector<double> wide(44100), narrow(11025);
+  for (size_t i = 0; i < wide.size(); ++i)
+    wide[i] = static_cast<int16_t>(both->fullBand[44 + 2 * i] | both->fullBand[45 + 2 * i] << 8) /
+              32767.0;
+  for (size_t i = 0; i < narrow.size(); ++i) narrow[i] = (both->original[44 + i] - 128) / 127.0;
+  EXPECT_NEAR(ToneAmplitude(wide, 44100, 1000), 0.3, 0.01);
+  EXPECT_NEAR(ToneAmplitude(wide, 44100, 9000), 0.3, 0.01);
+  EXPECT_NEAR(ToneAmplitude(narrow, 11025, 1000), ToneAmplitude(wide, 44100, 1000), 0.005);
+  EXPECT_LT(ToneAmplitude(narrow, 11025, 2025), 0.003);
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 // flatness, energy band, spectral peaks, the share of power above 5.5 and 11 kHz and the
 // slope from 5.5 to 16 kHz, measured at the file's own rate) and, for two or more, the
 // spectral correlation of each with the first and their band levels below 5 kHz against
-// the first's (mean and worst difference, dB). Reads 8-bit unsigned and 16-bit signed PCM,
+// the first's (mean and worst difference, dB; an 8-bit first wave's bands in its dither
+// floor left out). Reads 8-bit unsigned and 16-bit signed PCM,
 // mixing channels down.
 //   sound-figures OURS.wav [REFERENCE.wav ...]
 #include <cstdint>
@@ -21,6 +22,7 @@ namespace {
 struct Wave {
   std::string name;
   double rate = 0;
+  int bits = 0;
   std::vector<float> samples;
 };
 
@@ -58,6 +60,7 @@ bool Read(const std::string& path, Wave& w, std::string& error) {
       channels = Le16(b, body + 2);
       w.rate = Le32(b, body + 4);
       bits = Le16(b, body + 14);
+      w.bits = bits;
     } else if (id == "data") {
       if (channels <= 0 || (bits != 8 && bits != 16)) {
         error = "only 8- and 16-bit PCM are read (convert with sox first)";
@@ -161,8 +164,11 @@ int main(int argc, char** argv) {
   if (waves.size() > 1) {
     std::printf("%-22s %24s", "bands <5k vs 1st dB", "-");
     for (size_t i = 1; i < waves.size(); ++i) {
+      // An 8-bit first wave's bands in its own dither floor are left out.
+      const double floor =
+          waves[0].bits == 8 ? lullwood::measure::EightBitFloorPerHz(waves[0].rate) : 0.0;
       const std::vector<double> d = lullwood::measure::BandDifferencesDb(
-          waves[0].samples, waves[0].rate, waves[i].samples, waves[i].rate);
+          waves[0].samples, waves[0].rate, waves[i].samples, waves[i].rate, floor);
       double mean = 0.0, worst = 0.0;
       for (double v : d) {
         mean += v / static_cast<double>(d.size());

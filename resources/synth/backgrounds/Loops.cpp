@@ -58,6 +58,13 @@ void NormalizeRms(std::span<float> x) {
   if (rms > 0.0) Scale(x, 1.0 / rms);
 }
 
+void NormalizeRmsInBand(std::span<float> x, const SoundSpec& spec) {
+  const double bandRate = OriginalRate(spec);
+  if (spec.sampleRate == bandRate) return NormalizeRms(x);
+  const double rms = Rms(InOriginalBand(x, 1, spec.sampleRate, bandRate, true));
+  if (rms > 0.0) Scale(x, 1.0 / rms);
+}
+
 void Mix(std::span<float> dst, std::span<const float> src, double gain) {
   const size_t n = std::min(dst.size(), src.size());
   for (size_t i = 0; i < n; ++i) dst[i] = static_cast<float>(dst[i] + gain * src[i]);
@@ -105,14 +112,26 @@ void FinishLoop(std::span<float> x, const SoundSpec& spec, double targetDb, cons
   // A few rounds: the loudness lost to limiting is made up in the next.
   const double ceiling = DbToGain(kBedPeakDb);
   const double deepest = ceiling * DbToGain(how.maxLimitingDb);
+  // Loudness and peaks are judged in the catalogue wave's band: a full-band rendering's
+  // clicks peak higher than their band-limited selves, and limiting by them would leave
+  // the loop quieter in that band than it is meant to be. Above the band, peaks are the
+  // generator's true-peak ceiling's to hold.
+  const double bandRate = OriginalRate(spec);
+  const int factor = static_cast<int>(sampleRate / bandRate + 0.5);
   for (int round = 0; round < 3; ++round) {
-    const double rms = LoudnessInOriginalBand(x, sampleRate, OriginalRate(spec), true);
+    const std::vector<float> band = InOriginalBand(x, 1, sampleRate, bandRate, true);
+    const double rms = RmsAbove100Hz(band, bandRate, true);
     if (rms <= 0.0) return;
     double gain = DbToGain(targetDb) / rms;
-    const double peak = Peak(x) * gain;
+    const double peak = Peak(band) * gain;
     if (peak > deepest) gain *= deepest / peak;
     Scale(x, gain);
-    LimitPeaks(x, sampleRate, ceiling, how.limiterSeconds, true);
+    if (factor <= 1) {
+      LimitPeaks(x, sampleRate, ceiling, how.limiterSeconds, true);
+    } else {
+      std::vector<float> heard = InOriginalBand(x, 1, sampleRate, bandRate, true);
+      LimitPeaksHeardIn(x, heard, factor, sampleRate, ceiling, how.limiterSeconds, true);
+    }
   }
 }
 

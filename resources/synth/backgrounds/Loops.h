@@ -32,6 +32,11 @@ std::vector<float> ControlLoop(Rng& rng, size_t frames, double sampleRate, doubl
 void FilterLoop(std::span<float> x, Biquad filter, int warmPasses = 3);
 // Scales `x` to RMS 1 (no-op on silence).
 void NormalizeRms(std::span<float> x);
+// Scales one channel of a loop of `spec`'s sound so its RMS in the catalogue wave's band
+// is 1: a part with much above that band (hiss, clicks) keeps its place in the mix there
+// when the recipe renders at the full band, and what lies above comes on top. NormalizeRms
+// itself at the catalogue's rate.
+void NormalizeRmsInBand(std::span<float> x, const SoundSpec& spec);
 // dst += gain * src, element by element over the shorter length.
 void Mix(std::span<float> dst, std::span<const float> src, double gain);
 // Adds the room's own quiet sound to a sparse loop (a clock's ticks, a heartbeat): pink

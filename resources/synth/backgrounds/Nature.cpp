@@ -77,19 +77,19 @@ void NightTime(const SoundSpec& spec, std::vector<float>& out) {
   LoopSines swell(rng, n, {1}, 1.0);
   for (size_t i = 0; i < n; ++i)
     insects[i] = static_cast<float>(insects[i] * DbToGain(2.0 * swell.At(i)));
-  NormalizeRms(insects);
+  NormalizeRmsInBand(insects, spec);
   // Behind the near singers, the whole field: countless far insects merged into one
-  // hissing band at 3.3-4.8 kHz (a recorded summer night is as much noise as tone there).
+  // hissing band at 3.6-4.4 kHz (a recorded summer night is as much noise as tone there).
   std::vector<float> field = WhiteLoop(rng, n);
-  FilterLoop(field, Biquad::BandPass(fs, 4000.0, 2.2));
-  FilterLoop(field, Biquad::BandPass(fs, 4000.0, 2.2));
+  FilterLoop(field, Biquad::BandPass(fs, 4000.0, QAsAt(fs, 4000.0, 2.2)));
+  FilterLoop(field, Biquad::BandPass(fs, 4000.0, QAsAt(fs, 4000.0, 2.2)));
   LoopSines breath(rng, n, {2, 5}, 1.0);
   for (size_t i = 0; i < n; ++i)
     field[i] = static_cast<float>(field[i] * DbToGain(1.5 * breath.At(i)));
-  NormalizeRms(field);
+  NormalizeRmsInBand(field, spec);
   std::vector<float> bed = PinkLoop(rng, n, fs);
   FilterLoop(bed, Biquad::LowPass(fs, 600.0, 0.7));
-  NormalizeRms(bed);
+  NormalizeRmsInBand(bed, spec);
 
   out = Silence(spec);
   Mix(out, insects, 1.0);
@@ -120,7 +120,7 @@ void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
       cicada[i] += static_cast<float>(weight[b] * band[i] * p * p * level);
     }
   }
-  NormalizeRms(cicada);
+  NormalizeRmsInBand(cicada, spec);
 
   std::vector<float> calls(n, 0.0f);
   // Tree frogs: three species of short "tinks".
@@ -161,13 +161,14 @@ void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
           return env(t) * pulse;
         },
         {0.4, 0.7, 1.0, 1.0, 0.9, 0.8, 0.7, 0.6, 0.5, 0.45, 0.4, 0.35, 0.3, 0.25, 0.2, 0.15});
-    for (float& v : roar) v = static_cast<float>(v * (1.0 + 0.5 * rng.Bipolar()));
+    const double rough = 0.5 * WhiteDensityGain(fs, OriginalRate(spec));
+    for (float& v : roar) v = static_cast<float>(v * (1.0 + rough * rng.Bipolar()));
     Biquad f1 = Biquad::Peaking(fs, 400.0, 2.0, 9.0), f2 = Biquad::Peaking(fs, 900.0, 3.0, 6.0);
     Biquad lp = Biquad::LowPass(fs, 1500.0);
     for (float& v : roar) v = static_cast<float>(lp.Process(f2.Process(f1.Process(v))));
     AddCircular(calls, At(n, 0.29), roar, 0.12);
   }
-  NormalizeRms(calls);
+  NormalizeRmsInBand(calls, spec);
 
   out = Silence(spec);
   Mix(out, cicada, 1.1);
@@ -209,7 +210,7 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
     }
   }
   FilterLoop(insects, Biquad::LowPass(fs, 4800.0, 0.7));
-  NormalizeRms(insects);
+  NormalizeRmsInBand(insects, spec);
 
   std::vector<float> calls(n, 0.0f);
   // Turaco/hornbill "kow-kow-kow": harsh, falling notes, 4 per second.
@@ -219,7 +220,9 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
       const double hz = 880.0 - 25.0 * k;
       auto kow = Sweep(fs, 0.13, [&](double t) { return hz * (1.0 - 0.12 * t / 0.13); },
                        CallEnvelope(0.13, 0.01, 0.06), {1.0, 0.8, 0.6, 0.45, 0.3, 0.2});
-      for (float& v : kow) v = static_cast<float>(SoftClip(2.0 * v) * (1.0 + 0.15 * rng.Bipolar()));
+      const double rough = 0.15 * WhiteDensityGain(fs, OriginalRate(spec));
+      for (float& v : kow)
+        v = static_cast<float>(SoftClip(2.0 * v) * (1.0 + rough * rng.Bipolar()));
       AddCircular(calls, At(n, 0.08) + static_cast<int64_t>(k * 0.25 * fs), kow,
                   0.8 * (1.0 - 0.05 * k));
     }
@@ -255,9 +258,10 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
           CallEnvelope(0.14, 0.02, 0.06), {1.0, 0.5, 0.25});
       Biquad breath = Biquad::BandPass(fs, 2.0 * hz, 2.0);
       const auto env = CallEnvelope(0.14, 0.02, 0.06);
+      const double white = WhiteDensityGain(fs, OriginalRate(spec));
       for (size_t i = 0; i < pant.size(); ++i) {
-        const double noise = breath.Process(rng.Bipolar());
-        pant[i] = static_cast<float>(pant[i] * (1.0 + 0.3 * rng.Bipolar()) +
+        const double noise = breath.Process(white * rng.Bipolar());
+        pant[i] = static_cast<float>(pant[i] * (1.0 + 0.3 * white * rng.Bipolar()) +
                                      (k % 2 == 1 ? 0.9 : 0.35) * env(i / fs) * noise);
       }
       AddClipped(chorus, static_cast<int64_t>(t * fs), pant, 0.5 + 0.04 * k);
@@ -274,7 +278,7 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
     for (float& v : chorus) v = static_cast<float>(lp.Process(v));
     AddCircular(calls, At(n, 0.22), chorus, 0.35);
   }
-  NormalizeRms(calls);
+  NormalizeRmsInBand(calls, spec);
 
   out = Silence(spec);
   Mix(out, insects, 0.8);

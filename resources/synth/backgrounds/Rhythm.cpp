@@ -46,7 +46,7 @@ std::vector<float> HeartSound(double fs, double seconds, double hzA, double hzB,
   for (size_t i = 0; i < snapFrames; ++i) {
     const double t = static_cast<double>(i) / fs;
     const double env = CosineRamp(t / 0.002) * std::exp(-t / 0.02);
-    v[i] += static_cast<float>(0.4 * env * snapLp.Process(snap.Bipolar()));
+    v[i] += static_cast<float>(0.4 * env * snapLp.Process(WhiteDensityGain(fs) * snap.Bipolar()));
   }
   EndAtSilence(v, fs, 0.08);
   return v;
@@ -147,10 +147,10 @@ void TrainTrack(const SoundSpec& spec, std::vector<float>& out) {
   for (size_t i = 0; i < n; ++i)
     rumble[i] = static_cast<float>(rumble[i] * (1.0 + 0.15 * Sin2Pi(LoopPhase(wheelK, i, n))) *
                                    DbToGain(1.0 * sway.At(i)));
-  NormalizeRms(rumble);
+  NormalizeRmsInBand(rumble, spec);
   std::vector<float> rattle = PinkLoop(rng, n, fs);
   FilterLoop(rattle, Biquad::BandPass(fs, 600.0, 0.7));
-  NormalizeRms(rattle);
+  NormalizeRmsInBand(rattle, spec);
 
   // Rail joints: two bogies cross each joint, "ta-tak ... ta-tak".
   std::vector<float> clacks(n, 0.0f);
@@ -174,7 +174,7 @@ void TrainTrack(const SoundSpec& spec, std::vector<float>& out) {
       AddCircular(clacks, at, burst, amps[c] * DbToGain(1.5 * rng.Bipolar()));
     }
   }
-  NormalizeRms(clacks);
+  NormalizeRmsInBand(clacks, spec);
   out = Silence(spec);
   Mix(out, rumble, 0.6);
   Mix(out, rattle, 0.8);
@@ -203,7 +203,7 @@ void Factory(const SoundSpec& spec, std::vector<float>& out) {
                          0.3 * Sin2Pi(LoopPhase(2 * whineK, i, n) + 0.3);
     drone[i] = static_cast<float>(0.5 * hum + 0.18 * whine);
   }
-  NormalizeRms(drone);
+  NormalizeRmsInBand(drone, spec);
   // Brush clicks, two per shaft turn, and a conveyor ticking about 8 times a second.
   std::vector<float> clicks(n, 0.0f);
   const uint64_t brushCount = 2 * shaftK;
@@ -215,7 +215,7 @@ void Factory(const SoundSpec& spec, std::vector<float>& out) {
     auto tick = BandPassedClick(rng, fs, 1500.0);
     AddCircular(clicks, static_cast<int64_t>(j * n / conveyorK) + 37, tick, rng.Uniform(0.3, 1.0));
   }
-  NormalizeRms(clicks);
+  NormalizeRmsInBand(clicks, spec);
   // The press: four heavy strokes per loop, a thump and a clang.
   std::vector<float> press(n, 0.0f);
   for (int j = 0; j < 4; ++j) {
@@ -233,7 +233,7 @@ void Factory(const SoundSpec& spec, std::vector<float>& out) {
     EndAtSilence(stroke, fs, 0.2);
     AddCircular(press, BeatFrame(n, j, 4, 0.3, fs), stroke, rng.GainJitter(1.0));
   }
-  NormalizeRms(press);
+  NormalizeRmsInBand(press, spec);
   // Air hiss once a loop.
   std::vector<float> hiss = WhiteLoop(rng, n);
   FilterLoop(hiss, Biquad::HighPass(fs, 2000.0));
@@ -243,7 +243,7 @@ void Factory(const SoundSpec& spec, std::vector<float>& out) {
     hiss[i] =
         static_cast<float>(hiss[i] * CosineRamp(t / 0.08) * (1.0 - CosineRamp((t - 0.25) / 0.15)));
   }
-  NormalizeRms(hiss);
+  NormalizeRmsInBand(hiss, spec);
 
   // The hall itself: the roar of every other machine, broadband up to a few kilohertz,
   // swelling and easing as loads come and go (a recorded factory hall is as noisy as it
@@ -253,7 +253,7 @@ void Factory(const SoundSpec& spec, std::vector<float>& out) {
   FilterLoop(roar, Biquad::LowPass(fs, 3200.0, 0.7));
   const std::vector<float> load = ControlLoop(rng, n, fs, 0.7);
   for (size_t i = 0; i < n; ++i) roar[i] = static_cast<float>(roar[i] * (1.0 + 0.3 * load[i]));
-  NormalizeRms(roar);
+  NormalizeRmsInBand(roar, spec);
 
   Mix(out, drone, 0.45);
   Mix(out, roar, 0.8);
@@ -271,7 +271,7 @@ void Museum(const SoundSpec& spec, std::vector<float>& out) {
   // Air handling: low rumble of air and a faint 120 Hz hum.
   std::vector<float> hvac = PinkLoop(rng, n, fs);
   FilterLoop(hvac, Biquad::LowPass(fs, 450.0, 0.7));
-  NormalizeRms(hvac);
+  NormalizeRmsInBand(hvac, spec);
   const uint64_t humK = CyclesPerLoop(120.0, spec.sampleRate, n);
   for (size_t i = 0; i < n; ++i)
     hvac[i] = static_cast<float>(hvac[i] + 0.12 * Sin2Pi(LoopPhase(humK, i, n)));
@@ -314,7 +314,7 @@ void Museum(const SoundSpec& spec, std::vector<float>& out) {
     EndAtSilence(door, fs, 0.1);
     AddCircular(room, static_cast<int64_t>(0.81 * n), door, 1.4);
   }
-  NormalizeRms(room);
+  NormalizeRmsInBand(room, spec);
   // Murmur: noise through wandering vowel formants, in syllables of about 4.5 per second.
   std::vector<float> murmur = WhiteLoop(rng, n);
   {
@@ -331,7 +331,7 @@ void Museum(const SoundSpec& spec, std::vector<float>& out) {
       const double level = 0.5 + 0.5 * phrase.At(i);
       return lp.Process((bp1.Process(in) + 0.5 * bp2.Process(in)) * syl * level);
     });
-    NormalizeRms(murmur);
+    NormalizeRmsInBand(murmur, spec);
   }
 
   Mix(room, murmur, 0.2);
@@ -362,11 +362,11 @@ void ClockTick(const SoundSpec& spec, std::vector<float>& out) {
                             {900.0 * pitch, 0.08, 0.4, rng.Uniform()},
                             {380.0 * pitch, 0.08, 0.25, rng.Uniform()}};
       std::vector<float> ring = ModalVoice(fs, modes, 0.09, 0.1, 0.47 * fs);
-      std::vector<float> knock = NoiseClick(rng, fs, 2.5, 1.6);
+      std::vector<float> knock = NoiseClick(rng, fs, 2.5, 1.6, OriginalRate(spec));
       Biquad body = Biquad::LowPass(fs, 4000.0, 0.7);
       for (float& k : knock) k = static_cast<float>(body.Process(k));
       Mix(ring, knock, 1.0);
-      Mix(ring, NoiseClick(rng, fs, 0.4, 0.8), 1.0);
+      Mix(ring, NoiseClick(rng, fs, 0.4, 0.8, OriginalRate(spec)), 1.0);
       AddClipped(v, static_cast<int64_t>(delays[c] * fs), ring, levels[c]);
     }
     EndAtSilence(v, fs, 0.02);
@@ -380,7 +380,7 @@ void ClockTick(const SoundSpec& spec, std::vector<float>& out) {
   // A quiet room around the clock.
   AddRoomTone(out, rng, fs, 30.0, 150.0, 4000.0);
   FinishLoop(out, spec, kQuietBedDb,
-             {.removeDc = false, .limiterSeconds = 0.003, .maxLimitingDb = 12.0});
+             {.removeDc = false, .limiterSeconds = 0.002, .maxLimitingDb = 12.0});
 }
 
 }  // namespace lullwood::synth

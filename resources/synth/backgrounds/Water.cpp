@@ -73,7 +73,7 @@ void Surf(const SoundSpec& spec, std::vector<float>& out) {
     const double gain = (0.25 + 0.75 * w.intensity) * DbToGain(1.5 * levelDetail.At(i));
     return gain * lp2.Process(lp1.Process(in));
   });
-  NormalizeRms(bed);
+  NormalizeRmsInBand(bed, spec);
 
   // Wash fizz: high hiss and a spray of tiny bubbles following each wave's wash.
   std::vector<float> fizz = WhiteLoop(rng, n);
@@ -82,8 +82,8 @@ void Surf(const SoundSpec& spec, std::vector<float>& out) {
   std::vector<float> bubbles(n, 0.0f);
   auto starts = ScatterEvents(rng, n, fs, 650.0, [&](uint64_t i) { return wave(i).wash; });
   AddBubbles(bubbles, rng, fs, starts, 0.75, 1.5, 0.1, 1.0, 4.0);
-  NormalizeRms(fizz);
-  NormalizeRms(bubbles);
+  NormalizeRmsInBand(fizz, spec);
+  NormalizeRmsInBand(bubbles, spec);
 
   out = Silence(spec);
   Mix(out, bed, 1.0);
@@ -123,7 +123,7 @@ void Breakers(const SoundSpec& spec, std::vector<float>& out) {
     lp2.SetLowPass(fs, hz * 1.2, 0.6);
     return body.At(at(i)) * DbToGain(1.0 * detail.At(i)) * lp2.Process(lp1.Process(in));
   });
-  NormalizeRms(bed);
+  NormalizeRmsInBand(bed, spec);
 
   // Impact boom: deep brown noise with a 0.3 s attack.
   std::vector<float> boom = BrownLoop(rng, n, fs, 30.0);
@@ -146,9 +146,9 @@ void Breakers(const SoundSpec& spec, std::vector<float>& out) {
   std::vector<float> gravel = DropCrackle(rng, n, fs, 40.0, 1000.0, 3000.0,
                                           [&](uint64_t i) { return gravelEnv.At(at(i)); });
 
-  NormalizeRms(foam);
-  NormalizeRms(bubbles);
-  NormalizeRms(boom);
+  NormalizeRmsInBand(foam, spec);
+  NormalizeRmsInBand(bubbles, spec);
+  NormalizeRmsInBand(boom, spec);
   out = Silence(spec);
   Mix(out, bed, 1.0);
   Mix(out, boom, 1.3);
@@ -167,7 +167,7 @@ void River(const SoundSpec& spec, std::vector<float>& out) {
   FilterLoop(bed, Biquad::HighPass(fs, 150.0, 0.7));
   FilterLoop(bed, Biquad::LowPass(fs, 1500.0, 0.7));
   FilterLoop(bed, Biquad::LowPass(fs, 2200.0, 0.7));
-  NormalizeRms(bed);
+  NormalizeRmsInBand(bed, spec);
   const std::vector<float> gurgle = GurgleLoop(rng, n, fs, 8.0, 350.0, 110.0, 20.0);
   const std::vector<float> gurgle2 = GurgleLoop(rng, n, fs, 11.0, 620.0, 160.0, 25.0);
   LoopSines swell(rng, n, {1, 2}, 1.0);
@@ -188,7 +188,7 @@ void Rain(const SoundSpec& spec, std::vector<float>& out) {
   const std::vector<float> crackle = DropCrackle(rng, n, fs, 450.0, 2000.0, 5000.0, density);
   std::vector<float> plinks(n, 0.0f);
   AddBubbles(plinks, rng, fs, ScatterEvents(rng, n, fs, 45.0, density), 1.0, 3.0, 0.1, 1.0, 4.0);
-  NormalizeRms(plinks);
+  NormalizeRmsInBand(plinks, spec);
   // Gutter drips: a few louder, lower plinks at irregular places.
   std::vector<float> drips(n, 0.0f);
   for (int k = 0; k < 5; ++k) {
@@ -200,7 +200,7 @@ void Rain(const SoundSpec& spec, std::vector<float>& out) {
   std::vector<float> bed = PinkLoop(rng, n, fs);
   FilterLoop(bed, Biquad::HighPass(fs, 400.0, 0.7));
   FilterLoop(bed, Biquad::LowPass(fs, 5000.0, 0.7));
-  NormalizeRms(bed);
+  NormalizeRmsInBand(bed, spec);
 
   out = Silence(spec);
   Mix(out, crackle, 1.0);
@@ -219,13 +219,13 @@ void Waterfall(const SoundSpec& spec, std::vector<float>& out) {
   auto brightPink = [&]() {
     std::vector<float> x = PinkLoop(rng, n, fs);
     FilterLoop(x, Biquad::HighShelf(fs, 1800.0, 5.0));
-    NormalizeRms(x);
+    NormalizeRmsInBand(x, spec);
     return x;
   };
   const std::vector<float> common = brightPink();
   std::vector<float> rumbleCommon = BrownLoop(rng, n, fs, 40.0);
   FilterLoop(rumbleCommon, Biquad::LowPass(fs, 120.0));
-  NormalizeRms(rumbleCommon);
+  NormalizeRmsInBand(rumbleCommon, spec);
   const double own = std::sqrt(0.7), shared = std::sqrt(0.3);
 
   std::vector<float> channels[2];
@@ -233,10 +233,10 @@ void Waterfall(const SoundSpec& spec, std::vector<float>& out) {
     const std::vector<float> priv = brightPink();
     std::vector<float> bubbles(n, 0.0f);
     AddBubbles(bubbles, rng, fs, ScatterEvents(rng, n, fs, 2400.0), 0.4, 2.0, 0.1, 1.0, 3.0);
-    NormalizeRms(bubbles);
+    NormalizeRmsInBand(bubbles, spec);
     std::vector<float> rumble = BrownLoop(rng, n, fs, 40.0);
     FilterLoop(rumble, Biquad::LowPass(fs, 120.0));
-    NormalizeRms(rumble);
+    NormalizeRmsInBand(rumble, spec);
     LoopSines level(rng, n, {1, 2, 3}, 1.0);
     ch.assign(n, 0.0f);
     for (size_t i = 0; i < n; ++i) {
@@ -282,11 +282,11 @@ void Brook(const SoundSpec& spec, std::vector<float>& out) {
       at += static_cast<int64_t>(rng.Uniform(0.006, 0.03) * fs);
     }
   }
-  NormalizeRms(bubbles);
+  NormalizeRmsInBand(bubbles, spec);
   std::vector<float> bed = PinkLoop(rng, n, fs);
   FilterLoop(bed, Biquad::HighPass(fs, 500.0, 0.7));
   FilterLoop(bed, Biquad::LowPass(fs, 4000.0, 0.7));
-  NormalizeRms(bed);
+  NormalizeRmsInBand(bed, spec);
 
   out = Silence(spec);
   Mix(out, g1, 0.6);
@@ -303,7 +303,7 @@ void Stream(const SoundSpec& spec, std::vector<float>& out) {
   std::vector<float> bed = PinkLoop(rng, n, fs);
   FilterLoop(bed, Biquad::HighPass(fs, 300.0, 0.7));
   FilterLoop(bed, Biquad::LowPass(fs, 3000.0, 0.7));
-  NormalizeRms(bed);
+  NormalizeRmsInBand(bed, spec);
   const std::vector<float> g1 = GurgleLoop(rng, n, fs, 14.0, 350.0, 150.0, 25.0);
   const std::vector<float> g2 = GurgleLoop(rng, n, fs, 20.0, 800.0, 300.0, 25.0);
   LoopSines densityMod(rng, n, {2, 5}, 0.5);
@@ -311,7 +311,7 @@ void Stream(const SoundSpec& spec, std::vector<float>& out) {
   AddBubbles(bubbles, rng, fs,
              ScatterEvents(rng, n, fs, 300.0, [&](uint64_t i) { return 1.0 + densityMod.At(i); }),
              0.8, 3.0, 0.1, 1.0, 4.0);
-  NormalizeRms(bubbles);
+  NormalizeRmsInBand(bubbles, spec);
   LoopSines level(rng, n, {1, 3}, 1.0);
 
   out = Silence(spec);
@@ -341,7 +341,7 @@ void RainOnGlass(const SoundSpec& spec, std::vector<float>& out) {
     Mix(tap, click, 1.0);
     AddCircular(taps, s, tap, rng.GainJitter(4.0));
   }
-  NormalizeRms(taps);
+  NormalizeRmsInBand(taps, spec);
 
   // Rivulets: three chains of tiny bubbles rising in pitch as they run down the glass.
   std::vector<float> rivulets(n, 0.0f);
@@ -354,10 +354,10 @@ void RainOnGlass(const SoundSpec& spec, std::vector<float>& out) {
       at += static_cast<int64_t>(rng.Uniform(0.04, 0.09) * fs);
     }
   }
-  NormalizeRms(rivulets);
+  NormalizeRmsInBand(rivulets, spec);
   std::vector<float> outside = PinkLoop(rng, n, fs);
   FilterLoop(outside, Biquad::LowPass(fs, 800.0, 0.7));
-  NormalizeRms(outside);
+  NormalizeRmsInBand(outside, spec);
 
   out = Silence(spec);
   Mix(out, taps, 1.0);

@@ -57,7 +57,7 @@ void Wind(const SoundSpec& spec, std::vector<float>& out) {
   std::vector<float> rumble = BrownLoop(rng, n, fs, 40.0);
   FilterLoop(rumble, Biquad::LowPass(fs, 150.0));
   for (size_t i = 0; i < n; ++i) rumble[i] = static_cast<float>(rumble[i] * (0.3 + 0.7 * g[i]));
-  NormalizeRms(rumble);
+  NormalizeRmsInBand(rumble, spec);
 
   out = Silence(spec);
   Mix(out, low, 1.0);
@@ -84,10 +84,10 @@ void LightWind(const SoundSpec& spec, std::vector<float>& out) {
     AddCircular(rustle, s, NoiseClick(rng, fs, ms, level));
   }
   FilterLoop(rustle, Biquad::HighPass(fs, 2000.0, 0.7));
-  NormalizeRms(rustle);
+  NormalizeRmsInBand(rustle, spec);
   std::vector<float> body = BrownLoop(rng, n, fs, 60.0);
   FilterLoop(body, Biquad::LowPass(fs, 300.0));
-  NormalizeRms(body);
+  NormalizeRmsInBand(body, spec);
 
   out = Silence(spec);
   Mix(out, breeze, 1.0);
@@ -109,11 +109,11 @@ void HeavyWind(const SoundSpec& spec, std::vector<float>& out) {
     lp.SetLowPass(fs, 1100.0 + 1300.0 * g[i], 0.7);
     return gust(i) * lp.Process(hp.Process(in));
   });
-  NormalizeRms(roar);
+  NormalizeRmsInBand(roar, spec);
   std::vector<float> rumble = BrownLoop(rng, n, fs, 30.0);
   FilterLoop(rumble, Biquad::LowPass(fs, 120.0));
   for (size_t i = 0; i < n; ++i) rumble[i] = static_cast<float>(rumble[i] * (0.4 + g[i]));
-  NormalizeRms(rumble);
+  NormalizeRmsInBand(rumble, spec);
   // Two howls from stays and edges, strongest at the peaks.
   auto howlGain = [&](size_t i) { return g[i] * g[i]; };
   const auto howl1 = SweptBand(
@@ -132,7 +132,7 @@ void HeavyWind(const SoundSpec& spec, std::vector<float>& out) {
       at += static_cast<int64_t>(rng.Uniform(0.015, 0.04) * fs);
     }
   }
-  NormalizeRms(rattle);
+  NormalizeRmsInBand(rattle, spec);
 
   out = Silence(spec);
   Mix(out, roar, 1.0);
@@ -168,7 +168,7 @@ void StrangeWind(const SoundSpec& spec, std::vector<float>& out) {
   }
   std::vector<float> breath = PinkLoop(rng, n, fs);
   FilterLoop(breath, Biquad::LowPass(fs, 700.0, 0.7));
-  NormalizeRms(breath);
+  NormalizeRmsInBand(breath, spec);
   Mix(out, breath, 0.25);
   // Flanging comb: x[n] + 0.6 x[n - d(n)], d sweeping 2..8 ms twice per loop.
   LoopSines sweep(rng, n, {2}, 1.0);

@@ -27,7 +27,7 @@ void AddWarble(std::vector<float>& out, double fs, Rng& rng, double start, doubl
 // One gull note: a harsh, nasal, descending "kyow" or "ha". The syrinx's two sides do not
 // quite agree, so the note breaks into period doubling and noise as it falls.
 void AddGullNote(std::vector<float>& out, double fs, double start, double seconds, double pitch,
-                 Rng& rng, double gain, bool laugh) {
+                 Rng& rng, double gain, bool laugh, double noise = 0.9) {
   VoiceParams v;
   v.seconds = seconds;
   v.f0 = laugh ? LogBp({{0.0, 860 * pitch}, {0.3 * seconds, 960 * pitch}, {seconds, 720 * pitch}})
@@ -47,7 +47,7 @@ void AddGullNote(std::vector<float>& out, double fs, double start, double second
   v.amHz = 95;
   v.amDepth = 0.25;
   v.subharmonic = Bp({{0.0, 0.6}, {0.1 * seconds, 0.1}, {0.6 * seconds, 0.3}, {seconds, 0.7}});
-  v.noise = 0.9;
+  v.noise = noise;
   v.noiseFormantQ = 2.0;
   v.lowPassHz = 2900;
   AddVoice(out, fs, start, v, rng, gain);
@@ -56,13 +56,17 @@ void AddGullNote(std::vector<float>& out, double fs, double start, double second
 // The shore under the gulls: a soft wash of surf, swelling and ebbing over the call.
 void AddShore(std::vector<float>& out, double fs, Rng& rng, double gain, double lowPassHz) {
   PinkNoise pink;
+  // Two low-passes: the wash falls away steeply above its corner, as the breaking water
+  // heard across a beach does.
   Biquad lp = Biquad::LowPass(fs, lowPassHz, 0.6), hp = Biquad::HighPass(fs, 120, 0.7);
+  Biquad lp2 = Biquad::LowPass(fs, 2.0 * lowPassHz, 0.7);
   const double seconds = static_cast<double>(out.size()) / fs;
   for (size_t i = 0; i < out.size(); ++i) {
     const double t = static_cast<double>(i) / fs;
     const double swell = 0.6 + 0.4 * Sin2Pi(t / 4.3 + 0.3);
     const double edges = CosineRamp(t / 0.3) * CosineRamp((seconds - t) / 0.6);
-    out[i] += static_cast<float>(gain * swell * edges * lp.Process(hp.Process(pink.Next(rng))));
+    out[i] += static_cast<float>(gain * swell * edges *
+                                 lp2.Process(lp.Process(hp.Process(pink.Next(rng)))));
   }
 }
 
@@ -200,12 +204,12 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
     Biquad hp1 = Biquad::HighPass(fs, 1300, 0.7), hp2 = hp1;
     Biquad lp1 = Biquad::LowPass(fs, 4800, 0.7), lp2 = lp1;
     const int64_t from = Frame(start, fs), n = Frame(seconds, fs);
+    const double white = 1.7320508 * WhiteDensityGain(fs, OriginalRate(spec));
     for (int64_t i = 0; i < n && from + i < static_cast<int64_t>(out.size()); ++i) {
       const double u = static_cast<double>(i) / static_cast<double>(n);
       const double env = CosineRamp(u / 0.15) * (1.0 - u) * (1.0 - u);
-      const double w =
-          lp2.Process(lp1.Process(hp2.Process(hp1.Process(1.7320508 * rng.Bipolar()))));
-      out[static_cast<size_t>(from + i)] += static_cast<float>(0.5 * gain * env * w);
+      const double w = lp2.Process(lp1.Process(hp2.Process(hp1.Process(white * rng.Bipolar()))));
+      out[static_cast<size_t>(from + i)] += static_cast<float>(0.65 * gain * env * w);
     }
   };
   // The hard elements are not pure whistles: the two sides of the syrinx beat, and the
@@ -378,16 +382,22 @@ void SeaGull(const SoundSpec& spec, std::vector<float>& out) {
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
   // Long call: three drawn-out "kyow" notes, then a laughing "ha-ha" series falling in
-  // pitch and level, and a last pair of calls.
+  // pitch and level, and a last pair of calls. Near by, the voice is clearer than far off:
+  // a recorded gull's call is mostly its harmonics.
+  constexpr double kBreath = 0.55;
   for (int i = 0; i < 3; ++i)
-    AddGullNote(out, fs, 0.05 + 0.62 * i, 0.42, rng.Jitter(0.03), rng, 1.0 - 0.05 * i, false);
+    AddGullNote(out, fs, 0.05 + 0.62 * i, 0.42, rng.Jitter(0.03), rng, 1.0 - 0.05 * i, false,
+                kBreath);
   for (int i = 0; i < 8; ++i)
-    AddGullNote(out, fs, 2.1 + i / 4.5, 0.15, 1.0 - 0.02 * i, rng, 0.9 - 0.05 * i, true);
-  AddGullNote(out, fs, 4.25, 0.4, 0.97, rng, 0.8, false);
-  AddGullNote(out, fs, 4.85, 0.42, 0.93, rng, 0.7, false);
+    AddGullNote(out, fs, 2.1 + i / 4.5, 0.15, 1.0 - 0.02 * i, rng, 0.9 - 0.05 * i, true, kBreath);
+  AddGullNote(out, fs, 4.25, 0.4, 0.97, rng, 0.8, false, kBreath);
+  AddGullNote(out, fs, 4.85, 0.42, 0.93, rng, 0.7, false, kBreath);
   // On the beach: surf behind the bird and the open sky's short, bright tail.
   AddShore(out, fs, rng, 0.12, 1500);
   AddRoom(out, fs, 1.0, 0.18, 3500, 0.03, 1.3);
+  // A recorded gull's call is spent by 4 kHz: little of its voice or of the sea is left
+  // above that across a beach.
+  FilterInPlace(out, Biquad::LowPass(fs, 4000, 0.7));
   FinishEffect(out, spec, {.fadeOutSec = 0.35});
 }
 
@@ -465,6 +475,7 @@ void Hawk(const SoundSpec& spec, std::vector<float>& out) {
   Biquad hissLow = Biquad::HighPass(fs, 1100, 0.7), hissHigh = Biquad::LowPass(fs, 5000, 0.7);
   constexpr std::array<double, 5> kComb = {0.18, 0.8, 1.0, 0.45, 0.22};  // 2B-A .. 3A-2B
   double pa = 0.0, pb = 0.0;
+  const double whiteGain = 1.7320508 * WhiteDensityGain(fs, OriginalRate(spec));
   const int64_t start = Frame(0.03, fs), frames = Frame(len, fs);
   for (int64_t i = 0; i < frames; ++i) {
     const double t = static_cast<double>(i) / fs;
@@ -483,7 +494,7 @@ void Hawk(const SoundSpec& spec, std::vector<float>& out) {
     pb += fb / fs;
     pa -= std::floor(pa);
     pb -= std::floor(pb);
-    const double white = 1.7320508 * rng.Bipolar();
+    const double white = whiteGain * rng.Bipolar();
     const double breath = 1.4 * hoarse.Process(white) + 0.7 * bright.Process(white) +
                           0.2 * hissHigh.Process(hissLow.Process(white));
     const double a = level(t) * DbToGain(3.0 * shimmer.Process(rng.Bipolar()) * shimmerScale);
@@ -504,7 +515,7 @@ void Hawk(const SoundSpec& spec, std::vector<float>& out) {
   for (int64_t i = 0; i < windFrames && i < static_cast<int64_t>(out.size()); ++i) {
     const double t = static_cast<double>(i) / fs;
     const double g = 1.0 + 0.3 * gust.Process(rng.Bipolar()) * gustScale;
-    const double w = windLow.Process(windHigh.Process(1.7320508 * rng.Bipolar()));
+    const double w = windLow.Process(windHigh.Process(whiteGain * rng.Bipolar()));
     out[static_cast<size_t>(i)] += static_cast<float>(1.3 * windLevel(t) * g * w);
   }
   // High over a valley: the far slope answers late and dull.

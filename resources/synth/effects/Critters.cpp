@@ -113,6 +113,9 @@ void Crickets(const SoundSpec& spec, std::vector<float>& out) {
   const double total = static_cast<double>(spec.frames) / fs;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
+  // The singers' wandering is drawn sample by sample from a stream of its own, so the
+  // singers themselves do not depend on the rate rendered.
+  Rng drift(SeedFromName(spec.resourceName, 1));
   // A field at night. The near field cricket's chirp is four pulses of its 4.5 kHz wing
   // tone, each about 20 ms and 45 ms apart (a recorded chirp lasts 0.16 s); its pulse
   // train is as regular as a clock, only the level of each pulse differs a little.
@@ -137,12 +140,13 @@ void Crickets(const SoundSpec& spec, std::vector<float>& out) {
   // wandering as the singers come and go.
   auto trill = [&](double carrier, double pulseHz, double gain, double chirpSec, double periodSec) {
     OnePoleLowPass wander(fs, 3.0), pitchWander(fs, 1.5);
+    const double white = WhiteDensityGain(fs, OriginalRate(spec));
     double phase = rng.Uniform(), pulsePhase = rng.Uniform();
     const double offset = rng.Uniform(0.0, periodSec);
     for (size_t i = 0; i < out.size(); ++i) {
       const double t = static_cast<double>(i) / fs;
-      const double level = 1.0 + 3.0 * wander.Process(rng.Bipolar());
-      const double hz = carrier * (1.0 + 0.03 * pitchWander.Process(rng.Bipolar()));
+      const double level = 1.0 + 3.0 * wander.Process(white * drift.Bipolar());
+      const double hz = carrier * (1.0 + 0.03 * pitchWander.Process(white * drift.Bipolar()));
       phase += hz / fs;
       phase -= std::floor(phase);
       pulsePhase += pulseHz / fs;

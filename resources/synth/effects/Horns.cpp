@@ -55,10 +55,11 @@ void TrainWhistle(const SoundSpec& spec, std::vector<float>& out) {
     Biquad hiss = Biquad::HighPass(fs, 2000, 0.7), hissTop = Biquad::LowPass(fs, 4600, 0.7);
     const int64_t at = Frame(blast[0], fs), len = Frame(blast[1], fs);
     auto env = NoteEnvelope(blast[1], 0.03, 0.3);
+    const double white = WhiteDensityGain(fs, OriginalRate(spec));
     for (int64_t i = 0; i < len && at + i < static_cast<int64_t>(out.size()); ++i) {
       const double t = static_cast<double>(i) / fs;
       const double burst = 1.0 + 2.0 * std::exp(-t / 0.12);
-      const double steam = hissTop.Process(hiss.Process(rng.Bipolar()));
+      const double steam = hissTop.Process(hiss.Process(white * rng.Bipolar()));
       out[at + i] += static_cast<float>(0.08 * burst * env(t) * steam);
     }
   }
@@ -130,12 +131,13 @@ void OceanLiner(const SoundSpec& spec, std::vector<float>& out) {
     auto env = NoteEnvelope(blast.seconds, blast.attack, blast.release);
     const int64_t at = Frame(blast.start, fs), len = Frame(blast.seconds, fs);
     double phase = 0.0;
+    const double white = WhiteDensityGain(fs, OriginalRate(spec));
     for (int64_t i = 0; i < len && at + i < static_cast<int64_t>(out.size()); ++i) {
       const double t = static_cast<double>(i) / fs;
       phase += 55.0 / fs;
       phase -= std::floor(phase);
       const double slap = 0.3 + std::exp(-phase / 0.12);
-      const double rasp = lp.Process(hp.Process(rng.Gaussian()));
+      const double rasp = lp.Process(hp.Process(white * rng.Gaussian()));
       out[at + i] += static_cast<float>(0.04 * env(t) * slap * rasp);
     }
   }

@@ -48,11 +48,12 @@ void DogBark(const SoundSpec& spec, std::vector<float>& out) {
     Biquad hp = Biquad::HighPass(fs, 700, 0.7), lp = Biquad::LowPass(fs, 4800, 0.7);
     const int64_t at = Frame(starts[b] + 0.004, fs);
     const int64_t burst = Frame(0.12, fs);
+    const double white = WhiteDensityGain(fs, OriginalRate(spec));
     for (int64_t i = 0; i < burst && at + i < static_cast<int64_t>(out.size()); ++i) {
       const double t = static_cast<double>(i) / fs;
       const double env = CosineRamp(t / 0.003) * std::exp(-t / 0.03);
-      out[static_cast<size_t>(at + i)] += static_cast<float>(0.6 * DbToGain(levelsDb[b]) * env *
-                                                             lp.Process(hp.Process(rng.Bipolar())));
+      out[static_cast<size_t>(at + i)] += static_cast<float>(
+          0.6 * DbToGain(levelsDb[b]) * env * lp.Process(hp.Process(white * rng.Bipolar())));
     }
   }
   // A yard: two early reflections from walls and a short dull tail.
@@ -135,10 +136,11 @@ void Horse(const SoundSpec& spec, std::vector<float>& out) {
   Biquad lp = Biquad::LowPass(fs, 1000, 0.8);
   Biquad hp = Biquad::HighPass(fs, 150, 0.7);
   const int64_t s0 = Frame(1.28, fs), s1 = Frame(1.45, fs);
+  const double white = WhiteDensityGain(fs, OriginalRate(spec));
   for (int64_t i = s0; i < s1 && i < static_cast<int64_t>(out.size()); ++i) {
     const double u = static_cast<double>(i - s0) / static_cast<double>(s1 - s0);
     const double env = CosineRamp(u / 0.15) * (1.0 - CosineRamp((u - 0.3) / 0.7));
-    out[i] += static_cast<float>(0.3 * env * hp.Process(lp.Process(rng.Bipolar())));
+    out[i] += static_cast<float>(0.3 * env * hp.Process(lp.Process(white * rng.Bipolar())));
   }
   // A paddock: a barn wall's reflection and a short open tail.
   const std::array<EchoTap, 1> barn = {{{0.045, 0.2, 2000}}};

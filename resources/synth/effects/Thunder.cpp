@@ -5,6 +5,7 @@
 
 #include "../kit/Events.h"
 #include "../kit/Filters.h"
+#include "../kit/Level.h"
 #include "../kit/Noise.h"
 #include "../kit/Random.h"
 #include "../kit/Resample.h"
@@ -16,9 +17,10 @@ namespace {
 
 // Adds odd harmonics to a bass-heavy signal so small speakers still carry it:
 // `drive` sets how hard the soft clipper is pushed, the result keeps the input's scale.
-void Saturate(std::vector<float>& x, double drive) {
-  double peak = 0.0;
-  for (float v : x) peak = std::max(peak, std::fabs(static_cast<double>(v)));
+void Saturate(std::vector<float>& x, double drive, double fs, double bandRate) {
+  // Driven by the peak the catalogue wave's band holds, so a full-band rendering, whose
+  // clicks peak higher above that band, is saturated as deeply within it.
+  const double peak = Peak(InOriginalBand(x, 1, fs, bandRate, false));
   if (peak <= 0.0) return;
   const double in = drive / peak;
   for (float& v : x) v = static_cast<float>(SoftClip(v * in) * peak / drive);
@@ -26,11 +28,15 @@ void Saturate(std::vector<float>& x, double drive) {
 
 // Adds the rectified signal, high-passed: a coherent octave-up layer at 100-400 Hz that
 // lets a sub-bass rumble be heard where the speaker cannot play the fundamental.
+// Only what lies below 5 kHz is rectified: crackle above it would otherwise fold down into
+// the layer as a full-band rendering's extra low rumble.
 void AddOvertones(std::vector<float>& x, double fs, double amount) {
   Biquad hp1 = Biquad::HighPass(fs, 90, 0.7), hp2 = Biquad::HighPass(fs, 90, 0.7);
   Biquad lp = Biquad::LowPass(fs, 600, 0.7);
+  Biquad band1 = Biquad::LowPass(fs, std::min(5000.0, 0.45 * fs), 0.7071), band2 = band1;
   for (float& v : x) {
-    const double octave = lp.Process(hp2.Process(hp1.Process(std::fabs(static_cast<double>(v)))));
+    const double heard = band2.Process(band1.Process(v));
+    const double octave = lp.Process(hp2.Process(hp1.Process(std::fabs(heard))));
     v = static_cast<float>(v + amount * octave);
   }
 }
@@ -78,7 +84,7 @@ void DistantThunder(const SoundSpec& spec, std::vector<float>& out) {
   p.spreadSeconds = 2.5;
   p.lowPassHz = 450;
   AddRumble(out, fs, 0.03, p, rng);
-  Saturate(out, 2.0);
+  Saturate(out, 2.0, fs, OriginalRate(spec));
   AddOvertones(out, fs, 1.2);
   FilterInPlace(out, Biquad::LowPass(fs, 1600, 0.7));
   FilterInPlace(out, Biquad::HighPass(fs, 60, 0.7));
@@ -99,6 +105,7 @@ void BigThunder(const SoundSpec& spec, std::vector<float>& out) {
   std::vector<float> crack(crackFrames, 0.0f);
   Biquad b1 = Biquad::BandPass(fsOver, 1200, 5), b2 = Biquad::BandPass(fsOver, 2500, 5);
   Biquad b3 = Biquad::BandPass(fsOver, 4000, 5);
+  const double white = WhiteDensityGain(fs, OriginalRate(spec));
   const double subStarts[3] = {0.0, 0.009, 0.021};
   const double subLengths[3] = {0.045, 0.03, 0.06};
   for (size_t i = 0; i < crackFrames; ++i) {
@@ -108,7 +115,8 @@ void BigThunder(const SoundSpec& spec, std::vector<float>& out) {
       const double u = t - subStarts[s];
       if (u >= 0.0) env += CosineRamp(u / 0.0008) * std::exp(-u / (0.35 * subLengths[s]));
     }
-    const double driven = Clamp(6.0 * env * rng.Bipolar(), -1.0, 1.0);
+    // Clipped, then made as dense per hertz as at the catalogue's rate.
+    const double driven = white * Clamp(6.0 * env * rng.Bipolar(), -1.0, 1.0);
     crack[i] = static_cast<float>(b1.Process(driven) + b2.Process(driven) +
                                   0.8 * b3.Process(driven) + 0.3 * driven * env);
   }
@@ -187,12 +195,15 @@ void BigThunder(const SoundSpec& spec, std::vector<float>& out) {
     phase += hz / fs;
     phase -= std::floor(phase);
   }
-  Saturate(rumble, 2.2);
+  Saturate(rumble, 2.2, fs, OriginalRate(spec));
   AddOvertones(rumble, fs, 0.8);
-  double rumblePeak = 0.0, crackPeak = 0.0;
-  for (float v : rumble) rumblePeak = std::max(rumblePeak, std::fabs(static_cast<double>(v)));
-  for (float v : out) crackPeak = std::max(crackPeak, std::fabs(static_cast<double>(v)));
-  const double rumbleGain = rumblePeak > 0.0 ? 1.1 * crackPeak / rumblePeak : 0.0;
+  // The two are balanced by their peaks as the catalogue wave's band holds them (the
+  // crack's full-band peak stands far above its peak in that band), the rumble's peak
+  // 6 dB under the crack's, so the crack's brightness leads the roll.
+  const double bandRate = OriginalRate(spec);
+  const double rumblePeak = Peak(InOriginalBand(rumble, 1, fs, bandRate, false));
+  const double crackPeak = Peak(InOriginalBand(out, 1, fs, bandRate, false));
+  const double rumbleGain = rumblePeak > 0.0 ? 0.5 * crackPeak / rumblePeak : 0.0;
   for (size_t i = 0; i < out.size(); ++i) out[i] += static_cast<float>(rumbleGain * rumble[i]);
   // Close by, the sub-bass is felt more than heard: keep the energy in the audible roar.
   FilterInPlace(out, Biquad::HighPass(fs, 70, 0.7));

@@ -44,7 +44,7 @@ void AddPipeNote(std::vector<float>& out, double fs, double start, double second
   const int64_t frames = static_cast<int64_t>(v.seconds * fs);
   for (int64_t i = 0; i < frames && at0 + i < static_cast<int64_t>(out.size()); ++i) {
     const double t = static_cast<double>(i) / fs;
-    const double w = rng.Bipolar();
+    const double w = WhiteDensityGain(fs) * rng.Bipolar();
     const double env = v.amp(t);
     const double chiff =
         t < 0.04 ? CosineRamp(t / 0.005) * (1.0 - CosineRamp((t - 0.01) / 0.03)) : 0.0;
@@ -163,7 +163,7 @@ void ChurchBell(const SoundSpec& spec, std::vector<float>& out) {
   AddClipped(out, Frame(start, fs), ModalVoice(fs, modes, seconds, 2.0, 9000), 0.35);
   // The clapper: a dull 15 ms clang of band-limited noise and a low thump, no bright tick.
   {
-    std::vector<float> clang = NoiseClick(rng, fs, 15.0, 0.05);
+    std::vector<float> clang = NoiseClick(rng, fs, 15.0, 0.05, OriginalRate(spec));
     Biquad hp = Biquad::HighPass(fs, 300, 0.7), lp = Biquad::LowPass(fs, 2500, 0.7);
     for (float& v : clang) v = static_cast<float>(lp.Process(hp.Process(v)));
     AddClipped(out, Frame(start, fs), clang);
@@ -186,6 +186,9 @@ void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
+  // The clicks' noise is drawn apart, so the strikes' own draws do not depend on how many
+  // samples a click takes at the rate rendered.
+  Rng clicks(SeedFromName(spec.resourceName, 1));
   // A cluster of small bars stirred by two gusts. A real cluster's bars ring from about
   // 2 kHz far past what this file holds (recorded partials reach 15 kHz); only the lower
   // bars' fundamentals fit under its 5.5 kHz, so the bars are spread over 2.1-5.1 kHz,
@@ -210,12 +213,12 @@ void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
     // The smaller, higher bars are lighter and ring a little softer.
     const double weight = std::pow(bars[0] / f, 0.1);
     AddClipped(out, Frame(t, fs), ModalVoice(fs, modes, remaining, 0.4, 5200), gain * weight);
-    AddStrike(out, fs, t, 0.8, 3500, 0.35 * gain, rng);
+    AddStrike(out, fs, t, 0.8, 3500, 0.35 * gain, clicks);
   };
   // A gust swings the striker through the cluster: a quick run of strikes, mostly in
   // order along the bars, then a few stray touches as it settles.
   auto gust = [&](double t0, int strikes, double spanSec, double level) {
-    int bar = rng.Int(0, 3);
+    int bar = rng.Int(2, 5);
     double t = t0;
     for (int i = 0; i < strikes; ++i) {
       const double gain = level * rng.GainJitter(3.0);
@@ -223,7 +226,7 @@ void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
       // Bars knock against each other and the striker between the ringing strikes.
       const double knock = t + rng.Uniform(0.01, 0.05);
       const double knockGain = 0.2 * level * rng.GainJitter(4.0);
-      AddStrike(out, fs, knock, 0.5, 2500, knockGain, rng);
+      AddStrike(out, fs, knock, 0.5, 2500, knockGain, clicks);
       const int step = rng.Chance(0.75) ? 1 : -2;
       bar = (bar + step + kBars) % kBars;
       t += spanSec / strikes * rng.Uniform(0.4, 1.6);

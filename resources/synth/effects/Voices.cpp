@@ -84,7 +84,8 @@ void AddVoice(std::span<float> out, double fs, double startSec, const VoiceParam
   std::vector<double> bandGains;
   if (p.noise > 0.0 || p.noiseCurve) {
     for (const Formant& f : p.formants) {
-      bands.push_back(Biquad::BandPass(fs, f.hz, std::max(0.7, p.noiseFormantQ * f.hz / 1000.0)));
+      const double q = std::max(0.7, p.noiseFormantQ * f.hz / 1000.0);
+      bands.push_back(Biquad::BandPass(fs, f.hz, QAsAt(fs, f.hz, q)));
       bandGains.push_back(DbToGain(f.gainDb));
     }
     if (bands.empty()) {
@@ -111,7 +112,10 @@ void AddVoice(std::span<float> out, double fs, double startSec, const VoiceParam
       f *= 1.0 + std::min(0.6, chaos * p.jitter) * jitter.Next();
     }
     if (i % kBlock == 0) {
-      double energy = 0.0;
+      // The harmonics are scaled together by the energy of those within the band an
+      // 11025 Hz wave keeps, so rendered at a higher rate the voice keeps its level there
+      // and the harmonics above that band come on top.
+      double energy = 0.0, inBand = 0.0;
       top = 0;
       for (int k = 1; k <= count; ++k) {
         const double hz = k * f;
@@ -123,8 +127,10 @@ void AddVoice(std::span<float> out, double fs, double startSec, const VoiceParam
         }
         amps[k] = source[k] * BandLimit(hz, p.maxHz) * shape;
         energy += amps[k] * amps[k];
+        if (hz < 0.48 * kCatalogueRate) inBand += amps[k] * amps[k];
         top = k;
       }
+      if (inBand > 0.0) energy = inBand;
       norm = energy > 0.0 ? 1.0 / std::sqrt(energy) : 0.0;
     }
     double a = p.amp(t);
@@ -168,7 +174,7 @@ void AddVoice(std::span<float> out, double fs, double startSec, const VoiceParam
 
     double breath = 0.0;
     if (!bands.empty()) {
-      const double w = 1.7320508 * rng.Bipolar();
+      const double w = 1.7320508 * WhiteDensityGain(fs) * rng.Bipolar();
       for (size_t b = 0; b < bands.size(); ++b) breath += bandGains[b] * bands[b].Process(w);
       breath = noiseLimit.Process(breath);
     }
@@ -215,10 +221,13 @@ void AddSyrinxNote(std::span<float> out, double fs, Rng& rng, double startSec, d
     if (at >= static_cast<int64_t>(out.size())) break;
     const double t = static_cast<double>(i) / fs;
     const double f = hz(t) * (1.0 + 0.008 * roughness * wander.Next());
-    if (i % kBlock == 0) breathBand.SetBandPass(fs, std::min(f, 0.45 * fs), 6.0);
+    if (i % kBlock == 0) {
+      const double centre = std::min(f, 0.45 * fs);
+      breathBand.SetBandPass(fs, centre, QAsAt(fs, centre, 6.0));
+    }
     double v = Sin2Pi(phase);
     if (h2 > 0.0) v += h2 * BandLimit(2.0 * f, maxHz) * Sin2Pi(2.0 * phase);
-    const double breath = breathBand.Process(1.7320508 * rng.Bipolar());
+    const double breath = breathBand.Process(1.7320508 * WhiteDensityGain(fs) * rng.Bipolar());
     const double a = amp(t) * DbToGain(1.5 * roughness * shimmer.Next());
     out[static_cast<size_t>(at)] +=
         static_cast<float>(gain * a * BandLimit(f, maxHz) * (v + 0.22 * roughness * breath));
@@ -356,16 +365,23 @@ void FinishEffect(std::vector<float>& out, const SoundSpec& spec, const FinishPa
   for (size_t i = 0; i < n && i < static_cast<size_t>(gateEnd + rampLen) + 1; ++i)
     out[i] = static_cast<float>(out[i] * CosineRamp((static_cast<double>(i) - gateEnd) / rampLen));
 
+  // Loudness, peaks and the limiter all judge the sound in the catalogue wave's band: a
+  // full-band rendering's transients peak higher above it, and limiting by them would
+  // leave it quieter there than its catalogue wave.
   const double originalRate = OriginalRate(spec);
-  const double loudest =
-      fs == originalRate
-          ? LoudestWindowRms(out, fs)
-          : LoudestWindowRms(InOriginalBand(out, 1, fs, originalRate, false), originalRate);
+  const size_t factor = static_cast<size_t>(fs / originalRate + 0.5);
+  const std::vector<float> heard = InOriginalBand(out, 1, fs, originalRate, false);
+  // The sample as heard in that band, before the gain below (frame i of `out` lies in
+  // frame i / factor of `heard`).
+  auto heardAt = [&](size_t i) {
+    return static_cast<double>(heard[std::min(i / factor, heard.size() - 1)]);
+  };
+  const double loudest = LoudestWindowRms(heard, originalRate);
   if (loudest <= 0.0) return;
   // sox reads byte b as (b - 128) / 128 while the generator writes x * 127 + 128.
   double gain = DbToGain(p.targetDbfs) * (128.0 / 127.0) / loudest;
   double peak = 0.0;
-  for (float v : out) peak = std::max(peak, std::fabs(static_cast<double>(v)) * gain);
+  for (size_t i = 0; i < n; ++i) peak = std::max(peak, std::fabs(heardAt(i)) * gain);
   // Limit at most `maxLimitDb` of transient; beyond that lower the whole sound instead.
   const double most = DbToGain(p.maxLimitDb) * p.peak;
   if (peak > most) gain *= most / peak;
@@ -376,7 +392,7 @@ void FinishEffect(std::vector<float>& out, const SoundSpec& spec, const FinishPa
   std::vector<double> g(n, 1.0);
   bool limiting = false;
   for (size_t i = 0; i < n; ++i) {
-    const double a = std::fabs(static_cast<double>(out[i]));
+    const double a = std::fabs(heardAt(i)) * gain;
     if (a > p.peak) {
       g[i] = p.peak / a;
       limiting = true;

@@ -12,6 +12,7 @@
 
 #include "../Recipe.h"
 #include "../kit/Envelope.h"
+#include "../kit/Noise.h"
 #include "../kit/Random.h"
 
 namespace lullwood::synth::fx {

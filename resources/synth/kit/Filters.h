@@ -96,6 +96,16 @@ class Biquad {
 };
 
 // One-pole low-pass y += a (x - y) with its -3 dB corner near `hz`.
+// The Q that gives a band-pass (or peaking filter) at `sampleRate` the width in hertz that
+// `q` gives it at `tunedRate`: the cookbook's band narrows as it nears the top of a low
+// rate's range (its width goes as sin(w0) / Q), so a recipe tuned at 11025 Hz keeps its
+// bands' widths rendered at 44100 Hz. `q` itself at `tunedRate` and for bands at or above
+// the top of its range.
+inline double QAsAt(double sampleRate, double hz, double q, double tunedRate = kCatalogueRate) {
+  if (sampleRate == tunedRate || hz >= 0.49 * tunedRate) return q;
+  return q * (Sin2Pi(hz / sampleRate) * sampleRate) / (Sin2Pi(hz / tunedRate) * tunedRate);
+}
+
 class OnePoleLowPass {
  public:
   OnePoleLowPass() = default;

@@ -136,6 +136,27 @@ inline void LimitPeaks(std::span<float> x, double sampleRate, double limit, doub
     x[i] = static_cast<float>(x[i] * std::min(smooth[i], need[i]));
 }
 
+// LimitPeaks for a signal `x` whose peaks are judged in `heard`, the same signal in a
+// narrower band at 1/`factor` of the rate (frame j of `heard` is frame j * factor of `x`):
+// the gain `heard` needs, held over each of its frames and smoothed as LimitPeaks does, is
+// applied to `x`, so the band's peaks stay within `limit` and what lies above the band
+// peaks where it will. Both are one channel.
+inline void LimitPeaksHeardIn(std::span<float> x, std::span<const float> heard, int factor,
+                              double sampleRate, double limit, double windowSeconds,
+                              bool circular) {
+  if (x.empty() || Peak(heard) <= limit) return;
+  const int64_t w = std::max<int64_t>(1, static_cast<int64_t>(windowSeconds * sampleRate));
+  std::vector<double> need(x.size(), 1.0);
+  for (size_t i = 0; i < x.size(); ++i) {
+    const size_t j = std::min(i / static_cast<size_t>(factor), heard.size() - 1);
+    const double a = std::fabs(heard[j]);
+    need[i] = a > limit ? limit / a : 1.0;
+  }
+  const std::vector<double> smooth = SmoothGain(need, w, circular);
+  for (size_t i = 0; i < x.size(); ++i)
+    x[i] = static_cast<float>(x[i] * std::min(smooth[i], need[i]));
+}
+
 // Cosine fades over the first and last frames (one-shots): `inSeconds` and `outSeconds`.
 inline void FadeEnds(std::span<float> x, double sampleRate, double inSeconds, double outSeconds) {
   const double fin = inSeconds * sampleRate, fout = outSeconds * sampleRate;

@@ -8,6 +8,9 @@
 
 namespace lullwood::synth {
 
+// The rate of most catalogue waves, at which the recipes were first written and tuned.
+inline constexpr double kCatalogueRate = 11025.0;
+
 inline constexpr double kPi = 3.14159265358979323846;
 inline constexpr double kTwoPi = 6.28318530717958647692;
 // ln(1000): an exponential decay falls by 60 dB after t = T60 when scaled by this.

@@ -7,6 +7,14 @@
 
 namespace lullwood::synth {
 
+// The gain for white noise drawn sample by sample at `sampleRate` that keeps its power per
+// hertz what it is at `bandRate`: the same variance spread over a band four times as wide
+// is a quarter as dense in each hertz, and a recipe rendered at 44100 Hz would otherwise
+// lose 6 dB of every noise it filters into the catalogue wave's band. 1 at `bandRate`.
+inline double WhiteDensityGain(double sampleRate, double bandRate = kCatalogueRate) {
+  return std::sqrt(sampleRate / bandRate);
+}
+
 // Pink noise by Paul Kellett's refined filter (+-0.05 dB from 2.3 Hz at 11025 Hz),
 // fed with Gaussian white noise; output RMS about 3 for unit input.
 class PinkNoise {

@@ -85,23 +85,35 @@ inline HighBand MeasureHighBand(std::span<const float> x, double fs) {
 }
 
 // For two waves of one sound (at any rates): b's level minus a's, in dB, in third-octave
-// bands from 63 Hz to 5 kHz, for the bands within 30 dB of a's loudest (quieter ones lie in
-// an 8-bit wave's quantisation floor). Both are measured over their whole length.
+// bands from 63 Hz to 5 kHz (the last one cut at 5 kHz, where an 11025 Hz wave's band
+// starts to close), for the bands within 30 dB of a's loudest (quieter ones lie in an
+// 8-bit wave's quantisation floor) and, when a's own floor is given as power per hertz
+// (`aFloorPerHz`), at least 10 dB above it, where that floor shifts a's level by under
+// half a decibel. Both are measured over their whole length.
 inline std::vector<double> BandDifferencesDb(std::span<const float> a, double fsA,
-                                             std::span<const float> b, double fsB) {
+                                             std::span<const float> b, double fsB,
+                                             double aFloorPerHz = 0.0) {
   const std::vector<double> da = PowerDensity(a, fsA), db = PowerDensity(b, fsB);
-  std::vector<double> pa, pb;
+  std::vector<double> pa, pb, width;
   for (double lo = 63.0 / std::pow(2.0, 1.0 / 6.0); lo < 5000.0; lo *= std::pow(2.0, 1.0 / 3.0)) {
-    const double hi = lo * std::pow(2.0, 1.0 / 3.0);
+    const double hi = std::min(lo * std::pow(2.0, 1.0 / 3.0), 5000.0);
     pa.push_back(BandPower(da, fsA, lo, hi));
     pb.push_back(BandPower(db, fsB, lo, hi));
+    width.push_back(hi - lo);
   }
   const double loudest = pa.empty() ? 0.0 : *std::max_element(pa.begin(), pa.end());
   std::vector<double> diff;
   for (size_t i = 0; i < pa.size(); ++i)
-    if (pa[i] > 1e-3 * loudest && pa[i] > 0.0)
+    if (pa[i] > 1e-3 * loudest && pa[i] > 0.0 && pa[i] >= 10.0 * aFloorPerHz * width[i])
       diff.push_back(10.0 * std::log10((pb[i] + 1e-30) / pa[i]));
   return diff;
+}
+
+// The quantisation floor of an 8-bit wave at `rate` as the generator dithers it (+-1 step
+// triangular dither on steps of 1/128): power per hertz, white to half the rate.
+inline double EightBitFloorPerHz(double rate) {
+  const double step = 1.0 / 128.0;
+  return step * step / 4.0 / (rate / 2.0);
 }
 
 }  // namespace lullwood::measure
