@@ -49,6 +49,26 @@ void AddRoomTone(std::span<float> x, Rng& rng, double sampleRate, double belowDb
   Mix(x, tone, std::sqrt(power / static_cast<double>(x.size())) * DbToGain(-belowDb));
 }
 
+void AddHighNoiseBands(std::span<float> x, const SoundSpec& spec, uint64_t salt,
+                       std::initializer_list<HighNoiseBand> bands, double swellDb) {
+  const double fs = spec.sampleRate;
+  if (x.empty()) return;
+  const double level = Rms(InOriginalBand(x, 1, fs, OriginalRate(spec), true));
+  if (level <= 0.0) return;
+  Rng rng(SeedFromName(spec.resourceName, salt));
+  for (const HighNoiseBand& b : bands) {
+    if (b.hz >= 0.45 * fs) continue;
+    std::vector<float> band = WhiteLoop(rng, x.size());
+    FilterLoop(band, Biquad::BandPass(fs, b.hz, b.q));
+    FilterLoop(band, Biquad::BandPass(fs, b.hz, b.q));
+    LoopSines swell(rng, x.size(), {1, 3}, 1.0);
+    for (size_t i = 0; i < band.size(); ++i)
+      band[i] = static_cast<float>(band[i] * DbToGain(swellDb * swell.At(i)));
+    NormalizeRms(band);
+    Mix(x, band, level * DbToGain(-b.belowDb));
+  }
+}
+
 void FilterLoop(std::span<float> x, Biquad filter, int warmPasses) {
   RunCircular(x, warmPasses, [&](double in, size_t) { return filter.Process(in); });
 }

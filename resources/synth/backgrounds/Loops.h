@@ -42,6 +42,18 @@ void Mix(std::span<float> dst, std::span<const float> src, double gain);
 // Adds the room's own quiet sound to a sparse loop (a clock's ticks, a heartbeat): pink
 // noise between `lowHz` and `highHz`, periodic like the loop, `belowDb` under the loop's
 // RMS. A recording is never silent between its events.
+// One band of noise above the catalogue wave's band: centre, Q, and level in dB against
+// the loop's RMS in the catalogue band.
+struct HighNoiseBand {
+  double hz, q, belowDb;
+};
+// Adds each band to `x` (one channel of a loop of `spec`'s sound) as a looping noise whose
+// level swells slowly (by `swellDb`), drawn from a stream of its own seeded by `salt`.
+// A band needs its centre under 0.45 of the rate rendered; below the full band none fits,
+// and the catalogue wave, its band taken from the full band, keeps none of them.
+void AddHighNoiseBands(std::span<float> x, const SoundSpec& spec, uint64_t salt,
+                       std::initializer_list<HighNoiseBand> bands, double swellDb = 2.0);
+
 void AddRoomTone(std::span<float> x, Rng& rng, double sampleRate, double belowDb, double lowHz,
                  double highHz);
 // Adds a circular reverb of the loop to itself: dry + wet * reverb.

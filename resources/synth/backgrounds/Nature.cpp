@@ -96,6 +96,13 @@ void NightTime(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, field, 0.45);
   Mix(out, bed, 0.2);
   AddReverbLoop(out, fs, 0.9, 0.25, 0.8, 4000.0);
+  // Above them, where the full band reaches, the smallest singers: a broad band just
+  // over 6 kHz, steady ones near 9 and 12.5 kHz and a faint one at 17-18 kHz, falling
+  // away upward (a recorded forest night holds 15 % of its power above 5.5 kHz, 2 %
+  // above 11 kHz, and falls 19 dB an octave from 5.5 to 16 kHz).
+  AddHighNoiseBands(
+      out, spec, 0x9A1,
+      {{6500.0, 1.5, 7.0}, {9000.0, 3.0, 16.0}, {12500.0, 4.0, 23.0}, {17500.0, 3.0, 36.0}});
   FinishLoop(out, spec, kQuietBedDb);
 }
 
@@ -284,6 +291,12 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, insects, 0.8);
   Mix(out, calls, 1.0);
   AddReverbLoop(out, fs, 1.0, 0.35, 1.0, 3500.0);
+  // Where the full band reaches, the daytime insects over it all: hissing bands from 6 to
+  // 15 kHz, falling away upward (a recorded tropical day holds a third of its power above
+  // 5.5 kHz and 2 % above 11 kHz, and falls 12 dB an octave from 5.5 to 16 kHz).
+  AddHighNoiseBands(
+      out, spec, 0xAF1,
+      {{7000.0, 2.5, 3.0}, {9000.0, 2.5, 6.0}, {12000.0, 3.0, 13.0}, {15500.0, 3.0, 21.0}});
   FinishLoop(out, spec, kBedDb);
 }
 

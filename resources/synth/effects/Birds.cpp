@@ -197,12 +197,19 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
+  // Where the full band reaches, the notes' upper harmonics and the clicks' hiss go on far
+  // above the catalogue band (a recorded nightingale keeps 5 % of its power above 5.5 kHz
+  // and 1 % above 11 kHz, falling only 6 dB an octave).
+  const bool fullBand = fs > 2.0 * kCatalogueRate;
+  const double noteTop = fullBand ? 14000.0 : 5200.0;
   // The song comes in phrases of a second or two, each of one kind of element, between
-  // them a few soft notes. A click of the syrinx: a very short burst of noise across
-  // 1.2-5.2 kHz that starts many of the hard elements.
+  // them a few soft notes. A click of the syrinx: a very short burst of noise from
+  // 1.2 kHz that starts many of the hard elements, closing at 5 kHz (at the full band,
+  // going on to 14 kHz).
   auto click = [&](double start, double seconds, double gain) {
     Biquad hp1 = Biquad::HighPass(fs, 1300, 0.7), hp2 = hp1;
-    Biquad lp1 = Biquad::LowPass(fs, 4800, 0.7), lp2 = lp1;
+    Biquad lp1 = Biquad::LowPass(fs, fullBand ? 14000.0 : 4800.0, 0.7);
+    Biquad lp2 = Biquad::LowPass(fs, fullBand ? 18000.0 : 4800.0, 0.7);
     const int64_t from = Frame(start, fs), n = Frame(seconds, fs);
     const double white = 1.7320508 * WhiteDensityGain(fs, OriginalRate(spec));
     for (int64_t i = 0; i < n && from + i < static_cast<int64_t>(out.size()); ++i) {
@@ -224,17 +231,17 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
     const double base = rng.Uniform(1850, 2050);
     AddSyrinxNote(out, fs, rng, start, len,
                   LogBp({{0.0, 0.93 * base}, {0.4 * len, 1.06 * base}, {len, 0.95 * base}}),
-                  NoteEnvelope(len, 0.03, 0.05), 0.22 * rng.GainJitter(2.0), 0.0, 1.5);
+                  NoteEnvelope(len, 0.03, 0.05), 0.22 * rng.GainJitter(2.0), 0.0, 1.5, noteTop);
   }
   AddSyrinxNote(out, fs, rng, 1.15, 0.1, LogBp({{0.0, 2700}, {0.1, 2900}}),
-                NoteEnvelope(0.1, 0.015, 0.04), 0.35, 0.1, 1.5);
+                NoteEnvelope(0.1, 0.015, 0.04), 0.35, 0.1, 1.5, noteTop);
   AddSyrinxNote(out, fs, rng, 1.6, 0.11, LogBp({{0.0, 3650}, {0.11, 3900}}),
-                NoteEnvelope(0.11, 0.015, 0.05), 0.45, 0.0, 1.5);
+                NoteEnvelope(0.11, 0.015, 0.05), 0.45, 0.0, 1.5, noteTop);
   click(1.88, 0.012, 0.5);
   AddSyrinxNote(out, fs, rng, 1.89, 0.1, LogBp({{0.0, 2200}, {0.1, 1350}}, false),
-                NoteEnvelope(0.1, 0.005, 0.05), 0.5, 0.2, 1.5);
+                NoteEnvelope(0.1, 0.005, 0.05), 0.5, 0.2, 1.5, noteTop);
   AddSyrinxNote(out, fs, rng, 2.03, 0.17, LogBp({{0.0, 3450}, {0.06, 3250}, {0.17, 2880}}),
-                NoteEnvelope(0.17, 0.01, 0.06), 0.8, 0.05, 1.5);
+                NoteEnvelope(0.17, 0.01, 0.06), 0.8, 0.05, 1.5, noteTop);
   // Phrase 2: "tchuk, tchuk...": six hard notes about eight a second, each a click
   // landing on a short note near 2.3 kHz with its octave strong, dropping at its end.
   for (int i = 0; i < 6; ++i) {
@@ -244,22 +251,22 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
     click(start, 0.014, 0.6 * g);
     AddSyrinxNote(out, fs, rng, start + 0.004, len,
                   LogBp({{0.0, 1.03 * hz}, {0.7 * len, hz}, {len, 0.7 * hz}}),
-                  Rattled(NoteEnvelope(len, 0.004, 0.025), 190), 0.8 * g, 0.8, 2.0);
+                  Rattled(NoteEnvelope(len, 0.004, 0.025), 190), 0.8 * g, 0.8, 2.0, noteTop);
   }
   // Between the phrases: a few faint notes, half lost in the wood.
   AddSyrinxNote(out, fs, rng, 3.6, 0.09, LogBp({{0.0, 2800}, {0.09, 2650}}),
-                NoteEnvelope(0.09, 0.02, 0.04), 0.05, 0.0, 1.5);
+                NoteEnvelope(0.09, 0.02, 0.04), 0.05, 0.0, 1.5, noteTop);
   AddSyrinxNote(out, fs, rng, 4.3, 0.12, LogBp({{0.0, 3700}, {0.12, 3600}}),
-                NoteEnvelope(0.12, 0.02, 0.05), 0.04, 0.0, 1.5);
+                NoteEnvelope(0.12, 0.02, 0.05), 0.04, 0.0, 1.5, noteTop);
   AddSyrinxNote(out, fs, rng, 4.75, 0.1, LogBp({{0.0, 1600}, {0.1, 1650}}),
-                NoteEnvelope(0.1, 0.02, 0.05), 0.05, 0.2, 1.5);
+                NoteEnvelope(0.1, 0.02, 0.05), 0.05, 0.2, 1.5, noteTop);
   // Phrase 3: downward sweeps thrown through the whole range, the last one loud.
   const std::array<std::array<double, 4>, 3> sweeps = {
       {{5.5, 3900, 1800, 0.5}, {5.72, 4100, 1700, 0.55}, {5.98, 2500, 1300, 0.9}}};
   for (const auto& [start, hi, lo, gain] : sweeps) {
     click(start, 0.01, 0.4 * gain);
     AddSyrinxNote(out, fs, rng, start, 0.11, LogBp({{0.0, hi}, {0.11, lo}}, false),
-                  Rattled(NoteEnvelope(0.11, 0.006, 0.04), 150), gain, 0.1, 2.0);
+                  Rattled(NoteEnvelope(0.11, 0.006, 0.04), 150), gain, 0.1, 2.0, noteTop);
   }
   // Phrase 4: the rattle: about sixteen hard elements a second, each a click falling
   // from the top of the band onto a short note near 2.9 kHz, which creeps up to 3 kHz.
@@ -269,9 +276,9 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
     const double g = CosineRamp(t / 0.15) * rng.GainJitter(1.2);
     click(trillStart + t, 0.01, 0.22 * g);
     AddSyrinxNote(out, fs, rng, trillStart + t, 0.012, LogBp({{0.0, 5000}, {0.012, hz}}, false),
-                  NoteEnvelope(0.012, 0.001, 0.004), 0.35 * g, 0.0, 2.0, 5300);
+                  NoteEnvelope(0.012, 0.001, 0.004), 0.35 * g, 0.0, 2.0, std::max(5300.0, noteTop));
     AddSyrinxNote(out, fs, rng, trillStart + t + 0.01, len, LogBp({{0.0, hz}, {len, 0.97 * hz}}),
-                  Rattled(NoteEnvelope(len, 0.003, 0.015), 230), 0.6 * g, 0.25, 2.0);
+                  Rattled(NoteEnvelope(len, 0.003, 0.015), 230), 0.6 * g, 0.25, 2.0, noteTop);
     t += 1.0 / 16.0 * rng.Jitter(0.06);
   }
   // A birch wood at night: the song rings on among the trunks; still air, a faint stir
@@ -324,6 +331,9 @@ void Bird(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
+  // Each note carries a faint octave where the full band reaches (a recorded songbird's
+  // notes ring on in upper harmonics to 8 kHz and more, falling steeply).
+  const double kTopHz = fs > 2.0 * kCatalogueRate ? 11000.0 : 5300.0;
   // A songbird's strophe of clear whistles. Rising "tsweee" notes: each climbs from
   // about 2.3 to 3.1 kHz over a third of a second, swelling from a whisper to its
   // loudest at the top and breaking off there; no two alike in reach, length or level.
@@ -338,21 +348,22 @@ void Bird(const SoundSpec& spec, std::vector<float>& out) {
                       {top, 1.0},
                       {len, 0.0}},
                      true),
-                  gain, 0.03, 1.0);
+                  gain, 0.06, 1.0, kTopHz);
   };
   // The song proper: a steady note near 4 kHz, held and fading, answered by a hooked
   // note near 5 kHz that drops in from above, back and forth about twice a second.
   auto low = [&](double start, double len, double gain) {
     const double hz = 4020 * rng.Jitter(0.01);
     AddSyrinxNote(out, fs, rng, start, len, LogBp({{0.0, hz * 1.012}, {len, hz * 0.99}}),
-                  Bp({{0.0, 0.0}, {0.012, 1.0}, {0.5 * len, 0.7}, {len, 0.0}}, true), gain, 0.0,
-                  1.2);
+                  Bp({{0.0, 0.0}, {0.012, 1.0}, {0.5 * len, 0.7}, {len, 0.0}}, true), gain, 0.04,
+                  1.2, kTopHz);
   };
   auto hook = [&](double start, double len, double gain) {
     const double hz = 4960 * rng.Jitter(0.008);
-    AddSyrinxNote(
-        out, fs, rng, start, len, LogBp({{0.0, hz * 1.03}, {0.025, hz}, {len, hz * 0.992}}),
-        Bp({{0.0, 0.0}, {0.01, 1.0}, {0.4 * len, 0.75}, {len, 0.0}}, true), gain, 0.0, 1.2, 5300);
+    AddSyrinxNote(out, fs, rng, start, len,
+                  LogBp({{0.0, hz * 1.03}, {0.025, hz}, {len, hz * 0.992}}),
+                  Bp({{0.0, 0.0}, {0.01, 1.0}, {0.4 * len, 0.75}, {len, 0.0}}, true), gain, 0.04,
+                  1.2, kTopHz);
   };
   sweep(0.05, 0.4 * rng.Jitter(0.05), 2300, 3050, 0.9);
   sweep(0.63, 0.38 * rng.Jitter(0.05), 2350, 3120, 1.0 * rng.GainJitter(1.0));
@@ -472,7 +483,12 @@ void Hawk(const SoundSpec& spec, std::vector<float>& out) {
   const double wanderScaleB = 1.0 / std::sqrt(0.74 * 90 / fs);
   const double shimmerScale = 1.0 / std::sqrt(0.74 * 25 / fs);
   Biquad hoarse = Biquad::BandPass(fs, 2450, 3.0), bright = Biquad::BandPass(fs, 3250, 5.0);
-  Biquad hissLow = Biquad::HighPass(fs, 1100, 0.7), hissHigh = Biquad::LowPass(fs, 5000, 0.7);
+  // The scream's top: at the catalogue's rate nothing passes 5 kHz (the top comb line sits
+  // near it); where the full band reaches, the hiss and the voice's edge thin out above
+  // 7 kHz instead (a recorded hawk keeps 2 % of its power above 5.5 kHz).
+  const double topHz = fs > 2.0 * kCatalogueRate ? 7000.0 : 4900.0;
+  Biquad hissLow = Biquad::HighPass(fs, 1100, 0.7),
+         hissHigh = Biquad::LowPass(fs, topHz + 100.0, 0.7);
   constexpr std::array<double, 5> kComb = {0.18, 0.8, 1.0, 0.45, 0.22};  // 2B-A .. 3A-2B
   double pa = 0.0, pb = 0.0;
   const double whiteGain = 1.7320508 * WhiteDensityGain(fs, OriginalRate(spec));
@@ -502,9 +518,9 @@ void Hawk(const SoundSpec& spec, std::vector<float>& out) {
     if (at >= static_cast<int64_t>(out.size())) break;
     out[static_cast<size_t>(at)] += static_cast<float>(0.3 * a * (tone + breath));
   }
-  // Nothing of the voice above the band: the top comb line sits near 5 kHz.
-  FilterInPlace(out, Biquad::LowPass(fs, 4900, 0.7));
-  FilterInPlace(out, Biquad::LowPass(fs, 5000, 0.6));
+  // The voice ends at its top (see topHz).
+  FilterInPlace(out, Biquad::LowPass(fs, topHz, 0.7));
+  FilterInPlace(out, Biquad::LowPass(fs, topHz + 100.0, 0.6));
   // On a windy ridge: the wind buffets round the bird, a low rumble under the scream.
   Biquad gust = Biquad::LowPass(fs, 1.5);
   Biquad windLow = Biquad::LowPass(fs, 140, 0.9), windHigh = Biquad::HighPass(fs, 65, 0.9);

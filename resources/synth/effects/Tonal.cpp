@@ -38,7 +38,10 @@ void AddPipeNote(std::vector<float>& out, double fs, double start, double second
   AddVoice(out, fs, start, v, rng, gain);
 
   Biquad breath1 = Biquad::BandPass(fs, hz, 4), breath3 = Biquad::BandPass(fs, 3 * hz, 4);
+  // The breath's airy top: from 2.5 kHz, thinning out above 6 kHz where a full band
+  // reaches (a recorded flute holds almost nothing above 5.5 kHz).
   Biquad blue = Biquad::HighPass(fs, 2500, 0.7);
+  Biquad blueTop = Biquad::LowPass(fs, std::min(6000.0, 0.45 * fs), 0.7);
   Biquad chiffLp = Biquad::LowPass(fs, 2500, 0.7);
   const int64_t at0 = Frame(start, fs);
   const int64_t frames = static_cast<int64_t>(v.seconds * fs);
@@ -48,9 +51,9 @@ void AddPipeNote(std::vector<float>& out, double fs, double start, double second
     const double env = v.amp(t);
     const double chiff =
         t < 0.04 ? CosineRamp(t / 0.005) * (1.0 - CosineRamp((t - 0.01) / 0.03)) : 0.0;
-    const double noise =
-        env * (0.7 * breath1.Process(w) + 0.45 * breath3.Process(w) + 0.05 * blue.Process(w)) +
-        0.35 * chiff * chiffLp.Process(w);
+    const double noise = env * (0.7 * breath1.Process(w) + 0.45 * breath3.Process(w) +
+                                0.05 * blueTop.Process(blue.Process(w))) +
+                         0.35 * chiff * chiffLp.Process(w);
     out[at0 + i] += static_cast<float>(gain * noise);
   }
 }
