@@ -1,5 +1,6 @@
 // The contract between the sound generator and its recipes: a recipe fills the float
-// signal of one sound; the generator turns it into an 8-bit wave image.
+// signal of one sound; the generator renders it at the full band and makes both wave
+// images of the sound from it (the catalogue's 8-bit one and the 16-bit full band).
 #pragma once
 
 #include <cstdint>
