@@ -168,8 +168,8 @@ void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
           return env(t) * pulse;
         },
         {0.4, 0.7, 1.0, 1.0, 0.9, 0.8, 0.7, 0.6, 0.5, 0.45, 0.4, 0.35, 0.3, 0.25, 0.2, 0.15});
-    const double rough = 0.5 * WhiteDensityGain(fs, OriginalRate(spec));
-    for (float& v : roar) v = static_cast<float>(v * (1.0 + rough * rng.Bipolar()));
+    BandWhite rough(fs, OriginalRate(spec));
+    for (float& v : roar) v = static_cast<float>(v * (1.0 + 0.5 * rough.Next(rng)));
     Biquad f1 = Biquad::Peaking(fs, 400.0, 2.0, 9.0), f2 = Biquad::Peaking(fs, 900.0, 3.0, 6.0);
     Biquad lp = Biquad::LowPass(fs, 1500.0);
     for (float& v : roar) v = static_cast<float>(lp.Process(f2.Process(f1.Process(v))));
@@ -227,9 +227,14 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
       const double hz = 880.0 - 25.0 * k;
       auto kow = Sweep(fs, 0.13, [&](double t) { return hz * (1.0 - 0.12 * t / 0.13); },
                        CallEnvelope(0.13, 0.01, 0.06), {1.0, 0.8, 0.6, 0.45, 0.3, 0.2});
-      const double rough = 0.15 * WhiteDensityGain(fs, OriginalRate(spec));
-      for (float& v : kow)
-        v = static_cast<float>(SoftClip(2.0 * v) * (1.0 + rough * rng.Bipolar()));
+      BandWhite rough(fs, OriginalRate(spec));
+      // The clipping's harmonics die out by 6 kHz, as a bird's harsh call's do, instead of
+      // running up the whole full band.
+      Biquad top = Biquad::LowPass(fs, std::min(6000.0, 0.45 * fs), 0.7071), top2 = top;
+      for (float& v : kow) {
+        const double clipped = SoftClip(2.0 * v) * (1.0 + 0.15 * rough.Next(rng));
+        v = static_cast<float>(top2.Process(top.Process(clipped)));
+      }
       AddCircular(calls, At(n, 0.08) + static_cast<int64_t>(k * 0.25 * fs), kow,
                   0.8 * (1.0 - 0.05 * k));
     }
@@ -265,10 +270,10 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
           CallEnvelope(0.14, 0.02, 0.06), {1.0, 0.5, 0.25});
       Biquad breath = Biquad::BandPass(fs, 2.0 * hz, 2.0);
       const auto env = CallEnvelope(0.14, 0.02, 0.06);
-      const double white = WhiteDensityGain(fs, OriginalRate(spec));
+      BandWhite white(fs, OriginalRate(spec)), rough(fs, OriginalRate(spec));
       for (size_t i = 0; i < pant.size(); ++i) {
-        const double noise = breath.Process(white * rng.Bipolar());
-        pant[i] = static_cast<float>(pant[i] * (1.0 + 0.3 * white * rng.Bipolar()) +
+        const double noise = breath.Process(white.Next(rng));
+        pant[i] = static_cast<float>(pant[i] * (1.0 + 0.3 * rough.Next(rng)) +
                                      (k % 2 == 1 ? 0.9 : 0.35) * env(i / fs) * noise);
       }
       AddClipped(chorus, static_cast<int64_t>(t * fs), pant, 0.5 + 0.04 * k);
@@ -296,7 +301,7 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
   // 5.5 kHz and 2 % above 11 kHz, and falls 12 dB an octave from 5.5 to 16 kHz).
   AddHighNoiseBands(
       out, spec, 0xAF1,
-      {{7000.0, 2.5, 3.0}, {9000.0, 2.5, 6.0}, {12000.0, 3.0, 13.0}, {15500.0, 3.0, 21.0}});
+      {{7000.0, 2.5, 9.0}, {9000.0, 2.5, 12.0}, {12000.0, 3.0, 18.0}, {15500.0, 3.0, 26.0}});
   FinishLoop(out, spec, kBedDb);
 }
 

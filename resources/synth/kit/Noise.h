@@ -2,6 +2,7 @@
 // streams stay reproducible.
 #pragma once
 
+#include "Filters.h"
 #include "Math.h"
 #include "Random.h"
 
@@ -14,6 +15,28 @@ namespace lullwood::synth {
 inline double WhiteDensityGain(double sampleRate, double bandRate = kCatalogueRate) {
   return std::sqrt(sampleRate / bandRate);
 }
+
+// Uniform white noise on -1..1 as a recipe tuned at `bandRate` drew it sample by sample:
+// as dense in each hertz (WhiteDensityGain), and at a higher rate kept to that rate's
+// band by two low-passes at its top, so roughness or breath made of it does not spread
+// as a hiss up the whole full band.
+class BandWhite {
+ public:
+  explicit BandWhite(double sampleRate, double bandRate = kCatalogueRate)
+      : gain_(WhiteDensityGain(sampleRate, bandRate)),
+        limit_(sampleRate > bandRate),
+        lp1_(Biquad::LowPass(sampleRate, std::min(0.5 * bandRate, 0.45 * sampleRate), 0.7071)),
+        lp2_(lp1_) {}
+  double Next(Rng& rng) {
+    const double w = gain_ * rng.Bipolar();
+    return limit_ ? lp2_.Process(lp1_.Process(w)) : w;
+  }
+
+ private:
+  double gain_;
+  bool limit_;
+  Biquad lp1_, lp2_;
+};
 
 // Pink noise by Paul Kellett's refined filter (+-0.05 dB from 2.3 Hz at 11025 Hz),
 // fed with Gaussian white noise; output RMS about 3 for unit input.
