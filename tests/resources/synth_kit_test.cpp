@@ -6,6 +6,7 @@
 #include <numbers>
 #include <vector>
 
+#include "backgrounds/Loops.h"
 #include "kit/Kit.h"
 #include "kit/Resample.h"
 #include "kit/TruePeak.h"
@@ -490,6 +491,46 @@ TEST(MeasureBands, BandsInTheEightBitFloorAreLeftOut) {
   ASSERT_FALSE(above.empty());
   EXPECT_LT(above.size(), all.size());
   for (double v : above) EXPECT_NEAR(v, 0.0, 0.5);
+}
+
+TEST(LoopHighBand, ShapingAndHissTouchOnlyWhatLiesAboveTheCatalogueBand) {
+  // A second of noise with a tone, as a loop of an 11025 Hz sound rendered at 44100 Hz.
+  const SoundSpec full{"TEST", 44100, 1, 44100, true, 11025};
+  Rng rng(11);
+  std::vector<float> x(44100);
+  for (size_t i = 0; i < x.size(); ++i)
+    x[i] = static_cast<float>(0.2 * rng.Gaussian() + 0.3 * Sin2Pi(1000.0 * i / 44100.0));
+  const std::vector<float> before = x;
+  loops::ShapeHighBand(x, full, -6.0, 2);
+  for (double d : measure::BandDifferencesDb(before, 44100.0, x, 44100.0))
+    EXPECT_NEAR(d, 0.0, 0.1) << "the band below 5 kHz is left as it was";
+  const auto band = [](const std::vector<float>& y, double lo, double hi) {
+    const std::vector<double> d = measure::PowerDensity(y, 44100.0);
+    return 10.0 * std::log10(measure::BandPower(d, 44100.0, lo, hi) / (hi - lo));
+  };
+  // White before: 6 dB down at once, then two one-pole low-passes at 5.5 kHz (each about
+  // 4.1 dB down at 7.5 kHz and 7.6 dB at 15 kHz at this rate), so it falls upward.
+  EXPECT_NEAR(band(x, 7000, 8000) - band(before, 7000, 8000), -6.0 - 8.3, 1.0);
+  EXPECT_NEAR(band(x, 14000, 16000) - band(x, 7000, 8000), -7.0, 1.5);
+
+  // A hiss 10 dB under the band's level adds about a tenth of the power above it.
+  std::vector<float> quiet(44100);
+  for (size_t i = 0; i < quiet.size(); ++i)
+    quiet[i] = static_cast<float>(0.3 * Sin2Pi(500.0 * i / 44100.0));
+  const std::vector<float> dry = quiet;
+  loops::AddHighHiss(quiet, full, 3, 10.0, 0);
+  for (double d : measure::BandDifferencesDb(dry, 44100.0, quiet, 44100.0))
+    EXPECT_NEAR(d, 0.0, 0.2);
+  const measure::HighBand high = measure::MeasureHighBand(quiet, 44100.0);
+  EXPECT_NEAR(10.0 * std::log10(high.above5k5 / (1.0 - high.above5k5)), -10.0, 1.0);
+
+  // At the catalogue's own rate there is no band above to touch.
+  const SoundSpec own{"TEST", 11025, 1, 11025, true};
+  std::vector<float> narrow(before.begin(), before.begin() + 11025);
+  const std::vector<float> same = narrow;
+  loops::ShapeHighBand(narrow, own, -6.0, 2);
+  loops::AddHighHiss(narrow, own, 3, 10.0, 0);
+  EXPECT_EQ(narrow, same);
 }
 
 }  // namespace

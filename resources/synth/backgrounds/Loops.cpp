@@ -69,6 +69,58 @@ void AddHighNoiseBands(std::span<float> x, const SoundSpec& spec, uint64_t salt,
   }
 }
 
+namespace {
+
+// The part of one channel of a loop above the band of the catalogue's wave at `bandRate`:
+// what a linear-phase low-pass flat to 0.45 of that rate (4.96 kHz at 11025 Hz) and 60 dB
+// down from 0.55 of it leaves out.
+std::vector<float> HighPart(std::span<const float> x, double fs, double bandRate) {
+  const std::vector<float> low =
+      DecimateFrames(x, 1, 1, KaiserLowPass(fs, 0.45 * bandRate, 0.55 * bandRate, 60.0), true);
+  std::vector<float> high(x.size());
+  for (size_t i = 0; i < x.size(); ++i) high[i] = x[i] - low[i];
+  return high;
+}
+
+void Tilt(std::vector<float>& high, double fs, double bandRate, int poles) {
+  for (int p = 0; p < poles; ++p) {
+    OnePoleLowPass lp(fs, 0.5 * bandRate);
+    RunCircular(high, 2, [&](double in, size_t) { return lp.Process(in); });
+  }
+}
+
+}  // namespace
+
+void ShapeHighBand(std::span<float> x, const SoundSpec& spec, double gainDb, int poles) {
+  const double fs = spec.sampleRate, bandRate = OriginalRate(spec);
+  if (fs < 1.2 * bandRate || x.empty()) return;
+  std::vector<float> high = HighPart(x, fs, bandRate);
+  for (size_t i = 0; i < x.size(); ++i) x[i] -= high[i];
+  Tilt(high, fs, bandRate, poles);
+  Mix(x, high, DbToGain(gainDb));
+}
+
+void AddHighHiss(std::span<float> x, const SoundSpec& spec, uint64_t salt, double belowDb,
+                 int poles) {
+  const double fs = spec.sampleRate, bandRate = OriginalRate(spec);
+  if (fs < 1.2 * bandRate || x.empty()) return;
+  const double level = Rms(InOriginalBand(x, 1, fs, bandRate, true));
+  if (level <= 0.0) return;
+  Rng rng(SeedFromName(spec.resourceName, salt));
+  std::vector<float> white = WhiteLoop(rng, x.size());
+  std::vector<float> hiss = HighPart(white, fs, bandRate);
+  Tilt(hiss, fs, bandRate, poles);
+  // The hiss swells and ebbs with the loop itself (its power smoothed over about 30 ms),
+  // so it is the water's own top rather than a steady sheet over it.
+  std::vector<float> power(x.begin(), x.end());
+  OnePoleLowPass smooth(fs, 5.0);
+  RunCircular(power, 2, [&](double in, size_t) { return smooth.Process(in * in); });
+  for (size_t i = 0; i < hiss.size(); ++i)
+    hiss[i] = static_cast<float>(hiss[i] * std::sqrt(std::max(0.0f, power[i])));
+  NormalizeRms(hiss);
+  Mix(x, hiss, level * DbToGain(-belowDb));
+}
+
 void FilterLoop(std::span<float> x, Biquad filter, int warmPasses) {
   RunCircular(x, warmPasses, [&](double in, size_t) { return filter.Process(in); });
 }

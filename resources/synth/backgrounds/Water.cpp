@@ -89,6 +89,9 @@ void Surf(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, bed, 1.0);
   Mix(out, fizz, 0.48);
   Mix(out, bubbles, 0.25);
+  // Where the full band reaches, the fizz's hiss falls away upward as a recorded sea's
+  // does, instead of running flat to the top.
+  ShapeHighBand(out, spec, -2.0, 2);
   FinishLoop(out, spec, kBedDb);
 }
 
@@ -155,6 +158,8 @@ void Breakers(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, foam, 0.3);
   Mix(out, bubbles, 0.18);
   Mix(out, gravel, 0.12);
+  // The crash's hiss falls away upward, as in Surf.
+  ShapeHighBand(out, spec, 0.0, 2);
   FinishLoop(out, spec, kLoudBedDb);
 }
 
@@ -175,6 +180,9 @@ void River(const SoundSpec& spec, std::vector<float>& out) {
   for (size_t i = 0; i < n; ++i)
     out[i] =
         static_cast<float>(DbToGain(swell.At(i)) * (bed[i] + 0.4 * gurgle[i] + 0.25 * gurgle2[i]));
+  // Where the full band reaches, the water's hiss above 5 kHz (a recorded river keeps
+  // about 7 % of its power there), falling away upward.
+  AddHighHiss(out, spec, 0x5171, 11.0, 2);
   FinishLoop(out, spec, kBedDb);
 }
 
@@ -207,6 +215,9 @@ void Rain(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, plinks, 0.45);
   Mix(out, drips, 0.35);
   Mix(out, bed, 0.5);
+  // The drops' hiss on up the full band (a recorded rain keeps 8-40 % of its power above
+  // 5.5 kHz and about 12 % above 11 kHz), falling away only slowly.
+  AddHighHiss(out, spec, 0x5174, 6.0, 0);
   FinishLoop(out, spec, kBedDb);
 }
 
@@ -247,6 +258,9 @@ void Waterfall(const SoundSpec& spec, std::vector<float>& out) {
     }
     RemoveDc(ch);
   }
+  // Where the full band reaches, the fall's roar thins out upward as a recorded one does,
+  // instead of running flat to the top.
+  for (std::vector<float>& c : channels) ShapeHighBand(c, spec, -3.0, 1);
   // One gain for both channels, from their mean loudness and their joint peak.
   const double loud = std::sqrt(
       0.5 * (std::pow(LoudnessInOriginalBand(channels[0], fs, OriginalRate(spec), true), 2) +
@@ -293,6 +307,8 @@ void Brook(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, g2, 0.8);
   Mix(out, bubbles, 1.0);
   Mix(out, bed, 0.45);
+  // The water's hiss above 5 kHz, as in River.
+  AddHighHiss(out, spec, 0x5173, 11.0, 2);
   FinishLoop(out, spec, kBedDb);
 }
 
@@ -318,6 +334,8 @@ void Stream(const SoundSpec& spec, std::vector<float>& out) {
   for (size_t i = 0; i < n; ++i)
     out[i] = static_cast<float>(DbToGain(level.At(i)) *
                                 (bed[i] + 0.45 * g1[i] + 0.45 * g2[i] + 0.6 * bubbles[i]));
+  // The water's hiss above 5 kHz, as in River.
+  AddHighHiss(out, spec, 0x5172, 11.0, 2);
   FinishLoop(out, spec, kBedDb);
 }
 
