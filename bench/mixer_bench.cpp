@@ -59,11 +59,12 @@ class BusySoundscape {
       const auto voice = mixer_.AddVoice({s.samples.data(), s.frames, s.channels}, s.rate);
       const int32_t pan = (i % 3 == 0) ? 0 : (i % 3 == 1 ? -10000 : 10000);
       mixer_.SetGain(voice, VolumePanToGains(-static_cast<int32_t>(i) * 150, pan));
-      // Dynamic Random pitch: some effects play raised or lowered, by the same ratio to
-      // the wave's rate in either band.
+      // Dynamic Random pitch: some effects play raised, by the same ratio to the wave's
+      // rate in either band, up to 2043 Hz on an 11025 Hz wave (Dynamic Random raises by
+      // at most 2047 Hz).
       if (i >= 3 && i % 2) {
-        const uint32_t original = (i - 3) % 2 ? 22050 : 11025;
-        mixer_.SetRate(voice, static_cast<uint32_t>(uint64_t{original + uint32_t(i) * 731} *
+        const uint32_t original = 11025;
+        mixer_.SetRate(voice, static_cast<uint32_t>(uint64_t{original + uint32_t(i) * 227} *
                                                     s.rate / original));
       }
       mixer_.Play(voice, i < 3);
