@@ -42,18 +42,25 @@ std::string PathOf(const std::string& dir, const std::string& resource) {
   return dir + "/" + resource + ".wav";
 }
 
-// Parsed images, read once for the whole test program.
+// Every catalogue sound's image in `dir`, parsed (those missing or unreadable left out).
+std::map<std::string, ParsedWave> ReadAll(const std::string& dir) {
+  std::map<std::string, ParsedWave> m;
+  for (const CatalogueWave& s : AllSounds()) {
+    auto bytes = ReadFileBytes(PathOf(dir, s.resource));
+    std::string error;
+    if (bytes)
+      if (auto w = ParseWave(*bytes, error)) m.emplace(s.resource, std::move(*w));
+  }
+  return m;
+}
+
+// Parsed images of both renditions, read once for the whole test program.
 const std::map<std::string, ParsedWave>& Waves() {
-  static const std::map<std::string, ParsedWave> waves = [] {
-    std::map<std::string, ParsedWave> m;
-    for (const CatalogueWave& s : AllSounds()) {
-      auto bytes = ReadFileBytes(PathOf(LULLWOOD_WAVES_DIR, s.resource));
-      std::string error;
-      if (bytes)
-        if (auto w = ParseWave(*bytes, error)) m.emplace(s.resource, std::move(*w));
-    }
-    return m;
-  }();
+  static const std::map<std::string, ParsedWave> waves = ReadAll(LULLWOOD_WAVES_DIR);
+  return waves;
+}
+const std::map<std::string, ParsedWave>& FullBandWaves() {
+  static const std::map<std::string, ParsedWave> waves = ReadAll(LULLWOOD_FULL_BAND_WAVES_DIR);
   return waves;
 }
 
@@ -133,23 +140,20 @@ TEST(GeneratedWaves, GeneratingAgainGivesTheSameBytes) {
 TEST(GeneratedWaves, EverySoundHasAFullBandRenditionOfTheSameLengthAndName) {
   for (const CatalogueWave& s : AllSounds()) {
     SCOPED_TRACE(s.resource);
-    const auto bytes = ReadFileBytes(PathOf(LULLWOOD_FULL_BAND_WAVES_DIR, s.resource));
-    ASSERT_TRUE(bytes);
-    std::string error;
-    const auto wide = ParseWave(*bytes, error);
-    ASSERT_TRUE(wide) << error;
+    ASSERT_TRUE(FullBandWaves().count(s.resource)) << "missing or unreadable full-band wave";
+    const ParsedWave& wide = FullBandWaves().at(s.resource);
     const ParsedWave& original = Waves().at(s.resource);
-    EXPECT_EQ(wide->formatTag, 1);
-    EXPECT_EQ(wide->sampleRate, 44100u);
-    EXPECT_EQ(wide->bitsPerSample, 16);
-    EXPECT_EQ(wide->channels, original.channels);
-    EXPECT_EQ(wide->blockAlign, 2 * original.channels);
-    EXPECT_EQ(wide->byteRate, 44100u * wide->blockAlign);
+    EXPECT_EQ(wide.formatTag, 1);
+    EXPECT_EQ(wide.sampleRate, 44100u);
+    EXPECT_EQ(wide.bitsPerSample, 16);
+    EXPECT_EQ(wide.channels, original.channels);
+    EXPECT_EQ(wide.blockAlign, 2 * original.channels);
+    EXPECT_EQ(wide.byteRate, 44100u * wide.blockAlign);
     const uint32_t factor = 44100 / original.sampleRate;
-    EXPECT_EQ(wide->data.size(), original.data.size() * 2 * factor) << "the same duration";
-    EXPECT_EQ(wide->name, original.name);
-    for (int c = 0; c < wide->channels; ++c) {
-      const std::vector<double> x = Channel(*wide, c);
+    EXPECT_EQ(wide.data.size(), original.data.size() * 2 * factor) << "the same duration";
+    EXPECT_EQ(wide.name, original.name);
+    for (int c = 0; c < wide.channels; ++c) {
+      const std::vector<double> x = Channel(wide, c);
       double peak = 0.0;
       for (double v : x) peak = std::max(peak, std::fabs(v));
       EXPECT_LE(20.0 * std::log10(peak), -1.5) << "channel " << c;
@@ -169,16 +173,13 @@ std::vector<float> Floats(const std::vector<double>& x) {
 TEST(GeneratedWaves, BothRenditionsAreOneSoundInTheOriginalsBand) {
   for (const CatalogueWave& s : AllSounds()) {
     SCOPED_TRACE(s.resource);
-    const auto bytes = ReadFileBytes(PathOf(LULLWOOD_FULL_BAND_WAVES_DIR, s.resource));
-    ASSERT_TRUE(bytes);
-    std::string error;
-    const auto wide = ParseWave(*bytes, error);
-    ASSERT_TRUE(wide) << error;
+    ASSERT_TRUE(FullBandWaves().count(s.resource)) << "missing or unreadable full-band wave";
+    const ParsedWave& wide = FullBandWaves().at(s.resource);
     const ParsedWave& original = Waves().at(s.resource);
     const double rate = original.sampleRate;
     for (int c = 0; c < original.channels; ++c) {
       const std::vector<float> narrow = Floats(Channel(original, c));
-      const std::vector<float> full = Floats(Channel(*wide, c));
+      const std::vector<float> full = Floats(Channel(wide, c));
       const std::vector<double> bands = measure::BandDifferencesDb(
           narrow, rate, full, 44100.0, measure::EightBitFloorPerHz(rate));
       EXPECT_GE(bands.size(), 3u) << "channel " << c;
@@ -322,11 +323,8 @@ TEST(GeneratedWaves, LoopsWrapWithoutAStepOrAClickInBothRenditions) {
     if (!s.loops) continue;
     SCOPED_TRACE(s.resource);
     const ParsedWave& w = Waves().at(s.resource);
-    const auto bytes = ReadFileBytes(PathOf(LULLWOOD_FULL_BAND_WAVES_DIR, s.resource));
-    ASSERT_TRUE(bytes);
-    std::string error;
-    const auto wide = ParseWave(*bytes, error);
-    ASSERT_TRUE(wide) << error;
+    ASSERT_TRUE(FullBandWaves().count(s.resource)) << "missing or unreadable full-band wave";
+    const ParsedWave& wide = FullBandWaves().at(s.resource);
     for (int c = 0; c < w.channels; ++c) {
       SCOPED_TRACE("channel " + std::to_string(c));
       {
@@ -335,7 +333,7 @@ TEST(GeneratedWaves, LoopsWrapWithoutAStepOrAClickInBothRenditions) {
       }
       {
         SCOPED_TRACE("full band");
-        ExpectSeamless(Channel(*wide, c), wide->sampleRate);
+        ExpectSeamless(Channel(wide, c), wide.sampleRate);
       }
     }
   }
