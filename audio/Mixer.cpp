@@ -55,13 +55,15 @@ constexpr double kVoiceAttenuationDb = 58;
 // rows it did not, and the busy mix took a tenth longer.
 constexpr uint32_t kVoicePhases = 256;
 // The stretches tabulated for voices read faster than their stage's rate: Dynamic
-// Random raises a sound made at 44100 Hz by up to 19 %. Each kernel's stopband starts
-// at the stage's half rate for the most stretch it is listed with, a little below it
-// for less, so nothing raised past the stage's band folds back into it; its transition
-// (0.16 of the stage's rate) keeps the band flat to 0.34 of that rate (15 kHz at 44100
-// Hz) with a kernel of 28 taps at the largest stretch Dynamic Random draws.
-constexpr double kStretches[] = {1.0625, 1.125, 1.1875, 1.25, 1.5, 2.0};
-constexpr double kStretchedTransition = 0.16;
+// Random raises a sound made at 44100 Hz by up to 19 %, which is at most 1.09 times a
+// 48000 Hz output's rate. Each kernel's stopband starts at the stage's half rate for the
+// most stretch it is listed with, a little below it for less, so nothing raised past
+// the stage's band folds back into it; its transition (0.168 of the stage's rate) keeps
+// the band flat to 0.33 of that rate (15.9 kHz at 48000 Hz, 14.6 kHz at 44100 Hz). The
+// stretches and the transition are chosen so that every raise into a 48000 Hz output
+// takes 24 taps, three full rows of eight for the inner loop, and 28 at most into 44100.
+constexpr double kStretches[] = {1.05, 1.1, 1.1875, 1.25, 1.5, 2.0};
+constexpr double kStretchedTransition = 0.168;
 
 uint64_t StepOf(uint64_t fromRate, uint64_t toRate) {
   return ((fromRate << 32) + toRate / 2) / toRate;
@@ -90,6 +92,7 @@ Mixer::Mixer(int outputRate, std::shared_ptr<const AudioClock> clock)
       voiceKernel_(0.5, kVoiceTransition, kVoiceAttenuationDb, kVoicePhases, 4),
       stereoLoop_(loops::BestStereoLoop()),
       monoLoop_(loops::BestMonoLoop()),
+      exactLoop_(loops::BestExactLoop()),
       mixLeft_(kBlockFrames),
       mixRight_(kBlockFrames),
       scratch_(2 * kBlockFrames),
@@ -193,10 +196,9 @@ int Mixer::StageFor(uint32_t rateHz) const {
 namespace {
 
 // Adds `count` frames of a voice at a stage's own rate: one source frame a frame.
-template <uint32_t Channels>
-void MixExact(const float* samples, uint32_t frameCount, uint64_t& position, bool looping,
-              bool& playing, bool& wrapped, float gainLeft, float gainRight, float* left,
-              float* right, size_t count) {
+void MixExact(loops::ExactLoop add, const float* samples, uint32_t channels, uint32_t frameCount,
+              uint64_t& position, bool looping, bool& playing, bool& wrapped, float gainLeft,
+              float gainRight, float* left, float* right, size_t count) {
   size_t at = static_cast<size_t>(position >> 32);
   size_t done = 0;
   while (done < count) {
@@ -206,15 +208,7 @@ void MixExact(const float* samples, uint32_t frameCount, uint64_t& position, boo
       wrapped = true;
     }
     const size_t n = std::min<size_t>(frameCount - at, count - done);
-    const float* x = samples + at * Channels;
-    float* l = left + done;
-    float* r = right + done;
-    for (size_t k = 0; k < n; ++k) {
-      const float a = x[k * Channels];
-      const float b = Channels == 1 ? a : x[k * Channels + 1];
-      l[k] += a * gainLeft;
-      r[k] += b * gainRight;
-    }
+    add(samples + at * channels, channels, n, gainLeft, gainRight, left + done, right + done);
     at += n;
     done += n;
   }
@@ -250,12 +244,9 @@ void Mixer::MixVoice(Voice& v, int stageRate, float gainLeft, float gainRight, f
                      float* right, size_t frames) {
   if (v.rateHz != static_cast<uint32_t>(stageRate)) {
     MixInterpolated(v, stageRate, gainLeft, gainRight, left, right, frames);
-  } else if (v.channels == 1) {
-    MixExact<1>(v.samples, v.frames, v.position, v.looping, v.playing, v.wrapped, gainLeft,
-                gainRight, left, right, frames);
   } else {
-    MixExact<2>(v.samples, v.frames, v.position, v.looping, v.playing, v.wrapped, gainLeft,
-                gainRight, left, right, frames);
+    MixExact(exactLoop_, v.samples, v.channels, v.frames, v.position, v.looping, v.playing,
+             v.wrapped, gainLeft, gainRight, left, right, frames);
   }
 }
 

@@ -221,6 +221,7 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   std::vector<std::pair<double, std::unique_ptr<KernelTable>>> stretchedKernels_;
   loops::StereoLoop stereoLoop_;
   loops::MonoLoop monoLoop_;
+  loops::ExactLoop exactLoop_;
 
   // Output side only (Render and CatchUp, serialised by renderLock_).
   std::mutex renderLock_;

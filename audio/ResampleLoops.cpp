@@ -47,6 +47,21 @@ uint64_t MonoBaseline(const float* samples, const Kernel& kernel, uint64_t posit
   return position;
 }
 
+void ExactBaseline(const float* samples, uint32_t channels, size_t frames, float gainLeft,
+                   float gainRight, float* outLeft, float* outRight) {
+  if (channels == 1) {
+    for (size_t k = 0; k < frames; ++k) {
+      outLeft[k] += samples[k] * gainLeft;
+      outRight[k] += samples[k] * gainRight;
+    }
+  } else {
+    for (size_t k = 0; k < frames; ++k) {
+      outLeft[k] += samples[2 * k] * gainLeft;
+      outRight[k] += samples[2 * k + 1] * gainRight;
+    }
+  }
+}
+
 namespace {
 [[maybe_unused]] bool HasAvx2() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -65,12 +80,18 @@ StereoLoop BestStereoLoop() {
 MonoLoop BestMonoLoop() {
   return HasAvx2() ? &MonoAvx2 : &MonoBaseline;
 }
+ExactLoop BestExactLoop() {
+  return HasAvx2() ? &ExactAvx2 : &ExactBaseline;
+}
 #else
 StereoLoop BestStereoLoop() {
   return &StereoBaseline;
 }
 MonoLoop BestMonoLoop() {
   return &MonoBaseline;
+}
+ExactLoop BestExactLoop() {
+  return &ExactBaseline;
 }
 #endif
 

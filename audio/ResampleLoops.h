@@ -33,17 +33,25 @@ using MonoLoop = uint64_t (*)(const float* samples, const Kernel& kernel, uint64
                               uint64_t step, size_t frames, float gainLeft, float gainRight,
                               float* outLeft, float* outRight);
 
+// Adds `frames` frames of a source read one frame a frame, at its own rate: `channels`
+// 1 (the one channel at both gains) or 2 (interleaved, left then right).
+using ExactLoop = void (*)(const float* samples, uint32_t channels, size_t frames, float gainLeft,
+                           float gainRight, float* outLeft, float* outRight);
+
 uint64_t StereoBaseline(const float*, const float*, const Kernel&, uint64_t, uint64_t, size_t,
                         float*, float*);
 uint64_t MonoBaseline(const float*, const Kernel&, uint64_t, uint64_t, size_t, float, float, float*,
                       float*);
+void ExactBaseline(const float*, uint32_t, size_t, float, float, float*, float*);
 uint64_t StereoAvx2(const float*, const float*, const Kernel&, uint64_t, uint64_t, size_t, float*,
                     float*);
 uint64_t MonoAvx2(const float*, const Kernel&, uint64_t, uint64_t, size_t, float, float, float*,
                   float*);
+void ExactAvx2(const float*, uint32_t, size_t, float, float, float*, float*);
 
-// The best pair this processor runs.
+// The best of each this processor runs.
 StereoLoop BestStereoLoop();
 MonoLoop BestMonoLoop();
+ExactLoop BestExactLoop();
 
 }  // namespace lullwood::loops

@@ -268,13 +268,16 @@ uint64_t MonoRun(const float* samples, const Kernel& kernel, uint64_t position, 
 
 uint64_t MonoAvx2(const float* samples, const Kernel& kernel, uint64_t position, uint64_t step,
                   size_t frames, float gainLeft, float gainRight, float* outLeft, float* outRight) {
-  // The per-voice kernels, 256 phases each: 20 taps, and 28 to 48 for a voice read
+  // The per-voice kernels, 256 phases each: 20 taps, and 24 to 48 for a voice read
   // faster than its stage (a full-band sound raised by Dynamic Random), unrolled for
   // their lengths.
   if (kernel.phases == 256) {
     switch (kernel.taps) {
       case 20:
         return MonoRun<20, 256>(samples, kernel, position, step, frames, gainLeft, gainRight,
+                                outLeft, outRight);
+      case 24:
+        return MonoRun<24, 256>(samples, kernel, position, step, frames, gainLeft, gainRight,
                                 outLeft, outRight);
       case 28:
         return MonoRun<28, 256>(samples, kernel, position, step, frames, gainLeft, gainRight,
@@ -294,6 +297,42 @@ uint64_t MonoAvx2(const float* samples, const Kernel& kernel, uint64_t position,
   }
   return MonoRun<0, 0>(samples, kernel, position, step, frames, gainLeft, gainRight, outLeft,
                        outRight);
+}
+
+// Eight frames at a time. A stereo source's frames are taken apart by lanes: the
+// shuffle leaves frames 0, 1, 4, 5 | 2, 3, 6, 7, and the permute puts them in order.
+void ExactAvx2(const float* samples, uint32_t channels, size_t frames, float gainLeft,
+               float gainRight, float* outLeft, float* outRight) {
+  const __m256 gl = _mm256_set1_ps(gainLeft);
+  const __m256 gr = _mm256_set1_ps(gainRight);
+  size_t k = 0;
+  if (channels == 1) {
+    for (; k + 8 <= frames; k += 8) {
+      const __m256 x = _mm256_loadu_ps(samples + k);
+      _mm256_storeu_ps(outLeft + k, _mm256_fmadd_ps(x, gl, _mm256_loadu_ps(outLeft + k)));
+      _mm256_storeu_ps(outRight + k, _mm256_fmadd_ps(x, gr, _mm256_loadu_ps(outRight + k)));
+    }
+    for (; k < frames; ++k) {
+      outLeft[k] += samples[k] * gainLeft;
+      outRight[k] += samples[k] * gainRight;
+    }
+    return;
+  }
+  for (; k + 8 <= frames; k += 8) {
+    const __m256 a = _mm256_loadu_ps(samples + 2 * k);
+    const __m256 b = _mm256_loadu_ps(samples + 2 * k + 8);
+    const auto inOrder = [](__m256 v) {
+      return _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(v), 0xD8));
+    };
+    const __m256 l = inOrder(_mm256_shuffle_ps(a, b, 0x88));
+    const __m256 r = inOrder(_mm256_shuffle_ps(a, b, 0xDD));
+    _mm256_storeu_ps(outLeft + k, _mm256_fmadd_ps(l, gl, _mm256_loadu_ps(outLeft + k)));
+    _mm256_storeu_ps(outRight + k, _mm256_fmadd_ps(r, gr, _mm256_loadu_ps(outRight + k)));
+  }
+  for (; k < frames; ++k) {
+    outLeft[k] += samples[2 * k] * gainLeft;
+    outRight[k] += samples[2 * k + 1] * gainRight;
+  }
 }
 
 }  // namespace lullwood::loops
