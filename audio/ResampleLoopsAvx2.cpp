@@ -184,9 +184,12 @@ uint64_t StereoAvx2(const float* left, const float* right, const Kernel& kernel,
       position += 4 * step;
     }
   }
-  // The stage into a 48000 Hz output is 16 taps long.
+  // The stage into a 48000 Hz output is 16 taps long, that of the full-band bus 32.
   if (taps == 16) {
     k += StereoGroups<16>(left, right, kernel, position, step, frames - k, outLeft + k,
+                          outRight + k);
+  } else if (taps == 32) {
+    k += StereoGroups<32>(left, right, kernel, position, step, frames - k, outLeft + k,
                           outRight + k);
   } else {
     k +=
