@@ -508,21 +508,37 @@ TEST(LoopHighBand, ShapingAndHissTouchOnlyWhatLiesAboveTheCatalogueBand) {
     const std::vector<double> d = measure::PowerDensity(y, 44100.0);
     return 10.0 * std::log10(measure::BandPower(d, 44100.0, lo, hi) / (hi - lo));
   };
-  // White before: 6 dB down at once, then two one-pole low-passes at 5.5 kHz (each about
-  // 4.1 dB down at 7.5 kHz and 7.6 dB at 15 kHz at this rate), so it falls upward.
-  EXPECT_NEAR(band(x, 7000, 8000) - band(before, 7000, 8000), -6.0 - 8.3, 1.0);
+  // White before: 6 dB down, and two one-pole low-passes at 5.5 kHz taken as 0 dB at the
+  // split (at this rate each about 1.7 dB further down at 7.5 kHz and 5.2 dB at 15 kHz),
+  // so it falls upward from where the band below ends.
+  EXPECT_NEAR(band(x, 7000, 8000) - band(before, 7000, 8000), -6.0 - 3.5, 1.0);
   EXPECT_NEAR(band(x, 14000, 16000) - band(x, 7000, 8000), -7.0, 1.5);
+  // At 0 dB the band above joins the band below without a step: just above the split it
+  // is only the two poles' first fall (about 0.8 dB each) below it.
+  std::vector<float> joined = before;
+  loops::ShapeHighBand(joined, full, 0.0, 2);
+  EXPECT_NEAR(band(joined, 5600, 6200) - band(joined, 4200, 4800), -1.6, 1.0);
+  EXPECT_LT(band(joined, 14000, 16000), band(joined, 5600, 6200) - 4.0);
 
   // A hiss 10 dB under the band's level adds about a tenth of the power above it.
   std::vector<float> quiet(44100);
   for (size_t i = 0; i < quiet.size(); ++i)
     quiet[i] = static_cast<float>(0.3 * Sin2Pi(500.0 * i / 44100.0));
   const std::vector<float> dry = quiet;
+  std::vector<float> reaching = quiet;
   loops::AddHighHiss(quiet, full, 3, 10.0, 0);
   for (double d : measure::BandDifferencesDb(dry, 44100.0, quiet, 44100.0))
     EXPECT_NEAR(d, 0.0, 0.2);
   const measure::HighBand high = measure::MeasureHighBand(quiet, 44100.0);
   EXPECT_NEAR(10.0 * std::log10(high.above5k5 / (1.0 - high.above5k5)), -10.0, 1.0);
+  // Rising from 3 kHz instead, it fills the band from there up to the split at the
+  // level it has above it, leaves what lies well below alone, and is as loud above.
+  loops::AddHighHiss(reaching, full, 3, 10.0, 2, 3000.0);
+  EXPECT_NEAR(band(reaching, 4000, 4800) - band(reaching, 5600, 6200), 0.0, 2.0);
+  EXPECT_LT(band(reaching, 1000, 1500), band(reaching, 4000, 4800) - 20.0);
+  EXPECT_NEAR(band(reaching, 450, 550), band(dry, 450, 550), 0.1);
+  const measure::HighBand reachingHigh = measure::MeasureHighBand(reaching, 44100.0);
+  EXPECT_NEAR(10.0 * std::log10(reachingHigh.above5k5 / (1.0 - reachingHigh.above5k5)), -10.0, 1.5);
 
   // At the catalogue's own rate there is no band above to touch.
   const SoundSpec own{"TEST", 11025, 1, 11025, true};
@@ -530,6 +546,7 @@ TEST(LoopHighBand, ShapingAndHissTouchOnlyWhatLiesAboveTheCatalogueBand) {
   const std::vector<float> same = narrow;
   loops::ShapeHighBand(narrow, own, -6.0, 2);
   loops::AddHighHiss(narrow, own, 3, 10.0, 0);
+  loops::AddHighHiss(narrow, own, 3, 10.0, 2, 3000.0);
   EXPECT_EQ(narrow, same);
 }
 

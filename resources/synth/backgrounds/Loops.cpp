@@ -82,10 +82,16 @@ std::vector<float> HighPart(std::span<const float> x, double fs, double bandRate
   return high;
 }
 
+// The fall upward of the part above the band: `poles` one-pole low-passes at the band's
+// top, scaled so that at the split (0.45 of the band's rate) the gain is 1 and the part
+// joins the band below it without a step.
 void Tilt(std::vector<float>& high, double fs, double bandRate, int poles) {
+  const double a = 1.0 - std::exp(-kTwoPi * 0.5 * bandRate / fs);
+  const double w = kTwoPi * 0.45 * bandRate / fs;
+  const double atSplit = a / std::sqrt(1.0 - 2.0 * (1.0 - a) * std::cos(w) + (1.0 - a) * (1.0 - a));
   for (int p = 0; p < poles; ++p) {
     OnePoleLowPass lp(fs, 0.5 * bandRate);
-    RunCircular(high, 2, [&](double in, size_t) { return lp.Process(in); });
+    RunCircular(high, 2, [&](double in, size_t) { return lp.Process(in) / atSplit; });
   }
 }
 
@@ -101,14 +107,20 @@ void ShapeHighBand(std::span<float> x, const SoundSpec& spec, double gainDb, int
 }
 
 void AddHighHiss(std::span<float> x, const SoundSpec& spec, uint64_t salt, double belowDb,
-                 int poles) {
+                 int poles, double joinHz) {
   const double fs = spec.sampleRate, bandRate = OriginalRate(spec);
   if (fs < 1.2 * bandRate || x.empty()) return;
   const double level = Rms(InOriginalBand(x, 1, fs, bandRate, true));
   if (level <= 0.0) return;
   Rng rng(SeedFromName(spec.resourceName, salt));
   std::vector<float> white = WhiteLoop(rng, x.size());
-  std::vector<float> hiss = HighPart(white, fs, bandRate);
+  std::vector<float> hiss;
+  if (joinHz > 0.0) {
+    hiss = std::move(white);
+    for (int p = 0; p < 2; ++p) FilterLoop(hiss, Biquad::HighPass(fs, joinHz, 0.7));
+  } else {
+    hiss = HighPart(white, fs, bandRate);
+  }
   Tilt(hiss, fs, bandRate, poles);
   // The hiss swells and ebbs with the loop itself (its power smoothed over about 30 ms),
   // so it is the water's own top rather than a steady sheet over it.
@@ -117,8 +129,9 @@ void AddHighHiss(std::span<float> x, const SoundSpec& spec, uint64_t salt, doubl
   RunCircular(power, 2, [&](double in, size_t) { return smooth.Process(in * in); });
   for (size_t i = 0; i < hiss.size(); ++i)
     hiss[i] = static_cast<float>(hiss[i] * std::sqrt(std::max(0.0f, power[i])));
-  NormalizeRms(hiss);
-  Mix(x, hiss, level * DbToGain(-belowDb));
+  // Its level is set by what lies above the band, wherever it starts.
+  const double above = joinHz > 0.0 ? Rms(HighPart(hiss, fs, bandRate)) : Rms(hiss);
+  if (above > 0.0) Mix(x, hiss, level * DbToGain(-belowDb) / above);
 }
 
 void FilterLoop(std::span<float> x, Biquad filter, int warmPasses) {

@@ -56,18 +56,21 @@ void AddHighNoiseBands(std::span<float> x, const SoundSpec& spec, uint64_t salt,
 
 // Reshapes what one channel of a loop of `spec`'s sound holds above the catalogue band:
 // the part above that band (above 4.96 kHz for an 11025 Hz wave), split off by a
-// linear-phase low-pass so the band below is left exactly as it was, is scaled by
-// `gainDb` and falls further upward with each of `poles` one-pole low-passes at the
-// band's top (at 44100 Hz, each about 4 dB down at 7.5 kHz and 8 dB at 15 kHz), as
-// water's and rain's hiss falls in a recording where white noise would stay flat to the
-// top. Nothing when rendered at the catalogue's rate.
+// linear-phase low-pass so the band below is left exactly as it was, falls upward with
+// each of `poles` one-pole low-passes at the band's top (at 44100 Hz, each about 1 dB down
+// at 6.3 kHz, 2.4 dB at 8 kHz and 7 dB at 16 kHz against the split), as water's and
+// rain's hiss falls in a recording where white noise would stay flat to the top, and is
+// scaled by `gainDb` (0: no step at the split). Nothing when rendered at the catalogue's
+// rate.
 void ShapeHighBand(std::span<float> x, const SoundSpec& spec, double gainDb, int poles);
-// Adds to one channel of a loop a hiss above the catalogue band only, shaped as
-// ShapeHighBand shapes it and following the loop's own loudness, `belowDb` under the
-// loop's RMS in the catalogue band, drawn from a stream of its own seeded by `salt`.
-// Nothing when rendered at the catalogue's rate.
+// Adds to one channel of a loop a hiss that falls upward as ShapeHighBand shapes the band
+// above and follows the loop's own loudness, its part above the catalogue band `belowDb`
+// under the loop's RMS in the band, drawn from a stream of its own seeded by `salt`.
+// With `joinHz` 0 it lies only above the band; else it rises from `joinHz` (two
+// high-passes there), so that a loop whose own band falls away below the split meets
+// its hiss without a gap. Nothing when rendered at the catalogue's rate.
 void AddHighHiss(std::span<float> x, const SoundSpec& spec, uint64_t salt, double belowDb,
-                 int poles);
+                 int poles, double joinHz = 0.0);
 
 void AddRoomTone(std::span<float> x, Rng& rng, double sampleRate, double belowDb, double lowHz,
                  double highHz);

@@ -91,7 +91,7 @@ void Surf(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, bubbles, 0.25);
   // Where the full band reaches, the fizz's hiss falls away upward as a recorded sea's
   // does, instead of running flat to the top.
-  ShapeHighBand(out, spec, -2.0, 2);
+  ShapeHighBand(out, spec, 0.0, 2);
   FinishLoop(out, spec, kBedDb);
 }
 
@@ -182,7 +182,7 @@ void River(const SoundSpec& spec, std::vector<float>& out) {
         static_cast<float>(DbToGain(swell.At(i)) * (bed[i] + 0.4 * gurgle[i] + 0.25 * gurgle2[i]));
   // Where the full band reaches, the water's hiss above 5 kHz (a recorded river keeps
   // about 7 % of its power there), falling away upward.
-  AddHighHiss(out, spec, 0x5171, 11.0, 2);
+  AddHighHiss(out, spec, 0x5171, 11.0, 2, 3000.0);
   FinishLoop(out, spec, kBedDb);
 }
 
@@ -260,7 +260,7 @@ void Waterfall(const SoundSpec& spec, std::vector<float>& out) {
   }
   // Where the full band reaches, the fall's roar thins out upward as a recorded one does,
   // instead of running flat to the top.
-  for (std::vector<float>& c : channels) ShapeHighBand(c, spec, -3.0, 1);
+  for (std::vector<float>& c : channels) ShapeHighBand(c, spec, 0.0, 2);
   // One gain for both channels, from their mean loudness and their joint peak.
   const double loud = std::sqrt(
       0.5 * (std::pow(LoudnessInOriginalBand(channels[0], fs, OriginalRate(spec), true), 2) +
@@ -308,7 +308,7 @@ void Brook(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, bubbles, 1.0);
   Mix(out, bed, 0.45);
   // The water's hiss above 5 kHz, as in River.
-  AddHighHiss(out, spec, 0x5173, 11.0, 2);
+  AddHighHiss(out, spec, 0x5173, 11.0, 2, 3000.0);
   FinishLoop(out, spec, kBedDb);
 }
 
@@ -335,7 +335,7 @@ void Stream(const SoundSpec& spec, std::vector<float>& out) {
     out[i] = static_cast<float>(DbToGain(level.At(i)) *
                                 (bed[i] + 0.45 * g1[i] + 0.45 * g2[i] + 0.6 * bubbles[i]));
   // The water's hiss above 5 kHz, as in River.
-  AddHighHiss(out, spec, 0x5172, 11.0, 2);
+  AddHighHiss(out, spec, 0x5172, 11.0, 2, 3000.0);
   FinishLoop(out, spec, kBedDb);
 }
 
