@@ -6,7 +6,9 @@
 #   contents   dpkg-deb -c lists exactly the files of contents.txt, with their modes
 #   control    name, version, architecture, section, description and library dependencies
 #   files      what it installs passes appstreamcli, desktop-file-validate and man, and
-#              the desktop entry, the metainfo and the MIME type agree on their names
+#              the desktop entry, the metainfo and the MIME type agree on their names;
+#              the metainfo, the copyright file and both manual pages name the GPL,
+#              version 3 or later
 set -euo pipefail
 check="$1"
 deb="$(realpath "$2")"
@@ -70,6 +72,12 @@ case "$check" in
     grep -q '<launchable type="desktop-id">lullwood.desktop</launchable>' "${metainfo[0]}" ||
       fail "the metainfo does not launch lullwood.desktop"
     grep -q "<release version=\"$version\"" "${metainfo[0]}" || fail "no release $version"
+    grep -q "<project_license>GPL-3.0-or-later</project_license>" "${metainfo[0]}" ||
+      fail "the metainfo's project_license is not GPL-3.0-or-later"
+    copyright="$share/doc/lullwood/copyright"
+    grep -q "^License: GPL-3+$" "$copyright" || fail "the copyright file's licence is not GPL-3+"
+    grep -q "/usr/share/common-licenses/GPL-3" "$copyright" ||
+      fail "the copyright file does not point to Debian's copy of the GPL"
     mime="$(sed -n 's:.*<mime-type type="\([^"]*\)".*:\1:p' "$share/mime/packages/lullwood.xml")"
     grep -q "^MimeType=.*$mime;" "$share/applications/lullwood.desktop" ||
       fail "the desktop entry does not claim $mime"
@@ -80,6 +88,8 @@ case "$check" in
       text="$(LC_ALL=C.UTF-8 MANWIDTH=80 MANPAGER=cat man --warnings -l "$page" 2>"$PWD/man.err")"
       [ ! -s "$PWD/man.err" ] || fail "man $binary: $(cat "$PWD/man.err")"
       grep -q "Lullwood $version" <<<"$text" || fail "man $binary does not name version $version"
+      grep -q "GNU General Public License, version 3 or later" <<<"$(tr -s ' \n' ' ' <<<"$text")" ||
+        fail "man $binary does not name the licence"
     done
     # The stripped programs still run.
     [ "$("$root/usr/bin/lullwood-render" --version)" = "lullwood-render $version" ] ||

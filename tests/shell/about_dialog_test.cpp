@@ -76,6 +76,9 @@ TEST(AboutBox, TellsWhatLullwoodIsWhoHoldsItWhereItsSoundsComeFromAndWhereTheHel
   }
   EXPECT_TRUE(shown.contains(Text(kCopyright)));
   EXPECT_TRUE(shown.contains(Text(kLicenceNotice)));
+  EXPECT_TRUE(shown.contains("free software") &&
+              shown.contains("GNU General Public License, version 3 or later"))
+      << shown.toStdString();
   EXPECT_EQ(shown, AboutParagraphs().join("\n\n"));
 
   // In the box's own font, in the field between the logo and OK, clear of every control.
