@@ -3,6 +3,8 @@
 // Panel port are in MainDialogControls.cpp, MainDialogRouting.cpp and MainDialogPanel.cpp.
 #include "MainDialog.h"
 
+#include "AccessibleControls.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
@@ -55,6 +57,7 @@ CMainDialog::CMainDialog(ProcessState& state, AudioOutputFactory& outputs, Setti
   frame->setSizeConstraint(QLayout::SetFixedSize);
   frame->addWidget(client_);
 
+  InstallAccessibleControls();
   CreateControls();
   FitUnitsToCaptions();
   PlaceControls();

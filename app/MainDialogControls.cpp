@@ -17,6 +17,8 @@
 
 #include "ControlIds.h"
 #include "MainDialog.h"
+
+#include "AccessibleControls.h"
 #include "ProportionalPicture.h"
 #include "QtText.h"
 #include "SoundCatalogue.h"
@@ -129,12 +131,20 @@ void CMainDialog::CreateControls() {
   for (const RandomEffect& e : SoundCatalogue::Effects()) {
     m_effectSlider[e.effectIndex] = qobject_cast<QSlider*>(Control(e.sliderId));
     m_effectLabel[e.effectIndex] = qobject_cast<QLabel*>(Control(e.labelId));
+    // Named by the label beside it ("Robin " without its trailing blank).
+    DescribeForAssistiveTechnology(m_effectSlider[e.effectIndex], ToQString(e.label).trimmed(),
+                                   ValueWords::kLevel);
   }
   m_backgroundGroup = qobject_cast<QGroupBox*>(Control(ids::kBackgroundGroup));
   m_playButton = qobject_cast<QPushButton*>(Control(ids::kPlay));
   m_muteButton = qobject_cast<QPushButton*>(Control(ids::kMute));
   m_randomVolumeBar = qobject_cast<QScrollBar*>(Control(ids::kRandomVolumeBar));
   m_backgroundVolumeBar = qobject_cast<QScrollBar*>(Control(ids::kBackgroundVolumeBar));
+  // Their captions on screen are short ("Backgrnd", "Random"); a reader says what they set.
+  DescribeForAssistiveTechnology(m_backgroundVolumeBar, QStringLiteral("Background volume"),
+                                 ValueWords::kVolumeStep);
+  DescribeForAssistiveTechnology(m_randomVolumeBar, QStringLiteral("Random volume"),
+                                 ValueWords::kVolumeStep);
   m_enableBox = qobject_cast<QCheckBox*>(Control(ids::kEnable));
   m_boostBox = qobject_cast<QCheckBox*>(Control(ids::kBoostPriority));
   m_autoHideBox = qobject_cast<QCheckBox*>(Control(ids::kAutoHide));
