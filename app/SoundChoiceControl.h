@@ -1,4 +1,4 @@
-// The user's choice of rendition on the window side: the menu bar's "&Sound" popup and
+// The user's choice of rendition on the window side: the menu bar's "S&ound" popup and
 // the same two entries in the status-area icon's own menu, radio items sharing one
 // group, so that both always show the rendition that plays. UI thread only.
 #pragma once
@@ -16,7 +16,7 @@ class QMenuBar;
 
 namespace lullwood {
 
-inline constexpr std::string_view kSoundMenuTitle = "&Sound";
+inline constexpr std::string_view kSoundMenuTitle = "S&ound";
 inline constexpr std::string_view kOriginalSoundsText = "Original sounds (11 kHz, 8-bit)";
 inline constexpr std::string_view kFullBandSoundsText = "Full-bandwidth sounds (44.1 kHz)";
 
@@ -27,7 +27,7 @@ class SoundChoiceControl : public QObject {
   // `choose` receives the rendition whose entry the user picks.
   explicit SoundChoiceControl(std::function<void(Rendition)> choose, QObject* parent = nullptr);
 
-  // The "&Sound" popup, before the bar's last popup ("&Help").
+  // The "S&ound" popup, before the bar's last popup ("&Help").
   QMenu* InstallInMenuBar(QMenuBar& bar);
   // The same entries as a submenu at the end of `menu`, after a separator.
   QMenu* AppendTo(QMenu& menu);

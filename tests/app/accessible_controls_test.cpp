@@ -6,6 +6,8 @@
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QCheckBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -123,6 +125,35 @@ TEST_F(AccessibleControlsTest, TabWalksTheColumnsFromTheTopAndReachesEveryContro
     EXPECT_EQ(walked[i], expected[i])
         << "stop " << i << ": " << walked[i]->objectName().toStdString() << " where "
         << expected[i]->objectName().toStdString() << " was expected";
+  }
+}
+
+// Alt and a letter opens each popup of the menu bar, and within each popup a letter
+// chooses one entry: no two share their letter ("&Sound" once took Alt+S from
+// "&Scenario", and then neither opened).
+TEST_F(AccessibleControlsTest, EveryMenuLetterIsTheOnlyOneOfItsMenu) {
+  const auto letterOf = [](const QString& text) {
+    const qsizetype at = text.indexOf('&');
+    return at >= 0 && at + 1 < text.size() ? text[at + 1].toLower() : QChar();
+  };
+  const auto checkUnique = [&](const QList<QAction*>& actions, const QString& where) {
+    QList<QChar> letters;
+    for (const QAction* action : actions) {
+      const QChar letter = letterOf(action->text());
+      if (letter.isNull()) continue;
+      EXPECT_FALSE(letters.contains(letter))
+          << where.toStdString() << ": '" << QString(letter).toStdString() << "' in "
+          << action->text().toStdString() << " is taken";
+      letters << letter;
+    }
+  };
+  const QList<QAction*> popups = dialog->menuBar()->actions();
+  ASSERT_GE(popups.size(), 4);
+  checkUnique(popups, "the menu bar");
+  for (const QAction* popup : popups) {
+    ASSERT_NE(popup->menu(), nullptr);
+    EXPECT_FALSE(letterOf(popup->text()).isNull()) << popup->text().toStdString();
+    checkUnique(popup->menu()->actions(), popup->text());
   }
 }
 

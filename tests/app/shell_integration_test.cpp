@@ -69,7 +69,7 @@ TEST_F(ShellTest, TheIconComesAfterTheSettingsReadsAndStaysUntilCloseDown) {
   QStringList entries;
   for (QAction* action : tray->icon().contextMenu()->actions()) entries << action->text();
   EXPECT_EQ(entries, (QStringList{"&Load...", "&Save...", "", "E&xit", "", "&Mute", "&Play", "",
-                                  "&Sound", "", "&Timer"}));
+                                  "S&ound", "", "&Timer"}));
 
   dialog->CloseDown();
   EXPECT_FALSE(tray->added());

@@ -1,4 +1,4 @@
-// The choice of rendition in the whole window: the "&Sound" popup, the same entries in
+// The choice of rendition in the whole window: the "S&ound" popup, the same entries in
 // the status-area icon's menu, the stored choice at start-up, a switch while playing.
 #include <gtest/gtest.h>
 
@@ -34,7 +34,7 @@ TEST_F(SoundChoiceWindow, TheSoundMenuOffersTheTwoRenditionsAsRadioItemsInBothMe
   Start();
   QStringList titles;
   for (QAction* popup : dialog->menuBar()->actions()) titles << popup->text();
-  EXPECT_EQ(titles, (QStringList{"&Scenario", "&Timer", "&Sound", "&Help"}));
+  EXPECT_EQ(titles, (QStringList{"&Scenario", "&Timer", "S&ound", "&Help"}));
   QMenu* sound = dialog->menuBar()->actions()[2]->menu();
   ASSERT_NE(sound, nullptr);
   EXPECT_EQ(EntriesOf(sound), (QList<QAction*>{Original(), FullBand()}));
@@ -54,7 +54,7 @@ TEST_F(SoundChoiceWindow, TheSoundMenuOffersTheTwoRenditionsAsRadioItemsInBothMe
   QMenu* iconMenu = dialog->trayIcon()->icon().contextMenu();
   QMenu* iconSound = nullptr;
   for (QAction* action : iconMenu->actions()) {
-    if (action->menu() && action->text() == "&Sound") iconSound = action->menu();
+    if (action->menu() && action->text() == "S&ound") iconSound = action->menu();
   }
   ASSERT_NE(iconSound, nullptr);
   EXPECT_EQ(EntriesOf(iconSound), EntriesOf(sound)) << "the very same actions";

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Runs lullwood on a virtual X display with its own session bus and accessibility bus
+# (at-spi2-core's bus launcher) and reads its window through AT-SPI (atspi_tree.py).
+# Usage: tests/desktop/atspi-tree.sh PATH/TO/lullwood
+# Exits 77 (ctest: skipped) when a tool it needs is missing.
+set -euo pipefail
+program="$1"
+here="$(cd "$(dirname "$0")" && pwd)"
+launcher=/usr/libexec/at-spi-bus-launcher
+for need in xvfb-run dbus-run-session "$launcher"; do
+  command -v "$need" >/dev/null || { echo "missing $need" >&2; exit 77; }
+done
+# Debian's own Python, which has the AT-SPI bindings.
+/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "missing python3-pyatspi" >&2; exit 77; }
+
+if [ "${1:-}" != --inside ] && [ -z "${LULLWOOD_ATSPI_INSIDE:-}" ]; then
+  export LULLWOOD_ATSPI_INSIDE=1
+  exec xvfb-run -a dbus-run-session -- "$0" "$program"
+fi
+
+work="$(mktemp -d)"
+launcher_pid=""
+program_pid=""
+cleanup() {
+  for pid in $program_pid $launcher_pid; do kill "$pid" 2>/dev/null || true; done
+  for pid in $program_pid $launcher_pid; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -m 700 "$work/runtime" "$work/config"
+export XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config"
+export SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+"$launcher" --launch-immediately &
+launcher_pid=$!
+"$program" >"$work/program.log" 2>&1 &
+program_pid=$!
+if ! /usr/bin/python3 "$here/atspi_tree.py"; then
+  echo "--- lullwood's output:" >&2
+  cat "$work/program.log" >&2
+  exit 1
+fi
