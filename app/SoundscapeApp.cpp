@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <memory>
 
+#include <QApplication>
+
+#include "ColorScheme.h"
 #include "MainDialog.h"
 #include "MprisService.h"
 #include "SingleInstance.h"
@@ -18,7 +21,8 @@ int CSoundscapeApp::Launch(const QStringList& arguments) {
   // The objects are served before the name is claimed, so a second instance that finds
   // the name always finds them; their actions wait until start-up has finished.
   std::unique_ptr<MprisService> mpris;
-  if (std::optional<QDBusConnection> bus = ConnectToSessionBus()) {
+  std::optional<QDBusConnection> bus = ConnectToSessionBus();
+  if (bus) {
     mpris = std::make_unique<MprisService>(*bus, state_.audioDevice, volume_);
     if (ClaimBusName(*bus, false) == NameClaim::kTaken) {
       QString why;
@@ -35,6 +39,13 @@ int CSoundscapeApp::Launch(const QStringList& arguments) {
       // The running one does not answer: run beside it, next in line for the name.
       ClaimBusName(*bus, true);
     }
+  }
+  // Light or dark as the desktop prefers, before the window is made.
+  std::unique_ptr<ColorSchemeFollower> colours;
+  if (bus) {
+    colours = std::make_unique<ColorSchemeFollower>(*bus);
+  } else {
+    QApplication::setPalette(PaletteFor(ColorScheme::kLight));
   }
   CMainDialog dialog(state_, volume_, settings_);
   if (!commandLine.isEmpty()) dialog.Values().m_commandLineFile = commandLine.toStdString();
