@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -17,9 +18,11 @@
 #include <ctime>
 
 #include "FirstPaintReport.h"
+#include "KeepAwakeControl.h"
 #include "LoginSuspend.h"
 #include "Menus.h"
 #include "QtText.h"
+#include "SleepInhibitor.h"
 #include "SleepTimerControl.h"
 #include "SoundChoiceControl.h"
 #include "TrayIcon.h"
@@ -128,6 +131,8 @@ bool CMainDialog::InitializeWindow() {
   core_.ResetTables();
   core_.SeedRandom(static_cast<uint32_t>(std::time(nullptr)));
   ShowPlayState(true);
+  // Playing from here: the hold on sleep is taken now if it was chosen.
+  keepAwake_->Update();
   m_playButton->setFocus();
   FocusMainWindow();
   core_.StartTimer(kPromptTickPeriodMs);
@@ -143,6 +148,7 @@ void CMainDialog::EditSystemMenu() {
 void CMainDialog::ReadStartupSettings() {
   lullwood::ReadStartupSettings(core_, Priority());
   soundChoice_->Show(state_.mixer.rendition);
+  keepAwake_->ShowChoice(IsSwitchOn(core_.ReadSetting(settings::kKeepAwake)));
 }
 
 void CMainDialog::AddTrayIcon() {
@@ -151,7 +157,7 @@ void CMainDialog::AddTrayIcon() {
   trayIcon_ =
       std::make_unique<TrayIcon>(m_icon, [this](std::uintptr_t click) { RouteCommand(0, click); });
   soundChoice_->AppendTo(*trayMenu_);
-  sleepTimer_->AppendTo(*trayMenu_);
+  sleepTimer_->AppendTo(*trayMenu_)->addAction(keepAwake_->action());
   trayIcon_->SetContextMenu(trayMenu_);
   trayIcon_->SetStatusLine(sleepTimer_->statusText());
   trayIcon_->Add();
@@ -168,8 +174,30 @@ void CMainDialog::InstallSleepTimer() {
                                              if (trayIcon_) trayIcon_->SetStatusLine(text);
                                            }},
                                       this);
-  sleepTimer_->InstallInMenuBar(*menuBar_);
+  QMenu* timerMenu = sleepTimer_->InstallInMenuBar(*menuBar_);
   core_.SetTakeOverObserver([this] { sleepTimer_->OnTakeOver(); });
+  InstallKeepAwake(*timerMenu);
+}
+
+// The hold on sleep follows Play and Mute (the sleep timer's stop is a Mute, so the hold
+// is let go before the timer asks to suspend); its entry ends the Timer menu.
+void CMainDialog::InstallKeepAwake(QMenu& timerMenu) {
+  inhibitor_ = new SleepInhibitor(&QDBusConnection::systemBus, this);
+  keepAwake_ = new KeepAwakeControl(
+      *inhibitor_,
+      {.playing = [this] { return !state_.audioDevice.muted && state_.audioDevice.directSound; },
+       .outputLost =
+           [this] {
+             return state_.audioDevice.directSound && state_.audioDevice.directSound->outputLost();
+           },
+       .store = [this](bool on) { core_.WriteSetting(settings::kKeepAwake, YesNo(on)); },
+       .tell =
+           [this](const QString& text) { ShowMessage(text.toStdString(), MessageButtons::kOk); }},
+      this);
+  timerMenu.addAction(keepAwake_->action());
+  playState_ = core_.Subscribe([this](Change change) {
+    if (change == Change::kPlayState) keepAwake_->Update();
+  });
 }
 
 void CMainDialog::RemoveTrayIcon() {
@@ -183,8 +211,9 @@ void CMainDialog::HandOverCommandLine() {
 }
 
 void CMainDialog::CloseDown() {
-  // The night ends here: no stop or suspend comes after the exit.
+  // The night ends here: no stop or suspend comes after the exit, and no hold on sleep.
   sleepTimer_->Choose(0);
+  keepAwake_->End();
   core_.StopTimer();
   core_.ReleaseForShutdown();
   RemoveTrayIcon();

@@ -38,6 +38,8 @@ class QSlider;
 
 namespace lullwood {
 
+class KeepAwakeControl;
+class SleepInhibitor;
 class SleepTimerControl;
 class SoundChoiceControl;
 class TrayIcon;
@@ -143,6 +145,7 @@ class CMainDialog : public QDialog, public Panel, public PlayerWindow {
   // The sleep timer's menu entries, poll and steps.
   SleepTimerControl& sleepTimer() const { return *sleepTimer_; }
   SoundChoiceControl& soundChoice() const { return *soundChoice_; }
+  KeepAwakeControl& keepAwake() const { return *keepAwake_; }
 
   Soundscape& core() { return core_; }
   SchedulerTimer& schedulerTimer() { return timer_; }
@@ -198,6 +201,7 @@ class CMainDialog : public QDialog, public Panel, public PlayerWindow {
   void HandOverCommandLine();
   void RemoveTrayIcon();
   void InstallSleepTimer();
+  void InstallKeepAwake(QMenu& timerMenu);
   // Draws Mute and Play as the last ShowPlayState asked, after a click toggled one.
   void RestorePlayLook();
 
@@ -239,6 +243,9 @@ class CMainDialog : public QDialog, public Panel, public PlayerWindow {
   std::unique_ptr<TrayIcon> trayIcon_;
   SleepTimerControl* sleepTimer_ = nullptr;    // a child of the window
   SoundChoiceControl* soundChoice_ = nullptr;  // a child of the window
+  SleepInhibitor* inhibitor_ = nullptr;        // a child of the window
+  KeepAwakeControl* keepAwake_ = nullptr;      // a child of the window
+  Subscription playState_;                     // keeps the hold on sleep up to date
 };
 
 }  // namespace lullwood

@@ -1,5 +1,7 @@
 #include "LiveOutput.h"
 
+#include <atomic>
+
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +47,8 @@ class OutputLink final : public AudioSink {
   AudioOutputBackend::OutputId id = 0;
   // Set once before the watchdog starts: the backend reports stops itself.
   bool reportsStops = false;
+  // Whether the watchdog holds no open output after having lost one. Any thread.
+  std::atomic<bool> lost{false};
 
   // The device asks the watchdog to end; the watchdog says when it has.
   std::mutex wakeLock;
@@ -100,6 +104,7 @@ void Watch(const std::shared_ptr<OutputLink>& link) {
         }
       }
       lost = link->id == 0;
+      link->lost = lost;
     }
     wake.lock();
   }
@@ -174,6 +179,7 @@ class LiveSoundDevice final : public SoundDevice {
 
   Mixer& mixer() override { return *link_->mixer; }
   int outputRate() const override { return link_->mixer->outputRate(); }
+  bool outputLost() const override { return link_->lost; }
 
  private:
   const std::shared_ptr<OutputLink> link_;

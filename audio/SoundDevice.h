@@ -21,6 +21,9 @@ class SoundDevice {
   virtual Mixer& mixer() = 0;
   // Frames per second of the output. Any thread.
   virtual int outputRate() const = 0;
+  // Whether the output has stopped under the program (a sound server gone) and has not
+  // been opened again yet. Any thread.
+  virtual bool outputLost() const { return false; }
 };
 
 // Opens the default output: SDL for the program, offline or failing ones for tests

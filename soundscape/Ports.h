@@ -79,6 +79,7 @@ inline constexpr std::string_view kBoostPriority = "BOOST";    // raised CPU pri
 inline constexpr std::string_view kAutoHide = "AUTOHIDE";      // hide at the first tick
 inline constexpr std::string_view kDynamicRandom = "DYNAMIC";  // recorded, never read back
 inline constexpr std::string_view kFullBand = "FULLBAND";      // play the full-band renditions
+inline constexpr std::string_view kKeepAwake = "AWAKE";        // keep the computer awake
 }  // namespace settings
 
 class SettingsStore {

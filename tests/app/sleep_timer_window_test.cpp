@@ -3,17 +3,22 @@
 // sent to a fake login manager on a private bus.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <unistd.h>
 #include <QActionGroup>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusUnixFileDescriptor>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,28 +28,70 @@
 #include "DialogFixture.h"
 #include "EventWaits.h"
 #include "FakeClock.h"
+#include "KeepAwakeControl.h"
 #include "Mixer.h"
 #include "OfflineOutput.h"
 #include "PopupDriver.h"
 #include "Scenario.h"
 #include "ShellCommands.h"
+#include "SleepInhibitor.h"
 #include "SleepTimerControl.h"
 #include "TrayIcon.h"
 
 namespace lullwood::testing {
 
-// org.freedesktop.login1's manager as far as Suspend goes: it counts the calls. Ping
-// answers once every call sent before it on the same connection has been handled.
-class FakeLoginManager : public QObject {
+// org.freedesktop.login1's manager as far as Suspend and Inhibit go: it counts the
+// Suspend calls, and hands each Inhibit the write end of a pipe of its own, whose read
+// end tells whether anyone still holds it (the hold lasts while the descriptor is open).
+// Ping answers once every call sent before it on the same connection has been handled.
+class FakeLoginManager : public QObject, protected QDBusContext {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
 
  public:
   std::vector<bool> suspendCalls;
+  // How many holds were open at each Suspend call.
+  std::vector<int> holdsAtSuspend;
+  std::vector<QStringList> inhibitCalls;
+  bool refuseInhibit = false;
+
+  ~FakeLoginManager() override {
+    for (int fd : holds_) close(fd);
+  }
+  // Holds handed out and not yet let go.
+  int OpenHolds() const {
+    int open = 0;
+    for (int fd : holds_) {
+      pollfd p{fd, POLLIN, 0};
+      // A pipe whose every write end is closed reads as hung up.
+      if (poll(&p, 1, 0) == 0) ++open;
+    }
+    return open;
+  }
 
  public Q_SLOTS:
-  void Suspend(bool interactive) { suspendCalls.push_back(interactive); }
+  void Suspend(bool interactive) {
+    suspendCalls.push_back(interactive);
+    holdsAtSuspend.push_back(OpenHolds());
+  }
+  QDBusUnixFileDescriptor Inhibit(const QString& what, const QString& who, const QString& why,
+                                  const QString& mode) {
+    inhibitCalls.push_back({what, who, why, mode});
+    if (refuseInhibit) {
+      sendErrorReply("org.freedesktop.DBus.Error.AccessDenied", "Permission denied");
+      return {};
+    }
+    int ends[2];
+    if (pipe(ends) != 0) return {};
+    holds_.push_back(ends[0]);
+    QDBusUnixFileDescriptor hold(ends[1]);  // a copy, sent with the reply
+    close(ends[1]);
+    return hold;
+  }
   void Ping() {}
+
+ private:
+  std::vector<int> holds_;
 };
 
 namespace {
@@ -148,7 +195,8 @@ TEST_F(SleepTimerWindow, TimerMenuSitsBetweenScenarioAndHelpAndTheIconMenuHasThe
   for (QAction* action : timerMenu->actions()) entries << action->text();
   EXPECT_EQ(entries, (QStringList{"", "", "&Off", "15 minutes", "30 minutes", "45 minutes",
                                   "1 hour", QString::fromUtf8("1\u00bd hours"), "2 hours", "",
-                                  "Suspend the computer when stopped"}));
+                                  "Suspend the computer when stopped",
+                                  "Keep the computer awake while playing"}));
   EXPECT_FALSE(sleep().statusAction()->isVisible()) << "no first line without a timer";
   for (QAction* action : sleep().choiceActions()) {
     EXPECT_TRUE(action->isCheckable());
@@ -345,6 +393,153 @@ TEST_F(SleepTimerWindow, AFailedSuspendGoesToStandardErrorOnly) {
   EXPECT_TRUE(state.audioDevice.muted);
   EXPECT_TRUE(said) << err;
   EXPECT_TRUE(dialog->messages.empty()) << "nothing is shown at night";
+}
+
+// Keeping the computer awake: its entry, the hold taken and let go with Play and Mute,
+// before the timer's suspend and at Exit, and a refusal told once.
+class KeepAwakeWindow : public SleepTimerWindow {
+ protected:
+  void SetUp() override {
+    if (!FakeSystemBus::Get().ready()) GTEST_SKIP() << "dbus-daemon could not be started";
+    SleepTimerWindow::SetUp();
+    Manager().refuseInhibit = false;
+  }
+  static FakeLoginManager& Manager() { return FakeSystemBus::Get().manager; }
+  QAction* Entry() { return dialog->keepAwake().action(); }
+  // Waits until `holds` holds are open and the program holds one exactly when one is: the
+  // manager's count alone also counts a hold whose answer is still on its way.
+  bool HoldsBecome(int holds) {
+    return QTest::qWaitFor(
+        [&] {
+          return Manager().OpenHolds() == holds &&
+                 (!dialog || dialog->keepAwake().inhibitor().held() == (holds > 0));
+        },
+        10000);
+  }
+  // Everything the program sent on its system-bus connection so far has been handled.
+  void Settle() {
+    RunUntilIdle();
+    QDBusPendingCall ping = QDBusConnection::systemBus().asyncCall(
+        QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
+                                       "org.freedesktop.login1.Manager", "Ping"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ping.isFinished(); }, 10000));
+    RunUntilIdle();
+  }
+};
+
+TEST_F(KeepAwakeWindow, OffUntilTickedThenHeldExactlyWhilePlaying) {
+  QMenu* timerMenu = dialog->menuBar()->actions()[1]->menu();
+  EXPECT_EQ(timerMenu->actions().last(), Entry());
+  EXPECT_EQ(Entry()->text(), "Keep the computer awake while playing");
+  EXPECT_TRUE(Entry()->isCheckable());
+  EXPECT_FALSE(Entry()->isChecked());
+  const size_t before = Manager().inhibitCalls.size();
+  Settle();
+  EXPECT_EQ(Manager().inhibitCalls.size(), before) << "nothing is held until it is ticked";
+  EXPECT_EQ(Manager().OpenHolds(), 0);
+
+  Entry()->trigger();
+  EXPECT_EQ(settings.values["AWAKE"], "Y");
+  ASSERT_TRUE(HoldsBecome(1));
+  EXPECT_EQ(Manager().inhibitCalls.back(),
+            (QStringList{"sleep", "Lullwood", "Playing a soundscape", "block"}));
+
+  dialog->RouteCommand(ids::kMute, 0);
+  EXPECT_TRUE(HoldsBecome(0)) << "Mute lets it go";
+  dialog->RouteCommand(ids::kPlay, 0);
+  EXPECT_TRUE(HoldsBecome(1)) << "Play takes it again";
+
+  Entry()->trigger();
+  EXPECT_EQ(settings.values["AWAKE"], "N");
+  EXPECT_TRUE(HoldsBecome(0)) << "unticked, it goes";
+  Entry()->trigger();
+  ASSERT_TRUE(HoldsBecome(1));
+  dialog->CloseDown();
+  EXPECT_TRUE(HoldsBecome(0)) << "Exit lets it go";
+  Settle();
+  EXPECT_EQ(Manager().OpenHolds(), 0) << "and nothing takes it again";
+}
+
+TEST_F(KeepAwakeWindow, TheStoredChoiceIsTakenUpAtStart) {
+  dialog->CloseDown();
+  ASSERT_TRUE(HoldsBecome(0));
+  dialog.reset();
+  settings.values["AWAKE"] = "Y";
+  Make().forward = true;
+  ASSERT_NO_FATAL_FAILURE(Start());
+  EXPECT_TRUE(Entry()->isChecked());
+  EXPECT_TRUE(HoldsBecome(1)) << "playing from the start, held from the start";
+}
+
+TEST_F(KeepAwakeWindow, TheTimersStopLetsItGoBeforeAskingToSuspend) {
+  Entry()->trigger();
+  sleep().suspendAction()->trigger();
+  ASSERT_TRUE(HoldsBecome(1));
+  const size_t suspends = Manager().suspendCalls.size();
+  IntoTheFade();
+  Render(31 * static_cast<size_t>(Device()->outputRate()));
+  sleep().Poll();
+  ASSERT_TRUE(state.audioDevice.muted);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return Manager().suspendCalls.size() == suspends + 1; }, 10000));
+  EXPECT_EQ(Manager().holdsAtSuspend.back(), 0) << "the hold is gone when the suspend is asked";
+}
+
+TEST_F(KeepAwakeWindow, ARefusalIsToldOnceAndPlayingGoesOn) {
+  Manager().refuseInhibit = true;
+  Entry()->trigger();
+  Settle();
+  ASSERT_EQ(dialog->messages.size(), 1u);
+  EXPECT_NE(dialog->messages[0].find("could not keep the computer awake (Permission denied)"),
+            std::string::npos)
+      << dialog->messages[0];
+  EXPECT_FALSE(state.audioDevice.muted);
+  dialog->RouteCommand(ids::kMute, 0);
+  dialog->RouteCommand(ids::kPlay, 0);
+  Settle();
+  EXPECT_GE(Manager().inhibitCalls.size(), 2u) << "Play asks again";
+  EXPECT_EQ(dialog->messages.size(), 1u) << "but the refusal is told only once";
+  EXPECT_EQ(Manager().OpenHolds(), 0);
+}
+
+// While the output is lost (a sound server gone) the hold is let go, and taken again when
+// the output is back; the control looks by itself every few seconds while playing.
+TEST(KeepAwake, ALostOutputLetsTheHoldGoUntilItIsBack) {
+  FakeSystemBus& bus = FakeSystemBus::Get();
+  if (!bus.ready()) GTEST_SKIP() << "dbus-daemon could not be started";
+  SleepInhibitor inhibitor;
+  const auto holds = [&](int n) {
+    return QTest::qWaitFor(
+        [&] { return bus.manager.OpenHolds() == n && inhibitor.held() == (n > 0); }, 10000);
+  };
+  ASSERT_TRUE(holds(0));
+  bus.manager.refuseInhibit = false;
+  bool playing = true, lost = false;
+  std::vector<bool> stored;
+  std::vector<QString> told;
+  KeepAwakeControl control(inhibitor, {.playing = [&] { return playing; },
+                                       .outputLost = [&] { return lost; },
+                                       .store = [&](bool on) { stored.push_back(on); },
+                                       .tell = [&](const QString& text) { told.push_back(text); }});
+  control.ShowChoice(true);
+  EXPECT_TRUE(stored.empty()) << "showing the stored choice stores nothing";
+  ASSERT_TRUE(holds(1));
+  lost = true;
+  control.Update();
+  EXPECT_TRUE(holds(0)) << "lost: let go";
+  lost = false;
+  control.Update();
+  EXPECT_TRUE(holds(1)) << "back: taken again";
+  // Found by the control's own look, without a change of play state.
+  lost = true;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return bus.manager.OpenHolds() == 0; },
+                              KeepAwakeControl::kWatchMs + 3000));
+  control.End();
+  lost = false;
+  control.Update();
+  QTest::qWait(200);
+  EXPECT_EQ(bus.manager.OpenHolds(), 0) << "ended: nothing takes it again";
+  EXPECT_TRUE(told.empty());
 }
 
 }  // namespace

@@ -83,10 +83,10 @@ TEST_F(StartupTest, InitializeWindowRunsItsStepsInOrder) {
   ASSERT_TRUE(dialog->InitializeWindow());
   const uint32_t after = static_cast<uint32_t>(std::time(nullptr));
 
-  // The settings are read in this order, the choice of rendition last; DYNAMIC is never
-  // read back.
+  // The settings are read in this order, the choices of rendition and of keeping awake
+  // last; DYNAMIC is never read back.
   EXPECT_EQ(settings.reads,
-            (std::vector<std::string>{"LWD", "AUTO", "BOOST", "AUTOHIDE", "FULLBAND"}));
+            (std::vector<std::string>{"LWD", "AUTO", "BOOST", "AUTOHIDE", "FULLBAND", "AWAKE"}));
   ASSERT_TRUE(atFirstRead && atClaim);
   // Before the settings reads: no ranges yet, nothing claimed, no timer.
   EXPECT_NE(atFirstRead->sliderMaximum, 4);

@@ -487,13 +487,19 @@ TEST_F(DeviceLossTest, WhileNoOutputOpensItIsRetriedEveryIntervalAfresh) {
       state->refuseOpens = 3;
       state->stopped = true;
     }
+    EXPECT_FALSE(device.directSound->outputLost());
     // The look that finds the loss, two more refusals, then success.
-    for (int look = 0; look < 4; ++look) Look();
+    Look();
+    EXPECT_TRUE(Eventually([&] { return device.directSound->outputLost(); }))
+        << "the device says its output is lost while none opens";
+    for (int look = 1; look < 4; ++look) Look();
     ASSERT_TRUE(state->WaitOpened(2, kHang));
     NextLook();  // the new output is started
     const int fills = audio.fills();
     EXPECT_TRUE(Eventually([&] { return audio.fills() > fills; }))
         << "the output that came back plays";
+    EXPECT_TRUE(Eventually([&] { return !device.directSound->outputLost(); }))
+        << "and is no longer lost";
   }
   ReleaseDevice(device);
   std::lock_guard lock(state->lock);
