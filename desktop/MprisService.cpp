@@ -123,7 +123,12 @@ class InstanceAdaptor : public QDBusAbstractAdaptor {
   // `scenario`: an absolute path to load as a drop, or empty to only show the window.
   // A path that names no readable file is refused with an error, and nothing changes.
   void Activate(const QString& scenario, const QDBusMessage& message) {
-    if (const auto error = service_.Activate(scenario)) {
+    ActivateWithToken(scenario, QString(), message);
+  }
+  // The same with the second instance's activation token (empty when it had none).
+  void ActivateWithToken(const QString& scenario, const QString& token,
+                         const QDBusMessage& message) {
+    if (const auto error = service_.Activate(scenario, token)) {
       message.setDelayedReply(true);
       bus_.send(message.createErrorReply(error->first, error->second));
     }
@@ -205,9 +210,12 @@ void MprisService::SetVolume(double gain) {
   AnnounceChanges();
 }
 
-void MprisService::Raise() {
+void MprisService::Raise(const QString& activationToken) {
   // What a click on the status-area icon does.
-  Post([](PlayerWindow& window) { window.ShowFromTray(); });
+  Post([activationToken](PlayerWindow& window) {
+    if (!activationToken.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    window.ShowFromTray();
+  });
 }
 
 void MprisService::Quit() {
@@ -245,8 +253,9 @@ std::optional<std::pair<QString, QString>> MprisService::OpenUri(const QString& 
   return LoadIfReadable(*path);
 }
 
-std::optional<std::pair<QString, QString>> MprisService::Activate(const QString& scenario) {
-  Raise();
+std::optional<std::pair<QString, QString>> MprisService::Activate(const QString& scenario,
+                                                                  const QString& activationToken) {
+  Raise(activationToken);
   if (scenario.isEmpty()) return std::nullopt;
   return LoadIfReadable(scenario.toStdString());
 }

@@ -46,8 +46,10 @@ class MprisService : public QObject {
   double Volume() const { return volume_.volume(); }
   void SetVolume(double gain);
 
-  // The methods: each queues its action.
-  void Raise();
+  // The methods: each queues its action. `activationToken`, when a launcher gave one, lets
+  // a Wayland compositor bring the window forward: it is put where Qt's Wayland platform
+  // takes it (XDG_ACTIVATION_TOKEN) just before the window is shown and activated.
+  void Raise(const QString& activationToken = {});
   void Quit();
   void Play();
   void Pause();
@@ -56,8 +58,10 @@ class MprisService : public QObject {
   std::optional<std::pair<QString, QString>> OpenUri(const QString& uri);
   // A second instance's command line (absolute or empty): shows the window as a left
   // click on the status-area icon does, then loads the file as a drop does. A file that
-  // cannot be read is refused as OpenUri refuses it: the window shows, nothing else.
-  std::optional<std::pair<QString, QString>> Activate(const QString& scenario);
+  // cannot be read is refused as OpenUri refuses it: the window shows, nothing else. The
+  // second instance's activation token, if it had one, raises the window as Raise says.
+  std::optional<std::pair<QString, QString>> Activate(const QString& scenario,
+                                                      const QString& activationToken = {});
 
  private:
   // Runs `action` once the window is attached, free (no modal dialog open) and not ended.

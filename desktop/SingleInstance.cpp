@@ -50,11 +50,22 @@ NameClaim ClaimBusName(QDBusConnection& bus, bool queue) {
 HandOver HandOverToRunningInstance(QDBusConnection& bus, const QString& commandLine, QString& why) {
   const std::string path =
       media::AbsoluteHandOverPath(commandLine.toStdString(), QDir::currentPath().toStdString());
+  // The launcher's activation token goes along: on Wayland only a token lets the running
+  // window come forward. A running instance of an older build knows only Activate.
+  const QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
   QDBusMessage call = QDBusMessage::createMethodCall(
       ToQString(media::kBusName), ToQString(media::kInstancePath),
-      ToQString(media::kInstanceInterface), QStringLiteral("Activate"));
-  call << QString::fromStdString(path);
-  const QDBusMessage reply = bus.call(call, QDBus::Block, media::kCallTimeoutMs);
+      ToQString(media::kInstanceInterface), QStringLiteral("ActivateWithToken"));
+  call << QString::fromStdString(path) << token;
+  QDBusMessage reply = bus.call(call, QDBus::Block, media::kCallTimeoutMs);
+  if (reply.type() == QDBusMessage::ErrorMessage &&
+      reply.errorName() == QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod")) {
+    QDBusMessage older = QDBusMessage::createMethodCall(
+        ToQString(media::kBusName), ToQString(media::kInstancePath),
+        ToQString(media::kInstanceInterface), QStringLiteral("Activate"));
+    older << QString::fromStdString(path);
+    reply = bus.call(older, QDBus::Block, media::kCallTimeoutMs);
+  }
   if (reply.type() == QDBusMessage::ReplyMessage) return HandOver::kDone;
   if (reply.type() == QDBusMessage::ErrorMessage &&
       reply.errorName() == ToQString(media::kFileNotFoundError)) {

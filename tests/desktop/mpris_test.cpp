@@ -321,6 +321,26 @@ TEST_F(Mpris, RaiseAndTheHandOverShowTheWindowAsTheStatusAreaIconDoes) {
   EXPECT_EQ(dialog->windowTitle().toStdString(), "Lullwood v2.2 - " + odd);
 }
 
+// A second instance started by a launcher on Wayland hands over its activation token: it
+// is where Qt's Wayland platform takes it when the window is activated.
+TEST_F(Mpris, TheHandOverCarriesTheLaunchersActivationTokenToTheWindow) {
+  qunsetenv("XDG_ACTIVATION_TOKEN");
+  dialog->hide();
+  QDBusMessage activate = QDBusMessage::createMethodCall(
+      kBus, "/org/quillor/Lullwood", "org.quillor.Lullwood", "ActivateWithToken");
+  activate << QString() << QString("launcher-token-1");
+  EXPECT_EQ(client_.call(activate, QDBus::BlockWithGui, 3000).type(), QDBusMessage::ReplyMessage);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->isVisible(); }, 3000));
+  EXPECT_EQ(qgetenv("XDG_ACTIVATION_TOKEN"), "launcher-token-1");
+  // Without a token nothing is put there.
+  qunsetenv("XDG_ACTIVATION_TOKEN");
+  dialog->hide();
+  activate.setArguments({QString(), QString()});
+  EXPECT_EQ(client_.call(activate, QDBus::BlockWithGui, 3000).type(), QDBusMessage::ReplyMessage);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->isVisible(); }, 3000));
+  EXPECT_FALSE(qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN"));
+}
+
 // A mistyped or unreadable file handed over must not wipe the soundscape that plays: the
 // window comes forward, the caller gets the reason, and nothing else changes.
 TEST_F(Mpris, TheHandOverOfAFileThatCannotBeReadShowsTheWindowAndChangesNothing) {

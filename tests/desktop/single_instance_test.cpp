@@ -48,10 +48,12 @@ class TwoStarts : public TempFolderTest {
   }
 
   QProcess* Start(const QStringList& arguments, const QString& busAddress,
-                  const QString& diskAudioFile = {}) {
+                  const QString& diskAudioFile = {}, const QString& activationToken = {}) {
     auto* process = new QProcess;
     processes_.push_back(process);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("XDG_ACTIVATION_TOKEN");
+    if (!activationToken.isEmpty()) env.insert("XDG_ACTIVATION_TOKEN", activationToken);
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_CONFIG_HOME", QString::fromStdString((dir_ / "config").string()));
     env.insert("LULLWOOD_REPORT_FIRST_PAINT", "1");
@@ -96,6 +98,60 @@ class TwoStarts : public TempFolderTest {
   std::vector<QProcess*> processes_;
   std::map<QProcess*, QByteArray> errors_;
 };
+
+// A running instance as far as the hand-over goes, in this process: it records what it is
+// handed. An older build knows only Activate(s).
+class FakeRunningInstance : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.quillor.Lullwood")
+
+ public:
+  QStringList calls;
+
+ public Q_SLOTS:
+  void Activate(const QString& scenario) { calls << "Activate(" + scenario + ")"; }
+  void ActivateWithToken(const QString& scenario, const QString& token) {
+    calls << "ActivateWithToken(" + scenario + ", " + token + ")";
+  }
+};
+
+class OlderRunningInstance : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.quillor.Lullwood")
+
+ public:
+  QStringList calls;
+
+ public Q_SLOTS:
+  void Activate(const QString& scenario) { calls << "Activate(" + scenario + ")"; }
+};
+
+// A second start from a launcher on Wayland carries the launcher's activation token to the
+// running instance, which needs it to bring its window forward; a running instance of an
+// older build is handed the file as before.
+TEST_F(TwoStarts, TheSecondHandsTheLaunchersActivationTokenOver) {
+  QDBusConnection serving = QDBusConnection::connectToBus(address_, "running");
+  ASSERT_TRUE(serving.isConnected());
+  FakeRunningInstance running;
+  ASSERT_TRUE(
+      serving.registerObject("/org/quillor/Lullwood", &running, QDBusConnection::ExportAllSlots));
+  ASSERT_TRUE(serving.registerService(kBus));
+  QProcess* second = Start({}, address_, {}, "launcher-token-7");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return second->state() == QProcess::NotRunning; }, 10000));
+  EXPECT_EQ(second->exitCode(), 0);
+  EXPECT_EQ(running.calls, QStringList{"ActivateWithToken(, launcher-token-7)"});
+
+  serving.unregisterObject("/org/quillor/Lullwood");
+  OlderRunningInstance older;
+  ASSERT_TRUE(
+      serving.registerObject("/org/quillor/Lullwood", &older, QDBusConnection::ExportAllSlots));
+  QProcess* third = Start({}, address_, {}, "launcher-token-8");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return third->state() == QProcess::NotRunning; }, 10000));
+  EXPECT_EQ(third->exitCode(), 0);
+  EXPECT_EQ(older.calls, QStringList{"Activate()"});
+  serving.unregisterService(kBus);
+  QDBusConnection::disconnectFromBus("running");
+}
 
 TEST_F(TwoStarts, TheSecondHandsItsFileOverAndEndsWithoutWindowOrAudio) {
   ASSERT_TRUE(bus_.isConnected());
@@ -236,3 +292,5 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
+
+#include "single_instance_test.moc"
