@@ -74,6 +74,9 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE "${LULLWOOD_PACKAGE_REVISION}")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's Wayland platform, which no library links to: with it the window is a native client
+# wherever WAYLAND_DISPLAY is set. The libraries' own dependencies are added after it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
 # The full-band renditions live in a private library of the package.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_BINARY_DIR}/resources")
 # The file types, the menu entry and the icon reach the desktop through these.

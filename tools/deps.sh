@@ -3,7 +3,7 @@
 # Usage: tools/deps.sh [extra packages...]
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qt6-base-dev libsdl2-dev libpulse-dev libflac-dev libgtest-dev libgmock-dev
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-wayland libsdl2-dev libpulse-dev libflac-dev libgtest-dev libgmock-dev
   libbenchmark-dev "$@")
 
 missing=()

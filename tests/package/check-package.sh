@@ -47,7 +47,8 @@ case "$check" in
     echo "Depends: $depends"
     # The package names alone, without their versions.
     names=" $(sed -e 's/ *([^)]*)//g' -e 's/,/ /g' <<<"$depends") "
-    for library in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libsdl2-2.0-0 libflac12; do
+    for library in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libsdl2-2.0-0 libflac12 \
+      qt6-wayland; do
       [[ "$names" == *" $library "* ]] || fail "Depends lacks $library"
     done
     description="$(field Description)"

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Runs the real lullwood as a native Wayland client of a headless sway (its own runtime
+# folder, session bus and settings) and reads the client's side of the protocol
+# (WAYLAND_DEBUG): the window is a Wayland toplevel whose app id is the desktop file's
+# name, and a second start carrying a launcher's activation token hands a Scenario over
+# and has the running window activated with that token (xdg_activation_v1).
+# Usage: tests/desktop/wayland-session.sh PATH/TO/lullwood
+# Exits 77 (ctest: skipped) when sway or Qt's Wayland platform is missing.
+set -euo pipefail
+program="$(realpath "$1")"
+command -v sway >/dev/null || { echo "missing sway" >&2; exit 77; }
+command -v dbus-run-session >/dev/null || { echo "missing dbus-run-session" >&2; exit 77; }
+plugin=$(find /usr/lib/*/qt6/plugins/platforms -name 'libqwayland-generic.so' 2>/dev/null | head -1)
+[ -n "$plugin" ] || { echo "missing qt6-wayland" >&2; exit 77; }
+
+if [ -z "${LULLWOOD_WAYLAND_INSIDE:-}" ]; then
+  work="$(mktemp -d)"
+  chmod 755 "$work"
+  compositor=""
+  cleanup() {
+    [ -n "$compositor" ] && kill "$compositor" 2>/dev/null || true
+    [ -n "$compositor" ] && wait "$compositor" 2>/dev/null || true
+    rm -rf "$work"
+  }
+  trap cleanup EXIT
+  # sway will not run as root: as root (CI), it runs as nobody in a folder of its own,
+  # whose socket root may still open.
+  mkdir -m 700 "$work/sway"
+  printf 'output HEADLESS-1 resolution 1280x800\n' >"$work/sway/config"
+  as=()
+  if [ "$(id -u)" -eq 0 ]; then
+    chown -R nobody:nogroup "$work/sway"
+    as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  fi
+  "${as[@]}" env -i HOME="$work/sway" XDG_RUNTIME_DIR="$work/sway" WLR_BACKENDS=headless \
+    WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$work/sway/config" \
+    >"$work/sway.log" 2>&1 &
+  compositor=$!
+  for _ in $(seq 100); do
+    socket=$(find "$work/sway" -maxdepth 1 -name 'wayland-*' -type s | head -1)
+    [ -n "$socket" ] && break
+    sleep 0.1
+  done
+  if [ -z "$socket" ]; then
+    echo "sway did not start:" >&2
+    cat "$work/sway.log" >&2
+    exit 1
+  fi
+  export LULLWOOD_WAYLAND_INSIDE=1 LULLWOOD_WORK="$work" WAYLAND_DISPLAY="$socket"
+  dbus-run-session -- "$0" "$program"
+  exit $?
+fi
+
+# Inside: a session bus of our own, and no X display to fall back to.
+work="$LULLWOOD_WORK"
+unset DISPLAY QT_QPA_PLATFORM XDG_ACTIVATION_TOKEN
+mkdir -m 700 "$work/runtime" "$work/config"
+export XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy \
+  LULLWOOD_REPORT_FIRST_PAINT=1
+fail() {
+  echo "FAILED: $*" >&2
+  echo "--- the running instance's output:" >&2
+  tail -40 "$work/first.log" >&2 || true
+  exit 1
+}
+first=""
+trap '[ -n "$first" ] && kill "$first" 2>/dev/null || true' EXIT
+WAYLAND_DEBUG=client "$program" >/dev/null 2>"$work/first.log" &
+first=$!
+for _ in $(seq 100); do
+  grep -q "first paint" "$work/first.log" && break
+  sleep 0.1
+done
+grep -q "first paint" "$work/first.log" || fail "the window was not painted within 10 s"
+grep -q 'xdg_toplevel@[0-9]*\.set_app_id("lullwood")' "$work/first.log" ||
+  fail "no Wayland toplevel with the app id lullwood"
+grep -q 'xdg_activation_v1", ' "$work/first.log" || fail "sway offers no xdg_activation_v1"
+
+# A second start from a launcher, with a Scenario and the launcher's token.
+printf '[Backgrounds]\r\nchk1=Y\r\n' >"$work/night.lwd"
+( cd "$work" && XDG_ACTIVATION_TOKEN=launcher-token-42 "$program" night.lwd ) \
+  >"$work/second.log" 2>&1 || fail "the second start failed: $(cat "$work/second.log")"
+for _ in $(seq 50); do
+  grep -q 'xdg_activation_v1@[0-9]*\.activate("launcher-token-42", wl_surface' "$work/first.log" &&
+    break
+  sleep 0.1
+done
+grep -q 'xdg_activation_v1@[0-9]*\.activate("launcher-token-42", wl_surface' "$work/first.log" ||
+  fail "the running window was not activated with the launcher's token"
+grep -q "first paint" "$work/second.log" && fail "the second start showed a window of its own"
+# The Scenario it handed over is the running one's now.
+title=""
+for _ in $(seq 50); do
+  title=$(dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.lullwood \
+    /org/mpris/MediaPlayer2 org.freedesktop.DBus.Properties.Get \
+    string:org.mpris.MediaPlayer2.Player string:Metadata 2>/dev/null | grep -A1 'xesam:title' || true)
+  grep -q 'night.lwd' <<<"$title" && break
+  sleep 0.1
+done
+grep -q 'night.lwd' <<<"$title" || fail "the handed-over Scenario was not loaded: $title"
+echo "a Wayland toplevel with app id lullwood; a second start's Scenario loaded and its token activated the window"
