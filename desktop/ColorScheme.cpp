@@ -106,13 +106,11 @@ QPalette PaletteFor(ColorScheme scheme) {
   QPalette light = QApplication::style()->standardPalette();
   MakeDisabledTextLegible(light, true);
   // A selection's white text on the style's light blue reads at under 4:1: the blue is
-  // deepened until it reads at 4.5:1.
+  // deepened until it reads at 4.5:1 (contrast is the same either way round).
   for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-    QColor highlight = light.color(group, QPalette::Highlight);
-    const QColor text = light.color(group, QPalette::HighlightedText);
-    for (int step = 0; step < 64 && ContrastRatio(text, highlight) < kLegible; ++step)
-      highlight = highlight.darker(106);
-    light.setColor(group, QPalette::Highlight, highlight);
+    light.setColor(group, QPalette::Highlight,
+                   Legible(light.color(group, QPalette::Highlight),
+                           {light.color(group, QPalette::HighlightedText)}, true));
   }
   return light;
 }
@@ -140,7 +138,7 @@ namespace {
 
 // The portal's Read wraps the value in a variant of its own (a variant in a variant).
 uint32_t UnwrapScheme(QVariant value) {
-  while (value.canConvert<QDBusVariant>() && value.userType() == qMetaTypeId<QDBusVariant>())
+  while (value.userType() == qMetaTypeId<QDBusVariant>())
     value = value.value<QDBusVariant>().variant();
   bool ok = false;
   const uint32_t scheme = value.toUInt(&ok);
