@@ -25,6 +25,7 @@
 #include "SleepInhibitor.h"
 #include "SleepTimerControl.h"
 #include "SoundChoiceControl.h"
+#include "StatusNotifierItem.h"
 #include "TrayIcon.h"
 #include "WindowVisibility.h"
 
@@ -156,6 +157,12 @@ void CMainDialog::AddTrayIcon() {
       BuildScenarioMenu(this, [this](int id) { RouteCommand(static_cast<unsigned>(id), 0); });
   trayIcon_ =
       std::make_unique<TrayIcon>(m_icon, [this](std::uintptr_t click) { RouteCommand(0, click); });
+  // Where the desktop runs a status-notifier watcher, the icon is served on the session
+  // bus by the program itself, so that a click's activation token reaches the window.
+  if (auto item = StatusNotifierItem::Create(QDBusConnection::sessionBus(), m_icon,
+                                             QGuiApplication::desktopFileName())) {
+    trayIcon_->UseStatusArea(std::move(item));
+  }
   soundChoice_->AppendTo(*trayMenu_);
   sleepTimer_->AppendTo(*trayMenu_)->addAction(keepAwake_->action());
   trayIcon_->SetContextMenu(trayMenu_);

@@ -109,7 +109,7 @@ void CMainDialog::HideWindow() {
 }
 
 bool CMainDialog::HasStatusArea() const {
-  return StatusAreaAvailable();
+  return trayIcon_ ? trayIcon_->StatusAreaPresent() : StatusAreaAvailable();
 }
 
 void CMainDialog::FocusMainWindow() {

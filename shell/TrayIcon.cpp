@@ -37,20 +37,54 @@ TrayIcon::TrayIcon(const QIcon& icon, std::function<void(std::uintptr_t)> onClic
 
 void TrayIcon::SetContextMenu(QMenu* menu) {
   icon_.setContextMenu(menu);
+  if (area_) area_->SetContextMenu(menu);
 }
 
 void TrayIcon::SetStatusLine(std::string_view line) {
   std::string tip(kTrayTip);
   if (!line.empty()) tip.append("\n").append(line);
-  icon_.setToolTip(QString::fromUtf8(tip.data(), static_cast<qsizetype>(tip.size())));
+  const QString text = QString::fromUtf8(tip.data(), static_cast<qsizetype>(tip.size()));
+  icon_.setToolTip(text);
+  if (area_) area_->SetToolTip(text);
+}
+
+void TrayIcon::UseStatusArea(std::unique_ptr<StatusArea> area) {
+  const bool wasAdded = added();
+  icon_.hide();
+  area_ = std::move(area);
+  area_->SetClickHandler([this](StatusArea::Click click) {
+    switch (click) {
+      case StatusArea::Click::kPrimary:
+        onClick_(tray::kClick);
+        break;
+      case StatusArea::Click::kSecondary:
+        onClick_(tray::kMiddleClick);
+        break;
+      case StatusArea::Click::kContext:
+        onClick_(tray::kContextClick);
+        break;
+    }
+  });
+  area_->SetToolTip(icon_.toolTip());
+  area_->SetContextMenu(icon_.contextMenu());
+  area_->SetShown(wasAdded);
 }
 
 void TrayIcon::Add() {
-  icon_.show();
+  if (area_) {
+    area_->SetShown(true);
+  } else {
+    icon_.show();
+  }
 }
 
 void TrayIcon::Remove() {
+  if (area_) area_->SetShown(false);
   icon_.hide();
+}
+
+bool TrayIcon::StatusAreaPresent() const {
+  return area_ ? area_->hostPresent() : StatusAreaAvailable();
 }
 
 void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {

@@ -7,8 +7,11 @@
 #include <QSystemTrayIcon>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
+
+#include "StatusArea.h"
 
 class QMenu;
 
@@ -37,9 +40,16 @@ class TrayIcon : public QObject {
   // which leaves the tip exactly kTrayTip.
   void SetStatusLine(std::string_view line);
 
+  // Shows the icon through `area` from here on instead of Qt's own, which stays hidden
+  // (tip and menu are still set on both); its clicks reach `onClick` as Qt's icon's do.
+  void UseStatusArea(std::unique_ptr<StatusArea> area);
+  StatusArea* statusArea() const { return area_.get(); }
+
   void Add();
   void Remove();
-  bool added() const { return icon_.isVisible(); }
+  bool added() const { return area_ ? area_->shown() : icon_.isVisible(); }
+  // True when a status area shows the icon, or could: a hidden window can come back.
+  bool StatusAreaPresent() const;
 
   QSystemTrayIcon& icon() { return icon_; }
 
@@ -48,6 +58,7 @@ class TrayIcon : public QObject {
 
   QSystemTrayIcon icon_;
   std::function<void(std::uintptr_t)> onClick_;
+  std::unique_ptr<StatusArea> area_;
 };
 
 }  // namespace lullwood

@@ -131,6 +131,10 @@ class FakeSystemBus {
 class SleepTimerWindow : public DialogFixture<> {
  protected:
   void SetUp() override {
+    // The stand-in system bus is there before any window touches D-Bus (the status-area
+    // icon looks for a panel on the session bus): Qt reads the buses' addresses at its
+    // first D-Bus use.
+    FakeSystemBus::Get();
     DialogFixture::SetUp();
     Make().forward = true;
     ASSERT_NO_FATAL_FAILURE(Start());

@@ -3,12 +3,19 @@
 # folder, session bus and settings) and reads the client's side of the protocol
 # (WAYLAND_DEBUG): the window is a Wayland toplevel whose app id is the desktop file's
 # name, and a second start carrying a launcher's activation token hands a Scenario over
-# and has the running window activated with that token (xdg_activation_v1).
+# and has the running window activated with that token (xdg_activation_v1). With a
+# panel's status-notifier watcher on the bus (wayland_tray.py), the icon registers there;
+# Hide (pressed through AT-SPI) unmaps the window rather than minimising it, and a click
+# on the icon that hands over the panel's token shows it again, activated with that token.
 # Usage: tests/desktop/wayland-session.sh PATH/TO/lullwood
-# Exits 77 (ctest: skipped) when sway or Qt's Wayland platform is missing.
+# Exits 77 (ctest: skipped) when sway, Qt's Wayland platform or the AT-SPI tools are missing.
 set -euo pipefail
 program="$(realpath "$1")"
+here="$(cd "$(dirname "$0")" && pwd)"
+launcher=/usr/libexec/at-spi-bus-launcher
 command -v sway >/dev/null || { echo "missing sway" >&2; exit 77; }
+[ -x "$launcher" ] || { echo "missing at-spi2-core" >&2; exit 77; }
+/usr/bin/python3 -c "import pyatspi, gi" 2>/dev/null || { echo "missing python3-pyatspi" >&2; exit 77; }
 command -v dbus-run-session >/dev/null || { echo "missing dbus-run-session" >&2; exit 77; }
 plugin=$(find /usr/lib/*/qt6/plugins/platforms -name 'libqwayland-generic.so' 2>/dev/null | head -1)
 [ -n "$plugin" ] || { echo "missing qt6-wayland" >&2; exit 77; }
@@ -72,7 +79,20 @@ fail() {
   exit 1
 }
 first=""
-trap '[ -n "$first" ] && kill "$first" 2>/dev/null || true' EXIT
+helpers=()
+trap 'for p in $first ${helpers[@]+"${helpers[@]}"}; do kill "$p" 2>/dev/null || true; done' EXIT
+# The panel: an accessibility bus, and a status-notifier watcher with a host.
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+"$launcher" --launch-immediately &
+helpers+=($!)
+/usr/bin/python3 "$here/wayland_tray.py" watcher "$work/items" &
+helpers+=($!)
+for _ in $(seq 50); do
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.NameHasOwner string:org.kde.StatusNotifierWatcher 2>/dev/null |
+    grep -q 'boolean true' && break
+  sleep 0.1
+done
 WAYLAND_DEBUG=client "$program" >/dev/null 2>"$work/first.log" &
 first=$!
 for _ in $(seq 100); do
@@ -106,4 +126,42 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 grep -q 'night.lwd' <<<"$title" || fail "the handed-over Scenario was not loaded: $title"
-echo "a Wayland toplevel with app id lullwood; a second start's Scenario loaded and its token activated the window"
+
+# The status-area icon, served to the panel's watcher.
+item=""
+for _ in $(seq 50); do
+  item=$(head -1 "$work/items" 2>/dev/null || true)
+  [ -n "$item" ] && break
+  sleep 0.1
+done
+[ -n "$item" ] || fail "the status-area icon did not register with the panel's watcher"
+
+# Hide unmaps the window (Qt destroys its toplevel), with no minimise.
+count() { grep -c "$1" "$work/first.log" || true; }
+made=$(count 'get_toplevel(new id xdg_toplevel')
+gone=$(count 'xdg_toplevel@[0-9]*\.destroy()')
+/usr/bin/python3 "$here/wayland_tray.py" press Hide || fail "Hide could not be pressed"
+for _ in $(seq 50); do
+  [ "$(count 'xdg_toplevel@[0-9]*\.destroy()')" -gt "$gone" ] && break
+  sleep 0.1
+done
+[ "$(count 'xdg_toplevel@[0-9]*\.destroy()')" -gt "$gone" ] || fail "Hide did not unmap the window"
+grep -q 'set_minimized' "$work/first.log" && fail "the window was minimised"
+
+# A left click on the icon, with the token the panel got for it, shows the window again
+# and has it activated with that token.
+for call in "ProvideXdgActivationToken string:tray-token-7" "Activate int32:0 int32:0"; do
+  # shellcheck disable=SC2086
+  dbus-send --session --print-reply --dest="$item" /StatusNotifierItem \
+    org.kde.StatusNotifierItem.$call >/dev/null || fail "the icon did not answer $call"
+done
+for _ in $(seq 50); do
+  grep -q 'xdg_activation_v1@[0-9]*\.activate("tray-token-7", wl_surface' "$work/first.log" &&
+    break
+  sleep 0.1
+done
+grep -q 'xdg_activation_v1@[0-9]*\.activate("tray-token-7", wl_surface' "$work/first.log" ||
+  fail "a click on the icon did not activate the window with the panel's token"
+[ "$(count 'get_toplevel(new id xdg_toplevel')" -gt "$made" ] ||
+  fail "a click on the icon did not map the window again"
+echo "a Wayland toplevel with app id lullwood; a second start's Scenario loaded and its token activated the window; Hide unmapped it and a click on the status-notifier icon mapped it again, activated with the panel's token"
