@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
+#include <QCoreApplication>
 #include <QVariant>
 
 #include "SoundscapeState.h"
@@ -64,20 +65,20 @@ QAccessibleInterface* MakeWordedSlider(const QString&, QObject* object) {
 QString LevelName(int position) {
   switch (position) {
     case level::kNever:
-      return QStringLiteral("Never");
+      return QCoreApplication::translate("Lullwood", "Never");
     case level::kRarely:
-      return QStringLiteral("Rarely");
+      return QCoreApplication::translate("Lullwood", "Rarely");
     case level::kOccasionally:
-      return QStringLiteral("Occasionally");
+      return QCoreApplication::translate("Lullwood", "Occasionally");
     case level::kFrequently:
-      return QStringLiteral("Frequently");
+      return QCoreApplication::translate("Lullwood", "Frequently");
     default:
       return {};
   }
 }
 
 QString VolumeStepText(int step, int steps) {
-  return QStringLiteral("Step %1 of %2").arg(step).arg(steps);
+  return QCoreApplication::translate("Lullwood", "Step %1 of %2").arg(step).arg(steps);
 }
 
 void InstallAccessibleControls() {

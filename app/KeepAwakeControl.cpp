@@ -9,7 +9,7 @@ namespace lullwood {
 
 KeepAwakeControl::KeepAwakeControl(SleepInhibitor& inhibitor, Ports ports, QObject* parent)
     : QObject(parent), inhibitor_(inhibitor), ports_(std::move(ports)) {
-  action_ = new QAction(ToQString(kKeepAwakeText), this);
+  action_ = new QAction(UiText(kKeepAwakeText), this);
   action_->setObjectName("keepAwake");
   action_->setCheckable(true);
   connect(action_, &QAction::triggered, this, [this](bool on) {
@@ -22,7 +22,7 @@ KeepAwakeControl::KeepAwakeControl(SleepInhibitor& inhibitor, Ports ports, QObje
     // Told once a run: a night of retries must not pile up message boxes.
     if (told_) return;
     told_ = true;
-    ports_.tell(ToQString(kKeepAwakeFailedText).arg(reason));
+    ports_.tell(UiText(kKeepAwakeFailedText).arg(reason));
   });
 }
 

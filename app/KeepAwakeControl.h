@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <functional>
 #include <string_view>
+#include "Translatable.h"
 
 class QAction;
 
@@ -19,11 +20,13 @@ namespace lullwood {
 
 class SleepInhibitor;
 
-inline constexpr std::string_view kKeepAwakeText = "Keep the computer awake while playing";
+inline constexpr std::string_view kKeepAwakeText =
+    QT_TRANSLATE_NOOP("Lullwood", "Keep the computer awake while playing");
 // %1: the login manager's reason.
-inline constexpr std::string_view kKeepAwakeFailedText =
+inline constexpr std::string_view kKeepAwakeFailedText = QT_TRANSLATE_NOOP(
+    "Lullwood",
     "Lullwood could not keep the computer awake (%1). The computer may sleep while the "
-    "soundscape plays.";
+    "soundscape plays.");
 
 class KeepAwakeControl : public QObject {
   Q_OBJECT

@@ -48,7 +48,7 @@ CMainDialog::CMainDialog(ProcessState& state, AudioOutputFactory& outputs, Setti
       }),
       core_(state, *this, timer_, outputs, settings),
       m_icon(ToQString(kProgramIcon)) {
-  setWindowTitle(ToQString(kMainWindowTitle));
+  setWindowTitle(UiText(kMainWindowTitle));
   QFont font = QApplication::font();
   font.setPointSizeF(kDialogFontPoints);
   setFont(font);

@@ -50,7 +50,7 @@ int WrappedWidth(const QFontMetrics& fm, const QString& text, int lines) {
 // A new control of the row's kind, with its caption and the behaviour the layout asks
 // of it, on `parent`.
 QWidget* MakeControl(const LayoutRow& row, QWidget* parent) {
-  const QString caption = ToQString(row.caption);
+  const QString caption = UiText(row.caption);
   QWidget* widget = nullptr;
   switch (row.kind) {
     case ControlKind::kPicture: {
@@ -132,7 +132,7 @@ void CMainDialog::CreateControls() {
     m_effectSlider[e.effectIndex] = qobject_cast<QSlider*>(Control(e.sliderId));
     m_effectLabel[e.effectIndex] = qobject_cast<QLabel*>(Control(e.labelId));
     // Named by the label beside it ("Robin " without its trailing blank).
-    DescribeForAssistiveTechnology(m_effectSlider[e.effectIndex], ToQString(e.label).trimmed(),
+    DescribeForAssistiveTechnology(m_effectSlider[e.effectIndex], UiText(e.label).trimmed(),
                                    ValueWords::kLevel);
   }
   m_backgroundGroup = qobject_cast<QGroupBox*>(Control(ids::kBackgroundGroup));
@@ -141,9 +141,11 @@ void CMainDialog::CreateControls() {
   m_randomVolumeBar = qobject_cast<QScrollBar*>(Control(ids::kRandomVolumeBar));
   m_backgroundVolumeBar = qobject_cast<QScrollBar*>(Control(ids::kBackgroundVolumeBar));
   // Their captions on screen are short ("Backgrnd", "Random"); a reader says what they set.
-  DescribeForAssistiveTechnology(m_backgroundVolumeBar, QStringLiteral("Background volume"),
+  DescribeForAssistiveTechnology(m_backgroundVolumeBar,
+                                 QCoreApplication::translate("Lullwood", "Background volume"),
                                  ValueWords::kVolumeStep);
-  DescribeForAssistiveTechnology(m_randomVolumeBar, QStringLiteral("Random volume"),
+  DescribeForAssistiveTechnology(m_randomVolumeBar,
+                                 QCoreApplication::translate("Lullwood", "Random volume"),
                                  ValueWords::kVolumeStep);
   m_enableBox = qobject_cast<QCheckBox*>(Control(ids::kEnable));
   m_boostBox = qobject_cast<QCheckBox*>(Control(ids::kBoostPriority));
@@ -170,7 +172,7 @@ void CMainDialog::FitUnitsToCaptions() {
   option.initFrom(this);
 
   for (const LayoutRow& row : MainWindowLayout()) {
-    const QString caption = ToQString(row.caption);
+    const QString caption = UiText(row.caption);
     QWidget* widget = findChild<QWidget*>(QString::fromStdString(row.name));
     double needWidth = 0;
     double needHeight = 0;

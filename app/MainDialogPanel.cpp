@@ -55,7 +55,7 @@ void CMainDialog::ExchangeControlData(ExchangeDirection direction) {
 
 MessageAnswer CMainDialog::ShowMessage(std::string_view text, MessageButtons buttons) {
   const bool yesNo = buttons == MessageButtons::kYesNo;
-  QMessageBox box(QMessageBox::Warning, ToQString(kMessageCaption), ToQString(text),
+  QMessageBox box(QMessageBox::Warning, ToQString(kMessageCaption), UiText(text),
                   yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
   const int answer = box.exec();
   if (!yesNo) return MessageAnswer::kOk;
@@ -63,7 +63,7 @@ MessageAnswer CMainDialog::ShowMessage(std::string_view text, MessageButtons but
 }
 
 void CMainDialog::SetTitle(std::string_view title) {
-  setWindowTitle(ToQString(title));
+  setWindowTitle(UiText(title));
 }
 
 int CMainDialog::SliderPosition(int effectIndex) {

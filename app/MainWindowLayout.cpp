@@ -4,6 +4,7 @@
 
 #include "ControlIds.h"
 #include "SoundCatalogue.h"
+#include "Translatable.h"
 
 namespace lullwood {
 namespace {
@@ -21,32 +22,76 @@ std::vector<LayoutRow> BuildLayout() {
       // A picture control takes its picture's size; this one stops short of the
       // Backgrounds group so that the group's title stays readable.
       {0, K::kPicture, "productLogo", "", {5, 3, 97, 34}, kProductLogoPicture, true},
-      {0, K::kGroupBox, "masterGroup", "Master Controls", {3, 57, 96, 117}},
-      {ids::kMute, K::kPushButton, "mute", "Mute", {11, 68, 33, 14}},
-      {ids::kPlay, K::kDefaultPushButton, "play", "Play", {57, 68, 33, 14}},
-      {0, K::kText, "volumeHeading", "Volume", {34, 83, 30, 8}},
-      {0, K::kText, "backgroundVolumeLabel", "Backgrnd", {7, 94, 32, 10}},
+      {0,
+       K::kGroupBox,
+       "masterGroup",
+       QT_TRANSLATE_NOOP("Lullwood", "Master Controls"),
+       {3, 57, 96, 117}},
+      {ids::kMute, K::kPushButton, "mute", QT_TRANSLATE_NOOP("Lullwood", "Mute"), {11, 68, 33, 14}},
+      {ids::kPlay,
+       K::kDefaultPushButton,
+       "play",
+       QT_TRANSLATE_NOOP("Lullwood", "Play"),
+       {57, 68, 33, 14}},
+      {0, K::kText, "volumeHeading", QT_TRANSLATE_NOOP("Lullwood", "Volume"), {34, 83, 30, 8}},
+      {0,
+       K::kText,
+       "backgroundVolumeLabel",
+       QT_TRANSLATE_NOOP("Lullwood", "Backgrnd"),
+       {7, 94, 32, 10}},
       {ids::kBackgroundVolumeBar, K::kScrollBar, "backgroundVolume", "", {41, 93, 53, 11}},
-      {0, K::kText, "randomVolumeLabel", "Random", {7, 108, 31, 9}},
+      {0, K::kText, "randomVolumeLabel", QT_TRANSLATE_NOOP("Lullwood", "Random"), {7, 108, 31, 9}},
       {ids::kRandomVolumeBar, K::kScrollBar, "randomVolume", "", {41, 108, 53, 11}},
-      {ids::kDynamicRandom, K::kCheckBox, "dynamicRandom", "Dynamic Random", {11, 122, 85, 13}},
-      {ids::kClearAll, K::kPushButton, "clearAll", "Clear all audio settings", {10, 139, 81, 14}},
-      {ids::kBoostPriority, K::kCheckBox, "boostPriority", "Boost CPU Priority", {11, 156, 80, 12}},
-      {0, K::kGroupBox, "autoStartGroup", "Automatic Startup", {4, 182, 96, 82}},
-      {ids::kEnable, K::kCheckBox, "enable", "Enable", {28, 194, 40, 9}},
-      {ids::kAutoHide, K::kCheckBox, "autoHide", "Auto Hide", {28, 209, 47, 9}},
-      {0, K::kText, "scenarioFileLabel", "Scenario filename:", {14, 224, 75, 9}},
+      {ids::kDynamicRandom,
+       K::kCheckBox,
+       "dynamicRandom",
+       QT_TRANSLATE_NOOP("Lullwood", "Dynamic Random"),
+       {11, 122, 85, 13}},
+      {ids::kClearAll,
+       K::kPushButton,
+       "clearAll",
+       QT_TRANSLATE_NOOP("Lullwood", "Clear all audio settings"),
+       {10, 139, 81, 14}},
+      {ids::kBoostPriority,
+       K::kCheckBox,
+       "boostPriority",
+       QT_TRANSLATE_NOOP("Lullwood", "Boost CPU Priority"),
+       {11, 156, 80, 12}},
+      {0,
+       K::kGroupBox,
+       "autoStartGroup",
+       QT_TRANSLATE_NOOP("Lullwood", "Automatic Startup"),
+       {4, 182, 96, 82}},
+      {ids::kEnable,
+       K::kCheckBox,
+       "enable",
+       QT_TRANSLATE_NOOP("Lullwood", "Enable"),
+       {28, 194, 40, 9}},
+      {ids::kAutoHide,
+       K::kCheckBox,
+       "autoHide",
+       QT_TRANSLATE_NOOP("Lullwood", "Auto Hide"),
+       {28, 209, 47, 9}},
+      {0,
+       K::kText,
+       "scenarioFileLabel",
+       QT_TRANSLATE_NOOP("Lullwood", "Scenario filename:"),
+       {14, 224, 75, 9}},
       {ids::kScenarioFile, K::kEditBox, "scenarioFile", "", {12, 232, 78, 13}},
-      {ids::kBrowse, K::kPushButton, "browse", "Browse...", {26, 248, 44, 14}},
+      {ids::kBrowse,
+       K::kPushButton,
+       "browse",
+       QT_TRANSLATE_NOOP("Lullwood", "Browse..."),
+       {26, 248, 44, 14}},
       {0,
        K::kGreyText,
        "hint",
-       "Right Click anywhere to load or save a scenario.",
+       QT_TRANSLATE_NOOP("Lullwood", "Right Click anywhere to load or save a scenario."),
        {11, 270, 79, 16}},
       {ids::kBackgroundGroup,
        K::kGroupBox,
        "backgroundGroup",
-       "Backgrounds (up to 3)",
+       QT_TRANSLATE_NOOP("Lullwood", "Backgrounds (up to 3)"),
        {104, 14, 105, 274}},
   };
   for (const BackgroundSound& b : SoundCatalogue::Backgrounds()) {
@@ -56,14 +101,27 @@ std::vector<LayoutRow> BuildLayout() {
                     b.label,
                     {kBackgroundBoxX, b.y, kBackgroundBoxWidth, kBackgroundBoxHeight}});
   }
-  rows.push_back({ids::kExit, K::kPushButton, "exit", "Exit", {112, 302, 39, 15}});
-  rows.push_back({ids::kHide, K::kPushButton, "hide", "Hide", {161, 302, 39, 15}});
-  rows.push_back({0, K::kGroupBox, "randomGroup", "Random ", {211, 0, 229, 324}});
+  rows.push_back({ids::kExit,
+                  K::kPushButton,
+                  "exit",
+                  QT_TRANSLATE_NOOP("Lullwood", "Exit"),
+                  {112, 302, 39, 15}});
+  rows.push_back({ids::kHide,
+                  K::kPushButton,
+                  "hide",
+                  QT_TRANSLATE_NOOP("Lullwood", "Hide"),
+                  {161, 302, 39, 15}});
   rows.push_back({0,
-                  K::kText,
-                  "sliderScale",
-                  "Never         Rarely       Occasionally      Frequently",
-                  {278, 9, 154, 8}});
+                  K::kGroupBox,
+                  "randomGroup",
+                  QT_TRANSLATE_NOOP("Lullwood", "Random "),
+                  {211, 0, 229, 324}});
+  rows.push_back(
+      {0,
+       K::kText,
+       "sliderScale",
+       QT_TRANSLATE_NOOP("Lullwood", "Never         Rarely       Occasionally      Frequently"),
+       {278, 9, 154, 8}});
   // Row by row, so that the tab order follows the rows (rows 19 to 21 hold the
   // sliders of effects 21, 20 and 19).
   for (int row = 1; row <= kEffectCount; ++row) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "Translatable.h"
 
 namespace lullwood {
 
@@ -48,7 +49,8 @@ struct LayoutRow {
 
 // The client area of the main window.
 inline constexpr DluRect kMainWindowClient = {0, 0, 445, 327};
-inline constexpr std::string_view kMainWindowTitle = "Quillor Lullwood";
+inline constexpr std::string_view kMainWindowTitle =
+    QT_TRANSLATE_NOOP("Lullwood", "Quillor Lullwood");
 
 inline constexpr std::string_view kProductLogoPicture = ":/images/logo.png";
 inline constexpr std::string_view kSecondPicture = ":/images/scene.png";

@@ -33,7 +33,7 @@ SleepTimerControl::SleepTimerControl(ProcessState& state, Actions actions, QObje
   choiceGroup_ = new QActionGroup(this);
   choiceGroup_->setExclusive(true);
   for (const SleepChoice& choice : SleepChoices()) {
-    QAction* action = choiceGroup_->addAction(ToQString(choice.text));
+    QAction* action = choiceGroup_->addAction(UiText(choice.text));
     action->setCheckable(true);
     action->setData(choice.minutes);
     choiceActions_.push_back(action);
@@ -43,7 +43,7 @@ SleepTimerControl::SleepTimerControl(ProcessState& state, Actions actions, QObje
   connect(choiceGroup_, &QActionGroup::triggered, this,
           [this](QAction* action) { Choose(action->data().toInt()); });
 
-  suspendAction_ = new QAction(ToQString(kSuspendEntryText), this);
+  suspendAction_ = new QAction(UiText(kSuspendEntryText), this);
   suspendAction_->setCheckable(true);
 
   poll_.setInterval(kSleepPollPeriodMs);
@@ -61,13 +61,13 @@ void SleepTimerControl::FillMenu(QMenu& menu) {
 }
 
 QMenu* SleepTimerControl::InstallInMenuBar(QMenuBar& bar) {
-  QMenu* menu = AddPopupBeforeHelp(bar, ToQString(kTimerMenuTitle), "timerMenu");
+  QMenu* menu = AddPopupBeforeHelp(bar, UiText(kTimerMenuTitle), "timerMenu");
   FillMenu(*menu);
   return menu;
 }
 
 QMenu* SleepTimerControl::AppendTo(QMenu& menu) {
-  QMenu* submenu = AppendSubmenu(menu, ToQString(kTimerMenuTitle), "trayTimerMenu");
+  QMenu* submenu = AppendSubmenu(menu, UiText(kTimerMenuTitle), "trayTimerMenu");
   FillMenu(*submenu);
   return submenu;
 }
@@ -146,7 +146,7 @@ void SleepTimerControl::ShowStatus() {
   const std::string text = timer_->RemainingText();
   if (text == status_) return;
   status_ = text;
-  statusAction_->setText(ToQString(text));
+  statusAction_->setText(UiText(text));
   statusAction_->setVisible(!text.empty());
   statusSeparator_->setVisible(!text.empty());
   if (actions_.statusChanged) actions_.statusChanged(text);

@@ -15,6 +15,7 @@
 
 #include "SleepTimer.h"
 #include "SoundscapeState.h"
+#include "Translatable.h"
 
 class QAction;
 class QActionGroup;
@@ -24,7 +25,7 @@ class QMenuBar;
 namespace lullwood {
 
 inline constexpr int kSleepPollPeriodMs = 250;
-inline constexpr std::string_view kTimerMenuTitle = "&Timer";
+inline constexpr std::string_view kTimerMenuTitle = QT_TRANSLATE_NOOP("Lullwood", "&Timer");
 
 class SleepTimerControl : public QObject {
   Q_OBJECT

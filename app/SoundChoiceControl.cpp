@@ -14,8 +14,8 @@ SoundChoiceControl::SoundChoiceControl(std::function<void(Rendition)> choose, QO
     : QObject(parent), choose_(std::move(choose)) {
   group_ = new QActionGroup(this);
   group_->setExclusive(true);
-  original_ = group_->addAction(ToQString(kOriginalSoundsText));
-  fullBand_ = group_->addAction(ToQString(kFullBandSoundsText));
+  original_ = group_->addAction(UiText(kOriginalSoundsText));
+  fullBand_ = group_->addAction(UiText(kFullBandSoundsText));
   for (QAction* action : {original_, fullBand_}) action->setCheckable(true);
   original_->setChecked(true);
   connect(group_, &QActionGroup::triggered, this, [this](QAction* action) {
@@ -29,13 +29,13 @@ void SoundChoiceControl::FillMenu(QMenu& menu) {
 }
 
 QMenu* SoundChoiceControl::InstallInMenuBar(QMenuBar& bar) {
-  QMenu* menu = AddPopupBeforeHelp(bar, ToQString(kSoundMenuTitle), "soundMenu");
+  QMenu* menu = AddPopupBeforeHelp(bar, UiText(kSoundMenuTitle), "soundMenu");
   FillMenu(*menu);
   return menu;
 }
 
 QMenu* SoundChoiceControl::AppendTo(QMenu& menu) {
-  QMenu* submenu = AppendSubmenu(menu, ToQString(kSoundMenuTitle), "traySoundMenu");
+  QMenu* submenu = AppendSubmenu(menu, UiText(kSoundMenuTitle), "traySoundMenu");
   FillMenu(*submenu);
   return submenu;
 }

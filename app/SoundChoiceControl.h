@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "SoundBuffer.h"
+#include "Translatable.h"
 
 class QAction;
 class QActionGroup;
@@ -16,9 +17,11 @@ class QMenuBar;
 
 namespace lullwood {
 
-inline constexpr std::string_view kSoundMenuTitle = "S&ound";
-inline constexpr std::string_view kOriginalSoundsText = "Original sounds (11 kHz, 8-bit)";
-inline constexpr std::string_view kFullBandSoundsText = "Full-bandwidth sounds (44.1 kHz)";
+inline constexpr std::string_view kSoundMenuTitle = QT_TRANSLATE_NOOP("Lullwood", "S&ound");
+inline constexpr std::string_view kOriginalSoundsText =
+    QT_TRANSLATE_NOOP("Lullwood", "Original sounds (11 kHz, 8-bit)");
+inline constexpr std::string_view kFullBandSoundsText =
+    QT_TRANSLATE_NOOP("Lullwood", "Full-bandwidth sounds (44.1 kHz)");
 
 class SoundChoiceControl : public QObject {
   Q_OBJECT

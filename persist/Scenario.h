@@ -8,12 +8,14 @@
 
 #include "PrivateProfile.h"
 #include "Soundscape.h"
+#include "Translatable.h"
 
 namespace lullwood {
 
 inline constexpr std::string_view kScenarioSection = "Backgrounds";
 inline constexpr std::string_view kScenarioExtension = "lwd";
-inline constexpr std::string_view kSaveFailedMessage = "*ERROR* Could not save the scenario file.";
+inline constexpr std::string_view kSaveFailedMessage =
+    QT_TRANSLATE_NOOP("Lullwood", "*ERROR* Could not save the scenario file.");
 
 // Writes the Scenario's keys into `file`, in the order of a save.
 void WriteScenario(const ProcessState& state, const DialogValues& values, PrivateProfileFile& file);

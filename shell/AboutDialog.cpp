@@ -47,7 +47,7 @@ CAboutDialog::CAboutDialog(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint) {
   setObjectName("aboutDialog");
-  setWindowTitle(ToQString(kAboutTitle));
+  setWindowTitle(UiText(kAboutTitle));
   setWindowModality(Qt::ApplicationModal);
   QFont font = QApplication::font();
   font.setPointSizeF(kDialogFontPoints);

@@ -11,10 +11,11 @@
 #include <string_view>
 
 #include "LullwoodVersion.h"
+#include "Translatable.h"
 
 namespace lullwood {
 
-inline constexpr std::string_view kAboutTitle = "About Lullwood";
+inline constexpr std::string_view kAboutTitle = QT_TRANSLATE_NOOP("Lullwood", "About Lullwood");
 inline constexpr std::string_view kAboutVersion = kVersion;
 inline constexpr std::string_view kAboutLogoPicture = ":/images/logo.png";
 

@@ -26,7 +26,7 @@ void FillMenu(QMenu& menu, std::span<const MenuEntry> entries) {
       menu.addSeparator();
       continue;
     }
-    QAction* action = menu.addAction(ToQString(entry.text));
+    QAction* action = menu.addAction(UiText(entry.text));
     action->setData(entry.commandId);
   }
 }
@@ -35,7 +35,7 @@ QMenuBar* BuildMenuBar(QWidget* parent, CommandSink sink) {
   auto* bar = new QMenuBar(parent);
   bar->setObjectName("menuBar");
   for (const MenuPopup& popup : MainMenu()) {
-    QMenu* menu = bar->addMenu(ToQString(popup.title));
+    QMenu* menu = bar->addMenu(UiText(popup.title));
     FillMenu(*menu, popup.entries);
     // Each popup reports its own entries once, whether chosen by mouse, key or code.
     QObject::connect(menu, &QMenu::triggered, bar, [sink](QAction* action) {

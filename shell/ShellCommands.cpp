@@ -3,29 +3,30 @@
 #include <array>
 
 #include "ControlIds.h"
+#include "Translatable.h"
 
 namespace lullwood {
 
 namespace {
 
 constexpr std::array kScenarioEntries = {
-    MenuEntry{"&Load...", ids::kLoadScenario},
-    MenuEntry{"&Save...", ids::kSaveScenario},
+    MenuEntry{QT_TRANSLATE_NOOP("Lullwood", "&Load..."), ids::kLoadScenario},
+    MenuEntry{QT_TRANSLATE_NOOP("Lullwood", "&Save..."), ids::kSaveScenario},
     MenuEntry{{}, 0},
-    MenuEntry{"E&xit", ids::kExitCommand},
+    MenuEntry{QT_TRANSLATE_NOOP("Lullwood", "E&xit"), ids::kExitCommand},
     MenuEntry{{}, 0},
-    MenuEntry{"&Mute", ids::kMute},
-    MenuEntry{"&Play", ids::kPlay},
+    MenuEntry{QT_TRANSLATE_NOOP("Lullwood", "&Mute"), ids::kMute},
+    MenuEntry{QT_TRANSLATE_NOOP("Lullwood", "&Play"), ids::kPlay},
 };
 
 constexpr std::array kHelpEntries = {
-    MenuEntry{"&About", ids::kAbout},
-    MenuEntry{"&Using Lullwood...", ids::kUsingLullwood},
+    MenuEntry{QT_TRANSLATE_NOOP("Lullwood", "&About"), ids::kAbout},
+    MenuEntry{QT_TRANSLATE_NOOP("Lullwood", "&Using Lullwood..."), ids::kUsingLullwood},
 };
 
 constexpr std::array kMainMenu = {
-    MenuPopup{"&Scenario", kScenarioEntries},
-    MenuPopup{"&Help", kHelpEntries},
+    MenuPopup{QT_TRANSLATE_NOOP("Lullwood", "&Scenario"), kScenarioEntries},
+    MenuPopup{QT_TRANSLATE_NOOP("Lullwood", "&Help"), kHelpEntries},
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <functional>
 #include <span>
 #include <string_view>
+#include "Translatable.h"
 
 namespace lullwood {
 
@@ -25,10 +26,12 @@ inline constexpr unsigned kSystemClose = 0xF060;
 inline constexpr unsigned kSystemRestore = 0xF120;
 
 // The status-area icon's tip; the trailing blank belongs to it.
-inline constexpr std::string_view kTrayTip = "Quillor Lullwood (RTCLK=options) ";
+inline constexpr std::string_view kTrayTip =
+    QT_TRANSLATE_NOOP("Lullwood", "Quillor Lullwood (RTCLK=options) ");
 
 inline constexpr int kUsingLullwoodContext = 3;
-inline constexpr std::string_view kHelpFailedMessage = "Failed to launch help.";
+inline constexpr std::string_view kHelpFailedMessage =
+    QT_TRANSLATE_NOOP("Lullwood", "Failed to launch help.");
 
 // One entry of a menu; command id 0 is a separator.
 struct MenuEntry {

@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <string>
 
+#include "QtText.h"
 #include "ShellCommands.h"
 
 namespace lullwood {
@@ -41,9 +42,8 @@ void TrayIcon::SetContextMenu(QMenu* menu) {
 }
 
 void TrayIcon::SetStatusLine(std::string_view line) {
-  std::string tip(kTrayTip);
-  if (!line.empty()) tip.append("\n").append(line);
-  const QString text = QString::fromUtf8(tip.data(), static_cast<qsizetype>(tip.size()));
+  QString text = UiText(kTrayTip);
+  if (!line.empty()) text += '\n' + UiText(line);
   icon_.setToolTip(text);
   if (area_) area_->SetToolTip(text);
 }

@@ -8,9 +8,13 @@ namespace lullwood {
 namespace {
 
 constexpr std::array kChoices = {
-    SleepChoice{"&Off", 0},        SleepChoice{"15 minutes", 15}, SleepChoice{"30 minutes", 30},
-    SleepChoice{"45 minutes", 45}, SleepChoice{"1 hour", 60},     SleepChoice{"1\u00bd hours", 90},
-    SleepChoice{"2 hours", 120},
+    SleepChoice{QT_TRANSLATE_NOOP("Lullwood", "&Off"), 0},
+    SleepChoice{QT_TRANSLATE_NOOP("Lullwood", "15 minutes"), 15},
+    SleepChoice{QT_TRANSLATE_NOOP("Lullwood", "30 minutes"), 30},
+    SleepChoice{QT_TRANSLATE_NOOP("Lullwood", "45 minutes"), 45},
+    SleepChoice{QT_TRANSLATE_NOOP("Lullwood", "1 hour"), 60},
+    SleepChoice{QT_TRANSLATE_NOOP("Lullwood", "1\u00bd hours"), 90},
+    SleepChoice{QT_TRANSLATE_NOOP("Lullwood", "2 hours"), 120},
 };
 
 }  // namespace
@@ -67,7 +71,7 @@ std::optional<std::chrono::milliseconds> SleepTimer::Remaining() const {
 }
 
 std::string SleepTimer::RemainingText() const {
-  if (phase_ == Phase::kFading) return "Fading out";
+  if (phase_ == Phase::kFading) return QT_TRANSLATE_NOOP("Lullwood", "Fading out");
   const std::optional<std::chrono::milliseconds> left = Remaining();
   if (!left) return {};
   const auto minutes =

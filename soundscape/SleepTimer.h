@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "LullwoodFigures.h"
+#include "Translatable.h"
 
 namespace lullwood {
 
@@ -51,7 +52,8 @@ struct SleepChoice {
 
 // "&Off", then the times from 15 minutes to 2 hours, in menu order.
 std::span<const SleepChoice> SleepChoices();
-inline constexpr std::string_view kSuspendEntryText = "Suspend the computer when stopped";
+inline constexpr std::string_view kSuspendEntryText =
+    QT_TRANSLATE_NOOP("Lullwood", "Suspend the computer when stopped");
 
 class SleepTimer {
  public:

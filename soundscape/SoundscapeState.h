@@ -13,6 +13,7 @@
 #include "SoundBuffer.h"
 #include "SoundCatalogue.h"
 #include "SoundDevice.h"
+#include "Translatable.h"
 
 namespace lullwood {
 
@@ -61,7 +62,8 @@ inline constexpr std::string_view kPlayFailedMessage =
     "*ERROR* DirectX Sound will not initialize.  Wave device may not be available.";
 inline constexpr std::string_view kStartupDeviceMessage =
     "*ERROR* DirectX Sound will not initialize.  Wave device may not be available.  Try Again? ";
-inline constexpr std::string_view kRegistryWriteMessage = "*ERROR* Could not write to registry.";
+inline constexpr std::string_view kRegistryWriteMessage =
+    QT_TRANSLATE_NOOP("Lullwood", "*ERROR* Could not write to registry.");
 
 // ---------------------------------------------------------------- state
 
