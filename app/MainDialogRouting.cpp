@@ -4,6 +4,7 @@
 // the file dialogs lead to the Scenario commands.
 #include <QAbstractButton>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -29,7 +30,8 @@ namespace lullwood {
 namespace {
 
 QStringList ScenarioFilters() {
-  return {QStringLiteral("Lullwood Scenarios (*.lwd)"), QStringLiteral("All Files (*)")};
+  return {QCoreApplication::translate("Lullwood", "Lullwood Scenarios (*.lwd)"),
+          QCoreApplication::translate("Lullwood", "All Files (*)")};
 }
 
 std::optional<std::string> RunFileDialog(QWidget* owner, QFileDialog::AcceptMode mode) {

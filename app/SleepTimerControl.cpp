@@ -143,10 +143,19 @@ void SleepTimerControl::ShowChoice() {
 }
 
 void SleepTimerControl::ShowStatus() {
-  const std::string text = timer_->RemainingText();
-  if (text == status_) return;
+  // In the user's language: the core's English text is only compared.
+  const std::string english = timer_->RemainingText();
+  if (english == englishStatus_) return;
+  englishStatus_ = english;
+  QString shown;
+  if (timer_->phase() == SleepTimer::Phase::kFading) {
+    shown = UiText(kFadingOutText);
+  } else if (const std::optional<long long> minutes = timer_->RemainingMinutes()) {
+    shown = UiText(kStopsInText).arg(*minutes);
+  }
+  const std::string text = shown.toStdString();
   status_ = text;
-  statusAction_->setText(UiText(text));
+  statusAction_->setText(shown);
   statusAction_->setVisible(!text.empty());
   statusSeparator_->setVisible(!text.empty());
   if (actions_.statusChanged) actions_.statusChanged(text);

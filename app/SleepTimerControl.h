@@ -60,6 +60,7 @@ class SleepTimerControl : public QObject {
 
   const SleepTimer& timer() const { return *timer_; }
   bool suspendWhenStopped() const;
+  // The remaining time as shown, in the user's language (UTF-8); empty when Off.
   std::string statusText() const { return status_; }
   // The entry showing the remaining time, the choices in menu order, the suspend entry.
   QAction* statusAction() const { return statusAction_; }
@@ -78,6 +79,7 @@ class SleepTimerControl : public QObject {
   std::optional<SleepTimer> timer_;
   QTimer poll_;
   std::string status_;
+  std::string englishStatus_;
   QActionGroup* choiceGroup_ = nullptr;
   QAction* statusAction_ = nullptr;
   QAction* statusSeparator_ = nullptr;  // under the remaining time, shown with it

@@ -5,6 +5,7 @@
 #include "LiveOutput.h"
 #include "QSettingsStore.h"
 #include "SoundscapeApp.h"
+#include "Translations.h"
 
 int main(int argc, char** argv) {
   // The audio library would otherwise take SIGINT and SIGTERM for its own event queue,
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("lullwood"));
   QApplication::setWindowIcon(
       QIcon::fromTheme(QStringLiteral("lullwood"), QIcon(QStringLiteral(":/images/icon.png"))));
+  // The session's language, before any window or message exists.
+  lullwood::InstallTranslations(application);
   lullwood::LiveOutputFactory outputs;
   lullwood::QSettingsStore settings;
   lullwood::CSoundscapeApp soundscape(outputs, settings);

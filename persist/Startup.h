@@ -5,11 +5,13 @@
 #include <string>
 
 #include "Soundscape.h"
+#include "Translatable.h"
 
 namespace lullwood {
 
-inline constexpr std::string_view kAutoStartNeedsFileMessage =
-    "*ERROR* You must select a previously saved scenario filename with which to autostart.";
+inline constexpr std::string_view kAutoStartNeedsFileMessage = QT_TRANSLATE_NOOP(
+    "Lullwood",
+    "*ERROR* You must select a previously saved scenario filename with which to autostart.");
 
 // Reads LWD, AUTO, BOOST and AUTOHIDE, in this order; DYNAMIC is never read back.
 void ReadStartupSettings(Soundscape& core, PriorityControl& priority);

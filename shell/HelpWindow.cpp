@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QHBoxLayout>
+#include <QLocale>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -18,8 +19,20 @@ constexpr std::array kTopics = {
     HelpTopic{3, "Using Lullwood", ":/help/using.html"},
 };
 
+// The page in the user's language where a translation of it is compiled in (":/help/de/
+// using.html" beside ":/help/using.html"), else the English page. Links between pages are
+// relative, so a translated page leads to translated pages.
 QUrl PageUrl(std::string_view resourcePath) {
-  return QUrl("qrc" + ToQString(resourcePath));
+  const QString path = ToQString(resourcePath);
+  const qsizetype slash = path.lastIndexOf('/');
+  for (QString language : QLocale().uiLanguages()) {
+    language.replace('-', '_');
+    for (const QString& tried : {language, language.section('_', 0, 0)}) {
+      const QString translated = path.left(slash + 1) + tried + path.mid(slash);
+      if (QFile::exists(translated)) return QUrl("qrc" + translated);
+    }
+  }
+  return QUrl("qrc" + path);
 }
 
 // The resource file behind a qrc: URL, without its fragment.

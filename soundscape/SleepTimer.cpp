@@ -70,13 +70,19 @@ std::optional<std::chrono::milliseconds> SleepTimer::Remaining() const {
   return std::max(left, std::chrono::milliseconds::zero());
 }
 
-std::string SleepTimer::RemainingText() const {
-  if (phase_ == Phase::kFading) return QT_TRANSLATE_NOOP("Lullwood", "Fading out");
+std::optional<long long> SleepTimer::RemainingMinutes() const {
   const std::optional<std::chrono::milliseconds> left = Remaining();
-  if (!left) return {};
-  const auto minutes =
-      std::max<long long>(1, std::chrono::ceil<std::chrono::minutes>(*left).count());
-  return "Stops in " + std::to_string(minutes) + " min";
+  if (!left) return std::nullopt;
+  return std::max<long long>(1, std::chrono::ceil<std::chrono::minutes>(*left).count());
+}
+
+std::string SleepTimer::RemainingText() const {
+  if (phase_ == Phase::kFading) return std::string(kFadingOutText);
+  const std::optional<long long> minutes = RemainingMinutes();
+  if (!minutes) return {};
+  std::string text(kStopsInText);
+  text.replace(text.find("%1"), 2, std::to_string(*minutes));
+  return text;
 }
 
 }  // namespace lullwood

@@ -54,6 +54,9 @@ struct SleepChoice {
 std::span<const SleepChoice> SleepChoices();
 inline constexpr std::string_view kSuspendEntryText =
     QT_TRANSLATE_NOOP("Lullwood", "Suspend the computer when stopped");
+// The status while counting (%1: the whole minutes left, rounded up) and while fading.
+inline constexpr std::string_view kStopsInText = QT_TRANSLATE_NOOP("Lullwood", "Stops in %1 min");
+inline constexpr std::string_view kFadingOutText = QT_TRANSLATE_NOOP("Lullwood", "Fading out");
 
 class SleepTimer {
  public:
@@ -80,8 +83,10 @@ class SleepTimer {
   int chosenMinutes() const { return running() ? chosenMinutes_ : 0; }
   // Time left until the fade starts while counting; nothing otherwise.
   std::optional<std::chrono::milliseconds> Remaining() const;
-  // "Stops in 42 min" (whole minutes, rounded up) while counting, "Fading out" while
-  // fading, empty when Off.
+  // The whole minutes left, rounded up and at least 1, while counting; nothing otherwise.
+  std::optional<long long> RemainingMinutes() const;
+  // kStopsInText with those minutes ("Stops in 42 min") while counting, kFadingOutText
+  // while fading, empty when Off.
   std::string RemainingText() const;
 
  private:

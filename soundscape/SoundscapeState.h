@@ -56,12 +56,13 @@ constexpr int32_t StepToAttenuation(int step) {
 
 inline constexpr std::string_view kTitle = kVersionedTitle;
 inline constexpr std::string_view kTitlePrefix = kVersionedTitlePrefix;
-inline constexpr std::string_view kFourthBackgroundMessage =
-    "* You can only have three background sounds active.  Disable another one first. ";
-inline constexpr std::string_view kPlayFailedMessage =
-    "*ERROR* DirectX Sound will not initialize.  Wave device may not be available.";
-inline constexpr std::string_view kStartupDeviceMessage =
-    "*ERROR* DirectX Sound will not initialize.  Wave device may not be available.  Try Again? ";
+inline constexpr std::string_view kFourthBackgroundMessage = QT_TRANSLATE_NOOP(
+    "Lullwood", "* You can only have three background sounds active.  Disable another one first. ");
+inline constexpr std::string_view kPlayFailedMessage = QT_TRANSLATE_NOOP(
+    "Lullwood", "*ERROR* DirectX Sound will not initialize.  Wave device may not be available.");
+inline constexpr std::string_view kStartupDeviceMessage = QT_TRANSLATE_NOOP(
+    "Lullwood",
+    "*ERROR* DirectX Sound will not initialize.  Wave device may not be available.  Try Again? ");
 inline constexpr std::string_view kRegistryWriteMessage =
     QT_TRANSLATE_NOOP("Lullwood", "*ERROR* Could not write to registry.");
 
