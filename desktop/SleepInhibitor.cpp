@@ -1,5 +1,6 @@
 #include "SleepInhibitor.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -18,14 +19,15 @@ void SleepInhibitor::Hold() {
   if (held() || asking_) return;
   QDBusConnection bus = connect_();
   if (!bus.isConnected()) {
-    Q_EMIT failed(QStringLiteral("there is no system bus"));
+    Q_EMIT failed(QCoreApplication::translate("Lullwood", "there is no system bus"));
     return;
   }
   QDBusMessage call = QDBusMessage::createMethodCall(
       QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
       QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
   call << QStringLiteral("sleep") << QStringLiteral("Lullwood")
-       << QStringLiteral("Playing a soundscape") << QStringLiteral("block");
+       << QCoreApplication::translate("Lullwood", "Playing a soundscape")
+       << QStringLiteral("block");
   asking_ = true;
   // Asynchronous: a login manager that is slow to answer must not freeze the window.
   auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
@@ -40,7 +42,8 @@ void SleepInhibitor::Hold() {
     // Let go by then: the descriptor closes here, with the reply.
     if (!wanted_) return;
     hold_ = reply.value();
-    if (!held()) Q_EMIT failed(QStringLiteral("the login manager gave no hold"));
+    if (!held())
+      Q_EMIT failed(QCoreApplication::translate("Lullwood", "the login manager gave no hold"));
   });
 }
 

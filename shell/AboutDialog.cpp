@@ -19,6 +19,15 @@ namespace {
 
 constexpr double kDialogFontPoints = 8.0;
 
+// The licence notice the build states (LULLWOOD_LICENCE_NOTICE, also in the manual pages
+// and the metainfo), written out here so that the translators find it; the two cannot
+// drift apart.
+constexpr std::string_view kLicenceNoticeText = QT_TRANSLATE_NOOP(
+    "Lullwood",
+    "Lullwood is free software: you may share and change it under the GNU General Public "
+    "License, version 3 or later. It comes with no warranty.");
+static_assert(kLicenceNoticeText == kLicenceNotice);
+
 constexpr std::array kAboutRows = {
     AboutRow{"logo", 0, 73, 0, 71, 20},
     AboutRow{"version", 0, 198, 0, 19, 9},
@@ -38,7 +47,7 @@ QStringList AboutParagraphs() {
                   "as you like."),
       QObject::tr("Every sound is synthesised by Lullwood itself and built into the program; "
                   "none is recorded or downloaded."),
-      ToQString(kCopyright) + "\n" + ToQString(kLicenceNotice),
+      ToQString(kCopyright) + "\n" + UiText(kLicenceNoticeText),
       QObject::tr("For help, choose Help > Using Lullwood... in the main window."),
   };
 }

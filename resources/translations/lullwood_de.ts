@@ -475,6 +475,22 @@
         <source>*ERROR* You must select a previously saved scenario filename with which to autostart.</source>
         <translation>*ERROR* Wählen Sie für den automatischen Start eine zuvor gespeicherte Szenario-Datei.</translation>
     </message>
+    <message>
+        <source>Lullwood is free software: you may share and change it under the GNU General Public License, version 3 or later. It comes with no warranty.</source>
+        <translation>Lullwood ist freie Software: Sie dürfen es unter der GNU General Public License, Version 3 oder später, weitergeben und verändern. Es wird ohne jede Gewährleistung geliefert.</translation>
+    </message>
+    <message>
+        <source>Playing a soundscape</source>
+        <translation>Eine Klangkulisse wird abgespielt</translation>
+    </message>
+    <message>
+        <source>there is no system bus</source>
+        <translation>es gibt keinen Systembus</translation>
+    </message>
+    <message>
+        <source>the login manager gave no hold</source>
+        <translation>die Sitzungsverwaltung gab keine Sperre</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

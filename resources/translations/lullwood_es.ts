@@ -89,7 +89,7 @@
     </message>
     <message>
         <source>Auto Hide</source>
-        <translation>Ocultar</translation>
+        <translation>Oculto</translation>
     </message>
     <message>
         <source>Scenario filename:</source>
@@ -474,6 +474,22 @@
     <message>
         <source>*ERROR* You must select a previously saved scenario filename with which to autostart.</source>
         <translation>*ERROR* Debe elegir un archivo de escenario guardado previamente para el inicio automático.</translation>
+    </message>
+    <message>
+        <source>Lullwood is free software: you may share and change it under the GNU General Public License, version 3 or later. It comes with no warranty.</source>
+        <translation>Lullwood es software libre: puede compartirlo y modificarlo según la GNU General Public License, versión 3 o posterior. Se ofrece sin ninguna garantía.</translation>
+    </message>
+    <message>
+        <source>Playing a soundscape</source>
+        <translation>Reproduciendo un paisaje sonoro</translation>
+    </message>
+    <message>
+        <source>there is no system bus</source>
+        <translation>no hay bus del sistema</translation>
+    </message>
+    <message>
+        <source>the login manager gave no hold</source>
+        <translation>el gestor de sesiones no concedió ningún bloqueo</translation>
     </message>
 </context>
 <context>

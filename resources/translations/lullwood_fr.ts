@@ -89,7 +89,7 @@
     </message>
     <message>
         <source>Auto Hide</source>
-        <translation>Masquer</translation>
+        <translation>Caché</translation>
     </message>
     <message>
         <source>Scenario filename:</source>
@@ -474,6 +474,22 @@
     <message>
         <source>*ERROR* You must select a previously saved scenario filename with which to autostart.</source>
         <translation>*ERROR* Vous devez choisir un fichier de scénario déjà enregistré pour le démarrage automatique.</translation>
+    </message>
+    <message>
+        <source>Lullwood is free software: you may share and change it under the GNU General Public License, version 3 or later. It comes with no warranty.</source>
+        <translation>Lullwood est un logiciel libre : vous pouvez le redistribuer et le modifier selon les termes de la GNU General Public License, version 3 ou ultérieure. Il est fourni sans aucune garantie.</translation>
+    </message>
+    <message>
+        <source>Playing a soundscape</source>
+        <translation>Lecture d’un paysage sonore</translation>
+    </message>
+    <message>
+        <source>there is no system bus</source>
+        <translation>il n’y a pas de bus système</translation>
+    </message>
+    <message>
+        <source>the login manager gave no hold</source>
+        <translation>le gestionnaire de sessions n’a accordé aucun verrou</translation>
     </message>
 </context>
 <context>

@@ -475,6 +475,22 @@
         <source>*ERROR* You must select a previously saved scenario filename with which to autostart.</source>
         <translation>*ERROR* Per l&apos;avvio automatico occorre scegliere un file di scenario salvato in precedenza.</translation>
     </message>
+    <message>
+        <source>Lullwood is free software: you may share and change it under the GNU General Public License, version 3 or later. It comes with no warranty.</source>
+        <translation>Lullwood è software libero: è possibile condividerlo e modificarlo secondo la GNU General Public License, versione 3 o successiva. È fornito senza alcuna garanzia.</translation>
+    </message>
+    <message>
+        <source>Playing a soundscape</source>
+        <translation>Riproduzione di un paesaggio sonoro</translation>
+    </message>
+    <message>
+        <source>there is no system bus</source>
+        <translation>non c&apos;è un bus di sistema</translation>
+    </message>
+    <message>
+        <source>the login manager gave no hold</source>
+        <translation>il gestore delle sessioni non ha concesso alcun blocco</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

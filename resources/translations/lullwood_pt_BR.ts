@@ -475,6 +475,22 @@
         <source>*ERROR* You must select a previously saved scenario filename with which to autostart.</source>
         <translation>*ERROR* Escolha um arquivo de cenário salvo anteriormente para o início automático.</translation>
     </message>
+    <message>
+        <source>Lullwood is free software: you may share and change it under the GNU General Public License, version 3 or later. It comes with no warranty.</source>
+        <translation>Lullwood é software livre: você pode compartilhá-lo e modificá-lo sob a GNU General Public License, versão 3 ou posterior. Ele vem sem nenhuma garantia.</translation>
+    </message>
+    <message>
+        <source>Playing a soundscape</source>
+        <translation>Tocando uma paisagem sonora</translation>
+    </message>
+    <message>
+        <source>there is no system bus</source>
+        <translation>não há barramento do sistema</translation>
+    </message>
+    <message>
+        <source>the login manager gave no hold</source>
+        <translation>o gerenciador de sessões não concedeu nenhum bloqueio</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Every shipped translation is complete and current: lupdate, run over the sources into a
 # copy of each resources/translations/lullwood_<language>.ts, finds no text without a
-# translation and none the sources no longer have; and every translation keeps its
-# English's placeholders (%1, %2) and access key (one '&' where the English has one).
+# translation and none the sources no longer have; every translation keeps its English's
+# placeholders (%1, %2) and access key (one '&' where the English has one); and each
+# language has its desktop entry (GenericName, Comment, Keywords) and its software-centre
+# summary and every paragraph of the description.
 # Usage: tests/app/check-translations.sh LUPDATE SOURCE_ROOT FOLDER...
 set -euo pipefail
 lupdate="$1"
@@ -18,7 +20,7 @@ for ts in "${files[@]}"; do
   cp "$ts" "$work/"
   (cd "$root" && "$lupdate" -silent -locations none "${sources[@]}" -ts "$work/$(basename "$ts")")
 done
-exec python3 - "$work"/*.ts <<'PY'
+exec python3 - "$root" "$work"/*.ts <<'PY'
 import os, re, sys
 import xml.etree.ElementTree as ET
 
@@ -26,8 +28,15 @@ def keys(text):
     # The access keys: '&' before a letter, not the '&&' of a plain ampersand.
     return len(re.findall(r"(?<!&)&(?!&)", text.replace("&&", "")))
 
+root = sys.argv[1]
 failures = []
-for path in sys.argv[1:]:
+desktop = open(os.path.join(root, "resources/desktop/lullwood.desktop"), encoding="utf-8").read()
+metainfo = ET.parse(os.path.join(root, "resources/desktop/lullwood.metainfo.xml.in")).getroot()
+LANG = "{http://www.w3.org/XML/1998/namespace}lang"
+description = metainfo.find("description")
+paragraphs = [e for e in description.iter() if e.tag in ("p", "li")]
+english_paragraphs = [e for e in paragraphs if e.get(LANG) is None]
+for path in sys.argv[2:]:
     language = os.path.basename(path)[len("lullwood_"):-len(".ts")]
     count = 0
     for context in ET.parse(path).getroot().iter("context"):
@@ -48,6 +57,15 @@ for path in sys.argv[1:]:
                 failures.append(f"{where}: placeholders differ in {text!r}")
             if keys(source) != keys(text):
                 failures.append(f"{where}: access keys differ in {text!r}")
+    for key in ("GenericName", "Comment", "Keywords"):
+        if not re.search(rf"^{key}\[{re.escape(language)}\]=\S", desktop, re.M):
+            failures.append(f"{language}: the desktop entry has no {key}[{language}]")
+    if not any(e.get(LANG) == language and (e.text or "").strip() for e in metainfo.iter("summary")):
+        failures.append(f"{language}: the metainfo has no summary")
+    translated = [e for e in paragraphs if e.get(LANG) == language and (e.text or "").strip()]
+    if [e.tag for e in translated] != [e.tag for e in english_paragraphs]:
+        failures.append(f"{language}: the metainfo's description has {len(translated)} of "
+                        f"{len(english_paragraphs)} paragraphs and items")
     print(f"{language}: {count} texts")
 for f in failures:
     print("FAILED:", f)

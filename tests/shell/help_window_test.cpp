@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -15,6 +17,22 @@ namespace {
 
 QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The help follows the user's language: these tests read it in English unless they say.
+class EnglishHelp : public ::testing::Environment {
+ public:
+  void SetUp() override { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+};
+const auto* const kEnglishHelp = ::testing::AddGlobalTestEnvironment(new EnglishHelp);
+
+// The help's languages: "" for English, then each translation's folder.
+QStringList HelpFolders() {
+  QStringList folders{""};
+  for (const QString& language : QDir(":/help").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    folders << language + "/";
+  }
+  return folders;
 }
 
 QString ReadPage(const QString& resourcePath) {
@@ -71,27 +89,58 @@ TEST(Help, EveryTopicsPageExistsUnderItsTitle) {
   }
 }
 
-TEST(Help, EveryLinkLeadsToAnExistingPageAndAnchor) {
+TEST(Help, EveryLinkLeadsToAnExistingPageAndAnchorInEveryLanguage) {
   const QRegularExpression href(R"(href="([^"]+)\")");
-  int links = 0;
-  for (const HelpTopic& topic : HelpTopics()) {
-    const QString pagePath = Text(topic.page);
-    const QString page = ReadPage(pagePath);
-    for (const auto& match : href.globalMatch(page)) {
-      const QUrl link(match.captured(1));
-      if (!link.scheme().isEmpty()) continue;  // outside the help
-      ++links;
-      const QString target = link.path().isEmpty() ? pagePath : ":/help/" + link.path();
-      const QString targetPage = ReadPage(target);
-      ASSERT_FALSE(targetPage.isEmpty())
-          << pagePath.toStdString() << " -> " << target.toStdString();
-      if (link.hasFragment()) {
-        EXPECT_TRUE(targetPage.contains("name=\"" + link.fragment() + "\""))
-            << pagePath.toStdString() << " -> " << match.captured(1).toStdString();
+  for (const QString& folder : HelpFolders()) {
+    int links = 0;
+    for (const HelpTopic& topic : HelpTopics()) {
+      const QString pagePath = Text(topic.page).replace(":/help/", ":/help/" + folder);
+      const QString page = ReadPage(pagePath);
+      ASSERT_FALSE(page.isEmpty()) << pagePath.toStdString();
+      for (const auto& match : href.globalMatch(page)) {
+        const QUrl link(match.captured(1));
+        if (!link.scheme().isEmpty()) continue;  // outside the help
+        ++links;
+        const QString target = link.path().isEmpty() ? pagePath : ":/help/" + folder + link.path();
+        const QString targetPage = ReadPage(target);
+        ASSERT_FALSE(targetPage.isEmpty())
+            << pagePath.toStdString() << " -> " << target.toStdString();
+        if (link.hasFragment()) {
+          EXPECT_TRUE(targetPage.contains("name=\"" + link.fragment() + "\"") ||
+                      targetPage.contains("id=\"" + link.fragment() + "\""))
+              << pagePath.toStdString() << " -> " << match.captured(1).toStdString();
+        }
       }
     }
+    EXPECT_GT(links, 5) << folder.toStdString();
   }
-  EXPECT_GT(links, 5);
+}
+
+TEST(Help, OpensInTheUsersLanguageWhereTranslatedElseEnglish) {
+  const QStringList folders = HelpFolders();
+  EXPECT_TRUE(folders.contains("de/") && folders.contains("fr/"))
+      << folders.join(' ').toStdString();
+  const struct {
+    const char* locale;
+    const char* page;
+  } cases[] = {{"de_DE", "qrc:/help/de/using.html"},
+               {"de_AT", "qrc:/help/de/using.html"},
+               {"fr_CA", "qrc:/help/fr/using.html"},
+               {"ja_JP", "qrc:/help/using.html"},
+               {"C", "qrc:/help/using.html"}};
+  for (const auto& c : cases) {
+    QLocale::setDefault(QLocale(c.locale));
+    QWidget owner;
+    ASSERT_TRUE(OpenHelpTopic(&owner, kUsingLullwoodContext)) << c.locale;
+    auto* window = owner.findChild<HelpWindow*>();
+    EXPECT_EQ(window->browser().source().toString(), c.page) << c.locale;
+    EXPECT_GT(window->browser().toPlainText().size(), 2000) << c.locale;
+    // Contents leads to the same language's contents.
+    window->findChild<QToolButton*>("helpContents")->click();
+    EXPECT_EQ(window->browser().source().toString(), QString(c.page).replace("using", "index"))
+        << c.locale;
+  }
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
 }  // namespace
