@@ -3,7 +3,8 @@
 # Usage: tools/deps.sh [extra packages...]
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qt6-base-dev qt6-wayland qt6-tools-dev qt6-l10n-tools libsdl2-dev
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-wayland qt6-tools-dev qt6-l10n-tools
+  qt6-translations-l10n libsdl2-dev
   libpulse-dev libflac-dev libgtest-dev libgmock-dev
   libbenchmark-dev "$@")
 

@@ -4,6 +4,7 @@
 // larger than English's mean every translated caption fits where the English does).
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFontMetrics>
@@ -12,7 +13,9 @@
 #include <QPushButton>
 #include <QTranslator>
 #include <algorithm>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 
 #include "ControlIds.h"
@@ -92,6 +95,8 @@ TEST_F(Translations, EveryShippedLanguageTranslatesTheWindowAndFitsItsLayout) {
     Remake();
     EXPECT_NE(Caption(ids::kClearAll), "Clear all audio settings");
     EXPECT_NE(UiText("Dog Bark"), "Dog Bark");
+    // Qt's own, for its standard dialogs and buttons.
+    EXPECT_NE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
     // Names stay names.
     EXPECT_EQ(dialog->windowTitle(), "Quillor Lullwood");
     const DialogUnits units = dialog->units();
@@ -120,6 +125,29 @@ TEST_F(Translations, EveryShippedLanguageTranslatesTheWindowAndFitsItsLayout) {
     dialog->CloseDown();
     dialog.reset();
     RemoveTranslations();
+  }
+}
+
+TEST_F(Translations, TheLanguageChangesNothingStored) {
+  ASSERT_TRUE(InstallTranslations(*qApp, QLocale("de_DE")));
+  Make().forward = true;
+  Start();
+  const std::string source = WriteFile("in.lwd", "[Backgrounds]\r\nchk2=Y\r\nR4=4\r\nV2=3\r\n");
+  dialog->openAnswer = source;
+  dialog->OpenScenario();
+  Get<QAbstractButton>(ids::kDynamicRandom)->click();
+  Get<QAbstractButton>(ids::kBoostPriority)->click();
+  EXPECT_EQ(settings.values["DYNAMIC"], "Y");
+  EXPECT_EQ(settings.values["BOOST"], "Y");
+
+  const std::string target = (dir_ / "out.lwd").string();
+  dialog->saveAnswer = target;
+  dialog->SaveScenarioAs();
+  std::ifstream in(target, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  for (const char* line : {"[Backgrounds]\r\n", "chk2=Y\r\n", "R4=4\r\n", "V2=3\r\n"}) {
+    EXPECT_NE(bytes.str().find(line), std::string::npos) << line << " in " << bytes.str();
   }
 }
 
