@@ -405,7 +405,7 @@
     </message>
     <message>
         <source>*ERROR* Could not write to registry.</source>
-        <translation>*ERROR* Die Einstellungen konnten nicht gespeichert werden.</translation>
+        <translation>*FEHLER* Die Einstellungen konnten nicht gespeichert werden.</translation>
     </message>
     <message>
         <source>Suspend the computer when stopped</source>
@@ -445,7 +445,7 @@
     </message>
     <message>
         <source>*ERROR* Could not save the scenario file.</source>
-        <translation>*ERROR* Die Szenariodatei konnte nicht gespeichert werden.</translation>
+        <translation>*FEHLER* Die Szenariodatei konnte nicht gespeichert werden.</translation>
     </message>
     <message>
         <source>Lullwood Scenarios (*.lwd)</source>
@@ -465,15 +465,15 @@
     </message>
     <message>
         <source>*ERROR* DirectX Sound will not initialize.  Wave device may not be available.</source>
-        <translation>*ERROR* DirectX Sound lässt sich nicht starten.  Das Audiogerät ist möglicherweise nicht verfügbar.</translation>
+        <translation>*FEHLER* DirectX Sound lässt sich nicht starten.  Das Audiogerät ist möglicherweise nicht verfügbar.</translation>
     </message>
     <message>
         <source>*ERROR* DirectX Sound will not initialize.  Wave device may not be available.  Try Again? </source>
-        <translation>*ERROR* DirectX Sound lässt sich nicht starten.  Das Audiogerät ist möglicherweise nicht verfügbar.  Erneut versuchen? </translation>
+        <translation>*FEHLER* DirectX Sound lässt sich nicht starten.  Das Audiogerät ist möglicherweise nicht verfügbar.  Erneut versuchen? </translation>
     </message>
     <message>
         <source>*ERROR* You must select a previously saved scenario filename with which to autostart.</source>
-        <translation>*ERROR* Wählen Sie für den automatischen Start eine zuvor gespeicherte Szenario-Datei.</translation>
+        <translation>*FEHLER* Wählen Sie für den automatischen Start eine zuvor gespeicherte Szenario-Datei.</translation>
     </message>
     <message>
         <source>Lullwood is free software: you may share and change it under the GNU General Public License, version 3 or later. It comes with no warranty.</source>

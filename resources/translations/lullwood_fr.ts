@@ -405,7 +405,7 @@
     </message>
     <message>
         <source>*ERROR* Could not write to registry.</source>
-        <translation>*ERROR* Impossible d’écrire dans le registre.</translation>
+        <translation>*ERREUR* Impossible d’écrire dans le registre.</translation>
     </message>
     <message>
         <source>Suspend the computer when stopped</source>
@@ -445,7 +445,7 @@
     </message>
     <message>
         <source>*ERROR* Could not save the scenario file.</source>
-        <translation>*ERROR* Impossible d’enregistrer le fichier de scénario.</translation>
+        <translation>*ERREUR* Impossible d’enregistrer le fichier de scénario.</translation>
     </message>
     <message>
         <source>Lullwood Scenarios (*.lwd)</source>
@@ -465,15 +465,15 @@
     </message>
     <message>
         <source>*ERROR* DirectX Sound will not initialize.  Wave device may not be available.</source>
-        <translation>*ERROR* Impossible d’initialiser le son DirectX.  Le périphérique audio n’est peut-être pas disponible.</translation>
+        <translation>*ERREUR* Impossible d’initialiser le son DirectX.  Le périphérique audio n’est peut-être pas disponible.</translation>
     </message>
     <message>
         <source>*ERROR* DirectX Sound will not initialize.  Wave device may not be available.  Try Again? </source>
-        <translation>*ERROR* Impossible d’initialiser le son DirectX.  Le périphérique audio n’est peut-être pas disponible.  Réessayer ? </translation>
+        <translation>*ERREUR* Impossible d’initialiser le son DirectX.  Le périphérique audio n’est peut-être pas disponible.  Réessayer ? </translation>
     </message>
     <message>
         <source>*ERROR* You must select a previously saved scenario filename with which to autostart.</source>
-        <translation>*ERROR* Vous devez choisir un fichier de scénario déjà enregistré pour le démarrage automatique.</translation>
+        <translation>*ERREUR* Vous devez choisir un fichier de scénario déjà enregistré pour le démarrage automatique.</translation>
     </message>
     <message>
         <source>Lullwood is free software: you may share and change it under the GNU General Public License, version 3 or later. It comes with no warranty.</source>

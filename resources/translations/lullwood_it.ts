@@ -405,7 +405,7 @@
     </message>
     <message>
         <source>*ERROR* Could not write to registry.</source>
-        <translation>*ERROR* Impossibile salvare le impostazioni.</translation>
+        <translation>*ERRORE* Impossibile salvare le impostazioni.</translation>
     </message>
     <message>
         <source>Suspend the computer when stopped</source>
@@ -445,7 +445,7 @@
     </message>
     <message>
         <source>*ERROR* Could not save the scenario file.</source>
-        <translation>*ERROR* Impossibile salvare il file dello scenario.</translation>
+        <translation>*ERRORE* Impossibile salvare il file dello scenario.</translation>
     </message>
     <message>
         <source>Lullwood Scenarios (*.lwd)</source>
@@ -465,15 +465,15 @@
     </message>
     <message>
         <source>*ERROR* DirectX Sound will not initialize.  Wave device may not be available.</source>
-        <translation>*ERROR* Impossibile inizializzare l&apos;audio DirectX.  Il dispositivo audio potrebbe non essere disponibile.</translation>
+        <translation>*ERRORE* Impossibile inizializzare l&apos;audio DirectX.  Il dispositivo audio potrebbe non essere disponibile.</translation>
     </message>
     <message>
         <source>*ERROR* DirectX Sound will not initialize.  Wave device may not be available.  Try Again? </source>
-        <translation>*ERROR* Impossibile inizializzare l&apos;audio DirectX.  Il dispositivo audio potrebbe non essere disponibile.  Riprovare? </translation>
+        <translation>*ERRORE* Impossibile inizializzare l&apos;audio DirectX.  Il dispositivo audio potrebbe non essere disponibile.  Riprovare? </translation>
     </message>
     <message>
         <source>*ERROR* You must select a previously saved scenario filename with which to autostart.</source>
-        <translation>*ERROR* Per l&apos;avvio automatico occorre scegliere un file di scenario salvato in precedenza.</translation>
+        <translation>*ERRORE* Per l&apos;avvio automatico occorre scegliere un file di scenario salvato in precedenza.</translation>
     </message>
     <message>
         <source>Lullwood is free software: you may share and change it under the GNU General Public License, version 3 or later. It comes with no warranty.</source>

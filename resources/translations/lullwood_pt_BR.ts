@@ -405,7 +405,7 @@
     </message>
     <message>
         <source>*ERROR* Could not write to registry.</source>
-        <translation>*ERROR* Não foi possível gravar as configurações.</translation>
+        <translation>*ERRO* Não foi possível gravar as configurações.</translation>
     </message>
     <message>
         <source>Suspend the computer when stopped</source>
@@ -445,7 +445,7 @@
     </message>
     <message>
         <source>*ERROR* Could not save the scenario file.</source>
-        <translation>*ERROR* Não foi possível salvar o arquivo de cenário.</translation>
+        <translation>*ERRO* Não foi possível salvar o arquivo de cenário.</translation>
     </message>
     <message>
         <source>Lullwood Scenarios (*.lwd)</source>
@@ -465,15 +465,15 @@
     </message>
     <message>
         <source>*ERROR* DirectX Sound will not initialize.  Wave device may not be available.</source>
-        <translation>*ERROR* Não foi possível iniciar o som DirectX.  O dispositivo de áudio pode não estar disponível.</translation>
+        <translation>*ERRO* Não foi possível iniciar o som DirectX.  O dispositivo de áudio pode não estar disponível.</translation>
     </message>
     <message>
         <source>*ERROR* DirectX Sound will not initialize.  Wave device may not be available.  Try Again? </source>
-        <translation>*ERROR* Não foi possível iniciar o som DirectX.  O dispositivo de áudio pode não estar disponível.  Tentar novamente? </translation>
+        <translation>*ERRO* Não foi possível iniciar o som DirectX.  O dispositivo de áudio pode não estar disponível.  Tentar novamente? </translation>
     </message>
     <message>
         <source>*ERROR* You must select a previously saved scenario filename with which to autostart.</source>
-        <translation>*ERROR* Escolha um arquivo de cenário salvo anteriormente para o início automático.</translation>
+        <translation>*ERRO* Escolha um arquivo de cenário salvo anteriormente para o início automático.</translation>
     </message>
     <message>
         <source>Lullwood is free software: you may share and change it under the GNU General Public License, version 3 or later. It comes with no warranty.</source>
