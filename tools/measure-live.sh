@@ -2,8 +2,8 @@
 # Plays a busy Scenario (3 backgrounds, 12 effects at "Frequently", Dynamic Random) in
 # the real lullwood and prints what it costs the whole system.
 #
-# Usage: tools/measure-live.sh [--disk] [--full-band] [seconds]   (seconds: at least 30,
-#        default 50)
+# Usage: tools/measure-live.sh [--disk | --pipewire] [--full-band] [seconds]
+#        (seconds: at least 30, default 50)
 #
 # The build is the one tools/build-dir.sh names (LULLWOOD_BUILD_DIR, default build/);
 # lullwood, lullwood-output-latency and the wave files are made there when missing.
@@ -18,6 +18,12 @@
 # output takes to reach the sink. Last, a GStreamer pipeline mixes the same three
 # backgrounds as WAV files (audiomixer ! pulsesink) on the same server for the same time,
 # and the script prints its cost and the ratio of the two.
+#
+# --pipewire measures on PipeWire instead: pipewire, wireplumber and pipewire-pulse started
+# for the run under a session bus of their own (dbus-run-session), with their own runtime,
+# configuration and state folders and the same null sink at 48 kHz made through the pulse
+# server, all stopped at the end, also on failure. The server figures are then those of
+# the three processes together (and their threads, each named as the process calls it).
 #
 # --full-band plays the full-bandwidth sounds (the Sound menu's second choice, stored in
 # the run's settings), and GStreamer mixes the same backgrounds' full-band waves.
@@ -35,17 +41,24 @@ set -euo pipefail
 
 source "$(dirname "$0")/build-dir.sh"
 mode=pulse
+server_kind=pulseaudio
 full_band=0
+arguments=("$@")
 while [ $# -gt 0 ]; do
   case "$1" in
     --disk) mode=disk; shift ;;
+    --pipewire) server_kind=pipewire; shift ;;
     --full-band) full_band=1; shift ;;
     *) break ;;
   esac
 done
+if [ "$mode" = disk ] && [ "$server_kind" = pipewire ]; then
+  echo "measure-live: --disk and --pipewire exclude each other" >&2
+  exit 2
+fi
 seconds="${1:-50}"
 if [ $# -gt 1 ] || ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 30 ]; then
-  echo "usage: tools/measure-live.sh [--disk] [--full-band] [seconds]   (seconds: a whole number, at least 30)" >&2
+  echo "usage: tools/measure-live.sh [--disk | --pipewire] [--full-band] [seconds]   (seconds: a whole number, at least 30)" >&2
   exit 2
 fi
 
@@ -54,7 +67,12 @@ if [ "$mode" = pulse ]; then
   packages+=(pulseaudio pulseaudio-utils gstreamer1.0-tools gstreamer1.0-plugins-base
     gstreamer1.0-plugins-good gstreamer1.0-pulseaudio)
 fi
+if [ "$server_kind" = pipewire ]; then packages+=(pipewire pipewire-pulse wireplumber dbus); fi
 "$lullwood_root/tools/deps.sh" "${packages[@]}"
+# PipeWire's session manager wants a session bus: the whole run gets one of its own.
+if [ "$server_kind" = pipewire ] && [ -z "${LULLWOOD_MEASURE_BUS:-}" ]; then
+  LULLWOOD_MEASURE_BUS=1 exec dbus-run-session -- "$0" "${arguments[@]}"
+fi
 lullwood_build lullwood lullwood-output-latency lullwood_wave_files
 binary="$lullwood_build_dir/app/lullwood"
 latency_tool="$lullwood_build_dir/tools/latency/lullwood-output-latency"
@@ -68,11 +86,13 @@ audio_dir="$work"
 if [ "$mode" = disk ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
   audio_dir="$(mktemp -d /dev/shm/lullwood-measure-XXXXXX)"
 fi
+# The sound server's processes (one for PulseAudio, three for PipeWire), space-separated.
 server=""
 mixer=""
 cleanup() {
   if [ -n "$mixer" ]; then kill "$mixer" 2>/dev/null || true; wait "$mixer" 2>/dev/null || true; fi
-  if [ -n "$server" ]; then kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; fi
+  for pid in $server; do kill "$pid" 2>/dev/null || true; done
+  for pid in $server; do wait "$pid" 2>/dev/null || true; done
   rm -rf "$work"
   if [ "$audio_dir" != "$work" ]; then rm -rf "$audio_dir"; fi
 }
@@ -153,8 +173,36 @@ cpu_ns() {
   echo $(( live_ns + (group - live_ticks) * 1000000000 / $(getconf CLK_TCK) ))
 }
 now_ns() { date +%s%N; }
+# The CPU time in ns of several processes together.
+cpu_ns_all() {
+  local pid total=0
+  for pid in "$@"; do total=$(( total + $(cpu_ns "$pid") )); done
+  echo "$total"
+}
 
-if [ "$mode" = pulse ]; then
+if [ "$server_kind" = pipewire ]; then
+  # The system's stock configuration, nothing of the user's: every folder is the run's.
+  export XDG_RUNTIME_DIR="$work/run" XDG_STATE_HOME="$work/state" \
+    PULSE_SERVER="unix:$work/run/pulse/native"
+  mkdir -m 700 "$XDG_RUNTIME_DIR" "$work/state"
+  XDG_CONFIG_HOME="$work/server-config" pipewire >"$work/pipewire.log" 2>&1 &
+  server=$!
+  for _ in $(seq 50); do [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break; sleep 0.1; done
+  XDG_CONFIG_HOME="$work/server-config" wireplumber >"$work/wireplumber.log" 2>&1 &
+  server="$server $!"
+  XDG_CONFIG_HOME="$work/server-config" pipewire-pulse >"$work/pipewire-pulse.log" 2>&1 &
+  server="$server $!"
+  for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  if ! pactl info >/dev/null 2>&1 ||
+    ! pactl load-module module-null-sink sink_name=measure rate=48000 format=float32le \
+      channels=2 >/dev/null || ! pactl set-default-sink measure; then
+    echo "measure-live: PipeWire did not start:" >&2
+    tail -n 20 "$work"/pipewire*.log "$work/wireplumber.log" >&2
+    exit 1
+  fi
+  echo "sound server:                   $(pactl info | sed -n 's/^Server Name: //p')"
+  export SDL_AUDIODRIVER=pulseaudio
+elif [ "$mode" = pulse ]; then
   export XDG_RUNTIME_DIR="$work/run" PULSE_SERVER="unix:$work/pulse.socket"
   mkdir -m 700 "$XDG_RUNTIME_DIR"
   # No configuration of the machine's own: only the modules named here.
@@ -212,8 +260,8 @@ for s in $(seq 1 "$seconds"); do
   if [ "$s" -eq 10 ]; then
     cpu10=$(cpu_ns "$pid"); t10=$(now_ns)
     thread_times "$pid" > "$work/threads.10"
-    if [ -n "$server" ]; then thread_times "$server" > "$work/server-threads.10"; fi
-    if [ -n "$server" ]; then server10=$(cpu_ns "$server"); fi
+    for p in $server; do thread_times "$p"; done > "$work/server-threads.10"
+    if [ -n "$server" ]; then server10=$(cpu_ns_all $server); fi
   fi
   if [ -n "$server" ] && [ $(( s % 10 )) -eq 5 ]; then
     pactl list sink-inputs > "$work/sink-inputs.$s" 2>&1 || true
@@ -221,8 +269,8 @@ for s in $(seq 1 "$seconds"); do
 done
 cpu_end=$(cpu_ns "$pid"); t_end=$(now_ns)
 thread_times "$pid" > "$work/threads.end"
-if [ -n "$server" ]; then thread_times "$server" > "$work/server-threads.end"; fi
-if [ -n "$server" ]; then server_end=$(cpu_ns "$server"); fi
+for p in $server; do thread_times "$p"; done > "$work/server-threads.end"
+if [ -n "$server" ]; then server_end=$(cpu_ns_all $server); fi
 hwm=$(status_kb "$pid" VmHWM)
 
 python3 "$work/close.py" || echo "measure-live: could not send the close request" >&2
@@ -279,7 +327,7 @@ else
 fi
 echo "Ended by:                       $ended, exit status $exit_status"
 INNER
-declare -f share cpu_ns now_ns > "$work/common.sh"
+declare -f share cpu_ns cpu_ns_all now_ns > "$work/common.sh"
 
 cd "$work"
 # The Sound menu's second choice, in the settings the run's program reads.
@@ -316,9 +364,9 @@ gst-launch-1.0 -q "${pipeline[@]}" > "$work/gst.log" 2>&1 &
 mixer=$!
 sleep 10
 kill -0 "$mixer" 2>/dev/null || { echo "measure-live: the GStreamer mix ended early:" >&2; cat "$work/gst.log" >&2; exit 1; }
-gst10=$(cpu_ns "$mixer"); server10=$(cpu_ns "$server"); t10=$(now_ns)
+gst10=$(cpu_ns "$mixer"); server10=$(cpu_ns_all $server); t10=$(now_ns)
 sleep "$(( seconds - 10 ))"
-gst_end=$(cpu_ns "$mixer"); server_end=$(cpu_ns "$server"); t_end=$(now_ns)
+gst_end=$(cpu_ns "$mixer"); server_end=$(cpu_ns_all $server); t_end=$(now_ns)
 kill "$mixer"; wait "$mixer" 2>/dev/null || true; mixer=""
 gst=$(share "$gst10" "$gst_end" "$t10" "$t_end")
 sound=$(share "$server10" "$server_end" "$t10" "$t_end")
