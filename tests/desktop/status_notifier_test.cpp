@@ -342,18 +342,26 @@ TEST_F(StatusNotifierOnABus, TheMenuAsDBusMenuAndItsClicks) {
   EXPECT_FALSE(off->isChecked());
 
   // A burst of changes in any menu is announced once, with a newer revision, and shows in
-  // the layout.
+  // the layout. (The clicks above were announced too, perhaps only now: only what is newer
+  // than the revision read before the burst counts.)
+  RunUntil([] { return false; }, 100);
   ASSERT_TRUE(panel_->connect(item_->serviceName(), "/MenuBar", "com.canonical.dbusmenu",
                               "LayoutUpdated", &watcher, SLOT(OnLayoutUpdated(uint, int))));
   const uint before = Menu("GetLayout", {0, 0, QStringList{}}).arguments().at(0).toUInt();
+  const auto newer = [&] {
+    std::vector<uint> revisions;
+    for (const uint r : watcher.layoutRevisions()) {
+      if (r > before) revisions.push_back(r);
+    }
+    return revisions;
+  };
   timer->addAction("2 hours");
   hour->setText("One hour");
-  ASSERT_TRUE(RunUntil([&] { return !watcher.layoutRevisions().empty(); }));
+  ASSERT_TRUE(RunUntil([&] { return !newer().empty(); }));
   RunUntil([] { return false; }, 200);
-  ASSERT_EQ(watcher.layoutRevisions().size(), 1u);
-  EXPECT_GT(watcher.layoutRevisions()[0], before);
+  ASSERT_EQ(newer().size(), 1u);
   const uint after = Menu("GetLayout", {0, 0, QStringList{}}).arguments().at(0).toUInt();
-  EXPECT_EQ(after, watcher.layoutRevisions()[0]);
+  EXPECT_EQ(after, newer()[0]);
   ASSERT_EQ(Layout(sub.id, 1).children.size(), 4);
   EXPECT_EQ(Layout(sub.id, 1).children[1].properties.value("label").toString(), "One hour");
 }
