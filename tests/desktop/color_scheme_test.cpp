@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "ColorScheme.h"
+#include "EventWaits.h"
 #include "PrivateBus.h"
 
 namespace lullwood::testing {
@@ -42,16 +43,6 @@ class FakePortalSettings : public QObject, protected QDBusContext {
  Q_SIGNALS:
   void SettingChanged(const QString& group, const QString& key, const QDBusVariant& value);
 };
-
-// Runs the event loop until `done` holds, for at most `ms`; whether it came to hold.
-bool RunUntil(const std::function<bool()>& done, int ms = 5000) {
-  const QDeadlineTimer deadline(ms);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
 
 bool IsDark(const QPalette& p) {
   return p.color(QPalette::Window).lightness() < 80;

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "DBusMenuExporter.h"
+#include "EventWaits.h"
 #include "PrivateBus.h"
 #include "ShellCommands.h"
 #include "StatusNotifierItem.h"
@@ -69,15 +70,6 @@ class FakeWatcher : public QObject {
   QStringList registered_;
   std::vector<uint> layoutRevisions_;
 };
-
-bool RunUntil(const std::function<bool()>& done, int ms = 5000) {
-  const QDeadlineTimer deadline(ms);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
 
 QIcon RedIcon() {
   QPixmap pixmap(32, 32);

@@ -100,4 +100,15 @@ inline void RunUntilIdle(int timeoutMs = 10000) {
   EXPECT_TRUE(idle) << "the event queue never ran empty";
 }
 
+// Runs this thread's event loop until `done` holds, for at most `ms`; whether it came to
+// hold.
+inline bool RunUntil(const std::function<bool()>& done, int ms = 5000) {
+  const QDeadlineTimer deadline(ms);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
 }  // namespace lullwood::testing
