@@ -31,6 +31,9 @@ class OutputLink final : public AudioSink {
     mixer->Render(interleavedStereo, frames);
   }
 
+  // Output thread: whether the mixer has nothing to be heard for a while.
+  bool Rest() override { return mixer->Rest(); }
+
   // Library thread: wakes the watchdog.
   void Stopped() override {
     std::lock_guard guard(wakeLock);
@@ -43,8 +46,9 @@ class OutputLink final : public AudioSink {
   const AudioClock& clock() const { return ClockOf(watch); }
   // Set once before the watchdog starts.
   std::shared_ptr<Mixer> mixer;
-  // The open output, 0 while none; guarded by shared->lock.
-  AudioOutputBackend::OutputId id = 0;
+  // The open output, 0 while none; changed only while holding shared->lock, read also
+  // by the mixer's waker without it.
+  std::atomic<AudioOutputBackend::OutputId> id{0};
   // Set once before the watchdog starts: the backend reports stops itself.
   bool reportsStops = false;
   // Whether the watchdog holds no open output after having lost one. Any thread.
@@ -169,6 +173,12 @@ class LiveSoundDevice final : public SoundDevice {
       // The output waits, paused, for the mixer of the rate it gave.
       link_->mixer = std::make_shared<Mixer>(rate, link_->watch.clock);
       link_->mixer->FollowTheClock();
+      if (backend.Rests()) {
+        // The mixer may outlive the link (a sound buffer not yet released holds it).
+        link_->mixer->SetWaker([weak = std::weak_ptr<OutputLink>(link_)] {
+          if (const auto link = weak.lock()) link->shared->backend->Wake(link->id);
+        });
+      }
       link_->id = id;
       link_->reportsStops = backend.ReportsStops();
       backend.Start(id);

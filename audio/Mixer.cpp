@@ -403,16 +403,23 @@ bool Mixer::Pull(int s, float* left, float* right, size_t frames) {
 void Mixer::RenderBlock(float* out, size_t frames) {
   std::fill_n(mixLeft_.data(), frames, 0.0f);
   std::fill_n(mixRight_.data(), frames, 0.0f);
+  bool sounded = false;
   {
     std::lock_guard guard(lock_);
-    Fill(0, mixLeft_.data(), mixRight_.data(), frames);
+    sounded = Fill(0, mixLeft_.data(), mixRight_.data(), frames);
   }
+  quietFrames_ = sounded ? 0 : quietFrames_ + frames;
   limiter_.Process(mixLeft_.data(), mixRight_.data(), frames, out);
   outputStage_.Apply(out, frames);
 }
 
 void Mixer::Render(float* interleavedStereo, size_t frames) {
   std::lock_guard render(renderLock_);
+  // An output that asks is awake, whatever woke it (one opened afresh after a loss).
+  if (resting_) {
+    std::lock_guard guard(lock_);
+    resting_ = false;
+  }
   const auto now = Now();
   // Back from a stall or a loss: what would have played since the last catch-up plays
   // out unheard first. The output's watchdog keeps that to the few seconds since it

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -129,6 +130,31 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   // Whether a live output has stopped asking for samples, as above. Any thread.
   bool Stalled() const;
 
+  // Resting. While nothing is audible and nothing will be for a while, a live output can
+  // stop asking for samples, so that the program, the sound server and the sink all
+  // sleep; the device stays open. The output rests only when its backend can and the
+  // control side has said when the next sound may start on its own (ExpectStartIn):
+  // an offline mixer never rests.
+
+  // Control side: no voice will start by itself sooner than `delay` from now (the
+  // scheduler's next possible firing); a voice started by a Play wakes the output
+  // anyway. A resting output is woken when `delay` is at most kRestLead, so that it asks
+  // for samples again well before that start.
+  void ExpectStartIn(std::chrono::steady_clock::duration delay);
+  static constexpr std::chrono::milliseconds kRestLead{1500};
+  // What wakes the live output from a rest. Called on the control side (from Play or
+  // ExpectStartIn), never holding the mixer's locks. Before the output starts.
+  void SetWaker(std::function<void()> wake);
+  // Output side, after a Render: true when the output may rest now (the mixer then
+  // counts as resting until the waker is called): no voice has sounded for
+  // kQuietBeforeRest, none plays, and no start is expected within kRestLead. A resting
+  // mixer is never Stalled, and time it rested through is not caught up: nothing
+  // played.
+  bool Rest();
+  static constexpr std::chrono::milliseconds kQuietBeforeRest{1000};
+  // Whether the output rests now. Any thread.
+  bool Resting() const { return resting_; }
+
   // Frames every sound reaches the output later than it is mixed: the limiter's
   // look-ahead.
   size_t limiterDelayFrames() const { return limiter_.delayFrames(); }
@@ -241,6 +267,19 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   bool StalledAt(std::chrono::steady_clock::time_point now) const;
   // Renders, unheard, the frames from coveredUntil_ to `now`. Holding renderLock_.
   void CatchUpTo(std::chrono::steady_clock::time_point now);
+
+  // Resting. quietFrames_: output side only, frames rendered since a voice last sounded.
+  // resting_ changes only while holding lock_, so a Play either sees the rest and wakes
+  // the output, or comes before it and keeps it from resting. expectedStart_: by the
+  // mixer's clock in nanoseconds, the earliest start the control side expects; the
+  // lowest value (nothing said yet) lets the output never rest.
+  uint64_t quietFrames_ = 0;
+  std::atomic<bool> resting_{false};
+  std::atomic<int64_t> expectedStart_{INT64_MIN};
+  std::function<void()> waker_;
+  // Holding lock_: ends a rest, restarting the stall clock at `now`; true when the output
+  // must be woken.
+  bool EndRest(std::chrono::steady_clock::time_point now);
 
   // Shared: written by the control side and advanced by the output side, both only
   // while holding lock_.

@@ -127,11 +127,65 @@ void Mixer::RemoveVoice(VoiceId voice) {
 void Mixer::Play(VoiceId voice, bool looping) {
   if (voice < 0 || voice >= kVoiceCount) return;
   if (unattended_ || Stalled()) CatchUp();
+  bool wake = false;
+  {
+    std::lock_guard guard(lock_);
+    Voice& v = voices_[voice];
+    if (!v.inUse) return;
+    v.looping = looping;
+    v.playing = true;
+    wake = EndRest(Now());
+  }
+  if (wake) waker_();
+}
+
+void Mixer::ExpectStartIn(std::chrono::steady_clock::duration delay) {
+  using Duration = std::chrono::steady_clock::duration;
+  const auto now = Now();
+  const Duration headroom = std::chrono::steady_clock::time_point::max() - now;
+  expectedStart_ = delay >= headroom
+                       ? INT64_MAX
+                       : (now + std::max(delay, Duration::zero())).time_since_epoch().count();
+  if (!resting_ || delay > kRestLead) return;
+  bool wake = false;
+  {
+    std::lock_guard guard(lock_);
+    wake = EndRest(now);
+  }
+  if (wake) waker_();
+}
+
+void Mixer::SetWaker(std::function<void()> wake) {
+  waker_ = std::move(wake);
+}
+
+bool Mixer::Rest() {
+  if (!waker_ || !followsClock_) return false;
+  const auto quietNeeded =
+      static_cast<uint64_t>(std::chrono::duration<double>(kQuietBeforeRest).count() * outputRate_);
+  if (quietFrames_ < quietNeeded) return false;
+  const int64_t expected = expectedStart_;
+  if (expected == INT64_MIN) return false;
+  if (expected - Now().time_since_epoch().count() <=
+      std::chrono::duration_cast<std::chrono::steady_clock::duration>(kRestLead).count()) {
+    return false;
+  }
   std::lock_guard guard(lock_);
-  Voice& v = voices_[voice];
-  if (!v.inUse) return;
-  v.looping = looping;
-  v.playing = true;
+  if (std::any_of(voices_.begin(), voices_.end(), [](const Voice& v) { return v.playing; })) {
+    return false;
+  }
+  resting_ = true;
+  return true;
+}
+
+bool Mixer::EndRest(std::chrono::steady_clock::time_point now) {
+  if (!resting_) return false;
+  resting_ = false;
+  // Nothing played while the output rested: the time it slept needs no catching up,
+  // and the stall clock starts again now, giving the output its usual grace to ask.
+  renderedUntil_ = now.time_since_epoch().count();
+  coveredUntil_ = now.time_since_epoch().count();
+  return true;
 }
 
 void Mixer::Stop(VoiceId voice) {
@@ -200,7 +254,7 @@ bool Mixer::Stalled() const {
 }
 
 bool Mixer::StalledAt(std::chrono::steady_clock::time_point now) const {
-  if (!followsClock_) return false;
+  if (!followsClock_ || resting_) return false;
   return now.time_since_epoch().count() - renderedUntil_.load() >
          std::chrono::duration_cast<std::chrono::steady_clock::duration>(kStallAfter).count();
 }

@@ -19,6 +19,9 @@ class AudioSink {
   // The output has stopped under the program. Called on the library's thread by a
   // backend that reports stops; it must return at once.
   virtual void Stopped() {}
+  // Output thread, after a Fill, by a backend that rests: true when the output may stop
+  // asking for samples until the backend's Wake.
+  virtual bool Rest() { return false; }
 };
 
 // The few calls of the audio library the live output needs. Calls never overlap: the
@@ -44,6 +47,13 @@ class AudioOutputBackend {
   // True when the backend calls its sink's Stopped as soon as an output stops, so that
   // nobody needs to look often.
   virtual bool ReportsStops() const { return false; }
+  // Whether an output can rest: stop asking for samples while its sink says nothing will
+  // be heard (AudioSink::Rest), the stream paused but kept, until Wake.
+  virtual bool Rests() const { return false; }
+  // Has a resting output ask for samples again, with what its sink mixes from now on
+  // ahead of anything it was given before. Any thread, also while another call runs;
+  // nothing for an output that does not rest or is no longer open.
+  virtual void Wake(OutputId /*id*/) {}
   // Closes the output; waits for a running call of its sink to return.
   virtual void Close(OutputId id) = 0;
   // Shuts the library's audio down, so the next Open starts it afresh and finds the

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -122,7 +123,10 @@ class PulseBackend final : public AudioOutputBackend {
           acceptDeviceRate ? static_cast<int>(pa_stream_get_sample_spec(stream)->rate) : rateHz;
     }
     const OutputId id = nextId_++;
-    outputs_[id] = std::move(output);
+    {
+      std::lock_guard guard(wakeLock_);
+      outputs_[id] = std::move(output);
+    }
     pa_threaded_mainloop_unlock(loop_);
     return id;
   }
@@ -133,10 +137,24 @@ class PulseBackend final : public AudioOutputBackend {
     Output& output = *found->second;
     pa_threaded_mainloop_lock(loop_);
     output.started = true;
-    // The first fill, then the server asks for more a request at a time.
-    Write(output, pa_stream_writable_size(output.stream));
-    if (pa_operation* op = pa_stream_cork(output.stream, 0, nullptr, nullptr)) {
-      pa_operation_unref(op);
+    Play(output);
+    pa_threaded_mainloop_unlock(loop_);
+  }
+
+  bool Rests() const override { return true; }
+
+  void Wake(OutputId id) override {
+    std::lock_guard guard(wakeLock_);
+    const auto found = outputs_.find(id);
+    if (found == outputs_.end() || loop_ == nullptr) return;
+    Output& output = *found->second;
+    pa_threaded_mainloop_lock(loop_);
+    // The loop's thread writes and starts the stream, as it fills it at every request:
+    // the sink mixes on no other thread.
+    if (output.resting && output.stream != nullptr && output.resume == nullptr) {
+      pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
+      output.resume = api->defer_new(api, &PulseBackend::Resume, &output);
+      output.api = api;
     }
     pa_threaded_mainloop_unlock(loop_);
   }
@@ -157,6 +175,7 @@ class PulseBackend final : public AudioOutputBackend {
     const auto found = outputs_.find(id);
     if (found == outputs_.end()) return;
     // The loop's thread calls the sink only while it holds the lock.
+    std::lock_guard guard(wakeLock_);
     pa_threaded_mainloop_lock(loop_);
     Release(*found->second);
     pa_threaded_mainloop_unlock(loop_);
@@ -175,12 +194,15 @@ class PulseBackend final : public AudioOutputBackend {
     }
     if (!outputs_.empty()) return false;
     Restart();
-    loop_ = pa_threaded_mainloop_new();
-    if (loop_ == nullptr) return false;
-    if (pa_threaded_mainloop_start(loop_) < 0) {
-      pa_threaded_mainloop_free(loop_);
-      loop_ = nullptr;
+    pa_threaded_mainloop* loop = pa_threaded_mainloop_new();
+    if (loop == nullptr) return false;
+    if (pa_threaded_mainloop_start(loop) < 0) {
+      pa_threaded_mainloop_free(loop);
       return false;
+    }
+    {
+      std::lock_guard guard(wakeLock_);
+      loop_ = loop;
     }
     pa_threaded_mainloop_lock(loop_);
     pa_proplist* properties = ApplicationProperties();
@@ -213,6 +235,7 @@ class PulseBackend final : public AudioOutputBackend {
       context_ = nullptr;
     }
     pa_threaded_mainloop_unlock(loop_);
+    std::lock_guard guard(wakeLock_);
     pa_threaded_mainloop_stop(loop_);
     pa_threaded_mainloop_free(loop_);
     loop_ = nullptr;
@@ -223,6 +246,11 @@ class PulseBackend final : public AudioOutputBackend {
     pa_stream* stream = nullptr;
     AudioSink* sink = nullptr;
     bool started = false;
+    // Corked, its buffer dropped, the server's requests left unanswered until woken.
+    bool resting = false;
+    // The wake's call on the loop's thread, while it is pending.
+    pa_defer_event* resume = nullptr;
+    pa_mainloop_api* api = nullptr;
   };
 
   static pa_usec_t Micro(std::chrono::milliseconds ms) {
@@ -249,6 +277,10 @@ class PulseBackend final : public AudioOutputBackend {
 
   // With the loop locked.
   static void Release(Output& output) {
+    if (output.resume != nullptr) {
+      output.api->defer_free(output.resume);
+      output.resume = nullptr;
+    }
     if (output.stream == nullptr) return;
     pa_stream_set_write_callback(output.stream, nullptr, nullptr);
     pa_stream_set_state_callback(output.stream, nullptr, nullptr);
@@ -258,9 +290,35 @@ class PulseBackend final : public AudioOutputBackend {
   }
 
   // The loop's thread, locked: the server has room for `bytes` more.
-  static void Requested(pa_stream* /*stream*/, size_t bytes, void* output) {
+  static void Requested(pa_stream* stream, size_t bytes, void* output) {
     Output& o = *static_cast<Output*>(output);
-    if (o.started) Write(o, bytes);
+    if (!o.started || o.resting) return;
+    Write(o, bytes);
+    if (!o.sink->Rest()) return;
+    // Nothing to be heard for a while: the stream stops and its buffer, all silence, is
+    // dropped, so that nothing wakes for it until the sink has sound again, which then
+    // plays first.
+    o.resting = true;
+    if (pa_operation* op = pa_stream_cork(stream, 1, nullptr, nullptr)) pa_operation_unref(op);
+    if (pa_operation* op = pa_stream_flush(stream, nullptr, nullptr)) pa_operation_unref(op);
+  }
+
+  // The loop's thread, locked: fills what the server has room for and lets the stream
+  // play. A fresh stream's first fill, then the server asks for more a request at a time.
+  static void Play(Output& output) {
+    output.resting = false;
+    Write(output, pa_stream_writable_size(output.stream));
+    if (pa_operation* op = pa_stream_cork(output.stream, 0, nullptr, nullptr)) {
+      pa_operation_unref(op);
+    }
+  }
+
+  // The loop's thread, locked: a woken output plays again.
+  static void Resume(pa_mainloop_api* api, pa_defer_event* event, void* output) {
+    Output& o = *static_cast<Output*>(output);
+    api->defer_free(event);
+    o.resume = nullptr;
+    if (o.stream != nullptr && o.resting) Play(o);
   }
 
   // The loop's thread, locked.
@@ -295,6 +353,9 @@ class PulseBackend final : public AudioOutputBackend {
   OutputBuffering serverBuffering_;
   std::optional<std::string> serverName_;
   const std::chrono::milliseconds connectWait_;
+  // Keeps Wake, which any thread may call, from the loop and the outputs while they
+  // change: held by Wake and wherever loop_ or outputs_ is changed.
+  std::mutex wakeLock_;
   pa_threaded_mainloop* loop_ = nullptr;
   pa_context* context_ = nullptr;
   std::map<OutputId, std::unique_ptr<Output>> outputs_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Mixer.h"
 #include "Soundscape.h"
 
 namespace lullwood {
@@ -81,7 +82,35 @@ void Soundscape::Tick() {
     }
   }
   if (muted) return;
+  AnnounceNextFiring();
   StartTimer(kTickPeriodMs);
+}
+
+void Soundscape::AnnounceNextFiring() {
+  SoundDevice* device = state_.audioDevice.directSound.get();
+  if (!device) return;
+  const RandomScheduler& s = state_.scheduler;
+  // Ticks from this one to the nearest that can fire an effect; none when no effect
+  // is scheduled. A fire tick past the wrap fires once the count has wrapped.
+  double nearest = 0;
+  for (int i = 0; i < kEffectTableSize; ++i) {
+    const double fireTick = s.nextFireTick[i];
+    double ticks = 0;
+    if (fireTick > kTickWrap) {
+      ticks = 1;  // drawn at the next tick, which may fire it at once
+    } else if (fireTick > s.tickCount) {
+      ticks = fireTick - s.tickCount;
+    } else if (fireTick > 0 && WindowOf(s.frequencyLevel[i])) {
+      ticks = fireTick + kTickWrap - s.tickCount;
+    } else {
+      continue;
+    }
+    if (nearest == 0 || ticks < nearest) nearest = ticks;
+  }
+  device->mixer().ExpectStartIn(
+      nearest == 0 ? std::chrono::steady_clock::duration::max()
+                   : std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                         std::chrono::duration<double, std::milli>(nearest * kTickPeriodMs)));
 }
 
 void Soundscape::FireEffect(int effectIndex) {

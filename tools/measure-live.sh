@@ -2,7 +2,7 @@
 # Plays a busy Scenario (3 backgrounds, 12 effects at "Frequently", Dynamic Random) in
 # the real lullwood and prints what it costs the whole system.
 #
-# Usage: tools/measure-live.sh [--disk | --pipewire] [--full-band] [seconds]
+# Usage: tools/measure-live.sh [--disk | --pipewire] [--full-band] [--quiet] [seconds]
 #        (seconds: at least 30, default 50)
 #
 # The build is the one tools/build-dir.sh names (LULLWOOD_BUILD_DIR, default build/);
@@ -25,6 +25,13 @@
 # server, all stopped at the end, also on failure. The server figures are then those of
 # the three processes together (and their threads, each named as the process calls it).
 #
+# --quiet plays an effects-only Scenario instead (six effects at "Rarely", no background),
+# silent most of the time, through which the output rests: besides the CPU it prints the
+# wake-ups a second of program and server together (every thread's voluntary switches)
+# and how often the stream was found corked (looked at once a second); then the
+# start-to-sink delay both on an output that plays and on one resting through a silence,
+# and no GStreamer mix.
+#
 # --full-band plays the full-bandwidth sounds (the Sound menu's second choice, stored in
 # the run's settings), and GStreamer mixes the same backgrounds' full-band waves.
 #
@@ -43,12 +50,14 @@ source "$(dirname "$0")/build-dir.sh"
 mode=pulse
 server_kind=pulseaudio
 full_band=0
+quiet=0
 arguments=("$@")
 while [ $# -gt 0 ]; do
   case "$1" in
     --disk) mode=disk; shift ;;
     --pipewire) server_kind=pipewire; shift ;;
     --full-band) full_band=1; shift ;;
+    --quiet) quiet=1; shift ;;
     *) break ;;
   esac
 done
@@ -58,7 +67,7 @@ if [ "$mode" = disk ] && [ "$server_kind" = pipewire ]; then
 fi
 seconds="${1:-50}"
 if [ $# -gt 1 ] || ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 30 ]; then
-  echo "usage: tools/measure-live.sh [--disk | --pipewire] [--full-band] [seconds]   (seconds: a whole number, at least 30)" >&2
+  echo "usage: tools/measure-live.sh [--disk | --pipewire] [--full-band] [--quiet] [seconds]   (seconds: a whole number, at least 30)" >&2
   exit 2
 fi
 
@@ -104,6 +113,13 @@ trap cleanup EXIT
   for n in 1 3 4 6 8 10 13 15 19 22 26 30; do printf 'R%d=4\r\n' "$n"; done
   printf 'V1=8\r\nV2=9\r\nDYNAMIC=Y\r\n'
 } > "$work/busy.lwd"
+if [ "$quiet" -eq 1 ]; then
+  # Six effects at "Rarely", nothing else: silent more than nine tenths of the time.
+  {
+    printf '[Backgrounds]\r\n'
+    for n in 2 7 11 17 24 29; do printf 'R%d=2\r\n' "$n"; done
+  } > "$work/busy.lwd"
+fi
 # The same backgrounds' waves, for the GStreamer mix.
 loops=(SURF RAIN TICK)
 
@@ -266,6 +282,9 @@ for s in $(seq 1 "$seconds"); do
   if [ -n "$server" ] && [ $(( s % 10 )) -eq 5 ]; then
     pactl list sink-inputs > "$work/sink-inputs.$s" 2>&1 || true
   fi
+  if [ -n "$server" ] && [ "$s" -gt 10 ] && [ "$quiet" -eq 1 ]; then
+    if pactl list sink-inputs 2>/dev/null | grep -q "Corked: yes"; then echo corked; else echo playing; fi >> "$work/corked"
+  fi
 done
 cpu_end=$(cpu_ns "$pid"); t_end=$(now_ns)
 thread_times "$pid" > "$work/threads.end"
@@ -302,6 +321,17 @@ if [ -n "$server" ]; then
   echo "sound server CPU, same time:    $sound % of one core"
   per_thread "$work/server-threads.10" "$work/server-threads.end"
   echo "lullwood + server:              $(awk -v a="$program" -v b="$sound" 'BEGIN { printf "%.3f", a + b }') % of one core"
+  # Every thread's voluntary switches, program and server, from 10 s to the end.
+  cat "$work/threads.10" "$work/server-threads.10" > "$work/all.10"
+  cat "$work/threads.end" "$work/server-threads.end" > "$work/all.end"
+  awk -v seconds="$(awk -v a="$t10" -v b="$t_end" 'BEGIN { print (b - a) / 1e9 }')" '
+    NR == FNR { slept[$1] = $3; next }
+    ($1 in slept) && $3 >= slept[$1] { total += $3 - slept[$1] }
+    END { printf "wake-ups, lullwood + server:    %.2f a second\n", total / seconds }
+  ' "$work/all.10" "$work/all.end"
+  if [ -s "$work/corked" ]; then
+    echo "stream found corked:            $(grep -c corked "$work/corked") of $(wc -l < "$work/corked") looks"
+  fi
   awk -v a="$program" -v b="$sound" 'BEGIN { printf "%.6f\n", a + b }' > "$work/lullwood-total"
 fi
 first=0; last=0; n=${#rss[@]}
@@ -340,6 +370,11 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/inner.sh" "$binary" "$second
 
 echo "--- a sound started on lullwood's output, to the sink (lullwood-output-latency, 12 trials):"
 "$latency_tool" measure.monitor 12
+if [ "$quiet" -eq 1 ]; then
+  echo "--- the same on an output resting through a silence (--rested):"
+  "$latency_tool" --rested measure.monitor 12
+  exit 0
+fi
 
 echo "--- GStreamer mixing ${loops[*]} on the same server for the same time:"
 # Each loop as a WAV long enough for the run, since a file source plays once.

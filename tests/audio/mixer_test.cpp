@@ -221,5 +221,85 @@ TEST(Mixer, ALiveMixerKeepsTimeThroughAStallAndAnOfflineOneDoesNot) {
   EXPECT_EQ(offline.PositionFrames(shot[1]), 960u);
 }
 
+// A live mixer lets its output rest once nothing has sounded for kQuietBeforeRest and no
+// start is expected within kRestLead; a Play, or a start expected within the lead, ends
+// the rest and wakes the output once. The time it rested is not caught up: a voice
+// started by the wake starts at its beginning, however long the rest.
+TEST(Mixer, ALiveOutputRestsThroughSilenceAndIsWokenByAPlayOrAnExpectedStart) {
+  using std::chrono::milliseconds;
+  using std::chrono::seconds;
+  auto clock = std::make_shared<testing::ManualClock>();
+  const std::vector<float> level(48000 / 2, 0.1f);  // half a second
+  Mixer mixer(48000, clock);
+  mixer.FollowTheClock();
+  int wakes = 0;
+  const Mixer::VoiceId shot = mixer.AddVoice({level.data(), uint32_t(level.size()), 1}, 48000);
+  std::vector<float> out(2 * 4800);
+  // Renders `blocks` blocks of 100 ms, the clock moving with them.
+  const auto play = [&](int blocks) {
+    for (int b = 0; b < blocks; ++b) {
+      mixer.Render(out.data(), 4800);
+      clock->Advance(milliseconds(100));
+    }
+  };
+
+  play(12);
+  EXPECT_FALSE(mixer.Rest()) << "no waker: the backend cannot rest";
+  mixer.SetWaker([&] { ++wakes; });
+  EXPECT_FALSE(mixer.Rest()) << "the control side has not said when the next start may come";
+  mixer.ExpectStartIn(Mixer::kRestLead);
+  EXPECT_FALSE(mixer.Rest()) << "a start is expected within the lead";
+  mixer.ExpectStartIn(std::chrono::steady_clock::duration::max());
+  mixer.Play(shot, false);
+  play(5);
+  EXPECT_FALSE(mixer.Rest()) << "a voice plays";
+  play(5);  // the shot ends within the first of these
+  EXPECT_FALSE(mixer.IsPlaying(shot));
+  EXPECT_FALSE(mixer.Rest()) << "not a whole second of quiet yet";
+  play(6);
+  EXPECT_TRUE(mixer.Rest());
+  EXPECT_TRUE(mixer.Resting());
+  EXPECT_EQ(wakes, 0);
+
+  // A minute's rest is no stall, and nothing of it is caught up.
+  clock->Advance(seconds(60));
+  EXPECT_FALSE(mixer.Stalled());
+  mixer.ExpectStartIn(seconds(5));
+  EXPECT_EQ(wakes, 0) << "a start beyond the lead lets it rest on";
+  mixer.Play(shot, false);
+  EXPECT_EQ(wakes, 1);
+  EXPECT_FALSE(mixer.Resting());
+  mixer.Play(shot, false);
+  EXPECT_EQ(wakes, 1) << "an awake output is not woken again";
+  clock->Advance(milliseconds(100));
+  EXPECT_FALSE(mixer.Stalled()) << "the stall clock starts again at the wake";
+  mixer.Render(out.data(), 480);
+  EXPECT_EQ(mixer.PositionFrames(shot), 480u);
+  float peak = 0;
+  for (size_t i = 0; i < 2 * 480; ++i) peak = std::max(peak, std::abs(out[i]));
+  EXPECT_GT(peak, 0.05f) << "the woken voice is heard in the first Render";
+
+  // Rested again: a start expected within the lead wakes it.
+  play(20);
+  mixer.ExpectStartIn(seconds(3));
+  ASSERT_TRUE(mixer.Rest());
+  mixer.ExpectStartIn(seconds(1));
+  EXPECT_EQ(wakes, 2);
+  EXPECT_FALSE(mixer.Rest()) << "the expected start is near";
+
+  // An output that asks while the mixer counts it resting (one opened afresh) is awake.
+  mixer.ExpectStartIn(seconds(30));
+  ASSERT_TRUE(mixer.Rest());
+  mixer.Render(out.data(), 480);
+  EXPECT_FALSE(mixer.Resting());
+
+  // An offline mixer never rests.
+  Mixer offline(48000, clock);
+  offline.SetWaker([&] { ++wakes; });
+  offline.ExpectStartIn(seconds(30));
+  for (int b = 0; b < 20; ++b) offline.Render(out.data(), 4800);
+  EXPECT_FALSE(offline.Rest());
+}
+
 }  // namespace
 }  // namespace lullwood

@@ -66,6 +66,54 @@ class SoundscapeTest : public ::testing::Test {
   }
 };
 
+// ------------------------------------------------------------------ resting output
+
+// Each tick tells the output how far off the next firing is: through a silence it may
+// rest, and it is woken at the tick before a firing, neither sooner nor later; after the
+// sound and a quiet second it may rest again. With nothing scheduled it rests until a
+// Play.
+TEST_F(SoundscapeTest, TheOutputRestsBetweenFiringsAndIsWokenAtTheTickBefore) {
+  OfflineSoundDevice& device = *outputs.current();
+  Mixer& mixer = device.mixer();
+  mixer.FollowTheClock();
+  int wakes = 0;
+  mixer.SetWaker([&] { ++wakes; });
+  device.Render(48000 * 6 / 5);  // a quiet 1.2 s
+  EXPECT_FALSE(mixer.Rest()) << "no tick has said when the next firing may come";
+  RunTicks(1);
+  EXPECT_TRUE(mixer.Rest()) << "nothing scheduled";
+  ClickBox(0, true);
+  EXPECT_EQ(wakes, 1) << "a background's start wakes it";
+  ClickBox(0, false);
+  ASSERT_TRUE(mixer.Rest());
+
+  MoveSlider(6, level::kRarely);
+  RunTicks(1);  // draws the fire tick
+  const double fireTick = state.scheduler.nextFireTick[6];
+  ASSERT_GT(fireTick, state.scheduler.tickCount + 100);
+  ASSERT_TRUE(state.mixer.previewBuffer && state.mixer.previewBuffer->IsPlaying());
+  EXPECT_EQ(wakes, 2) << "the slider's preview wakes it";
+  while (state.mixer.previewBuffer->IsPlaying()) device.Render(4800);
+  device.Render(48000 * 6 / 5);
+  ASSERT_TRUE(mixer.Rest());
+  wakes = 0;
+  while (state.scheduler.tickCount + 1 < fireTick) {
+    RunTicks(1);
+    ASSERT_EQ(wakes, state.scheduler.tickCount + 1 == fireTick ? 1 : 0)
+        << "tick " << state.scheduler.tickCount << " of " << fireTick;
+  }
+  EXPECT_FALSE(mixer.Rest()) << "a firing is due at the next tick";
+  RunTicks(1);
+  ASSERT_EQ(firings.size(), 1u);
+  EXPECT_EQ(wakes, 1) << "the firing finds the output awake";
+  EXPECT_FALSE(mixer.Rest()) << "the effect sounds";
+  while (state.scheduler.effectBuffer[6]->IsPlaying()) device.Render(4800);
+  EXPECT_FALSE(mixer.Rest()) << "not yet a quiet second";
+  device.Render(48000 * 6 / 5);
+  RunTicks(1);
+  EXPECT_TRUE(mixer.Rest());
+}
+
 // ------------------------------------------------------------------ backgrounds
 
 TEST_F(SoundscapeTest, ThreeBackgroundsPlayAndAFourthIsRefusedOnce) {

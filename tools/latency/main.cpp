@@ -2,8 +2,10 @@
 // server's sink, through the program's own live output (the same SDL device, buffer
 // size and mixer the window uses).
 //
-//   lullwood-output-latency MONITOR [TRIALS [RECORD_MS]]
+//   lullwood-output-latency [--rested] MONITOR [TRIALS [RECORD_MS]]
 //
+// With --rested, each tone is started on an output resting through a silence (no start
+// expected), as a slider's preview or a ticked box wakes it after a quiet spell.
 // MONITOR is the sink's monitor source (for a null sink named "night": night.monitor).
 // Each trial waits a random time, so that the start falls anywhere in the output's
 // cycle, starts a loud tone on the mixer and times the moment its first sample came out
@@ -146,8 +148,14 @@ class Monitor {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool rested = argc >= 2 && std::string(argv[1]) == "--rested";
+  if (rested) {
+    --argc;
+    ++argv;
+  }
   if (argc < 2 || argc > 4) {
-    std::fprintf(stderr, "usage: lullwood-output-latency MONITOR [TRIALS [RECORD_MS]]\n");
+    std::fprintf(stderr,
+                 "usage: lullwood-output-latency [--rested] MONITOR [TRIALS [RECORD_MS]]\n");
     return 2;
   }
   const int trials = argc >= 3 ? std::atoi(argv[2]) : 20;
@@ -177,12 +185,20 @@ int main(int argc, char** argv) {
   std::mt19937 random(12);
   std::uniform_int_distribution<int> pause(300, 1300);
   std::vector<double> delays;
+  // Rested: no firing expected, so the output rests once the tone has been quiet a while.
+  if (rested) mixer.ExpectStartIn(Clock::duration::max());
+  int restedTrials = 0;
   // Let the stream settle first.
   std::this_thread::sleep_for(std::chrono::seconds(1));
   for (int trial = 0; trial < trials; ++trial) {
     std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
     for (int i = 0; i < 200 && !monitor.Quiet(); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (rested) {
+      for (int i = 0; i < 500 && !mixer.Resting(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      if (mixer.Resting()) ++restedTrials;
+    }
     monitor.Arm();
     const auto started = Clock::now();
     mixer.Play(voice, false);
@@ -210,6 +226,7 @@ int main(int argc, char** argv) {
       "start to first sample at the sink, %zu trials: min %.0f ms, median %.0f ms, "
       "mean %.0f ms, max %.0f ms\n",
       delays.size(), sorted.front(), sorted[sorted.size() / 2], sum / delays.size(), sorted.back());
+  if (rested) std::printf("started on a resting output: %d of %d trials\n", restedTrials, trials);
   std::printf("releasing the output took %.1f ms\n", closeMs);
   return 0;
 }
