@@ -137,21 +137,23 @@ class Mixer : public std::enable_shared_from_this<Mixer> {
   // an offline mixer never rests.
 
   // Control side: no voice will start by itself sooner than `delay` from now (the
-  // scheduler's next possible firing); a voice started by a Play wakes the output
-  // anyway. A resting output is woken when `delay` is at most kRestLead, so that it asks
-  // for samples again well before that start.
+  // scheduler's next possible firing). The output does not rest while that start is
+  // within kRestLead. A rest is not ended ahead of the start: the Play that starts it
+  // wakes the output, whose buffer was dropped at the rest, so the sound is mixed in the
+  // first block asked for and reaches the sink sooner than on an output that plays.
   void ExpectStartIn(std::chrono::steady_clock::duration delay);
-  static constexpr std::chrono::milliseconds kRestLead{1500};
-  // What wakes the live output from a rest. Called on the control side (from Play or
-  // ExpectStartIn), never holding the mixer's locks. Before the output starts.
+  static constexpr std::chrono::milliseconds kRestLead{1000};
+  // What wakes the live output from a rest. Called on the control side (from Play),
+  // never holding the mixer's locks. Before the output starts.
   void SetWaker(std::function<void()> wake);
   // Output side, after a Render: true when the output may rest now (the mixer then
   // counts as resting until the waker is called): no voice has sounded for
   // kQuietBeforeRest, none plays, and no start is expected within kRestLead. A resting
   // mixer is never Stalled, and time it rested through is not caught up: nothing
-  // played.
+  // played. The quiet must outlast what the output buffers ahead of its sink, since a
+  // rest drops that: every backend that rests buffers less.
   bool Rest();
-  static constexpr std::chrono::milliseconds kQuietBeforeRest{1000};
+  static constexpr std::chrono::milliseconds kQuietBeforeRest{600};
   // Whether the output rests now. Any thread.
   bool Resting() const { return resting_; }
 

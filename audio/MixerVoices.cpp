@@ -146,13 +146,6 @@ void Mixer::ExpectStartIn(std::chrono::steady_clock::duration delay) {
   expectedStart_ = delay >= headroom
                        ? INT64_MAX
                        : (now + std::max(delay, Duration::zero())).time_since_epoch().count();
-  if (!resting_ || delay > kRestLead) return;
-  bool wake = false;
-  {
-    std::lock_guard guard(lock_);
-    wake = EndRest(now);
-  }
-  if (wake) waker_();
 }
 
 void Mixer::SetWaker(std::function<void()> wake) {

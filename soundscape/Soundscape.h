@@ -94,8 +94,8 @@ class Soundscape {
   // Zeroes the level and fire-tick tables (start-up).
   void ResetTables();
   void SeedRandom(uint32_t seed);
-  // Tells the output how long until the next effect can fire, so that through a silence
-  // it can rest until shortly before.
+  // Tells the output how long until the next effect can fire: through a silence it rests
+  // unless a firing is near.
   void AnnounceNextFiring();
   // Called with every firing that played a sound.
   void SetFiringObserver(std::function<void(const Firing&)> observer);

@@ -28,7 +28,7 @@
 # --quiet plays an effects-only Scenario instead (six effects at "Rarely", no background),
 # silent most of the time, through which the output rests: besides the CPU it prints the
 # wake-ups a second of program and server together (every thread's voluntary switches)
-# and how often the stream was found corked (looked at once a second); then the
+# and how often the stream was found corked (at the looks every 10 s); then the
 # start-to-sink delay both on an output that plays and on one resting through a silence,
 # and no GStreamer mix.
 #
@@ -221,11 +221,13 @@ if [ "$server_kind" = pipewire ]; then
 elif [ "$mode" = pulse ]; then
   export XDG_RUNTIME_DIR="$work/run" PULSE_SERVER="unix:$work/pulse.socket"
   mkdir -m 700 "$XDG_RUNTIME_DIR"
-  # No configuration of the machine's own: only the modules named here.
+  # No configuration of the machine's own: only the modules named here. As in the stock
+  # configuration, a sink nothing plays to is suspended after 5 s.
   pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
     --log-target=file:"$work/pulse.log" \
     -L "module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.socket" \
-    -L "module-null-sink sink_name=measure rate=48000 format=float32le channels=2" &
+    -L "module-null-sink sink_name=measure rate=48000 format=float32le channels=2" \
+    -L "module-suspend-on-idle" &
   server=$!
   for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
   pactl info >/dev/null 2>&1 || { echo "measure-live: the sound server did not start:" >&2; cat "$work/pulse.log" >&2; exit 1; }
@@ -282,9 +284,7 @@ for s in $(seq 1 "$seconds"); do
   if [ -n "$server" ] && [ $(( s % 10 )) -eq 5 ]; then
     pactl list sink-inputs > "$work/sink-inputs.$s" 2>&1 || true
   fi
-  if [ -n "$server" ] && [ "$s" -gt 10 ] && [ "$quiet" -eq 1 ]; then
-    if pactl list sink-inputs 2>/dev/null | grep -q "Corked: yes"; then echo corked; else echo playing; fi >> "$work/corked"
-  fi
+
 done
 cpu_end=$(cpu_ns "$pid"); t_end=$(now_ns)
 thread_times "$pid" > "$work/threads.end"
@@ -329,8 +329,8 @@ if [ -n "$server" ]; then
     ($1 in slept) && $3 >= slept[$1] { total += $3 - slept[$1] }
     END { printf "wake-ups, lullwood + server:    %.2f a second\n", total / seconds }
   ' "$work/all.10" "$work/all.end"
-  if [ -s "$work/corked" ]; then
-    echo "stream found corked:            $(grep -c corked "$work/corked") of $(wc -l < "$work/corked") looks"
+  if [ "$MEASURE_QUIET" -eq 1 ]; then
+    echo "stream found corked:            $(grep -l "Corked: yes" "$work"/sink-inputs.* | wc -l) of $(ls "$work"/sink-inputs.* | wc -l) looks"
   fi
   awk -v a="$program" -v b="$sound" 'BEGIN { printf "%.6f\n", a + b }' > "$work/lullwood-total"
 fi
@@ -365,7 +365,7 @@ if [ "$full_band" -eq 1 ]; then
   mkdir -p "$work/config/Quillor"
   printf '[General]\nFULLBAND=Y\n' > "$work/config/Quillor/Lullwood.conf"
 fi
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/inner.sh" "$binary" "$seconds" "$work" "$server"
+MEASURE_QUIET=$quiet xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/inner.sh" "$binary" "$seconds" "$work" "$server"
 [ "$mode" = pulse ] || exit 0
 
 echo "--- a sound started on lullwood's output, to the sink (lullwood-output-latency, 12 trials):"

@@ -222,9 +222,9 @@ TEST(Mixer, ALiveMixerKeepsTimeThroughAStallAndAnOfflineOneDoesNot) {
 }
 
 // A live mixer lets its output rest once nothing has sounded for kQuietBeforeRest and no
-// start is expected within kRestLead; a Play, or a start expected within the lead, ends
-// the rest and wakes the output once. The time it rested is not caught up: a voice
-// started by the wake starts at its beginning, however long the rest.
+// start is expected within kRestLead; a Play ends the rest and wakes the output once. The time it
+// rested is not caught up: a voice started by the wake starts at its beginning, however long the
+// rest.
 TEST(Mixer, ALiveOutputRestsThroughSilenceAndIsWokenByAPlayOrAnExpectedStart) {
   using std::chrono::milliseconds;
   using std::chrono::seconds;
@@ -279,13 +279,17 @@ TEST(Mixer, ALiveOutputRestsThroughSilenceAndIsWokenByAPlayOrAnExpectedStart) {
   for (size_t i = 0; i < 2 * 480; ++i) peak = std::max(peak, std::abs(out[i]));
   EXPECT_GT(peak, 0.05f) << "the woken voice is heard in the first Render";
 
-  // Rested again: a start expected within the lead wakes it.
+  // Rested again: a start expected soon does not end the rest; its Play will.
   play(20);
   mixer.ExpectStartIn(seconds(3));
   ASSERT_TRUE(mixer.Rest());
-  mixer.ExpectStartIn(seconds(1));
+  mixer.ExpectStartIn(milliseconds(500));
+  EXPECT_TRUE(mixer.Resting());
+  EXPECT_EQ(wakes, 1);
+  mixer.Play(shot, false);
   EXPECT_EQ(wakes, 2);
-  EXPECT_FALSE(mixer.Rest()) << "the expected start is near";
+  play(20);
+  EXPECT_FALSE(mixer.Rest()) << "the expected start is within the lead";
 
   // An output that asks while the mixer counts it resting (one opened afresh) is awake.
   mixer.ExpectStartIn(seconds(30));

@@ -283,6 +283,11 @@ TEST(OutputBuffering, EachServerGetsTheBufferingThatLetsItSleep) {
   EXPECT_GE(pipewire.request, 2 * quantum);
   EXPECT_LE(pipewire.target, 300ms) << "the whole way to the sink's output";
   EXPECT_EQ(BufferingForServer("").target, pulse.target) << "an unnamed server is PulseAudio";
+  // A rest drops what the stream holds: the mixer's quiet before it must outlast that,
+  // with room for the limiter's look-ahead and a late request.
+  for (const OutputBuffering& b : {pulse, pipewire}) {
+    EXPECT_LE(b.target + 2 * b.request, Mixer::kQuietBeforeRest) << b.target.count() << " ms";
+  }
 }
 
 // The watchdog of a device playing through libpulse sleeps while the soundscape plays:
