@@ -40,6 +40,7 @@ for arg in "$@"; do
 done
 
 tools/deps.sh clang libclang-rt-14-dev desktop-file-utils appstream man-db dbus pulseaudio pulseaudio-utils \
+  pipewire pipewire-bin wireplumber \
   xvfb xauth at-spi2-core python3-pyatspi gir1.2-atspi-2.0 sway \
   python3
 export QT_QPA_PLATFORM=offscreen

@@ -1,6 +1,6 @@
-// The live audio output: the default device through the audio library (libpulse where
-// a PulseAudio or PipeWire server answers, SDL2 elsewhere), in callback mode, fed by the
-// mixer.
+// The live audio output: the default device through the audio library (libpipewire
+// where a PipeWire server answers, libpulse where a PulseAudio server does, SDL2
+// elsewhere), in callback mode, fed by the mixer.
 //
 // An output can stop under the program (the sound server restarts, a headset is
 // unplugged). Each open device keeps a watchdog thread that notices this, closes the
@@ -103,8 +103,15 @@ class LiveOutputFactory : public AudioOutputFactory {
   OutputWatch watch_;
 };
 
-// The backend the program plays through: libpulse when a server answers and the user
-// has not chosen an SDL driver (SDL_AUDIODRIVER other than "pulseaudio"), else SDL.
+// Which backend the program plays through, by the user's choices: LULLWOOD_AUDIO
+// ("pipewire", "pulse" or "sdl") names one; else SDL_AUDIODRIVER naming an SDL driver
+// other than PulseAudio's chooses SDL; else the first that answers.
+enum class LiveBackendKind { kPipeWire, kPulse, kSdl, kFirstThatAnswers };
+LiveBackendKind ChooseLiveBackend(const char* sdlDriver, const char* chosen);
+
+// The backend the program plays through, as ChooseLiveBackend says from the environment;
+// of those that answer, PipeWire's own protocol first, then libpulse (PulseAudio, or
+// PipeWire's pulse server), then SDL.
 std::unique_ptr<AudioOutputBackend> MakeLiveBackend();
 
 }  // namespace lullwood

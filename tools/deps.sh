@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-wayland qt6-tools-dev qt6-l10n-tools
   qt6-translations-l10n libsdl2-dev
-  libpulse-dev libflac-dev libgtest-dev libgmock-dev
+  libpulse-dev libpipewire-0.3-dev libflac-dev libgtest-dev libgmock-dev
   libbenchmark-dev "$@")
 
 missing=()
