@@ -3,6 +3,7 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <string>
@@ -118,6 +119,7 @@ class PulseBackend final : public AudioOutputBackend {
     }
     // From now on a stream that fails (the server went, the sink vanished) says so.
     pa_stream_set_state_callback(stream, &PulseBackend::StateChanged, output.get());
+    pa_stream_set_underflow_callback(stream, &PulseBackend::RanOut, output.get());
     if (openedRate != nullptr) {
       *openedRate =
           acceptDeviceRate ? static_cast<int>(pa_stream_get_sample_spec(stream)->rate) : rateHz;
@@ -251,6 +253,9 @@ class PulseBackend final : public AudioOutputBackend {
     // The wake's call on the loop's thread, while it is pending.
     pa_defer_event* resume = nullptr;
     pa_mainloop_api* api = nullptr;
+    Clock::time_point playingSince{};
+    unsigned long underruns = 0;
+    Clock::time_point lastUnderrunNote{};
   };
 
   static pa_usec_t Micro(std::chrono::milliseconds ms) {
@@ -284,6 +289,7 @@ class PulseBackend final : public AudioOutputBackend {
     if (output.stream == nullptr) return;
     pa_stream_set_write_callback(output.stream, nullptr, nullptr);
     pa_stream_set_state_callback(output.stream, nullptr, nullptr);
+    pa_stream_set_underflow_callback(output.stream, nullptr, nullptr);
     pa_stream_disconnect(output.stream);
     pa_stream_unref(output.stream);
     output.stream = nullptr;
@@ -307,6 +313,7 @@ class PulseBackend final : public AudioOutputBackend {
   // play. A fresh stream's first fill, then the server asks for more a request at a time.
   static void Play(Output& output) {
     output.resting = false;
+    output.playingSince = Clock::now();
     Write(output, pa_stream_writable_size(output.stream));
     if (pa_operation* op = pa_stream_cork(output.stream, 0, nullptr, nullptr)) {
       pa_operation_unref(op);
@@ -319,6 +326,21 @@ class PulseBackend final : public AudioOutputBackend {
     api->defer_free(event);
     o.resume = nullptr;
     if (o.stream != nullptr && o.resting) Play(o);
+  }
+
+  // The loop's thread, locked: the server played the stream's buffer to its end before
+  // more came. Noted on the error output, at most once a minute with the count so far,
+  // for whoever looks into a night's glitches.
+  static void RanOut(pa_stream* /*stream*/, void* output) {
+    Output& o = *static_cast<Output*>(output);
+    // A stream that was just started or woken has nothing in the server's buffer yet.
+    if (o.resting || Clock::now() - o.playingSince < std::chrono::milliseconds(500)) return;
+    ++o.underruns;
+    const auto now = Clock::now();
+    if (o.underruns > 1 && now - o.lastUnderrunNote < std::chrono::minutes(1)) return;
+    o.lastUnderrunNote = now;
+    std::fprintf(stderr, "lullwood: the sound server ran out of samples (underruns so far: %lu)\n",
+                 o.underruns);
   }
 
   // The loop's thread, locked.

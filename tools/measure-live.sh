@@ -24,6 +24,8 @@
 # configuration and state folders and the same null sink at 48 kHz made through the pulse
 # server, all stopped at the end, also on failure. The server figures are then those of
 # the three processes together (and their threads, each named as the process calls it).
+# There the program speaks PipeWire's own protocol; with LULLWOOD_AUDIO=pulse in the
+# environment it goes through pipewire-pulse instead, as before it could.
 #
 # --quiet plays an effects-only Scenario instead (six effects at "Rarely", no background),
 # silent most of the time, through which the output rests: besides the CPU it prints the
@@ -47,6 +49,7 @@
 set -euo pipefail
 
 source "$(dirname "$0")/build-dir.sh"
+source "$lullwood_root/tools/measuring.sh"
 mode=pulse
 server_kind=pulseaudio
 full_band=0
@@ -107,12 +110,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Three backgrounds, twelve effects at "Frequently", Dynamic Random on.
-{
-  printf '[Backgrounds]\r\nchk1=Y\r\nchk5=Y\r\nchk23=Y\r\n'
-  for n in 1 3 4 6 8 10 13 15 19 22 26 30; do printf 'R%d=4\r\n' "$n"; done
-  printf 'V1=8\r\nV2=9\r\nDYNAMIC=Y\r\n'
-} > "$work/busy.lwd"
+busy_scenario "$work/busy.lwd"
 if [ "$quiet" -eq 1 ]; then
   # Six effects at "Rarely", nothing else: silent more than nine tenths of the time.
   {
@@ -172,65 +170,11 @@ sys.exit(0 if sent else "no Lullwood window found")
 PY
 
 
-# Share of one core between two readings of CPU time and of the monotonic clock (ns).
-share() { awk -v c0="$1" -v c1="$2" -v t0="$3" -v t1="$4" \
-  'BEGIN { printf "%.3f", 100 * (c1 - c0) / (t1 - t0) }'; }
-# A process's CPU time in ns. Clock ticks (utime + stime) count in 10 ms steps, a
-# quarter of the whole figure over 40 s here; the scheduler's own count of each live
-# thread (schedstat) is exact. Threads that have ended are in the process's ticks only:
-# their share is the process's ticks less those of its live threads.
-cpu_ns() {
-  local task live_ns=0 live_ticks=0 group
-  group=$(awk '{ print $14 + $15 }' "/proc/$1/stat")
-  for task in /proc/"$1"/task/*; do
-    live_ns=$(( live_ns + $(awk '{ print $1 }' "$task/schedstat" 2>/dev/null || echo 0) ))
-    live_ticks=$(( live_ticks + $(awk '{ print $14 + $15 }' "$task/stat" 2>/dev/null || echo 0) ))
-  done
-  echo $(( live_ns + (group - live_ticks) * 1000000000 / $(getconf CLK_TCK) ))
-}
-now_ns() { date +%s%N; }
-# The CPU time in ns of several processes together.
-cpu_ns_all() {
-  local pid total=0
-  for pid in "$@"; do total=$(( total + $(cpu_ns "$pid") )); done
-  echo "$total"
-}
-
-if [ "$server_kind" = pipewire ]; then
+if [ "$mode" = pulse ]; then
   # The system's stock configuration, nothing of the user's: every folder is the run's.
-  export XDG_RUNTIME_DIR="$work/run" XDG_STATE_HOME="$work/state" \
-    PULSE_SERVER="unix:$work/run/pulse/native"
-  mkdir -m 700 "$XDG_RUNTIME_DIR" "$work/state"
-  XDG_CONFIG_HOME="$work/server-config" pipewire >"$work/pipewire.log" 2>&1 &
-  server=$!
-  for _ in $(seq 50); do [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break; sleep 0.1; done
-  XDG_CONFIG_HOME="$work/server-config" wireplumber >"$work/wireplumber.log" 2>&1 &
-  server="$server $!"
-  XDG_CONFIG_HOME="$work/server-config" pipewire-pulse >"$work/pipewire-pulse.log" 2>&1 &
-  server="$server $!"
-  for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-  if ! pactl info >/dev/null 2>&1 ||
-    ! pactl load-module module-null-sink sink_name=measure rate=48000 format=float32le \
-      channels=2 >/dev/null || ! pactl set-default-sink measure; then
-    echo "measure-live: PipeWire did not start:" >&2
-    tail -n 20 "$work"/pipewire*.log "$work/wireplumber.log" >&2
-    exit 1
-  fi
-  echo "sound server:                   $(pactl info | sed -n 's/^Server Name: //p')"
-  export SDL_AUDIODRIVER=pulseaudio
-elif [ "$mode" = pulse ]; then
-  export XDG_RUNTIME_DIR="$work/run" PULSE_SERVER="unix:$work/pulse.socket"
-  mkdir -m 700 "$XDG_RUNTIME_DIR"
-  # No configuration of the machine's own: only the modules named here. As in the stock
-  # configuration, a sink nothing plays to is suspended after 5 s.
-  pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
-    --log-target=file:"$work/pulse.log" \
-    -L "module-native-protocol-unix auth-anonymous=1 socket=$work/pulse.socket" \
-    -L "module-null-sink sink_name=measure rate=48000 format=float32le channels=2" \
-    -L "module-suspend-on-idle" &
-  server=$!
-  for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-  pactl info >/dev/null 2>&1 || { echo "measure-live: the sound server did not start:" >&2; cat "$work/pulse.log" >&2; exit 1; }
+  private_server_start "$server_kind" "$work" || exit 1
+  server=$PRIVATE_SERVER_PIDS
+  [ "$server_kind" = pulseaudio ] || echo "sound server:                   $(pactl info | sed -n 's/^Server Name: //p')"
   export SDL_AUDIODRIVER=pulseaudio
 else
   export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio_dir/audio.raw"

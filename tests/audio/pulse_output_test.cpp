@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "CapturedStderr.h"
 #include "LiveOutput.h"
 #include "Mixer.h"
 #include "PrivateSoundServer.h"
@@ -213,6 +214,32 @@ TEST_F(PulseOutputTest, ARestingStreamIsCorkedAskedForNothingAndWokenAtOnce) {
   backend->Close(id);
   backend->Wake(id);
   EXPECT_EQ(server->SinkInputs().find("Lullwood"), std::string::npos);
+}
+
+// A sink that falls behind once, well into playing: the server plays the stream's buffer
+// to its end and says so, and the output notes it on the error output, once.
+TEST_F(PulseOutputTest, AnUnderrunTheServerReportsIsNotedOnce) {
+  struct LateSink final : AudioSink {
+    void Fill(float* out, size_t frames) override {
+      std::fill_n(out, 2 * frames, 0.1f);
+      if (++calls == 12) std::this_thread::sleep_for(800ms);
+    }
+    std::atomic<long> calls{0};
+  } sink;
+  testing::CapturedStderr captured;
+  auto backend = MakePulseBackend();
+  const auto id = backend->Open(48000, true, &sink, nullptr);
+  ASSERT_NE(id, 0u);
+  backend->Start(id);
+  ASSERT_TRUE(Eventually([&] { return sink.calls >= 16; }, 10000ms));
+  EXPECT_TRUE(Eventually([&] {
+    return captured.text().find("ran out of samples") != std::string::npos;
+  })) << captured.text();
+  backend->Close(id);
+  const std::string text = captured.text();
+  EXPECT_NE(text.find("lullwood: the sound server ran out of samples (underruns so far: 1)"),
+            std::string::npos)
+      << text;
 }
 
 TEST_F(PulseOutputTest, ALostServerIsNoticedAndTheOutputOpensAgainOnANewOne) {
