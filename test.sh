@@ -6,9 +6,10 @@
 #               The fuzz targets are left out: they are always built sanitized already.
 #   --tsan      builds in build-tsan with ThreadSanitizer only the tests that share the
 #               mixer between threads (ctest label "threads": the audio engine, the SDL
-#               output and its device-loss recovery, the libpulse output against a private
-#               server, the offline renders) and runs them; any report fails the run. None
-#               of them needs Qt. SDL and libpulse are not instrumented, so races inside
+#               output and its device-loss recovery, the libpulse and PipeWire outputs
+#               against private servers, the offline renders) and runs them; any report
+#               fails the run. None of them needs Qt. SDL, libpulse and libpipewire are
+#               not instrumented, so races inside
 #               them go unchecked, but their threads and locks are pthreads the detector
 #               follows. One kind of report is suppressed: libpulse's own allocations,
 #               handed between its threads by atomics the detector cannot see
@@ -71,8 +72,8 @@ else
     -DLULLWOOD_TSAN=ON >/dev/null
   # Only what the labelled tests need.
   cmake --build build-tsan -j"$(nproc)" --target audio_engine_test audio_sdl_smoke_test \
-    audio_device_loss_test audio_pulse_output_test render_units_test render_cli_test \
-    soundscape_render_soak_test
+    audio_device_loss_test audio_pulse_output_test audio_pipewire_output_test render_units_test \
+    render_cli_test soundscape_render_soak_test
   # Any report ends the test process with a failing status; the stacks name the threads.
   export TSAN_OPTIONS="halt_on_error=1:exitcode=66:second_deadlock_stack=1:history_size=4:suppressions=$PWD/tests/support/tsan-suppressions.txt"
   cd build-tsan

@@ -108,12 +108,11 @@ class PipeWireBackend final : public AudioOutputBackend {
     // From now on a stream that fails (the server went) says so.
     output->watching = true;
     if (openedRate != nullptr) *openedRate = rateHz;
-    const OutputId id = nextId_++;
-    {
-      std::lock_guard guard(wakeLock_);
-      outputs_[id] = std::move(output);
-    }
     pw_thread_loop_unlock(loop_);
+    // Listed only with the loop's lock let go: Wake takes the two the other way round.
+    const OutputId id = nextId_++;
+    std::lock_guard guard(wakeLock_);
+    outputs_[id] = std::move(output);
     return id;
   }
 

@@ -124,12 +124,11 @@ class PulseBackend final : public AudioOutputBackend {
       *openedRate =
           acceptDeviceRate ? static_cast<int>(pa_stream_get_sample_spec(stream)->rate) : rateHz;
     }
-    const OutputId id = nextId_++;
-    {
-      std::lock_guard guard(wakeLock_);
-      outputs_[id] = std::move(output);
-    }
     pa_threaded_mainloop_unlock(loop_);
+    // Listed only with the loop's lock let go: Wake takes the two the other way round.
+    const OutputId id = nextId_++;
+    std::lock_guard guard(wakeLock_);
+    outputs_[id] = std::move(output);
     return id;
   }
 

@@ -18,7 +18,8 @@
 # wake-ups a second of lullwood and the server together; the underruns the server
 # reported to the program's libpulse stream (the program notes each one on its error
 # output; PipeWire's own protocol reports none to a stream, so there the recording's
-# gaps stand for them); and lullwood's resident memory at 5 minutes and at the end.
+# gaps stand for them); and lullwood's resident memory at 5 minutes and at the end. The
+# server's figures include the recording stream's share.
 #
 # The program runs under a virtual X server (xvfb-run) with settings in a temporary
 # folder; the build is the one tools/build-dir.sh names.
@@ -61,9 +62,9 @@ work="$(mktemp -d /tmp/lullwood-soak-XXXXXX)"
 program=""
 recorder=""
 cleanup() {
+  pkill -f "parec -d measure.monitor" 2>/dev/null || true
   [ -z "$recorder" ] || kill "$recorder" 2>/dev/null || true
   [ -z "$program" ] || kill "$program" 2>/dev/null || true
-  pkill -f "parec -d measure.monitor" 2>/dev/null || true
   private_server_stop
   rm -rf "$work"
 }
@@ -71,7 +72,7 @@ trap cleanup EXIT
 busy_scenario "$work/busy.lwd"
 
 # What the mix itself makes: its largest second difference over two minutes, offline.
-"$render" "$work/busy.lwd" --seconds 120 --rate 48000 --out "$work/reference.wav" >/dev/null
+"$render" "$work/busy.lwd" --seconds 120 --seed 1 --rate 48000 --out "$work/reference.wav" >/dev/null
 own=$(sox "$work/reference.wav" -t raw -e floating-point -b 32 - |
   "$check" 48000 100000 0 | sed -n 's/.*largest second difference \([0-9.]*\).*/\1/p' | tail -n 1)
 limit=$(awk -v o="$own" 'BEGIN { l = 2 * o; if (l < 0.05) l = 0.05; printf "%.4f", l }')
@@ -145,9 +146,10 @@ for moment in $moments "$seconds"; do
   done
   [ "$moment" = "$seconds" ] && break
   close_piece
-  kill "$recorder" 2>/dev/null || true
   echo "restart at $(elapsed) s"
+  # The recorder ends with the server; its checker then reads to the end and reports.
   private_server_stop
+  wait "$recorder" 2>/dev/null || true
   sleep 2
   private_server_start "$server_kind" "$work"
   record
@@ -155,10 +157,9 @@ for moment in $moments "$seconds"; do
 done
 close_piece
 rss_end=$(rss_kb "$pid")
-sleep 1
-kill "$recorder" 2>/dev/null || true
 pkill -f "parec -d measure.monitor" 2>/dev/null || true
-sleep 1
+wait "$recorder" 2>/dev/null || true
+recorder=""
 
 echo "--- the recording, per stretch between restarts:"
 for f in $(ls "$work"/stretch.* | sort -t. -k2 -n); do
