@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "Eventually.h"
 #include "LiveOutput.h"
 #include "PipeWireBackend.h"
 #include "PrivatePipeWire.h"
@@ -40,15 +41,7 @@ struct CountingSink final : AudioSink {
   std::atomic<bool> stopped{false};
 };
 
-template <class Condition>
-bool Eventually(Condition condition, std::chrono::milliseconds limit = 5000ms) {
-  const auto giveUp = Clock::now() + limit;
-  while (!condition()) {
-    if (Clock::now() >= giveUp) return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
+using testing::Eventually;
 
 class PipeWireOutputTest : public testing::TempFolderTest {
  protected:

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "CapturedStderr.h"
+#include "Eventually.h"
 #include "LiveOutput.h"
 #include "Mixer.h"
 #include "PrivateSoundServer.h"
@@ -52,17 +53,7 @@ struct CountingSink final : AudioSink {
   std::vector<Request> asked;
 };
 
-// Waits until `condition` holds, looking every 10 ms; false after `limit`, which only
-// stops a hang: the server does what is waited for well within it.
-template <class Condition>
-bool Eventually(Condition condition, std::chrono::milliseconds limit = 5000ms) {
-  const auto giveUp = Clock::now() + limit;
-  while (!condition()) {
-    if (Clock::now() >= giveUp) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
-}
+using testing::Eventually;
 
 // Waits until the server asks `sink` for more than it has had; false after 3 s. A null
 // sink left idle sleeps out its longest latency (2 s) before it takes up a new

@@ -20,6 +20,8 @@
 #include <string>
 #include <thread>
 
+#include "ShellOutput.h"
+
 #include "PrivateBus.h"
 
 namespace lullwood::testing {
@@ -83,9 +85,10 @@ class PrivatePipeWire {
   }
 
   // What `pw-dump` prints now: every object of the server as JSON.
-  std::string Dump() const { return Run("pw-dump 2>/dev/null"); }
+  std::string Dump() const { return ShellOutput("pw-dump 2>/dev/null"); }
   std::string Log() const {
-    return Run("tail -n 20 '" + folder_ + "/pipewire.log' '" + folder_ + "/wireplumber.log'");
+    return ShellOutput("tail -n 20 '" + folder_ + "/pipewire.log' '" + folder_ +
+                       "/wireplumber.log'");
   }
 
  private:
@@ -107,17 +110,6 @@ class PrivatePipeWire {
       _exit(127);
     }
     return pid;
-  }
-
-  static std::string Run(const std::string& command) {
-    std::string out;
-    if (std::FILE* pipe = popen(command.c_str(), "r")) {
-      char buffer[4096];
-      size_t n;
-      while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-      pclose(pipe);
-    }
-    return out;
   }
 
   std::string folder_;

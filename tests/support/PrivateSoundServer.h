@@ -16,6 +16,8 @@
 #include <string>
 #include <thread>
 
+#include "ShellOutput.h"
+
 namespace lullwood::testing {
 
 class PrivateSoundServer {
@@ -86,24 +88,13 @@ class PrivateSoundServer {
   }
 
   // The server's log, for a start that failed.
-  std::string Log() const { return Run("cat '" + folder_ + "/pulse.log' 2>&1"); }
+  std::string Log() const { return ShellOutput("cat '" + folder_ + "/pulse.log' 2>&1"); }
 
   // What `pactl list sink-inputs` prints now.
-  std::string SinkInputs() const { return Run("pactl list sink-inputs 2>&1"); }
+  std::string SinkInputs() const { return ShellOutput("pactl list sink-inputs 2>&1"); }
 
  private:
   bool Answers() const { return std::system("pactl info >/dev/null 2>&1") == 0; }
-
-  static std::string Run(const std::string& command) {
-    std::string out;
-    if (std::FILE* pipe = popen(command.c_str(), "r")) {
-      char buffer[4096];
-      size_t n;
-      while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-      pclose(pipe);
-    }
-    return out;
-  }
 
   std::string folder_;
   std::string socket_;
