@@ -4,9 +4,13 @@
 // slope from 5.5 to 16 kHz, measured at the file's own rate) and, for two or more, the
 // spectral correlation of each with the first and their band levels below 5 kHz against
 // the first's (mean and worst difference, dB; an 8-bit first wave's bands in its dither
-// floor left out). Reads 8-bit unsigned and 16-bit signed PCM,
+// floor left out). Then the tells of a synthesiser: single-sample needles a second, the
+// onsets compared (how many, the highest waveform and log-spectrogram correlation of two,
+// the longest run at one spacing), the longest ruled spectral line and the steepest
+// onset and offset of a call. With --loop, onset runs are also counted round the seam
+// of each file, as for a loop. Reads 8-bit unsigned and 16-bit signed PCM,
 // mixing channels down.
-//   sound-figures OURS.wav [REFERENCE.wav ...]
+//   sound-figures [--loop] OURS.wav [REFERENCE.wav ...]
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -16,6 +20,7 @@
 
 #include "measure/Bands.h"
 #include "measure/Figures.h"
+#include "measure/Tells.h"
 
 namespace {
 
@@ -97,12 +102,14 @@ std::string Joined(const std::vector<double>& values) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s OURS.wav [REFERENCE.wav ...]\n", argv[0]);
+  const bool loop = argc > 1 && std::string(argv[1]) == "--loop";
+  const int first = loop ? 2 : 1;
+  if (argc <= first) {
+    std::fprintf(stderr, "usage: %s [--loop] OURS.wav [REFERENCE.wav ...]\n", argv[0]);
     return 2;
   }
   std::vector<Wave> waves;
-  for (int i = 1; i < argc; ++i) {
+  for (int i = first; i < argc; ++i) {
     Wave w;
     w.name = argv[i];
     std::string error;
@@ -160,6 +167,27 @@ int main(int argc, char** argv) {
   });
   rowOf("slope 5.5-16k dB/oct", high, [&](const H& h) {
     return h.slopeMeasured ? num(h.slopeDbPerOctave, "%.1f") : std::string("-");
+  });
+  namespace m = lullwood::measure;
+  rowOf("needles /s", waves,
+        [&](const Wave& w) { return num(m::NeedlesPerSecond(w.samples, w.rate), "%.2f"); });
+  std::vector<m::Repetition> repetition;
+  for (const Wave& w : waves) repetition.push_back(m::MeasureRepetition(w.samples, w.rate, loop));
+  rowOf("events compared", repetition,
+        [&](const m::Repetition& r) { return num(r.events, "%.0f"); });
+  rowOf("alike: wave/spectr.", repetition, [&](const m::Repetition& r) {
+    return num(r.waveform, "%.2f") + "/" + num(r.spectrogram, "%.2f");
+  });
+  rowOf("even run (spacing s)", repetition, [&](const m::Repetition& r) {
+    return num(r.longestEvenRun, "%.0f") + " (" + num(r.evenSpacing, "%.3f") + ")";
+  });
+  rowOf("ruled line s @ Hz", waves, [&](const Wave& w) {
+    const m::RuledLine l = m::LongestRuledLine(w.samples, w.rate);
+    return num(l.seconds, "%.2f") + " @ " + num(l.hz, "%.0f");
+  });
+  rowOf("steepest on/off ms", waves, [&](const Wave& w) {
+    const m::Gates g = m::MeasureGates(w.samples, w.rate);
+    return num(g.riseMs, "%.1f") + "/" + num(g.fallMs, "%.1f");
   });
   if (waves.size() > 1) {
     std::printf("%-22s %24s", "bands <5k vs 1st dB", "-");

@@ -48,9 +48,10 @@ inline void Fft(std::vector<std::complex<double>>& a) {
   }
   for (size_t len = 2; len <= n; len <<= 1) {
     const double angle = -2.0 * kPi / static_cast<double>(len);
-    for (size_t i = 0; i < n; i += len) {
-      for (size_t k = 0; k < len / 2; ++k) {
-        const std::complex<double> w(std::cos(angle * k), std::sin(angle * k));
+    // Each twiddle factor once per stage, for all the butterflies that use it.
+    for (size_t k = 0; k < len / 2; ++k) {
+      const std::complex<double> w(std::cos(angle * k), std::sin(angle * k));
+      for (size_t i = 0; i < n; i += len) {
         const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * w;
         a[i + k] = u + v;
         a[i + k + len / 2] = u - v;
