@@ -149,6 +149,16 @@ std::vector<double> Channel(const ParsedWave& wave, int channel) {
   return x;
 }
 
+std::vector<float> Mono(const ParsedWave& wave) {
+  std::vector<float> mono(wave.blockAlign ? wave.data.size() / wave.blockAlign : 0, 0.0f);
+  for (int c = 0; c < wave.channels; ++c) {
+    const std::vector<double> x = Channel(wave, c);
+    for (size_t i = 0; i < mono.size() && i < x.size(); ++i)
+      mono[i] += static_cast<float>(x[i] / wave.channels);
+  }
+  return mono;
+}
+
 double RmsDb(const std::vector<double>& x) {
   double s = 0.0;
   for (double v : x) s += v * v;

@@ -28,6 +28,8 @@ std::optional<ParsedWave> ParseWave(const std::vector<uint8_t>& image, std::stri
 // One channel of interleaved data as -1..1: 8-bit (128 = 0, 128 steps = full scale) or
 // 16-bit signed (32768 steps = full scale).
 std::vector<double> Channel(const ParsedWave& wave, int channel);
+// All channels mixed down to one, as floats.
+std::vector<float> Mono(const ParsedWave& wave);
 
 double RmsDb(const std::vector<double>& x);
 // RMS (dB) after a 2nd-order Butterworth high-pass at 100 Hz; a loop is filtered twice

@@ -82,11 +82,7 @@ TEST_P(HighBand, FallsWithinSixDecibelsOfTheRecordings) {
   std::string error;
   const auto wave = ParseWave(*bytes, error);
   ASSERT_TRUE(wave) << error;
-  std::vector<float> mono(wave->data.size() / wave->blockAlign, 0.0f);
-  for (int c = 0; c < wave->channels; ++c) {
-    const std::vector<double> x = Channel(*wave, c);
-    for (size_t i = 0; i < mono.size(); ++i) mono[i] += static_cast<float>(x[i] / wave->channels);
-  }
+  const std::vector<float> mono = Mono(*wave);
   const measure::HighBand ours = measure::MeasureHighBand(mono, wave->sampleRate);
   ASSERT_TRUE(ours.slopeMeasured);
 

@@ -9,35 +9,6 @@ using namespace loops;
 
 namespace {
 
-// A chirp of `pulses` raised-cosine pulses of a sine carrier; pulse amplitude moves
-// linearly from `firstAmp` to 1.
-std::vector<float> PulsedChirp(double fs, double carrierHz, int pulses, double pulseSeconds,
-                               double periodSeconds, double firstAmp) {
-  const double seconds = (pulses - 1) * periodSeconds + pulseSeconds;
-  std::vector<float> v(static_cast<size_t>(seconds * fs) + 1, 0.0f);
-  for (size_t i = 0; i < v.size(); ++i) {
-    const double t = i / fs;
-    const int p = static_cast<int>(t / periodSeconds);
-    const double u = (t - p * periodSeconds) / pulseSeconds;
-    if (p >= pulses || u >= 1.0) continue;
-    const double amp =
-        pulses > 1 ? Lerp(firstAmp, 1.0, static_cast<double>(p) / (pulses - 1)) : 1.0;
-    v[i] = static_cast<float>(amp * (0.5 - 0.5 * Cos2Pi(u)) * Sin2Pi(carrierHz * t));
-  }
-  return v;
-}
-
-// `count` copies of `voice` spread evenly round the loop from `offset` (fraction of the
-// loop), each nudged by up to `jitter` of its spacing and varied by `sigmaDb`.
-void Chorus(std::span<float> out, Rng& rng, std::span<const float> voice, int count, double offset,
-            double jitter, double gain, double sigmaDb) {
-  const double n = static_cast<double>(out.size());
-  for (int j = 0; j < count; ++j) {
-    const double at = (offset + (j + jitter * rng.Bipolar()) / count) * n;
-    AddCircular(out, static_cast<int64_t>(at), voice, gain * rng.GainJitter(sigmaDb));
-  }
-}
-
 // Gain envelope for a call: `attack` and `release` seconds of cosine ramp round a hold.
 auto CallEnvelope(double seconds, double attack, double release) {
   return [=](double t) {
@@ -49,60 +20,185 @@ int64_t At(size_t n, double fraction) {
   return static_cast<int64_t>(fraction * n);
 }
 
+// A tree frog's "tink": 20-40 ms of a clear note with a faint octave that drops a few
+// per cent, a soft attack of 5-9 ms; pitch, length and fall drawn for each.
+std::vector<float> Tink(Rng& rng, double fs, double hz) {
+  const double seconds = rng.Uniform(0.02, 0.04), attack = rng.Uniform(0.005, 0.009);
+  const double top = hz * rng.Jitter(0.03), drop = rng.Uniform(0.02, 0.05);
+  return Sweep(fs, seconds, [=](double t) { return top * (1.0 - drop * t / seconds); },
+               CallEnvelope(seconds, attack, 0.6 * seconds), {1.0, rng.Uniform(0.1, 0.3)});
+}
+
+// A bird's falling whistle: from near 3 kHz down by about 1.2 kHz in half a second or
+// more, falling fastest at first and wavering as the syrinx's tension is worked; its
+// reach, length and waver drawn for each, so no two are one glide.
+std::vector<float> FallingWhistle(Rng& rng, double fs) {
+  const double seconds = rng.Uniform(0.5, 0.7), top = rng.Uniform(2850.0, 3150.0);
+  const double fall = rng.Uniform(1050.0, 1350.0), waverHz = rng.Uniform(18.0, 27.0);
+  const double depth = rng.Uniform(0.015, 0.03);
+  return Sweep(fs, seconds,
+               [=](double t) {
+                 return (top - fall * std::sqrt(t / seconds)) * (1.0 + depth * Sin2Pi(waverHz * t));
+               },
+               CallEnvelope(seconds, rng.Uniform(0.03, 0.06), 0.15), {1.0, 0.08});
+}
+
+// The far chorus of a summer night: countless insects too far to pick out, each singing
+// its own carrier (2.7-5.6 kHz, most at 3.4-5 kHz) in pulses at its own rate, some in
+// chirps and some in long trills, each drifting a little in pitch and tempo and swelling
+// on its own. All rates close over the loop, so it has no seam.
+std::vector<float> FarChorus(Rng& rng, const SoundSpec& spec, int insects) {
+  const double fs = spec.sampleRate;
+  const size_t n = spec.frames;
+  std::vector<float> chorus(n, 0.0f);
+  const auto cycles = [&](double hz) {
+    return static_cast<double>(std::max<uint64_t>(1, CyclesPerLoop(hz, spec.sampleRate, n))) * fs /
+           static_cast<double>(n);
+  };
+  for (int k = 0; k < insects; ++k) {
+    const double carrier = cycles(rng.Uniform(3100.0, 6000.0));
+    const double pulseHz = cycles(rng.Uniform(14.0, 70.0));
+    const double duty = rng.Uniform(0.3, 0.75);
+    const bool trills = rng.Chance(0.4);
+    const double chirpHz = cycles(rng.Uniform(0.6, 3.2));
+    const double chirpDuty = rng.Uniform(0.2, 0.6);
+    const double level = DbToGain(rng.Uniform(-18.0, 0.0));
+    // Pitch wanders by up to 1 %, tempo by up to 4 %, level by 5 dB: never ruled.
+    // One draw per statement: argument order is unspecified, the stream's order must not be.
+    const double pitchDepth = rng.Uniform(0.004, 0.01), tempoDepth = rng.Uniform(0.015, 0.04);
+    const std::vector<int> pitchKs = {rng.Int(2, 6), rng.Int(7, 19), rng.Int(20, 45)};
+    const std::vector<int> tempoKs = {rng.Int(1, 4), rng.Int(5, 13)};
+    const std::vector<int> swellKs = {rng.Int(1, 3), rng.Int(4, 9)};
+    LoopSines pitch(rng, n, pitchKs, pitchDepth);
+    LoopSines tempo(rng, n, tempoKs, tempoDepth);
+    LoopSines swell(rng, n, swellKs, 5.0);
+    double phase = rng.Uniform(), pulse = rng.Uniform(), chirp = rng.Uniform();
+    double fm = 0.0, tm = 0.0, gain = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+      if (i % 32 == 0) {  // the slow controls at a control rate
+        fm = pitch.At(i);
+        tm = tempo.At(i);
+        gain = level * DbToGain(swell.At(i));
+      }
+      const double u = pulse - std::floor(pulse);
+      double env = u < duty ? Sin2Pi(0.5 * u / duty) : 0.0;
+      env *= env;
+      if (!trills) {
+        const double v = chirp - std::floor(chirp);
+        env *= v < chirpDuty ? Sin2Pi(0.5 * v / chirpDuty) : 0.0;
+      }
+      chorus[i] += static_cast<float>(gain * env * Sin2Pi(phase));
+      phase += carrier * (1.0 + fm) / fs;
+      pulse += pulseHz * (1.0 + tm) / fs;
+      chirp += chirpHz * (1.0 + tm) / fs;
+      phase -= std::floor(phase);
+    }
+  }
+  return chorus;
+}
+
+// A nearer katydid's chirp: a burst of 0.3-0.6 s of rasping pulses (40-56 a second,
+// speeding up a little) on a carrier near 4.4 kHz with its octave, each pulse a tone and
+// a breath of noise round it, rising over the first pulses and fading over the last.
+// Every chirp is drawn afresh: length, rate, pitch, levels.
+std::vector<float> KatydidChirp(Rng& rng, double fs) {
+  const double seconds = rng.Uniform(0.3, 0.6);
+  const double carrier = rng.Uniform(4250.0, 4550.0);
+  const double rate0 = rng.Uniform(40.0, 50.0), rate1 = rate0 * rng.Uniform(1.0, 1.12);
+  const double duty = rng.Uniform(0.35, 0.6), octave = rng.Uniform(0.08, 0.2);
+  std::vector<float> v(static_cast<size_t>(seconds * fs), 0.0f);
+  Biquad rasp = Biquad::BandPass(fs, carrier, 6.0), rasp2 = rasp;
+  double phase = 0.0, pulse = 0.0, pulseGain = 1.0;
+  int lastPulse = -1;
+  for (size_t i = 0; i < v.size(); ++i) {
+    const double t = i / fs, x = t / seconds;
+    const int p = static_cast<int>(pulse);
+    if (p != lastPulse) {
+      pulseGain = rng.GainJitter(2.0);
+      lastPulse = p;
+    }
+    const double u = pulse - p;
+    double env = u < duty ? Sin2Pi(0.5 * u / duty) : 0.0;
+    env *= env * pulseGain * std::min(1.0, x / 0.2) * std::min(1.0, (1.0 - x) / 0.3);
+    const double tone = Sin2Pi(phase) + octave * Sin2Pi(2.0 * phase);
+    v[i] = static_cast<float>(env * (tone + 3.0 * rasp2.Process(rasp.Process(rng.Gaussian()))));
+    phase += carrier * (1.0 + 0.004 * Sin2Pi(3.0 * t)) / fs;
+    phase -= std::floor(phase);
+    pulse += Lerp(rate0, rate1, x) / fs;
+  }
+  return v;
+}
+
+// A flutter of wings or leaves close by: 0.2-0.4 s of noise at 6.5-15 kHz beating at a
+// wing rate, only where the full band reaches.
+std::vector<float> Flutter(Rng& rng, double fs) {
+  std::vector<float> v(static_cast<size_t>(rng.Uniform(0.2, 0.4) * fs), 0.0f);
+  if (fs < 32000.0) return v;
+  Biquad hp = Biquad::HighPass(fs, 6500.0), lp = Biquad::LowPass(fs, 15000.0);
+  const double beat = rng.Uniform(90.0, 180.0);
+  for (size_t i = 0; i < v.size(); ++i) {
+    const double t = i / fs, x = t / (v.size() / fs);
+    const double flap = 0.5 + 0.5 * Sin2Pi(beat * t);
+    v[i] = static_cast<float>(Sin2Pi(0.5 * x) * flap * lp.Process(hp.Process(rng.Gaussian())));
+  }
+  return v;
+}
+
 }  // namespace
 
 void NightTime(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   const size_t n = spec.frames;
   Rng rng(SeedFromName(spec.resourceName));
-  std::vector<float> insects(n, 0.0f);
-  // Snowy tree cricket: steady chirps, 2 per second, 7 short pulses each.
-  Chorus(insects, rng, PulsedChirp(fs, 2900.0, 7, 0.007, 0.0125, 0.8), 20, 0.013, 0.01, 1.0, 0.5);
-  // Two field crickets with 16 and 15 chirps per loop, so they drift in and out of step.
-  Chorus(insects, rng, PulsedChirp(fs, 4500.0, 7, 0.011, 0.0172, 0.2), 16, 0.031, 0.04, 0.8, 1.0);
-  Chorus(insects, rng, PulsedChirp(fs, 4200.0, 7, 0.011, 0.0172, 0.2), 15, 0.057, 0.04, 0.45, 1.0);
-  // A distant frog trill once per loop.
-  {
-    const double seconds = 1.2;
-    auto env = CallEnvelope(seconds, 0.15, 0.3);
-    auto trill = Sweep(
-        fs, seconds, [](double t) { return 430.0 + 120.0 * t / 1.2; },
-        [&](double t) {
-          const double pulse = 0.5 - 0.5 * Cos2Pi(15.0 * t);
-          return env(t) * pulse * pulse;
-        },
-        {1.0, 0.5, 0.3, 0.15});
-    AddCircular(insects, At(n, 0.62), trill, 0.35);
-  }
-  LoopSines swell(rng, n, {1}, 1.0);
-  for (size_t i = 0; i < n; ++i)
-    insects[i] = static_cast<float>(insects[i] * DbToGain(2.0 * swell.At(i)));
-  NormalizeRmsInBand(insects, spec);
-  // Behind the near singers, the whole field: countless far insects merged into one
-  // hissing band at 3.6-4.4 kHz (a recorded summer night is as much noise as tone there).
+  // The far chorus, and under it the same field merged into a hissing band whose
+  // loudness wanders with no pattern.
+  std::vector<float> chorus = FarChorus(rng, spec, 56);
+  NormalizeRmsInBand(chorus, spec);
   std::vector<float> field = WhiteLoop(rng, n);
-  FilterLoop(field, Biquad::BandPass(fs, 4000.0, QAsAt(fs, 4000.0, 2.2)));
-  FilterLoop(field, Biquad::BandPass(fs, 4000.0, QAsAt(fs, 4000.0, 2.2)));
-  LoopSines breath(rng, n, {2, 5}, 1.0);
+  for (int pass = 0; pass < 2; ++pass) {
+    FilterLoop(field, Biquad::HighPass(fs, 3100.0, 0.9));
+    FilterLoop(field, Biquad::LowPass(fs, 5900.0, 0.9));
+  }
+  const std::vector<float> wander = ControlLoop(rng, n, fs, 1.5);
   for (size_t i = 0; i < n; ++i)
-    field[i] = static_cast<float>(field[i] * DbToGain(1.5 * breath.At(i)));
+    field[i] = static_cast<float>(field[i] * DbToGain(2.5 * wander[i]));
   NormalizeRmsInBand(field, spec);
+
+  // The nearer katydid, every couple of seconds but never on a beat: four or five chirps a
+  // loop at spacings drawn apart and scaled to fill it.
+  std::vector<float> near(n, 0.0f);
+  const int chirps = rng.Int(4, 5);
+  std::vector<double> gaps;
+  double total = 0.0;
+  for (int c = 0; c < chirps; ++c) total += gaps.emplace_back(rng.Uniform(0.7, 1.3));
+  double at = rng.Uniform();
+  for (int c = 0; c < chirps; ++c) {
+    const std::vector<float> chirp = KatydidChirp(rng, fs);
+    AddCircular(near, static_cast<int64_t>(at * n), chirp, rng.GainJitter(2.5));
+    at += gaps[static_cast<size_t>(c)] / total;
+  }
+  NormalizeRmsInBand(near, spec);
+  std::vector<float> flutters(n, 0.0f);
+  for (int f = rng.Int(1, 2); f > 0; --f) {
+    const auto start = static_cast<int64_t>(rng.Uniform() * n);
+    AddCircular(flutters, start, Flutter(rng, fs), 1.0);
+  }
   std::vector<float> bed = PinkLoop(rng, n, fs);
-  FilterLoop(bed, Biquad::LowPass(fs, 600.0, 0.7));
+  FilterLoop(bed, Biquad::LowPass(fs, 700.0, 0.7));
   NormalizeRmsInBand(bed, spec);
 
   out = Silence(spec);
-  Mix(out, insects, 1.0);
-  Mix(out, field, 0.45);
-  Mix(out, bed, 0.2);
-  AddReverbLoop(out, fs, 0.9, 0.25, 0.8, 4000.0);
-  // Above them, where the full band reaches, the smallest singers: a broad band just
-  // over 6 kHz, steady ones near 9 and 12.5 kHz and a faint one at 17-18 kHz, falling
-  // away upward (a recorded forest night holds 15 % of its power above 5.5 kHz, 2 %
-  // above 11 kHz, and falls 19 dB an octave from 5.5 to 16 kHz).
-  AddHighNoiseBands(
-      out, spec, 0x9A1,
-      {{6500.0, 1.5, 7.0}, {9000.0, 3.0, 16.0}, {12500.0, 4.0, 23.0}, {17500.0, 3.0, 36.0}});
+  Mix(out, chorus, 1.0);
+  Mix(out, field, 0.5);
+  Mix(out, near, 0.6);
+  Mix(out, flutters, 1.0);
+  Mix(out, bed, 0.05);
+  AddReverbLoop(out, fs, 1.1, 0.3, 0.9, 5000.0);
+  // Above them, where the full band reaches, the smallest singers: faint bands near 9 and
+  // 13 kHz and a steadier one at 16-19 kHz (a recorded forest night holds 15 % of its
+  // power above 5.5 kHz, 2 % above 11 kHz, and falls 19 dB an octave from 5.5 to 16 kHz).
+  AddHighNoiseBands(out, spec, 0x9A1,
+                    {{8800.0, 3.0, 20.0}, {13000.0, 5.0, 28.0}, {17500.0, 3.0, 21.0}}, 3.0);
   FinishLoop(out, spec, kQuietBedDb);
 }
 
@@ -130,33 +226,40 @@ void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
   NormalizeRmsInBand(cicada, spec);
 
   std::vector<float> calls(n, 0.0f);
-  // Tree frogs: three species of short "tinks".
+  // Tree frogs: three species of short "tinks", each frog calling in bouts of one to four
+  // at uneven gaps, every tink its own length, pitch and level.
   const double frogHz[] = {2200.0, 2800.0, 3400.0};
-  const int frogCount[] = {24, 15, 10};
+  const int frogBouts[] = {9, 6, 4};
   for (int s = 0; s < 3; ++s) {
-    auto tink = Sweep(fs, 0.025, [&](double) { return frogHz[s]; },
-                      CallEnvelope(0.025, 0.003, 0.015), {1.0, 0.2});
-    Chorus(calls, rng, tink, frogCount[s], 0.011 * (s + 1), 0.3, 0.5, 3.0);
+    for (int b = 0; b < frogBouts[s]; ++b) {
+      double at = rng.Uniform() * static_cast<double>(n);
+      for (int k = rng.Int(1, 4); k > 0; --k) {
+        const std::vector<float> tink = Tink(rng, fs, frogHz[s]);
+        AddCircular(calls, static_cast<int64_t>(at), tink, 0.5 * rng.GainJitter(3.0));
+        at += rng.Uniform(0.09, 0.3) * fs;
+      }
+    }
   }
-  // Birds: two descending whistles and a pulsed toucan-like croak.
-  // A bird's whistle is not a ruled line: it falls fastest at first and wavers as the
-  // syrinx's tension is worked.
-  auto whistle = Sweep(fs, 0.6,
-                       [](double t) {
-                         const double u = t / 0.6;
-                         return (3000.0 - 1200.0 * std::sqrt(u)) * (1.0 + 0.025 * Sin2Pi(23.0 * t));
-                       },
-                       CallEnvelope(0.6, 0.03, 0.15), {1.0, 0.08});
-  AddCircular(calls, At(n, 0.13), whistle, 0.9);
-  AddCircular(calls, At(n, 0.71), whistle, 0.6);
-  auto croak = Sweep(
-      fs, 0.8, [](double t) { return 1150.0 - 300.0 * t / 0.8; },
-      [](double t) {
-        const double pulse = 0.5 - 0.5 * Cos2Pi(10.0 * t);
-        return pulse * pulse * pulse * (1.0 - CosineRamp((t - 0.6) / 0.2));
-      },
-      {0.6, 1.0, 0.5, 0.3});
-  AddCircular(calls, At(n, 0.47), croak, 0.7);
+  // Birds: two descending whistles, each drawn on its own, and a pulsed toucan-like croak
+  // whose pulses hurry and drag.
+  const std::vector<float> first = FallingWhistle(rng, fs), second = FallingWhistle(rng, fs);
+  AddCircular(calls, At(n, 0.13), first, 0.9);
+  AddCircular(calls, At(n, 0.71), second, 0.6);
+  {
+    const double seconds = 0.8;
+    const double rate = rng.Uniform(9.0, 11.0);
+    CircularValueNoise hurry(rng, static_cast<uint64_t>(seconds * fs), 6, -0.12, 0.12);
+    double pulsePhase = 0.0;
+    auto croak = Sweep(
+        fs, seconds, [](double t) { return 1150.0 - 300.0 * t / 0.8; },
+        [&](double t) {
+          pulsePhase += rate * (1.0 + hurry.At(static_cast<uint64_t>(t * fs))) / fs;
+          const double pulse = 0.5 - 0.5 * Cos2Pi(pulsePhase);
+          return pulse * pulse * pulse * (1.0 - CosineRamp((t - 0.6) / 0.2));
+        },
+        {0.6, 1.0, 0.5, 0.3});
+    AddCircular(calls, At(n, 0.47), croak, 0.7);
+  }
   // A distant howler monkey: a pulsed, noisy roar, muffled by distance.
   {
     const double seconds = 1.8;
@@ -189,20 +292,30 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
   const size_t n = spec.frames;
   Rng rng(SeedFromName(spec.resourceName));
 
-  // Katydid-like bed: 3.8 kHz noise band in short double pulses, gently swelling.
+  // Katydid-like bed: 3.8 kHz noise band in short double pulses about 7 a second, gently
+  // swelling; each pulse comes a little early or late (a chorus never keeps one beat), the
+  // gaps drawn apart and scaled to fill the loop.
   std::vector<float> insects = WhiteLoop(rng, n);
   FilterLoop(insects, Biquad::BandPass(fs, 3800.0, 6.0));
   LoopSines swell(rng, n, {1, 2}, 1.0);
-  const uint64_t pulseK = CyclesPerLoop(7.0, spec.sampleRate, n);
-  for (size_t i = 0; i < n; ++i) {
-    const double ph = LoopPhase(pulseK, i, n);
-    auto bump = [&](double start) {
-      const double u = (ph - start) / 0.12;
-      return u > 0.0 && u < 1.0 ? 0.5 - 0.5 * Cos2Pi(u) : 0.0;
-    };
-    const double pulse = 0.15 + 0.85 * (bump(0.0) + bump(0.2));
-    insects[i] = static_cast<float>(insects[i] * pulse * (0.6 + 0.4 * swell.At(i)));
+  const auto pulses = static_cast<int>(CyclesPerLoop(7.0, spec.sampleRate, n));
+  std::vector<double> gaps;
+  double total = 0.0;
+  for (int k = 0; k < pulses; ++k) total += gaps.emplace_back(rng.Uniform(0.82, 1.18));
+  std::vector<float> pulse(n, 0.15f);
+  const double width = 0.12 * static_cast<double>(n) / pulses;
+  std::vector<float> bump(static_cast<size_t>(width));
+  for (size_t i = 0; i < bump.size(); ++i)
+    bump[i] = static_cast<float>(0.85 * (0.5 - 0.5 * Cos2Pi(static_cast<double>(i) / width)));
+  double at = 0.0;
+  for (int k = 0; k < pulses; ++k) {
+    const double gap = gaps[static_cast<size_t>(k)] / total * static_cast<double>(n);
+    AddCircular(pulse, static_cast<int64_t>(at), bump);
+    AddCircular(pulse, static_cast<int64_t>(at + 0.2 * gap), bump, rng.Uniform(0.7, 1.0));
+    at += gap;
   }
+  for (size_t i = 0; i < n; ++i)
+    insects[i] = static_cast<float>(insects[i] * pulse[i] * (0.6 + 0.4 * swell.At(i)));
   // A second chorus higher up, out of step with the first: many insects a little
   // apart, swelling and sagging on their own.
   {
@@ -220,13 +333,16 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
   NormalizeRmsInBand(insects, spec);
 
   std::vector<float> calls(n, 0.0f);
-  // Turaco/hornbill "kow-kow-kow": harsh, falling notes, 4 per second.
+  // Turaco/hornbill "kow-kow-kow": harsh, falling notes, about 4 a second, each its own
+  // length and pitch, the series hurrying and dragging.
   {
     const int notes = 7;
+    double at = 0.08 * static_cast<double>(n);
     for (int k = 0; k < notes; ++k) {
-      const double hz = 880.0 - 25.0 * k;
-      auto kow = Sweep(fs, 0.13, [&](double t) { return hz * (1.0 - 0.12 * t / 0.13); },
-                       CallEnvelope(0.13, 0.01, 0.06), {1.0, 0.8, 0.6, 0.45, 0.3, 0.2});
+      const double hz = (880.0 - 25.0 * k) * rng.Jitter(0.02), len = rng.Uniform(0.11, 0.15);
+      const double fall = rng.Uniform(0.09, 0.15);
+      auto kow = Sweep(fs, len, [&](double t) { return hz * (1.0 - fall * t / len); },
+                       CallEnvelope(len, 0.012, 0.06), {1.0, 0.8, 0.6, 0.45, 0.3, 0.2});
       BandWhite rough(fs, OriginalRate(spec));
       // The clipping's harmonics die out by 6 kHz, as a bird's harsh call's do, instead of
       // running up the whole full band.
@@ -235,27 +351,35 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
         const double clipped = SoftClip(2.0 * v) * (1.0 + 0.15 * rough.Next(rng));
         v = static_cast<float>(top2.Process(top.Process(clipped)));
       }
-      AddCircular(calls, At(n, 0.08) + static_cast<int64_t>(k * 0.25 * fs), kow,
-                  0.8 * (1.0 - 0.05 * k));
+      AddCircular(calls, static_cast<int64_t>(at), kow,
+                  0.8 * (1.0 - 0.05 * k) * rng.GainJitter(1.0));
+      at += rng.Uniform(0.21, 0.3) * fs;
     }
   }
   // Parrot whistles: quick up-down glides, in pairs.
   for (double where : {0.42, 0.83}) {
+    double at = 0.0;
     for (int k = 0; k < 2; ++k) {
-      auto glide = Sweep(fs, 0.22,
-                         [k](double t) {
-                           return (1300.0 + 1700.0 * Sin2Pi(0.5 * t / 0.22)) *
-                                  (1.0 + 0.03 * Sin2Pi((37.0 + 6.0 * k) * t));
+      const double len = rng.Uniform(0.19, 0.25), reach = rng.Uniform(1500.0, 1850.0);
+      const double waver = rng.Uniform(33.0, 45.0);
+      auto glide = Sweep(fs, len,
+                         [=](double t) {
+                           return (1300.0 + reach * Sin2Pi(0.5 * t / len)) *
+                                  (1.0 + 0.03 * Sin2Pi(waver * t));
                          },
-                         CallEnvelope(0.22, 0.02, 0.06), {1.0, 0.15});
-      AddCircular(calls, At(n, where) + static_cast<int64_t>(k * 0.3 * fs), glide, 0.5);
+                         CallEnvelope(len, 0.02, 0.06), {1.0, 0.15});
+      AddCircular(calls, At(n, where) + static_cast<int64_t>(at * fs), glide,
+                  0.5 * rng.GainJitter(1.5));
+      at += len + rng.Uniform(0.05, 0.12);
     }
   }
   // Dove: soft "hoo, hoo-hoo".
   for (double t0 : {0.0, 0.55, 0.85}) {
-    auto hoo = Sweep(fs, 0.28, [](double t) { return 520.0 - 60.0 * t / 0.28; },
-                     CallEnvelope(0.28, 0.06, 0.12), {1.0, 0.1});
-    AddCircular(calls, At(n, 0.61) + static_cast<int64_t>(t0 * fs), hoo, 0.55);
+    const double len = rng.Uniform(0.24, 0.32), hz = 520.0 * rng.Jitter(0.02);
+    auto hoo = Sweep(fs, len, [=](double t) { return hz - 60.0 * t / len; },
+                     CallEnvelope(len, 0.06, 0.12), {1.0, 0.1});
+    AddCircular(calls, At(n, 0.61) + static_cast<int64_t>((t0 + rng.Uniform(0.0, 0.05)) * fs), hoo,
+                0.55 * rng.GainJitter(1.0));
   }
   // Distant chimpanzee pant-hoot: rising "hoo" pants that end in screams.
   {
@@ -277,7 +401,7 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
                                      (k % 2 == 1 ? 0.9 : 0.35) * env(i / fs) * noise);
       }
       AddClipped(chorus, static_cast<int64_t>(t * fs), pant, 0.5 + 0.04 * k);
-      t += 0.26 - 0.011 * k;
+      t += (0.26 - 0.011 * k) * rng.Uniform(0.88, 1.12);
     }
     for (int k = 0; k < 3; ++k) {
       auto scream = Sweep(

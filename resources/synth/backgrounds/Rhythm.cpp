@@ -27,12 +27,12 @@ void EndAtSilence(std::vector<float>& v, double fs, double seconds) {
 // One heart sound: decaying low sines plus a rising chirp, band-limited and warmed by a
 // gentle saturation so it carries on small speakers.
 std::vector<float> HeartSound(double fs, double seconds, double hzA, double hzB, double chirpLo,
-                              double chirpHi, double t60) {
-  const Mode modes[] = {{hzA, t60, 0.5, 0.0}, {hzB, t60 * 0.8, 1.3, 0.25}};
-  std::vector<float> v = ModalVoice(fs, modes, seconds + 0.25, 4.0, 0.45 * fs);
+                              double chirpHi, double t60, double attackSec, double phase) {
+  const Mode modes[] = {{hzA, t60, 0.5, phase}, {hzB, t60 * 0.8, 1.3, 0.25 + 1.7 * phase}};
+  std::vector<float> v = ModalVoice(fs, modes, seconds + 0.25, 1000.0 * attackSec, 0.45 * fs);
   auto chirp = Sweep(
       fs, seconds, [&](double t) { return Lerp(chirpLo, chirpHi, t / seconds); },
-      [&](double t) { return 0.5 * CosineRamp(t / 0.01) * (1.0 - CosineRamp(t / seconds)); });
+      [&](double t) { return 0.5 * CosineRamp(t / attackSec) * (1.0 - CosineRamp(t / seconds)); });
   Mix(v, chirp, 1.0);
   Biquad hp = Biquad::HighPass(fs, 30.0), lp = Biquad::LowPass(fs, 320.0);
   for (float& s : v) {
@@ -45,7 +45,7 @@ std::vector<float> HeartSound(double fs, double seconds, double hzA, double hzB,
   const size_t snapFrames = std::min(v.size(), static_cast<size_t>(0.04 * fs));
   for (size_t i = 0; i < snapFrames; ++i) {
     const double t = static_cast<double>(i) / fs;
-    const double env = CosineRamp(t / 0.002) * std::exp(-t / 0.02);
+    const double env = CosineRamp(t / attackSec) * std::exp(-t / 0.02);
     v[i] += static_cast<float>(0.4 * env * snapLp.Process(WhiteDensityGain(fs) * snap.Bipolar()));
   }
   EndAtSilence(v, fs, 0.08);
@@ -73,11 +73,27 @@ void Heartbeat(const SoundSpec& spec, std::vector<float>& out) {
     const double jitter = 0.01 * rng.Bipolar() * (static_cast<double>(n) / 3.0 / fs);
     const int64_t at = BeatFrame(n, j, 3, 0.12 + jitter, fs);
     const double level = rng.GainJitter(0.7);
-    AddCircular(out, at, HeartSound(fs, 0.11, 60.0 * rng.Jitter(0.03), 180.0, 40.0, 140.0, 0.12),
+    // No two beats alike: the valves close a little differently each time, so every
+    // sound's pitch, ring, length and onset are drawn for it. Under a stethoscope a beat
+    // swells in over some 70 ms (a recorded one takes 48 ms from a tenth to nine tenths of its
+    // peak); it never snaps.
+    const double lubA = 60.0 * rng.Jitter(0.06), lubB = 180.0 * rng.Jitter(0.08);
+    const double lubRing = 0.12 * rng.Jitter(0.15), lubLen = 0.11 * rng.Jitter(0.1);
+    const double lubChirp = rng.Jitter(0.1), lubRise = rng.Uniform(0.07, 0.08);
+    const double lubPhase = rng.Uniform();
+    AddCircular(out, at,
+                HeartSound(fs, lubLen, lubA, lubB, 40.0 * lubChirp, 140.0 * lubChirp, lubRing,
+                           lubRise, lubPhase),
                 level);
-    AddCircular(out, at + static_cast<int64_t>(0.30 * fs),
-                HeartSound(fs, 0.08, 110.0 * rng.Jitter(0.03), 260.0, 120.0, 300.0, 0.08),
-                0.7 * level);
+    const double dubA = 110.0 * rng.Jitter(0.06), dubB = 260.0 * rng.Jitter(0.08);
+    const double dubRing = 0.08 * rng.Jitter(0.15), dubLen = 0.08 * rng.Jitter(0.1);
+    const double dubChirp = rng.Jitter(0.1), dubRise = rng.Uniform(0.065, 0.075);
+    const double dubPhase = rng.Uniform();
+    const double split = rng.Uniform(0.28, 0.32);
+    AddCircular(out, at + static_cast<int64_t>(split * fs),
+                HeartSound(fs, dubLen, dubA, dubB, 120.0 * dubChirp, 300.0 * dubChirp, dubRing,
+                           dubRise, dubPhase),
+                0.7 * level * rng.GainJitter(0.7));
   }
   // The body's own murmur under the stethoscope: blood and breath, low and soft.
   AddRoomTone(out, rng, fs, 28.0, 40.0, 400.0);
@@ -89,12 +105,17 @@ void IndianDrum(const SoundSpec& spec, std::vector<float>& out) {
   const size_t n = spec.frames;
   Rng rng(SeedFromName(spec.resourceName));
   const double f0 = 330.0;
-  // Dayan: Raman's harmonic partials; open "Na"/"Tin" ring, damped "Ta" is short.
+  // Dayan: Raman's harmonic partials; open "Na"/"Tin" ring, damped "Ta" is short. No two
+  // strokes alike: the palm's pressure bends the pitch a little, and where and how hard
+  // the finger lands changes each partial's level and the ring's length.
   auto dayan = [&](double t60, std::initializer_list<double> amps) {
     std::vector<Mode> modes;
     int k = 1;
+    const double pitch = f0 * rng.Jitter(0.008), ring = t60 * rng.Jitter(0.15);
     for (double a : amps) {
-      modes.push_back({f0 * k * rng.Jitter(0.004), t60 / (0.7 + 0.3 * k), a, rng.Uniform()});
+      const double level = a * rng.GainJitter(1.5);
+      modes.push_back(
+          {pitch * k * rng.Jitter(0.004), ring / (0.7 + 0.3 * k), level, rng.Uniform()});
       ++k;
     }
     std::vector<float> v = ModalVoice(fs, modes, 0.6, 1.0, 0.47 * fs);
@@ -104,33 +125,44 @@ void IndianDrum(const SoundSpec& spec, std::vector<float>& out) {
   };
   // Bayan: a bass stroke whose pitch the wrist pushes up by a quarter over 150 ms.
   auto bayan = [&]() {
+    const double push = rng.Uniform(0.18, 0.3), glide = rng.Uniform(0.12, 0.18);
+    const double ring = rng.Uniform(0.3, 0.4), base = 100.0 * rng.Jitter(0.02);
     auto v = Sweep(
-        fs, 0.6, [](double t) { return 100.0 * (1.0 + 0.25 * CosineRamp(t / 0.15)); },
-        [](double t) { return CosineRamp(t / 0.003) * Decay60(t, 0.35); }, {1.0, 0.45, 0.2, 0.1});
+        fs, 0.6, [=](double t) { return base * (1.0 + push * CosineRamp(t / glide)); },
+        [=](double t) { return CosineRamp(t / 0.003) * Decay60(t, ring); }, {1.0, 0.45, 0.2, 0.1});
     EndAtSilence(v, fs, 0.1);
     return v;
   };
   // The dayan's ring is brief beside the bayan's boom, which carries most of a played
   // rhythm's power (a recorded tabla loop has 80 % of it between 108 and 258 Hz).
-  const auto na = dayan(0.25, {1.0, 0.5, 0.3, 0.18, 0.1});
-  const auto tin = dayan(0.2, {0.7, 1.0, 0.45, 0.18, 0.1});
-  const auto ta = dayan(0.05, {1.0, 0.7, 0.45, 0.3, 0.2});
-  const auto ge = bayan();
-  // Dha Dhin Dhin Dha | Dha Tin Tin Ta, eight even steps round the loop.
+  enum Bol { kNa, kTin, kTa };
+  auto treble = [&](Bol bol) {
+    switch (bol) {
+      case kNa:
+        return dayan(0.25, {1.0, 0.5, 0.3, 0.18, 0.1});
+      case kTin:
+        return dayan(0.2, {0.7, 1.0, 0.45, 0.18, 0.1});
+      default:
+        return dayan(0.05, {1.0, 0.7, 0.45, 0.3, 0.2});
+    }
+  };
+  // Dha Dhin Dhin Dha | Dha Tin Tin Ta, eight steps round the loop, each a few
+  // milliseconds early or late as a hand plays them.
   struct Stroke {
-    const std::vector<float>* treble;
+    Bol bol;
     bool bass;
     double level;
   };
-  const Stroke strokes[] = {{&na, true, 1.0},    {&tin, true, 0.8}, {&tin, true, 0.8},
-                            {&na, true, 0.9},    {&na, true, 1.0},  {&tin, false, 0.75},
-                            {&tin, false, 0.75}, {&ta, false, 0.85}};
+  const Stroke strokes[] = {{kNa, true, 1.0},    {kTin, true, 0.8}, {kTin, true, 0.8},
+                            {kNa, true, 0.9},    {kNa, true, 1.0},  {kTin, false, 0.75},
+                            {kTin, false, 0.75}, {kTa, false, 0.85}};
   out = Silence(spec);
   for (int j = 0; j < 8; ++j) {
-    const int64_t at = BeatFrame(n, j, 8, 0.05, fs);
+    const double early = rng.Uniform(-0.006, 0.006);
+    const int64_t at = BeatFrame(n, j, 8, 0.05, fs) + static_cast<int64_t>(early * fs);
     const double level = strokes[j].level * rng.GainJitter(0.7);
-    AddCircular(out, at, *strokes[j].treble, level);
-    if (strokes[j].bass) AddCircular(out, at, ge, 1.8 * level);
+    AddCircular(out, at, treble(strokes[j].bol), level);
+    if (strokes[j].bass) AddCircular(out, at, bayan(), 1.8 * level);
   }
   FinishLoop(out, spec, kBedDb);
 }
@@ -207,23 +239,36 @@ void Factory(const SoundSpec& spec, std::vector<float>& out) {
   // Brush clicks, two per shaft turn, and a conveyor ticking about 8 times a second.
   std::vector<float> clicks(n, 0.0f);
   const uint64_t brushCount = 2 * shaftK;
-  for (uint64_t j = 0; j < brushCount; ++j)
-    AddCircular(clicks, static_cast<int64_t>(j * n / brushCount),
+  // A brush bounces on the commutator, so its clicks land up to half a millisecond off
+  // their places: no steady comb of lines up the spectrum.
+  for (uint64_t j = 0; j < brushCount; ++j) {
+    const double off = rng.Uniform(-0.0005, 0.0005);
+    AddCircular(clicks,
+                static_cast<int64_t>(j * n / brushCount) + 53 + static_cast<int64_t>(off * fs),
                 NoiseClick(rng, fs, 0.4, 0.25 * rng.GainJitter(2.0)));
+  }
   const uint64_t conveyorK = CyclesPerLoop(8.0, spec.sampleRate, n);
   for (uint64_t j = 0; j < conveyorK; ++j) {
     auto tick = BandPassedClick(rng, fs, 1500.0);
     AddCircular(clicks, static_cast<int64_t>(j * n / conveyorK) + 37, tick, rng.Uniform(0.3, 1.0));
   }
   NormalizeRmsInBand(clicks, spec);
-  // The press: four heavy strokes per loop, a thump and a clang.
+  // The press: four heavy strokes per loop, a thump and a clang. It is fed by hand, so
+  // its strokes come as the work allows, a tenth early or late, and no two ring alike:
+  // the die meets each piece a little differently.
   std::vector<float> press(n, 0.0f);
+  std::vector<double> gaps;
+  double total = 0.0;
+  for (int j = 0; j < 4; ++j) total += gaps.emplace_back(rng.Uniform(0.82, 1.18));
+  double at = 0.3 * static_cast<double>(n) / 4.0;
   for (int j = 0; j < 4; ++j) {
-    const Mode clang[] = {{520.0 * rng.Jitter(0.01), 0.6, 1.0, 0.0},
-                          {1370.0, 0.5, 0.7, 0.3},
-                          {2260.0, 0.4, 0.5, 0.6},
-                          {3480.0, 0.3, 0.35, 0.1},
-                          {70.0, 0.35, 1.6, 0.0}};
+    const double ring = rng.Jitter(0.15);
+    const Mode clang[] = {
+        {520.0 * rng.Jitter(0.01), 0.6 * ring, 1.0, rng.Uniform()},
+        {1370.0 * rng.Jitter(0.02), 0.5 * ring, 0.7 * rng.GainJitter(2.0), rng.Uniform()},
+        {2260.0 * rng.Jitter(0.02), 0.4 * ring, 0.5 * rng.GainJitter(2.0), rng.Uniform()},
+        {3480.0 * rng.Jitter(0.02), 0.3 * ring, 0.35 * rng.GainJitter(2.0), rng.Uniform()},
+        {70.0, 0.35, 1.6, 0.0}};
     std::vector<float> stroke = ModalVoice(fs, clang, 1.0, 1.0, 0.47 * fs);
     std::vector<float> thump = NoiseClick(rng, fs, 40.0, 1.2);
     Biquad lp = Biquad::LowPass(fs, 200.0);
@@ -231,7 +276,8 @@ void Factory(const SoundSpec& spec, std::vector<float>& out) {
     for (float& v : thump) v = static_cast<float>(lp.Process(v));
     Mix(stroke, thump, 3.0);
     EndAtSilence(stroke, fs, 0.2);
-    AddCircular(press, BeatFrame(n, j, 4, 0.3, fs), stroke, rng.GainJitter(1.0));
+    AddCircular(press, static_cast<int64_t>(at), stroke, rng.GainJitter(1.0));
+    at += gaps[static_cast<size_t>(j)] / total * static_cast<double>(n);
   }
   NormalizeRmsInBand(press, spec);
   // Air hiss once a loop.
@@ -361,19 +407,21 @@ void ClockTick(const SoundSpec& spec, std::vector<float>& out) {
     std::vector<float> v(static_cast<size_t>(0.11 * fs), 0.0f);
     const int subClicks = 3;
     const double delays[] = {0.0, 0.005, 0.012};
-    const double levels[] = {1.0, 0.45, 0.7};
+    // The escape wheel's tooth first touches the pallet, slides and then drops: the drop
+    // is the loudest, so the tick builds over its 12 ms instead of starting as a needle.
+    const double levels[] = {0.5, 0.4, 1.0};
     for (int c = 0; c < subClicks; ++c) {
       const Mode modes[] = {{3200.0 * pitch, 0.03, 0.7, rng.Uniform()},
                             {5100.0 * pitch, 0.025, 0.45, rng.Uniform()},
                             {7400.0 * pitch, 0.02, 0.3, rng.Uniform()},
                             {900.0 * pitch, 0.08, 0.4, rng.Uniform()},
                             {380.0 * pitch, 0.08, 0.25, rng.Uniform()}};
-      std::vector<float> ring = ModalVoice(fs, modes, 0.09, 0.1, 0.47 * fs);
+      std::vector<float> ring = ModalVoice(fs, modes, 0.09, 1.0, 0.47 * fs);
       std::vector<float> knock = NoiseClick(rng, fs, 2.5, 1.6, OriginalRate(spec));
       Biquad body = Biquad::LowPass(fs, 4000.0, 0.7);
       for (float& k : knock) k = static_cast<float>(body.Process(k));
       Mix(ring, knock, 1.0);
-      Mix(ring, NoiseClick(rng, fs, 0.4, 0.8, OriginalRate(spec)), 1.0);
+      Mix(ring, NoiseClick(rng, fs, 1.0, 0.8, OriginalRate(spec)), 1.0);
       AddClipped(v, static_cast<int64_t>(delays[c] * fs), ring, levels[c]);
     }
     EndAtSilence(v, fs, 0.02);

@@ -35,7 +35,7 @@ void AddGullNote(std::vector<float>& out, double fs, double start, double second
                         {0.12 * seconds, 1150 * pitch},
                         {0.5 * seconds, 980 * pitch},
                         {seconds, 680 * pitch}});
-  v.amp = NoteEnvelope(seconds, laugh ? 0.015 : 0.03, 0.4 * seconds);
+  v.amp = NoteEnvelope(seconds, laugh ? 0.03 : 0.045, 0.4 * seconds);
   v.tiltDbPerOctave = -3;
   v.formants = {{1500, 600, 0}, {2300, 600, -2}, {3100, 500, -10}};
   v.formantFloorDb = -30;
@@ -292,33 +292,34 @@ void Crow(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // A bout of three caws. The syrinx buzzes at a low, unsteady rate (about 180 Hz) and
-  // the long trachea and beak let through mainly one band near 1.8-2.3 kHz, so a caw is
-  // a dense set of close harmonics inside that band, rough and gently falling.
-  const std::array<double, 3> starts = {0.05, 0.66, 1.6};
+  // A bout of three caws. The syrinx buzzes at an unsteady rate near 400 Hz, rough and
+  // half breath, and the long trachea and beak pass it in two bands, 1.4-2.3 kHz and a
+  // weaker one at 3-3.5 kHz, so a caw is a soft-edged noisy blob with no clean harmonics.
+  // It breaks in roughly, sags in pitch and dies away over a tenth of a second or more.
+  // No two caws alike, and never on a beat.
+  const double gap1 = rng.Uniform(0.55, 0.7), gap2 = rng.Uniform(0.75, 0.95);
+  const std::array<double, 3> starts = {0.05, 0.05 + gap1, 0.05 + gap1 + gap2};
   for (size_t i = 0; i < starts.size(); ++i) {
-    const double pitch = rng.Jitter(0.05);
-    const double len = 0.5 * rng.Jitter(0.06);
+    const double pitch = rng.Uniform(0.9, 1.1), band = rng.Uniform(0.95, 1.05);
+    const double len = rng.Uniform(0.32, 0.45), rise = rng.Uniform(0.03, 0.05);
+    const double release = rng.Uniform(0.21, 0.27);
     VoiceParams v;
     v.seconds = len;
-    v.f0 = LogBp({{0.0, 170 * pitch}, {0.1, 195 * pitch}, {len, 160 * pitch}});
-    v.amp = Bp({{0.0, 0.0}, {0.03, 0.9}, {0.1, 1.0}, {0.75 * len, 0.8}, {len, 0.0}}, true);
-    v.tiltDbPerOctave = 0;
-    v.formants = {{1760, 240, 0}, {2280, 200, -9}, {1350, 150, -20}};
-    v.formantsFrom = {{1900, 260, 0}, {2400, 220, -8}, {1450, 160, -20}};
+    v.f0 = LogBp({{0.0, 380 * pitch}, {0.08, 430 * pitch}, {len, 340 * pitch}});
+    v.amp = Bp({{0.0, 0.0}, {rise, 0.85}, {0.1, 1.0}, {len - release, 0.8}, {len, 0.0}}, true);
+    v.tiltDbPerOctave = -2;
+    v.formants = {{1800 * band, 450, 0}, {3250 * band, 450, -7}, {1350, 200, -16}};
+    v.formantsFrom = {{1950 * band, 500, 0}, {3400 * band, 500, -6}, {1450, 220, -16}};
     v.morph = Bp({{0.0, 0.0}, {len, 1.0}});
-    v.formantFloorDb = -48;
+    v.formantFloorDb = -40;
     v.formantOrder = 2;
-    v.jitter = 0.03;
-    v.jitterHz = 70;
-    v.chaosSec = 0.04;
-    v.shimmerDb = 2.0;
-    v.amHz = 55;
-    v.amDepth = 0.25;
-    v.subharmonic = Bp({{0.0, 0.5}, {0.08, 0.0}, {0.7 * len, 0.0}, {len, 0.4}});
-    v.noise = 0.25;
-    v.noiseFormantQ = 6.0;
-    AddVoice(out, fs, starts[i], v, rng, i == 2 ? 0.85 : 1.0);
+    v.jitter = 0.06;
+    v.jitterHz = 60;
+    v.chaosSec = rng.Uniform(0.04, 0.08);
+    v.shimmerDb = 2.5;
+    v.noise = 0.9;
+    v.noiseFormantQ = 3.0;
+    AddVoice(out, fs, starts[i], v, rng, rng.Uniform(0.8, 1.0));
   }
   // From a tree across a field: a soft early reflection off the ground, an open tail.
   const std::array<EchoTap, 1> ground = {{{0.006, 0.35, 2500}}};
@@ -355,33 +356,44 @@ void Bird(const SoundSpec& spec, std::vector<float>& out) {
   auto low = [&](double start, double len, double gain) {
     const double hz = 4020 * rng.Jitter(0.01);
     AddSyrinxNote(out, fs, rng, start, len, LogBp({{0.0, hz * 1.012}, {len, hz * 0.99}}),
-                  Bp({{0.0, 0.0}, {0.012, 1.0}, {0.5 * len, 0.7}, {len, 0.0}}, true), gain, 0.04,
+                  Bp({{0.0, 0.0}, {0.02, 1.0}, {0.5 * len, 0.7}, {len, 0.0}}, true), gain, 0.04,
                   1.2, kTopHz);
   };
   auto hook = [&](double start, double len, double gain) {
     const double hz = 4960 * rng.Jitter(0.008);
     AddSyrinxNote(out, fs, rng, start, len,
                   LogBp({{0.0, hz * 1.03}, {0.025, hz}, {len, hz * 0.992}}),
-                  Bp({{0.0, 0.0}, {0.01, 1.0}, {0.4 * len, 0.75}, {len, 0.0}}, true), gain, 0.04,
+                  Bp({{0.0, 0.0}, {0.018, 1.0}, {0.4 * len, 0.75}, {len, 0.0}}, true), gain, 0.04,
                   1.2, kTopHz);
   };
-  sweep(0.05, 0.4 * rng.Jitter(0.05), 2300, 3050, 0.9);
-  sweep(0.63, 0.38 * rng.Jitter(0.05), 2350, 3120, 1.0 * rng.GainJitter(1.0));
-  // A quick flourish leads in.
-  AddSyrinxNote(out, fs, rng, 1.17, 0.05, LogBp({{0.0, 4700}, {0.05, 4850}}),
-                NoteEnvelope(0.05, 0.008, 0.02), 0.6, 0.0, 1.2);
-  AddSyrinxNote(out, fs, rng, 1.25, 0.07, LogBp({{0.0, 4620}, {0.07, 4500}}),
-                NoteEnvelope(0.07, 0.01, 0.03), 0.7, 0.0, 1.2);
-  double t = 1.4;
+  // A fast stroke: a whistle that drops a major third or more in 25-45 ms, with its
+  // octave, breathy as it starts.
+  auto stroke = [&](double start, double gain) {
+    const double len = rng.Uniform(0.025, 0.045), hi = rng.Uniform(4900, 5400);
+    const double lo = hi * rng.Uniform(0.62, 0.75);
+    AddSyrinxNote(out, fs, rng, start, len, LogBp({{0.0, hi}, {0.3 * len, hi * 0.96}, {len, lo}}),
+                  NoteEnvelope(len, 0.014, 0.45 * len), gain, 0.06, 1.5, kTopHz);
+  };
+  sweep(0.05, rng.Uniform(0.34, 0.42), 2300, 3050, 0.9);
+  sweep(0.63, rng.Uniform(0.3, 0.4), 2350 * rng.Jitter(0.03), 3120, 1.0 * rng.GainJitter(1.0));
+  // A trill of fast strokes leads in, hurrying and easing as a bird's does.
+  double t = 1.1;
+  for (int i = rng.Int(6, 8); i > 0; --i) {
+    stroke(t, rng.Uniform(0.45, 0.75));
+    t += rng.Uniform(0.052, 0.078);
+  }
+  t += 0.08;
   for (int i = 0; i < 2; ++i) {
     low(t, 0.17 * rng.Jitter(0.08), 0.8 * rng.GainJitter(1.0));
-    t += rng.Uniform(0.26, 0.3);
+    t += rng.Uniform(0.24, 0.32);
     hook(t, 0.11 * rng.Jitter(0.08), 0.75 * rng.GainJitter(1.0));
-    t += rng.Uniform(0.2, 0.24);
+    t += rng.Uniform(0.19, 0.26);
   }
-  // And the opening again, a little lower and tiring.
-  sweep(t + 0.02, 0.4 * rng.Jitter(0.05), 2280, 3000, 0.95);
-  sweep(t + 0.6, 0.37 * rng.Jitter(0.05), 2300, 3060, 0.85 * rng.GainJitter(1.0));
+  // And the opening again, a little lower and tiring, ending in two strokes.
+  const double last = rng.Uniform(0.3, 0.38);
+  sweep(t + 0.02, last, 2280, 3000 * rng.Jitter(0.02), 0.95);
+  stroke(t + 0.1 + last, 0.6);
+  stroke(t + 0.17 + last + rng.Uniform(0.0, 0.03), 0.45);
   // A wood's edge: a short, soft tail, and the breeze in the leaves under the song.
   AddRoom(out, fs, 0.7, 0.1, 4500, 0.015);
   AddAmbience(out, fs, rng, 36, 200, 4000, 3.6);
@@ -395,14 +407,30 @@ void SeaGull(const SoundSpec& spec, std::vector<float>& out) {
   // Long call: three drawn-out "kyow" notes, then a laughing "ha-ha" series falling in
   // pitch and level, and a last pair of calls. Near by, the voice is clearer than far off:
   // a recorded gull's call is mostly its harmonics.
+  // Like any bird's, its notes are never cut to one pattern: each long note and each "ha"
+  // takes its own length, pitch and level, and the laugh hurries and drags.
   constexpr double kBreath = 0.55;
-  for (int i = 0; i < 3; ++i)
-    AddGullNote(out, fs, 0.05 + 0.62 * i, 0.42, rng.Jitter(0.03), rng, 1.0 - 0.05 * i, false,
+  double t = 0.05;
+  for (int i = 0; i < 3; ++i) {
+    const double len = rng.Uniform(0.38, 0.46), pitch = rng.Jitter(0.04);
+    AddGullNote(out, fs, t, len, pitch, rng, (1.0 - 0.05 * i) * rng.GainJitter(1.0), false,
                 kBreath);
-  for (int i = 0; i < 8; ++i)
-    AddGullNote(out, fs, 2.1 + i / 4.5, 0.15, 1.0 - 0.02 * i, rng, 0.9 - 0.05 * i, true, kBreath);
-  AddGullNote(out, fs, 4.25, 0.4, 0.97, rng, 0.8, false, kBreath);
-  AddGullNote(out, fs, 4.85, 0.42, 0.93, rng, 0.7, false, kBreath);
+    t += len + rng.Uniform(0.14, 0.26);
+  }
+  t = std::max(t, 2.05);
+  const int laughs = rng.Int(8, 9);
+  for (int i = 0; i < laughs; ++i) {
+    const double len = rng.Uniform(0.12, 0.18), pitch = (1.0 - 0.02 * i) * rng.Jitter(0.03);
+    AddGullNote(out, fs, t, len, pitch, rng, (0.9 - 0.05 * i) * rng.GainJitter(1.5), true, kBreath);
+    t += rng.Uniform(0.18, 0.27);
+  }
+  t = std::max(t + 0.1, 4.2);
+  for (int i = 0; i < 2; ++i) {
+    const double len = rng.Uniform(0.38, 0.44);
+    AddGullNote(out, fs, t, len, (0.97 - 0.04 * i) * rng.Jitter(0.02), rng, 0.8 - 0.1 * i, false,
+                kBreath);
+    t += len + rng.Uniform(0.15, 0.25);
+  }
   // On the beach: surf behind the bird and the open sky's short, bright tail.
   AddShore(out, fs, rng, 0.12, 1500);
   AddRoom(out, fs, 1.0, 0.18, 3500, 0.03, 1.3);
@@ -427,8 +455,12 @@ void DistantGulls(const SoundSpec& spec, std::vector<float>& out) {
                                       {4.6, 0.4, 0.9, 0.7},
                                       {5.4, 0.45, 1.05, 0.8}}};
   for (const Call& c : calls) AddGullNote(out, fs, c.start, c.seconds, c.pitch, rng, c.gain, false);
-  for (int i = 0; i < 5; ++i)
-    AddGullNote(out, fs, 2.4 + i / 4.2, 0.14, 0.9 - 0.015 * i, rng, 0.55 - 0.05 * i, true);
+  double t = 2.4;
+  for (int i = 0; i < 5; ++i) {
+    const double len = rng.Uniform(0.12, 0.17), pitch = (0.9 - 0.015 * i) * rng.Jitter(0.03);
+    AddGullNote(out, fs, t, len, pitch, rng, (0.55 - 0.05 * i) * rng.GainJitter(1.5), true);
+    t += rng.Uniform(0.19, 0.29);
+  }
   // Distance: dull, mostly reflected sound, the surf nearer than the birds.
   AddShore(out, fs, rng, 0.1, 1200);
   FilterInPlace(out, Biquad::LowPass(fs, 2500, 0.7));

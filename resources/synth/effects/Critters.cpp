@@ -118,35 +118,49 @@ void Crickets(const SoundSpec& spec, std::vector<float>& out) {
   Rng drift(SeedFromName(spec.resourceName, 1));
   // A field at night. The near field cricket's chirp is four pulses of its 4.5 kHz wing
   // tone, each about 20 ms and 45 ms apart (a recorded chirp lasts 0.16 s); its pulse
-  // train is as regular as a clock, only the level of each pulse differs a little.
+  // train is as regular as a clock, only the level of each pulse differs a little, and
+  // the wing gathers speed over the first strokes, so a chirp swells in.
   auto chirp = [&](double start, double carrier, double gain, int pulses) {
     for (int p = 0; p < pulses; ++p) {
       const double pulseStart = start + 0.045 * p;
-      const double a = gain * (p == 0 ? 0.75 : 1.0) * rng.GainJitter(0.8);
+      const double a = gain * std::min(1.0, 0.3 + 0.35 * p) * rng.GainJitter(0.8);
       const double hz = carrier * rng.Jitter(0.003);
       // The tone sags a little through each closing stroke of the wing.
       AddWhistle(
           out, fs, pulseStart, 0.022, [hz](double t) { return hz * (1.0 - 0.4 * t); },
-          Bp({{0.0, 0.0}, {0.003, 1.0}, {0.014, 0.8}, {0.022, 0.0}}, true), a, 0.0);
+          Bp({{0.0, 0.0}, {0.005, 1.0}, {0.014, 0.8}, {0.022, 0.0}}, true), a, 0.0);
     }
   };
-  // Two of them, near and a little farther, chirping at their own steady rates so they
-  // drift in and out of step.
-  for (double t = 0.05; t < total - 0.35; t += 0.43) chirp(t, 4500, 1.0, 4);
-  for (double t = 0.27; t < total - 0.35; t += 0.51) chirp(t, 4200, 0.45, 3);
+  // Two of them, near and a little farther, chirping at their own rates so they drift in
+  // and out of step; a cricket's chirp rate is steady only to a tenth or so from one
+  // chirp to the next.
+  for (double t = 0.05; t < total - 0.35; t += 0.43 * rng.Uniform(0.88, 1.12))
+    chirp(t, 4500, 1.0, 4);
+  for (double t = 0.27; t < total - 0.35; t += 0.51 * rng.Uniform(0.88, 1.12))
+    chirp(t, 4200, 0.45, 3);
   // Behind them the chorus of the field: crickets too many and too far to tell apart,
   // trilling on without pause near 3 kHz, and slower trilled chirps near 2 kHz (a
   // recorded night holds both). Each is a carrier gated by its pulse rate, its level
   // wandering as the singers come and go.
   auto trill = [&](double carrier, double pulseHz, double gain, double chirpSec, double periodSec) {
-    OnePoleLowPass wander(fs, 3.0), pitchWander(fs, 1.5);
+    OnePoleLowPass wander(fs, 3.0);
+    // The pitch drifts by up to 2.5 %, through values drawn two or three times a second and
+    // joined smoothly: a singer warms and tires, never on one line for long.
+    double from = drift.Bipolar(), to = drift.Bipolar(), along = 0.0;
+    const double pace = drift.Uniform(2.0, 3.0) / fs;
     const double white = WhiteDensityGain(fs, OriginalRate(spec));
     double phase = rng.Uniform(), pulsePhase = rng.Uniform();
     const double offset = rng.Uniform(0.0, periodSec);
     for (size_t i = 0; i < out.size(); ++i) {
       const double t = static_cast<double>(i) / fs;
       const double level = 1.0 + 3.0 * wander.Process(white * drift.Bipolar());
-      const double hz = carrier * (1.0 + 0.03 * pitchWander.Process(white * drift.Bipolar()));
+      along += pace;
+      if (along >= 1.0) {
+        along -= 1.0;
+        from = to;
+        to = drift.Bipolar();
+      }
+      const double hz = carrier * (1.0 + 0.025 * Lerp(from, to, CosineRamp(along)));
       phase += hz / fs;
       phase -= std::floor(phase);
       pulsePhase += pulseHz / fs;

@@ -14,52 +14,57 @@ void DogBark(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Three barks of a large dog: each a short, rough burst that breaks in chaotically,
-  // doubles its period for a moment and falls in pitch; its energy sits in two broad
-  // bands near 370 and 780 Hz and little passes 1.3 kHz. Close by, in a yard.
-  const std::array<double, 3> starts = {0.03, 0.56, 1.1};
-  const std::array<double, 3> levelsDb = {0.0, -1.5, -3.0};
+  // Three barks of a big dog, close by in a yard. A bark is 0.16-0.25 s of rough voice:
+  // the larynx breaks in chaotically, its pitch jumps and falls, and as much breath as tone
+  // passes a mouth that opens and closes, so the energy lies in noisy bands at 0.5-2.5 kHz
+  // with breath far above. No two barks alike, and never on a beat.
+  const double gap1 = rng.Uniform(0.43, 0.55), gap2 = rng.Uniform(0.5, 0.64);
+  const std::array<double, 3> starts = {0.03, 0.03 + gap1, 0.03 + gap1 + gap2};
+  const std::array<double, 3> levelsDb = {0.0, -1.0, -2.5};
+  const double white = WhiteDensityGain(fs, OriginalRate(spec));
   for (size_t b = 0; b < starts.size(); ++b) {
-    // No two barks alike: each pitched, timed and bent a little differently.
-    const double pitch = rng.Jitter(0.12);
-    const double len = 0.33 * rng.Jitter(0.15);
-    const double peak = 0.03 + 0.03 * rng.Uniform();
-    const double fall = 0.4 + 0.2 * rng.Uniform();
+    const double pitch = rng.Uniform(0.85, 1.15), mouth = rng.Uniform(0.92, 1.08);
+    const double len = rng.Uniform(0.16, 0.25), rise = rng.Uniform(0.02, 0.035);
+    const double peak = rng.Uniform(0.15, 0.3) * len;
     VoiceParams v;
     v.seconds = len;
     v.f0 = LogBp(
-        {{0.0, 330 * pitch}, {peak, 400 * pitch}, {fall * len, 330 * pitch}, {len, 230 * pitch}});
-    v.amp = Bp({{0.0, 0.0}, {0.02, 1.0}, {0.09, 0.85}, {0.6 * len, 0.45}, {len, 0.0}}, true);
-    v.tiltDbPerOctave = -6;
-    v.formants = {{370, 180, 0}, {780, 260, -3}, {1250, 300, -14}};
-    v.formantsFrom = {{420, 220, 0}, {900, 300, -2}, {1400, 350, -10}};
-    v.morph = Bp({{0.0, 0.0}, {0.6 * len, 1.0}}, true);
-    v.formantFloorDb = -32;
-    v.jitter = 0.04;
-    v.jitterHz = 60;
-    v.chaosSec = 0.05;
-    v.shimmerDb = 2.0;
-    v.subharmonic = Bp({{0.0, 0.7}, {0.05, 0.4}, {0.12, 0.0}, {0.6 * len, 0.0}, {len, 0.4}});
-    v.noiseCurve = Bp({{0.0, 1.8}, {0.05, 0.8}, {len, 1.2}});
-    v.noiseFormantQ = 2.0;
-    v.lowPassHz = 1000;
+        {{0.0, 380 * pitch}, {peak, 470 * pitch}, {0.7 * len, 350 * pitch}, {len, 260 * pitch}});
+    v.amp = Bp({{0.0, 0.0}, {rise, 1.0}, {0.45 * len, 0.8}, {0.75 * len, 0.45}, {len, 0.0}}, true);
+    v.tiltDbPerOctave = -4;
+    v.formants = {
+        {560 * mouth, 170, 0}, {1250 * mouth, 280, -2}, {2300 * mouth, 420, -9}, {3500, 600, -15}};
+    v.formantsFrom = {
+        {470 * mouth, 200, 0}, {1000 * mouth, 300, -4}, {2000, 420, -12}, {3200, 600, -18}};
+    v.morph = Bp({{0.0, 0.0}, {0.4 * len, 1.0}}, true);
+    v.formantFloorDb = -42;
+    v.jitter = 0.02;
+    v.jitterHz = 80;
+    v.chaosSec = rng.Uniform(0.03, 0.06);
+    v.shimmerDb = 3.0;
+    const double doubling = rng.Uniform(0.3, 0.7);
+    v.subharmonic = Bp({{0.0, doubling}, {0.05, 0.2}, {0.1, 0.0}, {0.7 * len, 0.0}, {len, 0.3}});
+    v.noiseCurve = Bp({{0.0, 0.4}, {0.4 * len, 0.15}, {len, 0.3}});
+    v.noiseFormantQ = 2.5;
+    v.lowPassHz = 3000;
     AddVoice(out, fs, starts[b], v, rng, DbToGain(levelsDb[b]));
-    // The burst of air that opens the bark: broadband, gone in a few tens of milliseconds.
-    Biquad hp = Biquad::HighPass(fs, 700, 0.7), lp = Biquad::LowPass(fs, 4800, 0.7);
-    const int64_t at = Frame(starts[b] + 0.004, fs);
-    const int64_t burst = Frame(0.12, fs);
-    const double white = WhiteDensityGain(fs, OriginalRate(spec));
-    for (int64_t i = 0; i < burst && at + i < static_cast<int64_t>(out.size()); ++i) {
+    // The breath through the open mouth, above the voice and fading upward, following its
+    // level (and faster: the high band closes first).
+    Biquad hp = Biquad::HighPass(fs, 1500, 0.7), lp = Biquad::LowPass(fs, 5000, 0.6);
+    const int64_t at = Frame(starts[b], fs), frames = Frame(len, fs);
+    for (int64_t i = 0; i < frames && at + i < static_cast<int64_t>(out.size()); ++i) {
       const double t = static_cast<double>(i) / fs;
-      const double env = CosineRamp(t / 0.003) * std::exp(-t / 0.03);
-      out[static_cast<size_t>(at + i)] += static_cast<float>(
-          0.6 * DbToGain(levelsDb[b]) * env * lp.Process(hp.Process(white * rng.Bipolar())));
+      out[static_cast<size_t>(at + i)] +=
+          static_cast<float>(0.025 * DbToGain(levelsDb[b]) * v.amp(t) * v.amp(t) *
+                             lp.Process(hp.Process(white * rng.Gaussian())));
     }
   }
   // A yard: two early reflections from walls and a short dull tail.
   const std::array<EchoTap, 2> walls = {{{0.013, 0.3, 1500}, {0.029, 0.2, 1200}}};
   AddEchoes(out, fs, walls);
   AddRoom(out, fs, 0.35, 0.18, 1600, 0.01, 0.6);
+  // The yard between the barks: air and a distant street, never a dead silence.
+  AddAmbience(out, fs, rng, 34, 100, 3000, static_cast<double>(out.size()) / fs);
   FinishEffect(out, spec, {.fadeOutSec = 0.15});
 }
 

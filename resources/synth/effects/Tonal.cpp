@@ -2,6 +2,7 @@
 // flute melody.
 #include <array>
 #include <cmath>
+#include <numbers>
 
 #include "../kit/Events.h"
 #include "../kit/Filters.h"
@@ -96,8 +97,10 @@ void OminousNote(const SoundSpec& spec, std::vector<float>& out) {
     v.tiltDbPerOctave = -6;
     v.harmonics = 24;
     v.maxHz = 1100;
-    v.jitter = 0.001;
-    v.jitterHz = 3;
+    // Like a bowed string's, the pitch is never held still: it wanders slowly by about
+    // half a per cent, each voice on its own.
+    v.jitter = 0.006;
+    v.jitterHz = 0.8;
     AddVoice(out, fs, 0.02, v, rng, gain);
   };
   saw(55.0, 1.0);
@@ -131,18 +134,23 @@ void ChurchBell(const SoundSpec& spec, std::vector<float>& out) {
   struct Partial {
     double ratio, amp, t60, splitHz;
   };
-  const std::array<Partial, 12> partials = {{{0.5, 0.09, 6.0, 0.3},   // hum
+  const std::array<Partial, 17> partials = {{{0.5, 0.09, 6.0, 0.3},   // hum
                                              {1.0, 0.15, 2.0, 0.5},   // prime
                                              {1.185, 0.5, 3.2, 0.6},  // tierce
                                              {1.49, 0.04, 2.5, 0.8},  // quint
                                              {1.98, 1.0, 2.5, 0.9},   // nominal
                                              {2.63, 0.07, 1.9, 1.4},  // deciem
                                              {2.98, 0.12, 1.7, 1.6},  // twelfth
-                                             {4.14, 0.04, 1.4, 4.0},  // upper octave
-                                             {5.4, 0.035, 1.1, 3.0},  // upper partials
-                                             {6.75, 0.02, 0.8, 4.0},
-                                             {8.2, 0.012, 0.55, 5.0},
-                                             {9.9, 0.008, 0.4, 6.0}}};
+                                             {4.14, 0.06, 1.6, 4.0},  // upper octave
+                                             {5.4, 0.05, 1.4, 3.0},   // upper partials
+                                             {6.75, 0.035, 1.2, 4.0},
+                                             {8.2, 0.025, 1.0, 5.0},
+                                             {9.9, 0.018, 0.8, 6.0},
+                                             {11.7, 0.012, 0.6, 7.0},
+                                             {13.6, 0.009, 0.5, 8.0},
+                                             {15.8, 0.007, 0.4, 9.0},
+                                             {18.1, 0.005, 0.3, 10.0},
+                                             {20.6, 0.004, 0.25, 11.0}}};
   std::vector<Mode> modes;
   for (const Partial& p : partials) {
     // Each partial is a doublet of unequal halves: its level swells and sags slowly instead
@@ -161,13 +169,21 @@ void ChurchBell(const SoundSpec& spec, std::vector<float>& out) {
     const double amp = 0.02 * rng.GainJitter(4.0);
     modes.push_back({hz, t60, amp, rng.Uniform()});
   }
+  // The strike sets the rim's dense high modes ringing, up to 10 kHz and past what the
+  // catalogue's wave holds: a bright splash that dies within half a second.
+  for (int i = 0; i < 80; ++i) {
+    const double hz = 2500.0 * std::pow(6.4, rng.Uniform());
+    const double t60 = rng.Uniform(0.08, 0.5);
+    const double amp = 0.012 * rng.GainJitter(5.0);
+    modes.push_back({hz, t60, amp, rng.Uniform()});
+  }
   const double start = 0.012;
   const double seconds = std::max(0.0, static_cast<double>(out.size()) / fs - start);
-  AddClipped(out, Frame(start, fs), ModalVoice(fs, modes, seconds, 2.0, 9000), 0.35);
-  // The clapper: a dull 15 ms clang of band-limited noise and a low thump, no bright tick.
+  AddClipped(out, Frame(start, fs), ModalVoice(fs, modes, seconds, 1.0, 18000), 0.35);
+  // The clapper: an iron clang of 6 ms, noise from 300 Hz far up, with a low thump.
   {
-    std::vector<float> clang = NoiseClick(rng, fs, 15.0, 0.05, OriginalRate(spec));
-    Biquad hp = Biquad::HighPass(fs, 300, 0.7), lp = Biquad::LowPass(fs, 2500, 0.7);
+    std::vector<float> clang = NoiseClick(rng, fs, 6.0, 0.09, fs);
+    Biquad hp = Biquad::HighPass(fs, 300, 0.7), lp = Biquad::LowPass(fs, 14000, 0.7);
     for (float& v : clang) v = static_cast<float>(lp.Process(hp.Process(v)));
     AddClipped(out, Frame(start, fs), clang);
   }
@@ -176,8 +192,24 @@ void ChurchBell(const SoundSpec& spec, std::vector<float>& out) {
   for (size_t i = 0; i < thud.size(); ++i)
     thud[i] = static_cast<float>(thump.Process(i == 0 ? 1.0 : 0.0));
   AddClipped(out, Frame(start, fs), thud, 0.06);
-  // Distance: the air takes the top off, the tower and the walls round it answer.
-  FilterInPlace(out, Biquad::LowPass(fs, 6000, 0.6));
+  // The bell swings as it tolls: its mouth moves toward and away from the listener, so
+  // every partial slides by up to 0.7 % (Doppler) and swells and fades with the swing.
+  {
+    const double swingSec = 2.1, reach = 0.007 * swingSec / (2.0 * std::numbers::pi);
+    const double phase = rng.Uniform(0.1, 0.4);
+    const std::vector<float> dry = out;
+    for (size_t i = 0; i < out.size(); ++i) {
+      const double t = static_cast<double>(i) / fs;
+      const double swing = Sin2Pi(t / swingSec + phase);
+      const double at = static_cast<double>(i) - reach * fs * swing;
+      const auto j = static_cast<size_t>(std::max(0.0, at));
+      const double u = std::max(0.0, at) - static_cast<double>(j);
+      const double a = j < dry.size() ? dry[j] : 0.0, b = j + 1 < dry.size() ? dry[j + 1] : 0.0;
+      out[i] = static_cast<float>((a + u * (b - a)) * DbToGain(2.0 * swing));
+    }
+  }
+  // Distance: the air softens the top, the tower and the walls round it answer.
+  FilterInPlace(out, Biquad::LowPass(fs, 9000, 0.6));
   AddRoom(out, fs, 2.2, 0.3, 2500, 0.025, 1.5);
   // The open air under the tower: a low, quiet rumble.
   AddAmbience(out, fs, rng, 28, 50, 1200, static_cast<double>(out.size()) / fs);
