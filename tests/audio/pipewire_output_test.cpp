@@ -116,7 +116,9 @@ TEST_F(PipeWireOutputTest, ARestingStreamIsPausedAndWokenAtOnce) {
   const auto woken = Clock::now();
   std::thread([&] { backend->Wake(id); }).join();
   ASSERT_TRUE(Eventually([&] { return sink.calls > atRest; }));
-  EXPECT_LT(Clock::now() - woken, 150ms) << "asked again within a few cycles";
+  // Loose enough for a loaded machine, which holds any thread back by tens of
+  // milliseconds, and still short of the stream's buffer a wake left to a timer would wait.
+  EXPECT_LT(Clock::now() - woken, 250ms) << "asked again within a few cycles";
   const long afterWake = sink.calls;
   EXPECT_TRUE(Eventually([&] { return sink.calls >= afterWake + 5; })) << "and again";
   backend->Wake(id + 1);
