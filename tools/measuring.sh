@@ -26,9 +26,15 @@ private_server_start() {
     XDG_CONFIG_HOME="$folder/server-config" pipewire-pulse >>"$folder/pipewire-pulse.log" 2>&1 &
     PRIVATE_SERVER_PIDS="$PRIVATE_SERVER_PIDS $!"
     for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-    if ! pactl info >/dev/null 2>&1 ||
-      ! pactl load-module module-null-sink sink_name=measure rate=48000 format=float32le \
-        channels=2 >/dev/null || ! pactl set-default-sink measure; then
+    # The pulse server answers before the graph can make a sink ("Not supported" until the
+    # session manager is up, most often on a restart): ask again for up to 5 s.
+    local sink=""
+    for _ in $(seq 25); do
+      sink=$(pactl load-module module-null-sink sink_name=measure rate=48000 format=float32le \
+        channels=2 2>/dev/null) && break
+      sleep 0.2
+    done
+    if ! pactl info >/dev/null 2>&1 || [ -z "$sink" ] || ! pactl set-default-sink measure; then
       echo "PipeWire did not start:" >&2
       tail -n 20 "$folder"/pipewire*.log "$folder/wireplumber.log" >&2
       return 1

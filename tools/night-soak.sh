@@ -59,10 +59,12 @@ render="$lullwood_build_dir/tools/render/lullwood-render"
 check="$lullwood_build_dir/tools/soak/lullwood-monitor-check"
 
 work="$(mktemp -d /tmp/lullwood-soak-XXXXXX)"
+# The recorder is told apart by its name, so that two soaks may run side by side.
+recorder_name="lullwood-soak-${work##*-}"
 program=""
 recorder=""
 cleanup() {
-  pkill -f "parec -d measure.monitor" 2>/dev/null || true
+  pkill -f "parec --client-name=$recorder_name" 2>/dev/null || true
   [ -z "$recorder" ] || kill "$recorder" 2>/dev/null || true
   [ -z "$program" ] || kill "$program" 2>/dev/null || true
   private_server_stop
@@ -85,7 +87,7 @@ echo "sound server: $(pactl info | sed -n 's/^Server Name: //p')"
 stretch=0
 record() {
   stretch=$(( stretch + 1 ))
-  parec -d measure.monitor --raw --format=float32le --channels=2 --rate=48000 \
+  parec --client-name="$recorder_name" -d measure.monitor --raw --format=float32le --channels=2 --rate=48000 \
     --latency-msec=250 2>/dev/null | "$check" 48000 3600 "$limit" > "$work/stretch.$stretch" &
   recorder=$!
 }
@@ -157,7 +159,7 @@ for moment in $moments "$seconds"; do
 done
 close_piece
 rss_end=$(rss_kb "$pid")
-pkill -f "parec -d measure.monitor" 2>/dev/null || true
+pkill -f "parec --client-name=$recorder_name" 2>/dev/null || true
 wait "$recorder" 2>/dev/null || true
 recorder=""
 
