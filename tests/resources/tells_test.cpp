@@ -90,7 +90,7 @@ constexpr TellReference kReferences[] = {
 
 // Sounds still to be re-made, each still showing at least one tell.
 const std::set<std::string> kNotYetRemade = {
-    "BIRD",    "BREAKER", "FACTORY", "HEARTB",  "INDIAN", "NIGHTGALE",
+    "BIRD",    "FACTORY", "HEARTB",  "INDIAN",  "NIGHTGALE",
     "SOUND28", "SOUND29", "SOUND30", "SOUND31", "TICK",
 };
 

@@ -10,7 +10,13 @@
 // onset and offset of a call. With --loop, onset runs are also counted round the seam
 // of each file, as for a loop. Reads 8-bit unsigned and 16-bit signed PCM,
 // mixing channels down.
-//   sound-figures [--loop] OURS.wav [REFERENCE.wav ...]
+// With --texture, prints instead the texture statistics of each file (measure/Texture.h):
+// per file the averages over the bands that carry the sound (envelope depth and skew,
+// modulation power in seven octaves from 0.5 to 64 Hz, the correlation of bands a quarter
+// of an octave, an octave and two octaves apart), the first file whole (round its seam
+// with --loop), the others in 10 s pieces with the least and most of the pieces, and a
+// line each as the texture test's table takes them; with --bands, every band's too.
+//   sound-figures [--loop] [--texture [--bands]] OURS.wav [REFERENCE.wav ...]
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -21,6 +27,7 @@
 #include "measure/Bands.h"
 #include "measure/Figures.h"
 #include "measure/Tells.h"
+#include "measure/Texture.h"
 
 namespace {
 
@@ -99,13 +106,97 @@ std::string Joined(const std::vector<double>& values) {
   return s.empty() ? "-" : s;
 }
 
+namespace m = lullwood::measure;
+
+// The figures a texture is compared by, in one order: depth, skew, the seven modulation
+// octaves (dB), the three correlations.
+std::vector<double> TextureFigures(const m::Texture& t) {
+  std::vector<double> v = {t.meanDepth, t.meanSkew};
+  v.insert(v.end(), t.meanModulationDb.begin(), t.meanModulationDb.end());
+  v.insert(v.end(), {t.correlationNear, t.correlationOctave, t.correlationFar});
+  return v;
+}
+
+void PrintTextureHeader() {
+  std::printf("%-28s %5s %6s %6s", "file (piece)", "bands", "depth", "skew");
+  for (int o = 0; o < m::kModulationOctaves; ++o)
+    std::printf(" %5s",
+                (std::to_string(static_cast<int>(m::ModulationOctaveHz(o) * 2)) + "Hz").c_str());
+  std::printf(" %6s %6s %6s\n", "r1/4", "r1", "r2");
+}
+
+void PrintTextureLine(const std::string& label, int bands, const std::vector<double>& v) {
+  std::printf("%-28s %5d %6.3f %6.2f", label.substr(0, 28).c_str(), bands, v[0], v[1]);
+  for (int o = 0; o < m::kModulationOctaves; ++o) std::printf(" %5.1f", v[2 + o]);
+  std::printf(" %6.3f %6.3f %6.3f\n", v[9], v[10], v[11]);
+}
+
+void PrintTextureBands(const m::Texture& t) {
+  std::printf("  %7s %7s %6s %6s  modulation dB by octave from 0.5 Hz\n", "Hz", "level", "depth",
+              "skew");
+  for (int b = 0; b < m::kTextureBands; ++b) {
+    if (!t.active[b]) continue;
+    std::printf("  %7.0f %7.1f %6.3f %6.2f ", t.centreHz[b], t.levelDb[b], t.depth[b], t.skew[b]);
+    for (double d : t.modulationDb[b]) std::printf(" %5.1f", d);
+    std::printf("\n");
+  }
+}
+
+// The texture figures of every wave: the first whole, the others in pieces.
+void PrintTextures(const std::vector<Wave>& waves, bool loop, bool bands) {
+  PrintTextureHeader();
+  for (size_t i = 0; i < waves.size(); ++i) {
+    const Wave& w = waves[i];
+    const std::string base = w.name.substr(w.name.find_last_of('/') + 1);
+    const std::vector<m::Texture> pieces = i == 0
+                                               ? m::MeasureTexture(w.samples, w.rate, loop)
+                                               : m::MeasureTexture(w.samples, w.rate, false, 10.0);
+    if (pieces.empty()) {
+      std::printf("%-28s too short to measure\n", base.substr(0, 28).c_str());
+      continue;
+    }
+    std::vector<double> least = TextureFigures(pieces[0]), most = least;
+    for (size_t p = 0; p < pieces.size(); ++p) {
+      const std::vector<double> v = TextureFigures(pieces[p]);
+      PrintTextureLine(pieces.size() == 1 ? base : base + " (" + std::to_string(p + 1) + ")",
+                       pieces[p].activeBands, v);
+      for (size_t k = 0; k < v.size(); ++k) {
+        least[k] = std::min(least[k], v[k]);
+        most[k] = std::max(most[k], v[k]);
+      }
+      if (bands) PrintTextureBands(pieces[p]);
+    }
+    if (pieces.size() > 1) {
+      PrintTextureLine("  least", 0, least);
+      PrintTextureLine("  most", 0, most);
+    }
+    // The least and the most of each figure, as the texture test's table takes them.
+    std::printf("  table: {");
+    for (size_t k = 0; k < least.size(); ++k)
+      std::printf("%s{%.3g, %.3g}", k ? ", " : "", least[k], most[k]);
+    std::printf("}\n");
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool loop = argc > 1 && std::string(argv[1]) == "--loop";
-  const int first = loop ? 2 : 1;
-  if (argc <= first) {
-    std::fprintf(stderr, "usage: %s [--loop] OURS.wav [REFERENCE.wav ...]\n", argv[0]);
+  bool loop = false, texture = false, bands = false;
+  int first = 1;
+  for (; first < argc; ++first) {
+    const std::string flag = argv[first];
+    if (flag == "--loop")
+      loop = true;
+    else if (flag == "--texture")
+      texture = true;
+    else if (flag == "--bands")
+      bands = true;
+    else
+      break;
+  }
+  if (argc <= first || (bands && !texture)) {
+    std::fprintf(stderr, "usage: %s [--loop] [--texture [--bands]] OURS.wav [REFERENCE.wav ...]\n",
+                 argv[0]);
     return 2;
   }
   std::vector<Wave> waves;
@@ -118,6 +209,10 @@ int main(int argc, char** argv) {
       return 1;
     }
     waves.push_back(std::move(w));
+  }
+  if (texture) {
+    PrintTextures(waves, loop, bands);
+    return 0;
   }
   std::vector<lullwood::measure::Figures> figures;
   for (const Wave& w : waves) figures.push_back(lullwood::measure::Measure(w.samples, w.rate));
@@ -168,7 +263,6 @@ int main(int argc, char** argv) {
   rowOf("slope 5.5-16k dB/oct", high, [&](const H& h) {
     return h.slopeMeasured ? num(h.slopeDbPerOctave, "%.1f") : std::string("-");
   });
-  namespace m = lullwood::measure;
   rowOf("needles /s", waves,
         [&](const Wave& w) { return num(m::NeedlesPerSecond(w.samples, w.rate), "%.2f"); });
   std::vector<m::Repetition> repetition;

@@ -171,25 +171,15 @@ void TrainTrack(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   const size_t n = spec.frames;
   Rng rng(SeedFromName(spec.resourceName));
-  // Rolling rumble, pulsed by the wheel turning (about 6.9 turns a second).
-  std::vector<float> rumble = BrownLoop(rng, n, fs, 40.0);
-  FilterLoop(rumble, Biquad::LowPass(fs, 250.0));
-  const uint64_t wheelK = CyclesPerLoop(6.9, spec.sampleRate, n);
-  LoopSines sway(rng, n, {1, 3}, 1.0);
-  for (size_t i = 0; i < n; ++i)
-    rumble[i] = static_cast<float>(rumble[i] * (1.0 + 0.15 * Sin2Pi(LoopPhase(wheelK, i, n))) *
-                                   DbToGain(1.0 * sway.At(i)));
-  NormalizeRmsInBand(rumble, spec);
-  std::vector<float> rattle = PinkLoop(rng, n, fs);
-  FilterLoop(rattle, Biquad::BandPass(fs, 600.0, 0.7));
-  NormalizeRmsInBand(rattle, spec);
-
   // Rail joints: two bogies cross each joint, "ta-tak ... ta-tak".
   std::vector<float> clacks(n, 0.0f);
+  // Each strike jolts the car: its body rattles and the rumble swells for a moment after,
+  // so that the whole spectrum moves with the wheels as a recorded train's does.
+  std::vector<double> jolt(n, 0.0);
   const double offsets[] = {0.0, 0.12, 0.43, 0.55};
   const double amps[] = {1.0, 0.9, 0.55, 0.5};
   for (int j = 0; j < 6; ++j) {
-    const int64_t joint = BeatFrame(n, j, 6, 0.04, fs);
+    const int64_t joint = BeatFrame(n, j, 6, 0.1, fs);
     for (int c = 0; c < 4; ++c) {
       std::vector<float> burst = NoiseClick(rng, fs, 3.0, 1.0);
       burst.resize(static_cast<size_t>(0.25 * fs), 0.0f);
@@ -203,14 +193,40 @@ void TrainTrack(const SoundSpec& spec, std::vector<float>& out) {
       }
       EndAtSilence(burst, fs, 0.05);
       const int64_t at = joint + static_cast<int64_t>((offsets[c] + 0.003 * rng.Bipolar()) * fs);
-      AddCircular(clacks, at, burst, amps[c] * DbToGain(1.5 * rng.Bipolar()));
+      const double amp = amps[c] * DbToGain(1.5 * rng.Bipolar());
+      AddCircular(clacks, at, burst, amp);
+      const double ring = rng.Uniform(0.12, 0.2);
+      for (size_t k = 0; k < static_cast<size_t>(4.0 * ring * fs) && k < n; ++k)
+        jolt[(static_cast<size_t>(at) + k) % n] +=
+            amp * std::exp(-static_cast<double>(k) / (ring * fs));
     }
   }
   NormalizeRmsInBand(clacks, spec);
+
+  // Rolling rumble, pulsed by the wheel turning (about 6.9 turns a second).
+  std::vector<float> rumble = BrownLoop(rng, n, fs, 40.0);
+  FilterLoop(rumble, Biquad::LowPass(fs, 250.0));
+  const uint64_t wheelK = CyclesPerLoop(6.9, spec.sampleRate, n);
+  // The car sways and pitches a little under a second at a time.
+  LoopSines sway(rng, n, {3, 4, 5}, 1.0);
+  // Loose parts chatter, ten-odd times a second, never in step.
+  CircularValueNoise chatter(rng, n, std::max(4, static_cast<int>(20.0 * n / fs)), -1.0, 1.0);
+  for (size_t i = 0; i < n; ++i)
+    rumble[i] = static_cast<float>(rumble[i] * (1.0 + 0.15 * Sin2Pi(LoopPhase(wheelK, i, n))) *
+                                   DbToGain(4.0 * sway.At(i) + 3.0 * chatter.At(i)) *
+                                   (0.6 + 0.5 * jolt[i]));
+  NormalizeRmsInBand(rumble, spec);
+  std::vector<float> rattle = PinkLoop(rng, n, fs);
+  FilterLoop(rattle, Biquad::BandPass(fs, 600.0, 0.7));
+  for (size_t i = 0; i < n; ++i)
+    rattle[i] = static_cast<float>(rattle[i] * DbToGain(4.0 * sway.At(i) + 4.0 * chatter.At(i)) *
+                                   (0.4 + jolt[i]));
+  NormalizeRmsInBand(rattle, spec);
+
   out = Silence(spec);
   Mix(out, rumble, 0.6);
   Mix(out, rattle, 0.8);
-  Mix(out, clacks, 1.3);
+  Mix(out, clacks, 0.8);
   FinishLoop(out, spec, kBedDb);
 }
 

@@ -70,7 +70,7 @@ void Surf(const SoundSpec& spec, std::vector<float>& out) {
     const double hz = (400.0 + 2200.0 * w.intensity) * (1.0 + 0.1 * cutoffDetail.At(i));
     lp1.SetLowPass(fs, hz, 0.6);
     lp2.SetLowPass(fs, hz * 1.3, 0.6);
-    const double gain = (0.25 + 0.75 * w.intensity) * DbToGain(1.5 * levelDetail.At(i));
+    const double gain = (0.12 + 0.88 * w.intensity) * DbToGain(1.5 * levelDetail.At(i));
     return gain * lp2.Process(lp1.Process(in));
   });
   NormalizeRmsInBand(bed, spec);
@@ -78,7 +78,16 @@ void Surf(const SoundSpec& spec, std::vector<float>& out) {
   // Wash fizz: high hiss and a spray of tiny bubbles following each wave's wash.
   std::vector<float> fizz = WhiteLoop(rng, n);
   FilterLoop(fizz, Biquad::HighPass(fs, 2500.0, 0.7));
-  for (size_t i = 0; i < n; ++i) fizz[i] = static_cast<float>(fizz[i] * (0.12 + wave(i).wash));
+  // The hiss rides on the wave as well as on its wash, so the high bands rise with the
+  // low ones as a recorded sea's do.
+  // Its top falls as the wash spreads and sinks, from far up at the crest to a few
+  // kilohertz, as in a recorded wave.
+  Biquad fizzTop;
+  RunCircular(fizz, 3, [&](double in, size_t i) {
+    const Wave w = wave(i);
+    fizzTop.SetLowPass(fs, std::min(0.45 * fs, 3500.0 + 14000.0 * w.wash), 0.7);
+    return (0.06 + 0.3 * w.intensity + w.wash) * fizzTop.Process(in);
+  });
   std::vector<float> bubbles(n, 0.0f);
   auto starts = ScatterEvents(rng, n, fs, 650.0, [&](uint64_t i) { return wave(i).wash; });
   AddBubbles(bubbles, rng, fs, starts, 0.75, 1.5, 0.1, 1.0, 4.0);
@@ -106,14 +115,16 @@ void Breakers(const SoundSpec& spec, std::vector<float>& out) {
   const Breakpoints cutoff(
       {{0.0, 220}, {2.9, 900}, {3.05, 4000}, {3.7, 2600}, {7.3, 1300}, {9.6, 350}, {loop, 220}},
       true);
-  const Breakpoints body({{0.0, 0.2},
-                          {2.85, 0.85},
+  // The crash towers over the rest: a recorded breaker's level is mostly the quiet wash
+  // and lull, with the crash a short peak above it.
+  const Breakpoints body({{0.0, 0.08},
+                          {2.85, 0.3},
                           {3.03, 1.0},
-                          {3.8, 0.75},
-                          {5.5, 0.5},
-                          {7.3, 0.38},
-                          {9.6, 0.18},
-                          {loop, 0.2}},
+                          {3.5, 0.45},
+                          {4.5, 0.22},
+                          {6.5, 0.13},
+                          {9.6, 0.07},
+                          {loop, 0.08}},
                          true);
   std::vector<float> bed = PinkLoop(rng, n, fs);
   const std::vector<float> brown = BrownLoop(rng, n, fs, 50.0);
@@ -131,14 +142,22 @@ void Breakers(const SoundSpec& spec, std::vector<float>& out) {
   // Impact boom: deep brown noise with a 0.3 s attack.
   std::vector<float> boom = BrownLoop(rng, n, fs, 30.0);
   FilterLoop(boom, Biquad::LowPass(fs, 120.0));
-  const Breakpoints boomEnv({{0.0, 0.0}, {2.95, 0.0}, {3.25, 1.0}, {4.4, 0.3}, {6.2, 0.0}}, true);
+  const Breakpoints boomEnv({{0.0, 0.0}, {2.95, 0.0}, {3.2, 1.0}, {3.9, 0.25}, {5.2, 0.0}}, true);
   for (size_t i = 0; i < n; ++i) boom[i] = static_cast<float>(boom[i] * boomEnv.At(at(i)));
 
   // Foam: high hiss and dense bubbles after the crash.
-  const Breakpoints foamEnv({{0.0, 0.0}, {3.15, 0.0}, {3.6, 1.0}, {7.3, 0.25}, {8.3, 0.0}}, true);
+  const Breakpoints foamEnv(
+      {{0.0, 0.0}, {3.1, 0.0}, {3.45, 1.0}, {4.6, 0.35}, {7.3, 0.12}, {8.3, 0.0}}, true);
   std::vector<float> foam = WhiteLoop(rng, n);
   FilterLoop(foam, Biquad::HighPass(fs, 2000.0, 0.7));
-  for (size_t i = 0; i < n; ++i) foam[i] = static_cast<float>(foam[i] * foamEnv.At(at(i)));
+  // The spray is brightest as the wave breaks and darkens as the foam settles, as a
+  // recorded crash's top falls from above 10 kHz to a few kilohertz.
+  Biquad foamTop;
+  RunCircular(foam, 3, [&](double in, size_t i) {
+    const double env = foamEnv.At(at(i));
+    foamTop.SetLowPass(fs, std::min(0.45 * fs, 3000.0 + 9000.0 * env), 0.7);
+    return env * foamTop.Process(in);
+  });
   std::vector<float> bubbles(n, 0.0f);
   AddBubbles(bubbles, rng, fs,
              ScatterEvents(rng, n, fs, 700.0, [&](uint64_t i) { return foamEnv.At(at(i)); }), 0.8,
@@ -227,9 +246,11 @@ void Waterfall(const SoundSpec& spec, std::vector<float>& out) {
   Rng rng(SeedFromName(spec.resourceName));
   // Each channel: 0.7 of its own noise power plus 0.3 shared, so the channels correlate
   // only weakly (about 0.3) and the roar sounds wide.
+  // A fall's roar is strongest low down and thins upward: recorded falls have most of
+  // their power below a kilohertz and little above 5 kHz.
   auto brightPink = [&]() {
     std::vector<float> x = PinkLoop(rng, n, fs);
-    FilterLoop(x, Biquad::HighShelf(fs, 1800.0, 5.0));
+    FilterLoop(x, Biquad::HighShelf(fs, 1500.0, -7.0));
     NormalizeRmsInBand(x, spec);
     return x;
   };
@@ -238,6 +259,14 @@ void Waterfall(const SoundSpec& spec, std::vector<float>& out) {
   FilterLoop(rumbleCommon, Biquad::LowPass(fs, 120.0));
   NormalizeRmsInBand(rumbleCommon, spec);
   const double own = std::sqrt(0.7), shared = std::sqrt(0.3);
+  // The falling water comes in lumps, a few a second, that lift the whole roar at once
+  // in both ears: a recorded fall's bands swell together, where plain noise's do not.
+  // Their rate lies between 2 and 8 a second: slower, the roar would seem to surge.
+  const double seconds = static_cast<double>(n) / fs;
+  std::vector<int> lumpKs;
+  for (int k = std::max(1, static_cast<int>(2.5 * seconds)); k <= 8.0 * seconds; ++k)
+    lumpKs.push_back(k);
+  LoopSines lumps(rng, n, lumpKs, 1.0);
 
   std::vector<float> channels[2];
   for (auto& ch : channels) {
@@ -253,8 +282,8 @@ void Waterfall(const SoundSpec& spec, std::vector<float>& out) {
     for (size_t i = 0; i < n; ++i) {
       const double roar = own * priv[i] + shared * common[i];
       const double low = own * rumble[i] + shared * rumbleCommon[i];
-      ch[i] =
-          static_cast<float>(DbToGain(0.8 * level.At(i)) * (roar + 0.5 * low + 0.5 * bubbles[i]));
+      ch[i] = static_cast<float>(DbToGain(0.3 * level.At(i) + 4.5 * lumps.At(i)) *
+                                 (roar + 0.5 * low + 0.5 * bubbles[i]));
     }
     RemoveDc(ch);
   }
@@ -266,12 +295,19 @@ void Waterfall(const SoundSpec& spec, std::vector<float>& out) {
       0.5 * (std::pow(LoudnessInOriginalBand(channels[0], fs, OriginalRate(spec), true), 2) +
              std::pow(LoudnessInOriginalBand(channels[1], fs, OriginalRate(spec), true), 2)));
   double gain = DbToGain(kLoudBedDb) / loud;
+  // The lumps' loudest moments are held down, by at most the limiter's usual depth,
+  // rather than the whole fall made quieter for them.
   const double peak = std::max(Peak(channels[0]), Peak(channels[1])) * gain;
-  if (peak > DbToGain(kBedPeakDb)) gain *= DbToGain(kBedPeakDb) / peak;
+  const double ceiling = DbToGain(kBedPeakDb + kMaxLimitingDb);
+  if (peak > ceiling) gain *= ceiling / peak;
+  for (std::vector<float>& c : channels) {
+    Scale(c, gain);
+    LimitPeaks(c, fs, DbToGain(kBedPeakDb), 0.015, true);
+  }
   out.assign(2 * n, 0.0f);
   for (size_t i = 0; i < n; ++i) {
-    out[2 * i] = static_cast<float>(channels[0][i] * gain);
-    out[2 * i + 1] = static_cast<float>(channels[1][i] * gain);
+    out[2 * i] = channels[0][i];
+    out[2 * i + 1] = channels[1][i];
   }
 }
 
@@ -303,10 +339,12 @@ void Brook(const SoundSpec& spec, std::vector<float>& out) {
   NormalizeRmsInBand(bed, spec);
 
   out = Silence(spec);
-  Mix(out, g1, 0.6);
-  Mix(out, g2, 0.8);
-  Mix(out, bubbles, 1.0);
-  Mix(out, bed, 0.45);
+  // The flow's hiss carries the brook and the bubbles ride on it: recorded gentle water
+  // flickers less than a chain of bubbles alone would.
+  Mix(out, g1, 0.5);
+  Mix(out, g2, 0.6);
+  Mix(out, bubbles, 0.55);
+  Mix(out, bed, 0.85);
   // The water's hiss above 5 kHz, as in River.
   AddHighHiss(out, spec, 0x5173, 11.0, 2, 3000.0);
   FinishLoop(out, spec, kBedDb);

@@ -42,11 +42,22 @@ void Wind(const SoundSpec& spec, std::vector<float>& out) {
   const size_t n = spec.frames;
   Rng rng(SeedFromName(spec.resourceName));
   const std::vector<double> g = WindSpeed(rng, n, 10, {1}, 0.25);
-  auto gain = [&](size_t i) { return 0.12 + std::pow(g[i], 1.5); };
-  const auto low = SweptBand(
-      PinkLoop(rng, n, fs), fs, 1.5, [&](size_t i) { return 350.0 * (1.0 + g[i]); }, gain);
-  const auto high = SweptBand(
-      PinkLoop(rng, n, fs), fs, 3.0, [&](size_t i) { return 900.0 * (1.0 + 0.5 * g[i]); }, gain);
+  // Flurries within the gusts, a few a second. Gusts and flurries lift every part of the
+  // wind at once, as a gust does: recorded wind's bands rise and fall together.
+  CircularValueNoise flurry(rng, n, std::max(4, static_cast<int>(3.0 * n / fs)), 0.0, 1.0);
+  std::vector<double> push(n);
+  for (size_t i = 0; i < n; ++i) push[i] = 0.03 + g[i] * g[i] * (0.7 + 0.6 * flurry.At(i));
+  auto gain = [&](size_t i) { return push[i]; };
+  auto low = SweptBand(
+      PinkLoop(rng, n, fs), fs, 1.5, [&](size_t i) { return 350.0 * (1.0 + 0.5 * g[i]); }, gain);
+  auto high = SweptBand(
+      PinkLoop(rng, n, fs), fs, 3.0, [&](size_t i) { return 800.0 * (1.0 + 0.3 * g[i]); }, gain);
+  // Wind lives below about 800 Hz: above it the recorded wind falls some 17 dB an octave.
+  for (auto* band : {&low, &high}) {
+    FilterLoop(*band, Biquad::LowPass(fs, 800.0));
+    FilterLoop(*band, Biquad::LowPass(fs, 800.0));
+    NormalizeRms(*band);
+  }
   // A thin whistle appears only at the gust peaks.
   const auto whistle = SweptBand(
       WhiteLoop(rng, n), fs, 30.0, [&](size_t i) { return 600.0 + 500.0 * g[i]; },
@@ -56,12 +67,12 @@ void Wind(const SoundSpec& spec, std::vector<float>& out) {
       });
   std::vector<float> rumble = BrownLoop(rng, n, fs, 40.0);
   FilterLoop(rumble, Biquad::LowPass(fs, 150.0));
-  for (size_t i = 0; i < n; ++i) rumble[i] = static_cast<float>(rumble[i] * (0.3 + 0.7 * g[i]));
+  for (size_t i = 0; i < n; ++i) rumble[i] = static_cast<float>(rumble[i] * (0.1 + push[i]));
   NormalizeRmsInBand(rumble, spec);
 
   out = Silence(spec);
   Mix(out, low, 1.0);
-  Mix(out, high, 0.45);
+  Mix(out, high, 0.35);
   Mix(out, whistle, 0.35);
   Mix(out, rumble, 0.5);
   FinishLoop(out, spec, kBedDb);
@@ -72,26 +83,39 @@ void LightWind(const SoundSpec& spec, std::vector<float>& out) {
   const size_t n = spec.frames;
   Rng rng(SeedFromName(spec.resourceName));
   const std::vector<double> g = WindSpeed(rng, n, 6, {1}, 0.35);
+  // Each breath of the breeze lifts the air, the leaves and the body of the sound
+  // together, as recorded wind in leaves does: its bands rise and fall as one.
+  CircularValueNoise flurry(rng, n, std::max(4, static_cast<int>(2.0 * n / fs)), 0.0, 1.0);
+  std::vector<double> breath(n);
+  for (size_t i = 0; i < n; ++i) breath[i] = DbToGain(-30.0 + 26.0 * g[i] + 6.0 * flurry.At(i));
   const auto breeze = SweptBand(
-      PinkLoop(rng, n, fs), fs, 1.2, [&](size_t i) { return 250.0 + 250.0 * g[i]; },
-      [&](size_t i) { return DbToGain(-3.0 + 6.0 * g[i]); });
-  // Leaves: short high grains, denser as the breeze rises.
+      PinkLoop(rng, n, fs), fs, 0.7, [&](size_t i) { return 280.0 + 120.0 * g[i]; },
+      [&](size_t i) { return breath[i]; });
+  // Leaves: short high grains, denser and louder as the breeze rises.
   std::vector<float> rustle(n, 0.0f);
   for (int64_t s : ScatterEvents(rng, n, fs, 45.0, [&](uint64_t i) { return g[i] * g[i]; })) {
     // One draw per statement: argument order is unspecified, the stream's order must not be.
     const double ms = rng.Uniform(5.0, 15.0);
-    const double level = rng.GainJitter(4.0);
+    const double level = rng.GainJitter(4.0) * breath[static_cast<size_t>(s) % n];
     AddCircular(rustle, s, NoiseClick(rng, fs, ms, level));
   }
   FilterLoop(rustle, Biquad::HighPass(fs, 2000.0, 0.7));
   NormalizeRmsInBand(rustle, spec);
   std::vector<float> body = BrownLoop(rng, n, fs, 60.0);
   FilterLoop(body, Biquad::LowPass(fs, 300.0));
+  for (size_t i = 0; i < n; ++i) body[i] = static_cast<float>(body[i] * breath[i]);
   NormalizeRmsInBand(body, spec);
+
+  // The leaves' own hiss under the grains, breathing with the breeze.
+  std::vector<float> leaves = PinkLoop(rng, n, fs);
+  FilterLoop(leaves, Biquad::HighPass(fs, 1500.0, 0.7));
+  for (size_t i = 0; i < n; ++i) leaves[i] = static_cast<float>(leaves[i] * breath[i]);
+  NormalizeRmsInBand(leaves, spec);
 
   out = Silence(spec);
   Mix(out, breeze, 1.0);
-  Mix(out, rustle, 0.13);
+  Mix(out, rustle, 0.08);
+  Mix(out, leaves, 0.1);
   Mix(out, body, 0.3);
   FinishLoop(out, spec, kQuietBedDb);
 }
@@ -101,7 +125,7 @@ void HeavyWind(const SoundSpec& spec, std::vector<float>& out) {
   const size_t n = spec.frames;
   Rng rng(SeedFromName(spec.resourceName));
   const std::vector<double> g = WindSpeed(rng, n, 16, {1, 2}, 0.2);
-  auto gust = [&](size_t i) { return DbToGain(-8.0 + 16.0 * g[i]); };
+  auto gust = [&](size_t i) { return DbToGain(-6.5 + 13.0 * g[i]); };
 
   std::vector<float> roar = PinkLoop(rng, n, fs);
   Biquad hp = Biquad::HighPass(fs, 200.0, 0.7), lp;
