@@ -58,6 +58,15 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+std::optional<ParsedWave> ReadWave(const std::string& path, std::string& error) {
+  const auto bytes = ReadFileBytes(path);
+  if (!bytes) {
+    error = "cannot read " + path;
+    return std::nullopt;
+  }
+  return ParseWave(*bytes, error);
+}
+
 std::optional<ParsedWave> ParseWave(const std::vector<uint8_t>& b, std::string& error) {
   ParsedWave w;
   if (b.size() < 12 || Tag(b, 0) != "RIFF" || Tag(b, 8) != "WAVE") {

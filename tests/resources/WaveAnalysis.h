@@ -24,6 +24,9 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path);
 // word-aligned and end exactly at the end of the image. Returns nothing and sets `error`
 // on any violation.
 std::optional<ParsedWave> ParseWave(const std::vector<uint8_t>& image, std::string& error);
+// The wave file at `path`, read and parsed; nothing, with the reason in `error`, when it
+// cannot be read or is not a well-formed wave.
+std::optional<ParsedWave> ReadWave(const std::string& path, std::string& error);
 
 // One channel of interleaved data as -1..1: 8-bit (128 = 0, 128 steps = full scale) or
 // 16-bit signed (32768 steps = full scale).

@@ -171,11 +171,9 @@ class Tells : public ::testing::TestWithParam<Sound> {};
 
 TEST_P(Tells, NoneBeyondWhatTheRealThingShows) {
   const Sound& sound = GetParam();
-  const auto bytes =
-      ReadFileBytes(std::string(LULLWOOD_FULL_BAND_WAVES_DIR) + "/" + sound.resource + ".wav");
-  ASSERT_TRUE(bytes);
   std::string error;
-  const auto wave = ParseWave(*bytes, error);
+  const auto wave =
+      ReadWave(std::string(LULLWOOD_FULL_BAND_WAVES_DIR) + "/" + sound.resource + ".wav", error);
   ASSERT_TRUE(wave) << error;
   const std::vector<float> mono = Mono(*wave);
   const std::vector<std::string> tells =

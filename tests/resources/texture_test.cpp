@@ -496,7 +496,10 @@ const std::map<std::string, std::vector<std::string>> kKinds = {
 // Beds whose textures are still to be re-made: each still misses every recording of its
 // kind.
 const std::set<std::string> kNotYetMatched = {
-    "AFJUNG", "BREAKER", "SAJUNG", "TTRACK",
+    "AFJUNG",
+    "BREAKER",
+    "SAJUNG",
+    "TTRACK",
 };
 
 // How far past a recording's own spread a figure may lie: one recording is one of many
@@ -539,10 +542,8 @@ class Texture : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Texture, LikeARecordingOfItsKind) {
   const std::string& bed = GetParam();
-  const auto bytes = ReadFileBytes(std::string(LULLWOOD_FULL_BAND_WAVES_DIR) + "/" + bed + ".wav");
-  ASSERT_TRUE(bytes);
   std::string error;
-  const auto wave = ParseWave(*bytes, error);
+  const auto wave = ReadWave(std::string(LULLWOOD_FULL_BAND_WAVES_DIR) + "/" + bed + ".wav", error);
   ASSERT_TRUE(wave) << error;
   const std::vector<float> mono = Mono(*wave);
   const std::vector<measure::Texture> texture =

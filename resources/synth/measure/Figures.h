@@ -350,25 +350,31 @@ inline std::vector<double> ThirdOctaveDb(std::span<const float> x, double fs) {
   return bands;
 }
 
+// Pearson correlation of the first min(p, q) values of two series; 0 when either is flat
+// or there are fewer than two.
+inline double Pearson(std::span<const double> p, std::span<const double> q) {
+  const size_t n = std::min(p.size(), q.size());
+  if (n < 2) return 0.0;
+  double mp = 0.0, mq = 0.0;
+  for (size_t i = 0; i < n; ++i) {
+    mp += p[i];
+    mq += q[i];
+  }
+  mp /= static_cast<double>(n);
+  mq /= static_cast<double>(n);
+  double pq = 0.0, pp = 0.0, qq = 0.0;
+  for (size_t i = 0; i < n; ++i) {
+    pq += (p[i] - mp) * (q[i] - mq);
+    pp += (p[i] - mp) * (p[i] - mp);
+    qq += (q[i] - mq) * (q[i] - mq);
+  }
+  return pp > 0.0 && qq > 0.0 ? pq / std::sqrt(pp * qq) : 0.0;
+}
+
 // Pearson correlation of two sounds' third-octave profiles (dB): 1 = the same colour.
 inline double SpectralCorrelation(std::span<const float> a, double fsA, std::span<const float> b,
                                   double fsB) {
-  const std::vector<double> x = ThirdOctaveDb(a, fsA), y = ThirdOctaveDb(b, fsB);
-  const size_t n = std::min(x.size(), y.size());
-  double mx = 0.0, my = 0.0;
-  for (size_t i = 0; i < n; ++i) {
-    mx += x[i];
-    my += y[i];
-  }
-  mx /= static_cast<double>(n);
-  my /= static_cast<double>(n);
-  double sxy = 0.0, sxx = 0.0, syy = 0.0;
-  for (size_t i = 0; i < n; ++i) {
-    sxy += (x[i] - mx) * (y[i] - my);
-    sxx += (x[i] - mx) * (x[i] - mx);
-    syy += (y[i] - my) * (y[i] - my);
-  }
-  return sxx > 0.0 && syy > 0.0 ? sxy / std::sqrt(sxx * syy) : 0.0;
+  return Pearson(ThirdOctaveDb(a, fsA), ThirdOctaveDb(b, fsB));
 }
 
 }  // namespace lullwood::measure

@@ -162,25 +162,6 @@ struct Likeness {
   double spectrogram = 0;
 };
 
-inline double Pearson(std::span<const double> p, std::span<const double> q) {
-  const size_t n = std::min(p.size(), q.size());
-  if (n < 2) return 0.0;
-  double mp = 0.0, mq = 0.0;
-  for (size_t i = 0; i < n; ++i) {
-    mp += p[i];
-    mq += q[i];
-  }
-  mp /= static_cast<double>(n);
-  mq /= static_cast<double>(n);
-  double pq = 0.0, pp = 0.0, qq = 0.0;
-  for (size_t i = 0; i < n; ++i) {
-    pq += (p[i] - mp) * (q[i] - mq);
-    pp += (p[i] - mp) * (p[i] - mp);
-    qq += (q[i] - mq) * (q[i] - mq);
-  }
-  return pp > 0.0 && qq > 0.0 ? pq / std::sqrt(pp * qq) : 0.0;
-}
-
 // Compares pieces of one sound: `seconds` long, starting at given times, shifted by up
 // to `slack` seconds. Spectra and the waveform's transforms are made once per piece.
 class EventComparer {
