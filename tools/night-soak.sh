@@ -66,7 +66,9 @@ recorder=""
 cleanup() {
   pkill -f "parec --client-name=$recorder_name" 2>/dev/null || true
   [ -z "$recorder" ] || kill "$recorder" 2>/dev/null || true
-  [ -z "$program" ] || kill "$program" 2>/dev/null || true
+  # xvfb-run leaves its program and its X server running when it is killed itself: they
+  # go first.
+  [ -z "$program" ] || { pkill -P "$program" 2>/dev/null; kill "$program" 2>/dev/null; } || true
   private_server_stop
   rm -rf "$work"
 }
