@@ -72,12 +72,25 @@ class PipeWireBackend final : public AudioOutputBackend {
         PW_KEY_MEDIA_ICON_NAME, Text(kStreamIconName).c_str(), PW_KEY_NODE_NAME, "lullwood",
         PW_KEY_NODE_LATENCY, latency.c_str(), nullptr);
     pw_thread_loop_lock(loop_);
-    output->stream = pw_stream_new_simple(pw_thread_loop_get_loop(loop_), Text(kStreamName).c_str(),
-                                          properties, &kEvents, output.get());
+    // The realtime client configuration: the thread that calls Process each cycle asks
+    // for realtime scheduling (the session's RTKit, or the user's own limits), so a busy
+    // desktop does not make it miss the graph's cycle, which the listener hears as a
+    // gap. Where it is refused the stream plays at normal priority, as before.
+    output->context =
+        pw_context_new(pw_thread_loop_get_loop(loop_),
+                       pw_properties_new(PW_KEY_CONFIG_NAME, "client-rt.conf", nullptr), 0);
+    if (output->context != nullptr) output->core = pw_context_connect(output->context, nullptr, 0);
+    if (output->core != nullptr) {
+      output->stream = pw_stream_new(output->core, Text(kStreamName).c_str(), properties);
+    } else {
+      pw_properties_free(properties);
+    }
     if (output->stream == nullptr) {
+      Release(*output);
       pw_thread_loop_unlock(loop_);
       return 0;
     }
+    pw_stream_add_listener(output->stream, &output->listener, &kEvents, output.get());
     uint8_t pod[1024];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(pod, sizeof(pod));
     spa_audio_info_raw info{};
@@ -176,6 +189,8 @@ class PipeWireBackend final : public AudioOutputBackend {
 
  private:
   struct Output {
+    pw_context* context = nullptr;
+    pw_core* core = nullptr;
     pw_stream* stream = nullptr;
     pw_thread_loop* loop = nullptr;
     AudioSink* sink = nullptr;
@@ -203,11 +218,16 @@ class PipeWireBackend final : public AudioOutputBackend {
 
   // With the loop locked.
   static void Release(Output& output) {
-    if (output.stream == nullptr) return;
     output.watching = false;
-    pw_stream_disconnect(output.stream);
-    pw_stream_destroy(output.stream);
-    output.stream = nullptr;
+    if (output.stream != nullptr) {
+      pw_stream_disconnect(output.stream);
+      pw_stream_destroy(output.stream);
+      output.stream = nullptr;
+    }
+    if (output.core != nullptr) pw_core_disconnect(output.core);
+    output.core = nullptr;
+    if (output.context != nullptr) pw_context_destroy(output.context);
+    output.context = nullptr;
   }
 
   // The graph's thread, once a cycle: as many frames as the cycle asks for.

@@ -4,6 +4,9 @@
 // one. And which backend the program chooses.
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -151,6 +154,46 @@ TEST_F(PipeWireOutputTest, ALostServerIsReportedAndTheOutputOpensAgainOnANewOne)
   backend->Start(reopened);
   EXPECT_TRUE(Eventually([&] { return again.calls >= 2; }));
   backend->Close(reopened);
+}
+
+// Whether this process may put a thread under realtime scheduling (a user's limits, or
+// the right to raise priorities): tried on a thread of its own, which then ends.
+bool RealtimeAllowed() {
+  bool allowed = false;
+  std::thread([&] {
+    sched_param param{};
+    param.sched_priority = 1;
+    allowed = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
+  }).join();
+  return allowed;
+}
+
+// The graph calls the sink on a thread that asked for realtime scheduling, as a sound
+// server's own do: at normal priority a busy desktop holds it past the cycle's end, and
+// the listener hears the cycle as a gap. Where realtime is refused it plays on as it is.
+TEST_F(PipeWireOutputTest, TheGraphThreadRunsRealtimeWhereThatIsAllowed) {
+  struct PolicySink final : AudioSink {
+    void Fill(float* out, size_t frames) override {
+      for (size_t i = 0; i < 2 * frames; ++i) out[i] = 0.0f;
+      policy = sched_getscheduler(0);
+      ++calls;
+    }
+    bool Rest() override { return false; }
+    void Stopped() override {}
+    std::atomic<int> policy{-1};
+    std::atomic<long> calls{0};
+  } sink;
+  auto backend = MakePipeWireBackend();
+  const auto id = backend->Open(48000, true, &sink, nullptr);
+  ASSERT_NE(id, 0u) << server->Log();
+  backend->Start(id);
+  ASSERT_TRUE(Eventually([&] { return sink.calls >= 3; })) << server->Log();
+  // The library asks for the policy with "reset on fork", so that a child would not
+  // inherit it: the policy is what is left without that flag.
+  const int policy = sink.policy & ~SCHED_RESET_ON_FORK;
+  backend->Close(id);
+  if (!RealtimeAllowed()) GTEST_SKIP() << "this process may not use realtime scheduling";
+  EXPECT_TRUE(policy == SCHED_FIFO || policy == SCHED_RR) << "policy " << policy;
 }
 
 // The user's choice first, then an SDL driver named for SDL, then whichever answers.
