@@ -496,7 +496,6 @@ const std::map<std::string, std::vector<std::string>> kKinds = {
 // Beds whose textures are still to be re-made: each still misses every recording of its
 // kind.
 const std::set<std::string> kNotYetMatched = {
-    "AFJUNG",
     "BREAKER",
     "SAJUNG",
     "TTRACK",

@@ -88,9 +88,13 @@ void LightWind(const SoundSpec& spec, std::vector<float>& out) {
   CircularValueNoise flurry(rng, n, std::max(4, static_cast<int>(2.0 * n / fs)), 0.0, 1.0);
   std::vector<double> breath(n);
   for (size_t i = 0; i < n; ++i) breath[i] = DbToGain(-30.0 + 26.0 * g[i] + 6.0 * flurry.At(i));
-  const auto breeze = SweptBand(
+  auto breeze = SweptBand(
       PinkLoop(rng, n, fs), fs, 0.7, [&](size_t i) { return 280.0 + 120.0 * g[i]; },
       [&](size_t i) { return breath[i]; });
+  // The band-pass's upper skirt would lift the whole top with each breath.
+  FilterLoop(breeze, Biquad::LowPass(fs, 1500.0, 0.7));
+  FilterLoop(breeze, Biquad::LowPass(fs, 1500.0, 0.7));
+  NormalizeRms(breeze);
   // Leaves: short high grains, denser and louder as the breeze rises.
   std::vector<float> rustle(n, 0.0f);
   for (int64_t s : ScatterEvents(rng, n, fs, 45.0, [&](uint64_t i) { return g[i] * g[i]; })) {
@@ -99,7 +103,11 @@ void LightWind(const SoundSpec& spec, std::vector<float>& out) {
     const double level = rng.GainJitter(4.0) * breath[static_cast<size_t>(s) % n];
     AddCircular(rustle, s, NoiseClick(rng, fs, ms, level));
   }
+  // Leaves rustle between about 2 and 8 kHz: a grain's click above that would draw a
+  // needle up the whole spectrum.
   FilterLoop(rustle, Biquad::HighPass(fs, 2000.0, 0.7));
+  FilterLoop(rustle, Biquad::LowPass(fs, 7000.0, 0.7));
+  FilterLoop(rustle, Biquad::LowPass(fs, 7000.0, 0.7));
   NormalizeRmsInBand(rustle, spec);
   std::vector<float> body = BrownLoop(rng, n, fs, 60.0);
   FilterLoop(body, Biquad::LowPass(fs, 300.0));
@@ -109,6 +117,8 @@ void LightWind(const SoundSpec& spec, std::vector<float>& out) {
   // The leaves' own hiss under the grains, breathing with the breeze.
   std::vector<float> leaves = PinkLoop(rng, n, fs);
   FilterLoop(leaves, Biquad::HighPass(fs, 1500.0, 0.7));
+  FilterLoop(leaves, Biquad::LowPass(fs, 8000.0, 0.7));
+  FilterLoop(leaves, Biquad::LowPass(fs, 8000.0, 0.7));
   for (size_t i = 0; i < n; ++i) leaves[i] = static_cast<float>(leaves[i] * breath[i]);
   NormalizeRmsInBand(leaves, spec);
 
@@ -125,25 +135,42 @@ void HeavyWind(const SoundSpec& spec, std::vector<float>& out) {
   const size_t n = spec.frames;
   Rng rng(SeedFromName(spec.resourceName));
   const std::vector<double> g = WindSpeed(rng, n, 16, {1, 2}, 0.2);
-  auto gust = [&](size_t i) { return DbToGain(-6.5 + 13.0 * g[i]); };
+  // Buffets within the gusts, a few a second and uneven: a storm's level never swells
+  // smoothly, and it is the level that moves, not a filter's edge.
+  CircularValueNoise buffet(rng, n, std::max(6, static_cast<int>(3.0 * n / fs)), -1.0, 1.0);
+  auto gust = [&](size_t i) { return DbToGain(-4.0 + 8.0 * g[i] + 1.5 * buffet.At(i)); };
 
+  // The roar: a steady dark band below about 1.5 kHz, steep above it. The gust lifts
+  // what lies above by its level alone (the hiss), never by sweeping a cut-off.
   std::vector<float> roar = PinkLoop(rng, n, fs);
-  Biquad hp = Biquad::HighPass(fs, 200.0, 0.7), lp;
-  RunCircular(roar, 3, [&](double in, size_t i) {
-    lp.SetLowPass(fs, 1100.0 + 1300.0 * g[i], 0.7);
-    return gust(i) * lp.Process(hp.Process(in));
-  });
+  FilterLoop(roar, Biquad::HighPass(fs, 200.0, 0.7));
+  FilterLoop(roar, Biquad::LowPass(fs, 1500.0, 0.7));
+  FilterLoop(roar, Biquad::LowPass(fs, 1500.0, 0.7));
+  for (size_t i = 0; i < n; ++i) roar[i] = static_cast<float>(roar[i] * gust(i));
   NormalizeRmsInBand(roar, spec);
+  std::vector<float> hiss = PinkLoop(rng, n, fs);
+  FilterLoop(hiss, Biquad::HighPass(fs, 1500.0, 0.7));
+  FilterLoop(hiss, Biquad::LowPass(fs, 3500.0, 0.7));
+  FilterLoop(hiss, Biquad::LowPass(fs, 3500.0, 0.7));
+  for (size_t i = 0; i < n; ++i)
+    hiss[i] = static_cast<float>(hiss[i] * (0.4 + 0.6 * g[i]) * gust(i));
+  NormalizeRmsInBand(hiss, spec);
   std::vector<float> rumble = BrownLoop(rng, n, fs, 30.0);
   FilterLoop(rumble, Biquad::LowPass(fs, 120.0));
   for (size_t i = 0; i < n; ++i) rumble[i] = static_cast<float>(rumble[i] * (0.4 + g[i]));
   NormalizeRmsInBand(rumble, spec);
   // Two howls from stays and edges, strongest at the peaks.
-  auto howlGain = [&](size_t i) { return g[i] * g[i]; };
-  const auto howl1 = SweptBand(
+  auto howlGain = [&](size_t i) { return 0.2 + g[i] * g[i]; };
+  auto howl1 = SweptBand(
       WhiteLoop(rng, n), fs, 25.0, [&](size_t i) { return 400.0 + 280.0 * g[i]; }, howlGain);
-  const auto howl2 = SweptBand(
+  auto howl2 = SweptBand(
       WhiteLoop(rng, n), fs, 35.0, [&](size_t i) { return 610.0 + 290.0 * g[i]; }, howlGain);
+  // A band-pass's skirts carry white noise up to the top, rising and falling with the
+  // howl: steep low-passes keep the storm dark above its band.
+  for (auto* howl : {&howl1, &howl2}) {
+    FilterLoop(*howl, Biquad::LowPass(fs, 1500.0, 0.7));
+    FilterLoop(*howl, Biquad::LowPass(fs, 1500.0, 0.7));
+  }
   // Rattles: quick bursts of knocks when the gusts are strongest.
   std::vector<float> rattle(n, 0.0f);
   auto starts = ScatterEvents(rng, n, fs, 9.0, [&](uint64_t i) { return g[i] > 0.7 ? 1.0 : 0.0; });
@@ -160,6 +187,7 @@ void HeavyWind(const SoundSpec& spec, std::vector<float>& out) {
 
   out = Silence(spec);
   Mix(out, roar, 1.0);
+  Mix(out, hiss, 0.25);
   Mix(out, rumble, 0.7);
   Mix(out, howl1, 0.25);
   Mix(out, howl2, 0.2);
