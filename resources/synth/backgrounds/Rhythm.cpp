@@ -35,9 +35,13 @@ std::vector<float> HeartSound(double fs, double seconds, double hzA, double hzB,
       [&](double t) { return 0.5 * CosineRamp(t / attackSec) * (1.0 - CosineRamp(t / seconds)); });
   Mix(v, chirp, 1.0);
   Biquad hp = Biquad::HighPass(fs, 30.0), lp = Biquad::LowPass(fs, 320.0);
+  for (float& s : v) s = static_cast<float>(lp.Process(hp.Process(s)));
+  // Saturated gently, its peak driven only a little into the curve: driven harder, the
+  // sound's swell would flatten into a box at the curve's ceiling.
+  const double drive = 1.2 / std::max(1e-9, static_cast<double>(Peak(v)));
   for (float& s : v) {
-    const double y = lp.Process(hp.Process(s));
-    s = static_cast<float>(SoftClip(2.6 * y) + 0.35 * y * std::fabs(y));
+    const double y = drive * s;
+    s = static_cast<float>(SoftClip(y) + 0.2 * y * std::fabs(y));
   }
   // The valves' snap: a brief, soft thud of noise up to about 900 Hz.
   Biquad snapLp = Biquad::LowPass(fs, 900.0);
@@ -77,7 +81,7 @@ void Heartbeat(const SoundSpec& spec, std::vector<float>& out) {
     // sound's pitch, ring, length and onset are drawn for it. Under a stethoscope a beat
     // swells in over some 70 ms (a recorded one takes 48 ms from a tenth to nine tenths of its
     // peak); it never snaps.
-    const double lubA = 60.0 * rng.Jitter(0.06), lubB = 180.0 * rng.Jitter(0.08);
+    const double lubA = 60.0 * rng.Jitter(0.06), lubB = 180.0 * rng.Jitter(0.12);
     const double lubRing = 0.12 * rng.Jitter(0.15), lubLen = 0.11 * rng.Jitter(0.1);
     const double lubChirp = rng.Jitter(0.1), lubRise = rng.Uniform(0.07, 0.08);
     const double lubPhase = rng.Uniform();
@@ -85,9 +89,9 @@ void Heartbeat(const SoundSpec& spec, std::vector<float>& out) {
                 HeartSound(fs, lubLen, lubA, lubB, 40.0 * lubChirp, 140.0 * lubChirp, lubRing,
                            lubRise, lubPhase),
                 level);
-    const double dubA = 110.0 * rng.Jitter(0.06), dubB = 260.0 * rng.Jitter(0.08);
-    const double dubRing = 0.08 * rng.Jitter(0.15), dubLen = 0.08 * rng.Jitter(0.1);
-    const double dubChirp = rng.Jitter(0.1), dubRise = rng.Uniform(0.065, 0.075);
+    const double dubA = 110.0 * rng.Jitter(0.06), dubB = 260.0 * rng.Jitter(0.12);
+    const double dubRing = 0.16 * rng.Jitter(0.15), dubLen = 0.09 * rng.Jitter(0.1);
+    const double dubChirp = rng.Jitter(0.1), dubRise = rng.Uniform(0.085, 0.095);
     const double dubPhase = rng.Uniform();
     const double split = rng.Uniform(0.28, 0.32);
     AddCircular(out, at + static_cast<int64_t>(split * fs),
@@ -97,7 +101,9 @@ void Heartbeat(const SoundSpec& spec, std::vector<float>& out) {
   }
   // The body's own murmur under the stethoscope: blood and breath, low and soft.
   AddRoomTone(out, rng, fs, 28.0, 40.0, 400.0);
-  FinishLoop(out, spec, kBedDb, {.removeDc = false, .limiterSeconds = 0.03, .maxLimitingDb = 12.0});
+  // Little limiting: the beats stand in near silence, and a limiter deep enough to lift the
+  // loop's level by their peaks alone would hold each at its ceiling, a flat-topped box.
+  FinishLoop(out, spec, kBedDb, {.removeDc = false, .limiterSeconds = 0.03, .maxLimitingDb = 3.0});
 }
 
 void IndianDrum(const SoundSpec& spec, std::vector<float>& out) {
@@ -111,25 +117,33 @@ void IndianDrum(const SoundSpec& spec, std::vector<float>& out) {
   auto dayan = [&](double t60, std::initializer_list<double> amps) {
     std::vector<Mode> modes;
     int k = 1;
-    const double pitch = f0 * rng.Jitter(0.008), ring = t60 * rng.Jitter(0.15);
+    const double pitch = f0 * rng.Jitter(0.015), ring = t60 * rng.Jitter(0.25);
     for (double a : amps) {
-      const double level = a * rng.GainJitter(1.5);
+      const double level = a * rng.GainJitter(6.0);
+      const double damping = rng.Jitter(0.3);
       modes.push_back(
-          {pitch * k * rng.Jitter(0.004), ring / (0.7 + 0.3 * k), level, rng.Uniform()});
+          {pitch * k * rng.Jitter(0.004), ring * damping / (0.7 + 0.3 * k), level, rng.Uniform()});
       ++k;
     }
     std::vector<float> v = ModalVoice(fs, modes, 0.6, 1.0, 0.47 * fs);
-    Mix(v, NoiseClick(rng, fs, 1.5, 0.5), 1.0);
+    const double slapMs = rng.Uniform(1.0, 4.0);
+    const double slap = rng.Uniform(0.2, 0.6);
+    Mix(v, NoiseClick(rng, fs, slapMs, slap), 1.0);
     EndAtSilence(v, fs, 0.1);
     return v;
   };
   // Bayan: a bass stroke whose pitch the wrist pushes up by a quarter over 150 ms.
+  // The palm's weight sets each boom's pitch and how far it bends, the hand's stroke its
+  // colour: no two booms alike.
   auto bayan = [&]() {
-    const double push = rng.Uniform(0.18, 0.3), glide = rng.Uniform(0.12, 0.18);
-    const double ring = rng.Uniform(0.3, 0.4), base = 100.0 * rng.Jitter(0.02);
+    const double push = rng.Uniform(0.0, 0.35), glide = rng.Uniform(0.08, 0.25);
+    const double ring = rng.Uniform(0.28, 0.42), base = 100.0 * rng.Jitter(0.04);
+    const double h2 = 0.45 * rng.GainJitter(3.0);
+    const double h3 = 0.2 * rng.GainJitter(4.0);
+    const double h4 = 0.1 * rng.GainJitter(4.0);
     auto v = Sweep(
         fs, 0.6, [=](double t) { return base * (1.0 + push * CosineRamp(t / glide)); },
-        [=](double t) { return CosineRamp(t / 0.003) * Decay60(t, ring); }, {1.0, 0.45, 0.2, 0.1});
+        [=](double t) { return CosineRamp(t / 0.003) * Decay60(t, ring); }, {1.0, h2, h3, h4});
     EndAtSilence(v, fs, 0.1);
     return v;
   };
@@ -162,7 +176,23 @@ void IndianDrum(const SoundSpec& spec, std::vector<float>& out) {
     const int64_t at = BeatFrame(n, j, 8, 0.05, fs) + static_cast<int64_t>(early * fs);
     const double level = strokes[j].level * rng.GainJitter(0.7);
     AddCircular(out, at, treble(strokes[j].bol), level);
-    if (strokes[j].bass) AddCircular(out, at, bayan(), 1.8 * level);
+    if (strokes[j].bass) AddCircular(out, at, bayan(), 2.3 * level);
+  }
+  // A ghost "Ke" between the halves, the flat palm on the bayan between two strokes, as a
+  // hand fills a theka: a dull slap with no ring.
+  {
+    std::vector<float> ke = NoiseClick(rng, fs, 8.0, 1.0);
+    ke.resize(static_cast<size_t>(0.06 * fs), 0.0f);
+    Biquad dull = Biquad::LowPass(fs, 500.0, 0.7);
+    Resonator skin(fs, 90.0 * rng.Jitter(0.05), 0.03);
+    for (float& v : ke) {
+      const double x = dull.Process(v);
+      v = static_cast<float>(x + 0.5 * skin.Process(x));
+    }
+    EndAtSilence(ke, fs, 0.02);
+    const double between = rng.Uniform(0.45, 0.6);
+    const int64_t at = BeatFrame(n, 3, 8, 0.05 + between * n / 8.0 / fs, fs);
+    AddCircular(out, at, ke, 1.2);
   }
   FinishLoop(out, spec, kBedDb);
 }
@@ -296,14 +326,18 @@ void Factory(const SoundSpec& spec, std::vector<float>& out) {
     at += gaps[static_cast<size_t>(j)] / total * static_cast<double>(n);
   }
   NormalizeRmsInBand(press, spec);
-  // Air hiss once a loop.
+  // Air hiss once a loop: a valve opens and the pressure behind it falls away, so the
+  // hiss bursts out and dies down at once, fluttering, with no level it holds.
   std::vector<float> hiss = WhiteLoop(rng, n);
   FilterLoop(hiss, Biquad::HighPass(fs, 2000.0));
   const double hissStart = 0.62 * n / fs;
+  CircularValueNoise flutter(rng, n, std::max(4, static_cast<int>(25.0 * n / fs)), -1.0, 1.0);
   for (size_t i = 0; i < n; ++i) {
     const double t = i / fs - hissStart;
-    hiss[i] =
-        static_cast<float>(hiss[i] * CosineRamp(t / 0.08) * (1.0 - CosineRamp((t - 0.25) / 0.15)));
+    const double env = t <= 0.0 ? 0.0
+                                : CosineRamp(t / 0.04) * std::exp(-t / 0.18) *
+                                      (1.0 - CosineRamp((t - 0.45) / 0.2));
+    hiss[i] = static_cast<float>(hiss[i] * env * (1.0 + 0.35 * flutter.At(i)));
   }
   NormalizeRmsInBand(hiss, spec);
 
@@ -312,7 +346,7 @@ void Factory(const SoundSpec& spec, std::vector<float>& out) {
   // is tonal, its power centred near 1.1 kHz).
   std::vector<float> roar = PinkLoop(rng, n, fs);
   FilterLoop(roar, Biquad::HighPass(fs, 180.0, 0.7));
-  FilterLoop(roar, Biquad::LowPass(fs, 3200.0, 0.7));
+  FilterLoop(roar, Biquad::LowPass(fs, 3800.0, 0.7));
   const std::vector<float> load = ControlLoop(rng, n, fs, 0.7);
   for (size_t i = 0; i < n; ++i) roar[i] = static_cast<float>(roar[i] * (1.0 + 0.3 * load[i]));
   NormalizeRmsInBand(roar, spec);
@@ -324,11 +358,11 @@ void Factory(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, hiss, 0.25);
   AddReverbLoop(out, fs, 1.2, 0.4, 1.3, 3000.0);
   // A hall's din is heard through its walls and its own reverberance: a recorded factory
-  // hall has almost nothing above 5.5 kHz, so the clicks' and the hiss's tops go (a
-  // linear-phase cut, flat to 5 kHz, so the catalogue band keeps its colour).
+  // hall has almost nothing above 5.5 kHz, so the clicks' and the hiss's tops go, on a
+  // slope of 36 dB an octave from 6 kHz. A brick-wall cut would leave the spectrum's
+  // last bins before it standing proud of the silence above, a steady line at its edge.
   if (fs > 2.0 * 6000.0) {
-    const std::vector<double> taps = KaiserLowPass(fs, 5000.0, 6000.0, 60.0);
-    out = DecimateFrames(out, 1, 1, taps, true);
+    for (int pass = 0; pass < 3; ++pass) FilterLoop(out, Biquad::LowPass(fs, 6000.0, 0.7));
   }
   FinishLoop(out, spec, kBedDb);
 }
@@ -415,17 +449,19 @@ void ClockTick(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   const size_t n = spec.frames;
   Rng rng(SeedFromName(spec.resourceName));
-  // Escapement: 2-3 sub-clicks within about 12 ms. A clock's tick is a knock more than a
+  // Escapement: 2-3 sub-clicks within about 14 ms. A clock's tick is a knock more than a
   // ring: the small metal parts are damped by their mountings within a few milliseconds,
   // and the wooden case answers with a dull, short thump below 1 kHz (a recorded clock's
   // ticks are broadband, most of their power under 2.5 kHz, hardly pitched).
   auto event = [&](double pitch) {
     std::vector<float> v(static_cast<size_t>(0.11 * fs), 0.0f);
     const int subClicks = 3;
-    const double delays[] = {0.0, 0.005, 0.012};
+    const double delays[] = {0.0, 0.006, 0.014};
     // The escape wheel's tooth first touches the pallet, slides and then drops: the drop
-    // is the loudest, so the tick builds over its 12 ms instead of starting as a needle.
-    const double levels[] = {0.5, 0.4, 1.0};
+    // is the loudest, so the tick builds over its 14 ms instead of starting as a needle.
+    // The touch and the slide lie some 20 dB under the drop: nearer, the limiter that
+    // lifts the loop to its level would flatten all three to one ceiling, a box again.
+    const double levels[] = {0.04, 0.08, 1.0};
     for (int c = 0; c < subClicks; ++c) {
       const Mode modes[] = {{3200.0 * pitch, 0.03, 0.7, rng.Uniform()},
                             {5100.0 * pitch, 0.025, 0.45, rng.Uniform()},
@@ -433,11 +469,11 @@ void ClockTick(const SoundSpec& spec, std::vector<float>& out) {
                             {900.0 * pitch, 0.08, 0.4, rng.Uniform()},
                             {380.0 * pitch, 0.08, 0.25, rng.Uniform()}};
       std::vector<float> ring = ModalVoice(fs, modes, 0.09, 1.0, 0.47 * fs);
-      std::vector<float> knock = NoiseClick(rng, fs, 2.5, 1.6, OriginalRate(spec));
+      std::vector<float> knock = NoiseClick(rng, fs, 3.0, 3.2, OriginalRate(spec));
       Biquad body = Biquad::LowPass(fs, 4000.0, 0.7);
       for (float& k : knock) k = static_cast<float>(body.Process(k));
       Mix(ring, knock, 1.0);
-      Mix(ring, NoiseClick(rng, fs, 1.0, 0.8, OriginalRate(spec)), 1.0);
+      Mix(ring, NoiseClick(rng, fs, 1.0, 1.1, OriginalRate(spec)), 1.0);
       AddClipped(v, static_cast<int64_t>(delays[c] * fs), ring, levels[c]);
     }
     EndAtSilence(v, fs, 0.02);

@@ -214,7 +214,8 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
     const double white = 1.7320508 * WhiteDensityGain(fs, OriginalRate(spec));
     for (int64_t i = 0; i < n && from + i < static_cast<int64_t>(out.size()); ++i) {
       const double u = static_cast<double>(i) / static_cast<double>(n);
-      const double env = CosineRamp(u / 0.15) * (1.0 - u) * (1.0 - u);
+      // Heard across the wood, even a click takes a few milliseconds to arrive whole.
+      const double env = CosineRamp(u / 0.3) * (1.0 - u) * (1.0 - u);
       const double w = lp2.Process(lp1.Process(hp2.Process(hp1.Process(white * rng.Bipolar()))));
       out[static_cast<size_t>(from + i)] += static_cast<float>(0.65 * gain * env * w);
     }
@@ -273,7 +274,9 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
   const double trillStart = 6.2, trillLen = 1.05;
   for (double t = 0.0; t < trillLen;) {
     const double hz = 2870 + 150 * t / trillLen, len = 0.032 * rng.Jitter(0.1);
-    const double g = CosineRamp(t / 0.15) * rng.GainJitter(1.2);
+    // The rattle swells in and, at its end, dies away rather than stopping.
+    const double g = CosineRamp(t / 0.15) * (1.0 - CosineRamp((t - (trillLen - 0.25)) / 0.25)) *
+                     rng.GainJitter(1.2);
     click(trillStart + t, 0.01, 0.22 * g);
     AddSyrinxNote(out, fs, rng, trillStart + t, 0.012, LogBp({{0.0, 5000}, {0.012, hz}}, false),
                   NoteEnvelope(0.012, 0.001, 0.004), 0.35 * g, 0.0, 2.0, std::max(5300.0, noteTop));
@@ -356,31 +359,35 @@ void Bird(const SoundSpec& spec, std::vector<float>& out) {
   auto low = [&](double start, double len, double gain) {
     const double hz = 4020 * rng.Jitter(0.01);
     AddSyrinxNote(out, fs, rng, start, len, LogBp({{0.0, hz * 1.012}, {len, hz * 0.99}}),
-                  Bp({{0.0, 0.0}, {0.02, 1.0}, {0.5 * len, 0.7}, {len, 0.0}}, true), gain, 0.04,
+                  Bp({{0.0, 0.0}, {0.03, 1.0}, {0.5 * len, 0.7}, {len, 0.0}}, true), gain, 0.04,
                   1.2, kTopHz);
   };
   auto hook = [&](double start, double len, double gain) {
     const double hz = 4960 * rng.Jitter(0.008);
     AddSyrinxNote(out, fs, rng, start, len,
                   LogBp({{0.0, hz * 1.03}, {0.025, hz}, {len, hz * 0.992}}),
-                  Bp({{0.0, 0.0}, {0.018, 1.0}, {0.4 * len, 0.75}, {len, 0.0}}, true), gain, 0.04,
+                  Bp({{0.0, 0.0}, {0.028, 1.0}, {0.4 * len, 0.75}, {len, 0.0}}, true), gain, 0.04,
                   1.2, kTopHz);
   };
   // A fast stroke: a whistle that drops a major third or more in 25-45 ms, with its
-  // octave, breathy as it starts.
-  auto stroke = [&](double start, double gain) {
-    const double len = rng.Uniform(0.025, 0.045), hi = rng.Uniform(4900, 5400);
+  // octave, breathy as it starts. In the trill they run into one another; the strophe's
+  // last strokes are drawn out, fading.
+  auto stroke = [&](double start, double gain, double longest = 0.045) {
+    const double len = rng.Uniform(0.025, longest), hi = rng.Uniform(4900, 5400);
     const double lo = hi * rng.Uniform(0.62, 0.75);
     AddSyrinxNote(out, fs, rng, start, len, LogBp({{0.0, hi}, {0.3 * len, hi * 0.96}, {len, lo}}),
-                  NoteEnvelope(len, 0.014, 0.45 * len), gain, 0.06, 1.5, kTopHz);
+                  NoteEnvelope(len, 0.016, 0.6 * len), gain, 0.06, 1.5, kTopHz);
   };
   sweep(0.05, rng.Uniform(0.34, 0.42), 2300, 3050, 0.9);
   sweep(0.63, rng.Uniform(0.3, 0.4), 2350 * rng.Jitter(0.03), 3120, 1.0 * rng.GainJitter(1.0));
-  // A trill of fast strokes leads in, hurrying and easing as a bird's does.
+  // A trill of fast strokes leads in, hurrying and easing as a bird's does, and swelling
+  // from its first strokes to its middle and easing off again.
   double t = 1.1;
-  for (int i = rng.Int(6, 8); i > 0; --i) {
-    stroke(t, rng.Uniform(0.45, 0.75));
-    t += rng.Uniform(0.052, 0.078);
+  const int trill = rng.Int(6, 8);
+  for (int i = 0; i < trill; ++i) {
+    const double swell = 0.25 + 0.75 * std::sin(std::numbers::pi * (i + 0.5) / trill);
+    stroke(t, swell * rng.Uniform(0.45, 0.75), 0.05);
+    t += rng.Uniform(0.045, 0.065);
   }
   t += 0.08;
   for (int i = 0; i < 2; ++i) {
@@ -392,10 +399,10 @@ void Bird(const SoundSpec& spec, std::vector<float>& out) {
   // And the opening again, a little lower and tiring, ending in two strokes.
   const double last = rng.Uniform(0.3, 0.38);
   sweep(t + 0.02, last, 2280, 3000 * rng.Jitter(0.02), 0.95);
-  stroke(t + 0.1 + last, 0.6);
-  stroke(t + 0.17 + last + rng.Uniform(0.0, 0.03), 0.45);
+  stroke(t + 0.1 + last, 0.6, 0.07);
+  stroke(t + 0.19 + last + rng.Uniform(0.0, 0.03), 0.45, 0.08);
   // A wood's edge: a short, soft tail, and the breeze in the leaves under the song.
-  AddRoom(out, fs, 0.7, 0.1, 4500, 0.015);
+  AddRoom(out, fs, 0.7, 0.2, 4500, 0.015);
   AddAmbience(out, fs, rng, 36, 200, 4000, 3.6);
   FinishEffect(out, spec, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
 }

@@ -20,8 +20,10 @@ void Woodpecker(const SoundSpec& spec, std::vector<float>& out) {
     int taps;
     double rateFrom, rateTo, level;
   };
+  // A drum hurries as it goes, its strokes about a third closer at the end than at the
+  // start, and the bill never lands exactly on the beat: no machine's even roll.
   const std::array<Roll, 3> rolls = {
-      {{0.3, 18, 16, 16, 1.0}, {3.2, 22, 14, 18, 0.95}, {6.0, 15, 16, 15, 0.8}}};
+      {{0.3, 18, 13, 18, 1.0}, {3.2, 22, 14, 19, 0.95}, {6.0, 15, 15, 20, 0.8}}};
   std::vector<float> impulses(out.size(), 0.0f), clicks(out.size(), 0.0f);
   for (const Roll& r : rolls) {
     double t = r.start;
@@ -31,7 +33,7 @@ void Woodpecker(const SoundSpec& spec, std::vector<float>& out) {
       const double shape =
           Lerp(0.45, 1.0, CosineRamp(u / 0.35)) * (1.0 - 0.25 * CosineRamp((u - 0.8) / 0.2));
       const double a = r.level * shape * rng.GainJitter(2.0);
-      const int64_t at = Frame(t + 0.002 * rng.Bipolar(), fs);
+      const int64_t at = Frame(t + 0.003 * rng.Bipolar(), fs);
       if (at < static_cast<int64_t>(out.size())) {
         // The bill strikes for a millisecond or two, and wood is rough: a short burst of
         // noise excites the trunk rather than a clean impulse.
@@ -76,9 +78,10 @@ void Frog(const SoundSpec& spec, std::vector<float>& out) {
     VoiceParams v;
     v.seconds = seconds;
     v.f0 = LogBp({{0.0, 0.9 * rate}, {0.3 * seconds, 1.05 * rate}, {seconds, 0.92 * rate}});
+    // The sac fills as the croak starts: it swells in over a tenth of a second or so.
     v.amp = Bp({{0.0, 0.0},
-                {0.03, 0.8},
-                {0.1, 1.0},
+                {0.06, 0.45},
+                {0.16, 1.0},
                 {0.55 * seconds, 0.9},
                 {0.85 * seconds, 0.6},
                 {seconds, 0.0}},
@@ -172,13 +175,15 @@ void Crickets(const SoundSpec& spec, std::vector<float>& out) {
       }
       // Faded in, so the clip opens on the near cricket rather than mid-trill.
       gate *= CosineRamp((t - 0.02) / 0.2);
-      out[i] += static_cast<float>(gain * std::max(level, 0.0) * gate * Sin2Pi(phase));
+      // The singers come and go, but the field never falls silent: the near cricket's
+      // chirps end into the chorus, not into a hole.
+      out[i] += static_cast<float>(gain * std::max(level, 0.35) * gate * Sin2Pi(phase));
     }
   };
   // Each band holds several singers a little apart in pitch and rate.
   for (int k = 0; k < 5; ++k) {
     const double hz = rng.Uniform(2800, 3300), rate = rng.Uniform(38, 52);
-    trill(hz, rate, 0.05 * rng.GainJitter(3.0), 0.0, 1.0);
+    trill(hz, rate, 0.075 * rng.GainJitter(3.0), 0.0, 1.0);
   }
   for (int k = 0; k < 3; ++k) {
     const double hz = rng.Uniform(1900, 2150), rate = rng.Uniform(32, 40);

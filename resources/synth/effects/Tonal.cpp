@@ -225,29 +225,38 @@ void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
   // samples a click takes at the rate rendered.
   Rng clicks(SeedFromName(spec.resourceName, 1));
   // A cluster of small bars stirred by two gusts. A real cluster's bars ring from about
-  // 2 kHz far past what this file holds (recorded partials reach 15 kHz); only the lower
-  // bars' fundamentals fit under its 5.5 kHz, so the bars are spread over 2.1-5.1 kHz,
-  // their upper modes kept only where they fit. Untuned and unevenly spaced, not a scale.
+  // 2 kHz up (recorded partials reach 15 kHz): the bars' fundamentals are spread over
+  // 2.3-5.1 kHz, so that all of them fit under the catalogue wave's 5.5 kHz, and their
+  // upper modes ring on above it in the full-band rendition. Untuned and unevenly
+  // spaced, not a scale.
   constexpr int kBars = 14;
   std::array<double, kBars> bars{};
   for (int i = 0; i < kBars; ++i) {
     const double u = (i + rng.Uniform(0.15, 0.85)) / kBars;
-    bars[i] = 2100.0 * std::pow(2.45, u);
+    bars[i] = 2300.0 * std::pow(2.22, u);
   }
+  std::array<double, kBars> lastStruck;
+  lastStruck.fill(-10.0);
   auto strike = [&](double t, int bar, double gain) {
     if (t >= static_cast<double>(out.size()) / fs - 0.1) return;
     const double f = bars[bar];
     std::vector<Mode> modes;
     // A bar's first mode is a doublet a few hertz apart: the ring swells and sags.
     const double split = rng.Uniform(1.0, 4.0);
-    const double t60 = rng.Uniform(2.4, 3.6);
+    // Small bars: about two seconds to silence (a recorded cluster's longest ring holds
+    // 2.7 s above its air).
+    const double t60 = rng.Uniform(1.5, 2.3);
     modes.push_back({f - 0.5 * split, t60, 0.6, rng.Uniform()});
     modes.push_back({f + 0.5 * split, 0.85 * t60, 0.4, rng.Uniform()});
-    modes.push_back({2.757 * f, 0.4 * t60, 0.25, rng.Uniform()});
+    // A bar's upper modes (a free bar's 2.757 and 5.404 times the first) ring bright and
+    // brief: in a recorded cluster they carry most of the strike, from 6 to 16 kHz.
+    modes.push_back({2.757 * f, 0.4 * t60, 0.5, rng.Uniform()});
+    modes.push_back({5.404 * f, 0.22 * t60, 0.35, rng.Uniform()});
     const double remaining = static_cast<double>(out.size()) / fs - t;
     // The smaller, higher bars are lighter and ring a little softer.
     const double weight = std::pow(bars[0] / f, 0.1);
-    AddClipped(out, Frame(t, fs), ModalVoice(fs, modes, remaining, 0.4, 5200), gain * weight);
+    AddClipped(out, Frame(t, fs), ModalVoice(fs, modes, remaining, 0.4, 0.47 * fs), gain * weight);
+    lastStruck[bar] = t;
     AddStrike(out, fs, t, 0.8, 3500, 0.35 * gain, clicks);
   };
   // A gust swings the striker through the cluster: a quick run of strikes, mostly in
@@ -268,7 +277,11 @@ void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
     }
     for (int i = 0; i < 3; ++i) {
       t += rng.Uniform(0.3, 0.8);
-      const int stray = rng.Int(0, kBars - 1);
+      // A stray touch finds a bar at rest: one still ringing from the run is swinging
+      // away from the striker.
+      int stray = rng.Int(0, kBars - 1);
+      for (int tries = 0; tries < kBars && t - lastStruck[stray] < 2.0; ++tries)
+        stray = (stray + 1) % kBars;
       const double gain = 0.5 * level * rng.GainJitter(3.0);
       strike(t, stray, gain);
     }
@@ -276,6 +289,9 @@ void HighChimes(const SoundSpec& spec, std::vector<float>& out) {
   gust(0.05, 16, 0.6, 0.2);
   gust(rng.Uniform(3.4, 3.8), 10, 0.45, 0.16);
   AddRoom(out, fs, 1.0, 0.12, 5000, 0.01);
+  // The breeze that stirs them, in the leaves: the last rings fade into it, as they do in
+  // a recording, instead of into a silence where they would hold for seconds on end.
+  AddAmbience(out, fs, rng, 40, 300, 3000, static_cast<double>(out.size()) / fs);
   FinishEffect(out, spec, {.fadeOutSec = 0.5});
 }
 
