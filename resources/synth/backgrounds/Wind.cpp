@@ -23,6 +23,13 @@ std::vector<double> WindSpeed(Rng& rng, size_t n, int points, std::initializer_l
   return g;
 }
 
+// Two low-passes in a row, 24 dB an octave above `hz`: the wind's parts end in a slope,
+// not in a band-pass's skirt that carries the noise on to the top.
+void SteepLowPass(std::vector<float>& x, double fs, double hz) {
+  FilterLoop(x, Biquad::LowPass(fs, hz, 0.7));
+  FilterLoop(x, Biquad::LowPass(fs, hz, 0.7));
+}
+
 // Noise through a band-pass whose centre, Q and gain follow the callables of the frame.
 template <class Hz, class Gain>
 std::vector<float> SweptBand(std::vector<float> noise, double fs, double q, Hz&& hz, Gain&& gain) {
@@ -92,8 +99,7 @@ void LightWind(const SoundSpec& spec, std::vector<float>& out) {
       PinkLoop(rng, n, fs), fs, 0.7, [&](size_t i) { return 280.0 + 120.0 * g[i]; },
       [&](size_t i) { return breath[i]; });
   // The band-pass's upper skirt would lift the whole top with each breath.
-  FilterLoop(breeze, Biquad::LowPass(fs, 1500.0, 0.7));
-  FilterLoop(breeze, Biquad::LowPass(fs, 1500.0, 0.7));
+  SteepLowPass(breeze, fs, 1500.0);
   NormalizeRms(breeze);
   // Leaves: short high grains, denser and louder as the breeze rises.
   std::vector<float> rustle(n, 0.0f);
@@ -106,8 +112,7 @@ void LightWind(const SoundSpec& spec, std::vector<float>& out) {
   // Leaves rustle between about 2 and 8 kHz: a grain's click above that would draw a
   // needle up the whole spectrum.
   FilterLoop(rustle, Biquad::HighPass(fs, 2000.0, 0.7));
-  FilterLoop(rustle, Biquad::LowPass(fs, 7000.0, 0.7));
-  FilterLoop(rustle, Biquad::LowPass(fs, 7000.0, 0.7));
+  SteepLowPass(rustle, fs, 7000.0);
   NormalizeRmsInBand(rustle, spec);
   std::vector<float> body = BrownLoop(rng, n, fs, 60.0);
   FilterLoop(body, Biquad::LowPass(fs, 300.0));
@@ -117,8 +122,7 @@ void LightWind(const SoundSpec& spec, std::vector<float>& out) {
   // The leaves' own hiss under the grains, breathing with the breeze.
   std::vector<float> leaves = PinkLoop(rng, n, fs);
   FilterLoop(leaves, Biquad::HighPass(fs, 1500.0, 0.7));
-  FilterLoop(leaves, Biquad::LowPass(fs, 8000.0, 0.7));
-  FilterLoop(leaves, Biquad::LowPass(fs, 8000.0, 0.7));
+  SteepLowPass(leaves, fs, 8000.0);
   for (size_t i = 0; i < n; ++i) leaves[i] = static_cast<float>(leaves[i] * breath[i]);
   NormalizeRmsInBand(leaves, spec);
 
@@ -144,14 +148,12 @@ void HeavyWind(const SoundSpec& spec, std::vector<float>& out) {
   // what lies above by its level alone (the hiss), never by sweeping a cut-off.
   std::vector<float> roar = PinkLoop(rng, n, fs);
   FilterLoop(roar, Biquad::HighPass(fs, 200.0, 0.7));
-  FilterLoop(roar, Biquad::LowPass(fs, 1500.0, 0.7));
-  FilterLoop(roar, Biquad::LowPass(fs, 1500.0, 0.7));
+  SteepLowPass(roar, fs, 1500.0);
   for (size_t i = 0; i < n; ++i) roar[i] = static_cast<float>(roar[i] * gust(i));
   NormalizeRmsInBand(roar, spec);
   std::vector<float> hiss = PinkLoop(rng, n, fs);
   FilterLoop(hiss, Biquad::HighPass(fs, 1500.0, 0.7));
-  FilterLoop(hiss, Biquad::LowPass(fs, 3500.0, 0.7));
-  FilterLoop(hiss, Biquad::LowPass(fs, 3500.0, 0.7));
+  SteepLowPass(hiss, fs, 3500.0);
   for (size_t i = 0; i < n; ++i)
     hiss[i] = static_cast<float>(hiss[i] * (0.4 + 0.6 * g[i]) * gust(i));
   NormalizeRmsInBand(hiss, spec);
@@ -168,8 +170,7 @@ void HeavyWind(const SoundSpec& spec, std::vector<float>& out) {
   // A band-pass's skirts carry white noise up to the top, rising and falling with the
   // howl: steep low-passes keep the storm dark above its band.
   for (auto* howl : {&howl1, &howl2}) {
-    FilterLoop(*howl, Biquad::LowPass(fs, 1500.0, 0.7));
-    FilterLoop(*howl, Biquad::LowPass(fs, 1500.0, 0.7));
+    SteepLowPass(*howl, fs, 1500.0);
   }
   // Rattles: quick bursts of knocks when the gusts are strongest.
   std::vector<float> rattle(n, 0.0f);
