@@ -90,8 +90,6 @@ constexpr TellReference kReferences[] = {
 
 // Sounds still to be re-made, each still showing at least one tell.
 const std::set<std::string> kNotYetRemade = {
-    "HEARTB",
-    "NIGHTGALE",
     "SOUND28",
 };
 

@@ -497,8 +497,6 @@ const std::map<std::string, std::vector<std::string>> kKinds = {
 // kind.
 const std::set<std::string> kNotYetMatched = {
     "BREAKER",
-    "SAJUNG",
-    "TTRACK",
 };
 
 // How far past a recording's own spread a figure may lie: one recording is one of many

@@ -280,9 +280,33 @@ void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
   }
   NormalizeRmsInBand(calls, spec);
 
+  // Behind them the forest's own chorus: countless far katydids and crickets across
+  // 1.5-8 kHz, their pulses merging into a throb of four to eight a second that never
+  // settles on one rate, the whole swelling and easing a little more than once a second.
+  std::vector<float> chorus = PinkLoop(rng, n, fs);
+  FilterLoop(chorus, Biquad::HighPass(fs, 1500.0, 0.7));
+  FilterLoop(chorus, Biquad::LowPass(fs, 8000.0, 0.7));
+  {
+    LoopSines throb(rng, n,
+                    {static_cast<int>(CyclesPerLoop(4.4, spec.sampleRate, n)),
+                     static_cast<int>(CyclesPerLoop(5.1, spec.sampleRate, n)),
+                     static_cast<int>(CyclesPerLoop(6.3, spec.sampleRate, n)),
+                     static_cast<int>(CyclesPerLoop(7.6, spec.sampleRate, n))},
+                    1.0);
+    LoopSines swell(rng, n,
+                    {static_cast<int>(CyclesPerLoop(1.3, spec.sampleRate, n)),
+                     static_cast<int>(CyclesPerLoop(1.7, spec.sampleRate, n))},
+                    1.0);
+    for (size_t i = 0; i < n; ++i)
+      chorus[i] = static_cast<float>(chorus[i] * std::max(0.0, 1.0 + 2.0 * throb.At(i)) *
+                                     DbToGain(8.0 * swell.At(i)));
+  }
+  NormalizeRmsInBand(chorus, spec);
+
   out = Silence(spec);
   Mix(out, cicada, 1.1);
   Mix(out, calls, 1.0);
+  Mix(out, chorus, 0.25);
   AddReverbLoop(out, fs, 1.2, 0.35, 1.0, 3500.0);
   FinishLoop(out, spec, kBedDb);
 }

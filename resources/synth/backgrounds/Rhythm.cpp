@@ -43,14 +43,25 @@ std::vector<float> HeartSound(double fs, double seconds, double hzA, double hzB,
     const double y = drive * s;
     s = static_cast<float>(SoftClip(y) + 0.2 * y * std::fabs(y));
   }
-  // The valves' snap: a brief, soft thud of noise up to about 900 Hz.
+  // The chest wall swells with the sound rather than passing its first cycle at full
+  // strength: the low modes' first peaks are held back, and the thud builds over its
+  // first half-dozen cycles.
+  const size_t swell = std::min(v.size(), static_cast<size_t>(0.6 * attackSec * fs));
+  for (size_t i = 0; i < swell; ++i)
+    v[i] = static_cast<float>(v[i] * CosineRamp(static_cast<double>(i) / swell));
+  // The valves' snap: a brief, soft thud of noise up to about 900 Hz, and the same
+  // thud's broadband edge, heard through the chest up to 8 kHz and more (a stethoscope
+  // recording shows it as a column over the low sound, some 30 dB down at 2 kHz and
+  // falling about 10 dB an octave).
   Biquad snapLp = Biquad::LowPass(fs, 900.0);
+  Biquad edgeLp = Biquad::LowPass(fs, 2200.0);
   Rng snap(static_cast<uint64_t>(hzA * 1000.0));
-  const size_t snapFrames = std::min(v.size(), static_cast<size_t>(0.04 * fs));
+  const size_t snapFrames = std::min(v.size(), static_cast<size_t>(0.1 * fs));
   for (size_t i = 0; i < snapFrames; ++i) {
     const double t = static_cast<double>(i) / fs;
     const double env = CosineRamp(t / attackSec) * std::exp(-t / 0.02);
-    v[i] += static_cast<float>(0.4 * env * snapLp.Process(WhiteDensityGain(fs) * snap.Bipolar()));
+    const double noise = WhiteDensityGain(fs) * snap.Bipolar();
+    v[i] += static_cast<float>(0.4 * env * snapLp.Process(noise) + env * edgeLp.Process(noise));
   }
   EndAtSilence(v, fs, 0.08);
   return v;
@@ -237,26 +248,34 @@ void TrainTrack(const SoundSpec& spec, std::vector<float>& out) {
   std::vector<float> rumble = BrownLoop(rng, n, fs, 40.0);
   FilterLoop(rumble, Biquad::LowPass(fs, 250.0));
   const uint64_t wheelK = CyclesPerLoop(6.9, spec.sampleRate, n);
+  // The bogies' springs bounce the car's loose parts some ten to seventeen times a second,
+  // never at one rate: a rattle that flickers unevenly between the joints, as a recorded
+  // train's does, not one whose level only leaps at each joint and dies away.
+  LoopSines bounce(rng, n,
+                   {static_cast<int>(CyclesPerLoop(10.5, spec.sampleRate, n)),
+                    static_cast<int>(CyclesPerLoop(13.3, spec.sampleRate, n)),
+                    static_cast<int>(CyclesPerLoop(16.9, spec.sampleRate, n))},
+                   1.0);
   // The car sways and pitches a little under a second at a time.
   LoopSines sway(rng, n, {3, 4, 5}, 1.0);
   // Loose parts chatter, ten-odd times a second, never in step.
   CircularValueNoise chatter(rng, n, std::max(4, static_cast<int>(20.0 * n / fs)), -1.0, 1.0);
   for (size_t i = 0; i < n; ++i)
     rumble[i] = static_cast<float>(rumble[i] * (1.0 + 0.15 * Sin2Pi(LoopPhase(wheelK, i, n))) *
-                                   DbToGain(4.0 * sway.At(i) + 3.0 * chatter.At(i)) *
+                                   DbToGain(4.5 * sway.At(i) + 3.0 * chatter.At(i)) *
                                    (0.6 + 0.5 * jolt[i]));
   NormalizeRmsInBand(rumble, spec);
   std::vector<float> rattle = PinkLoop(rng, n, fs);
   FilterLoop(rattle, Biquad::BandPass(fs, 600.0, 0.7));
   for (size_t i = 0; i < n; ++i)
-    rattle[i] = static_cast<float>(rattle[i] * DbToGain(4.0 * sway.At(i) + 4.0 * chatter.At(i)) *
-                                   (0.4 + jolt[i]));
+    rattle[i] = static_cast<float>(rattle[i] * DbToGain(4.5 * sway.At(i) + 4.0 * chatter.At(i)) *
+                                   (1.0 + 0.9 * bounce.At(i)) * (0.7 + 0.6 * jolt[i]));
   NormalizeRmsInBand(rattle, spec);
 
   out = Silence(spec);
   Mix(out, rumble, 0.6);
   Mix(out, rattle, 0.8);
-  Mix(out, clacks, 0.8);
+  Mix(out, clacks, 0.55);
   FinishLoop(out, spec, kBedDb);
 }
 
@@ -309,13 +328,28 @@ void Factory(const SoundSpec& spec, std::vector<float>& out) {
   double at = 0.3 * static_cast<double>(n) / 4.0;
   for (int j = 0; j < 4; ++j) {
     const double ring = rng.Jitter(0.15);
-    const Mode clang[] = {
-        {520.0 * rng.Jitter(0.01), 0.6 * ring, 1.0, rng.Uniform()},
-        {1370.0 * rng.Jitter(0.02), 0.5 * ring, 0.7 * rng.GainJitter(2.0), rng.Uniform()},
-        {2260.0 * rng.Jitter(0.02), 0.4 * ring, 0.5 * rng.GainJitter(2.0), rng.Uniform()},
-        {3480.0 * rng.Jitter(0.02), 0.3 * ring, 0.35 * rng.GainJitter(2.0), rng.Uniform()},
-        {70.0, 0.35, 1.6, 0.0}};
+    // The die is a heavy block of steel: struck, it rings many inharmonic partials at
+    // once, the higher ones dying sooner and each at its own level, over a broadband
+    // crack of the strike itself; a handful of clean partials of one length would stand
+    // in the hall's roar as ruled dashes.
+    constexpr double kRatios[] = {1.0, 2.63, 4.35, 5.9, 7.7, 9.4, 11.6, 13.9};
+    const double base = 520.0 * rng.Jitter(0.02);
+    std::vector<Mode> clang;
+    for (size_t k = 0; k < std::size(kRatios); ++k) {
+      const double hz = base * kRatios[k] * rng.Jitter(0.03);
+      const double t60 =
+          0.65 * ring * rng.Uniform(0.3, 1.6) / (1.0 + 0.45 * static_cast<double>(k));
+      const double amp = rng.GainJitter(6.0) / (1.0 + 0.35 * static_cast<double>(k));
+      const double phase = rng.Uniform();
+      // The hall's walls take what rings above 5 kHz.
+      if (hz < 5000.0) clang.push_back({hz, t60, amp, phase});
+    }
+    clang.push_back({70.0, 0.35, 1.6, 0.0});
     std::vector<float> stroke = ModalVoice(fs, clang, 1.0, 1.0, 0.47 * fs);
+    std::vector<float> crack = NoiseClick(rng, fs, rng.Uniform(4.0, 8.0), 1.0);
+    Biquad crackHp = Biquad::HighPass(fs, 1200.0);
+    for (float& v : crack) v = static_cast<float>(crackHp.Process(v));
+    Mix(stroke, crack, 1.2);
     std::vector<float> thump = NoiseClick(rng, fs, 40.0, 1.2);
     Biquad lp = Biquad::LowPass(fs, 200.0);
     thump.resize(stroke.size(), 0.0f);
@@ -463,17 +497,37 @@ void ClockTick(const SoundSpec& spec, std::vector<float>& out) {
     // lifts the loop to its level would flatten all three to one ceiling, a box again.
     const double levels[] = {0.04, 0.08, 1.0};
     for (int c = 0; c < subClicks; ++c) {
-      const Mode modes[] = {{3200.0 * pitch, 0.03, 0.7, rng.Uniform()},
-                            {5100.0 * pitch, 0.025, 0.45, rng.Uniform()},
-                            {7400.0 * pitch, 0.02, 0.3, rng.Uniform()},
+      // The small parts ring briefly; the case's body, from a few hundred hertz to 2.5 kHz,
+      // rings longest and carries most of the tick.
+      const Mode modes[] = {{3200.0 * pitch, 0.025, 0.7, rng.Uniform()},
+                            {5100.0 * pitch, 0.02, 0.42, rng.Uniform()},
+                            {7400.0 * pitch, 0.015, 0.28, rng.Uniform()},
+                            {2100.0 * pitch * rng.Jitter(0.03), 0.04, 0.35, rng.Uniform()},
+                            {1350.0 * pitch * rng.Jitter(0.03), 0.05, 0.45, rng.Uniform()},
                             {900.0 * pitch, 0.08, 0.4, rng.Uniform()},
                             {380.0 * pitch, 0.08, 0.25, rng.Uniform()}};
       std::vector<float> ring = ModalVoice(fs, modes, 0.09, 1.0, 0.47 * fs);
-      std::vector<float> knock = NoiseClick(rng, fs, 3.0, 3.2, OriginalRate(spec));
-      Biquad body = Biquad::LowPass(fs, 4000.0, 0.7);
-      for (float& k : knock) k = static_cast<float>(body.Process(k));
-      Mix(ring, knock, 1.0);
-      Mix(ring, NoiseClick(rng, fs, 1.0, 1.1, OriginalRate(spec)), 1.0);
+      // The impact itself is a rattle of metal on metal a few milliseconds long, not one
+      // sample: a handful of touches over some 10 ms, each a spray of noise whose top
+      // dies within a few milliseconds and whose body, under 2.5 kHz, rings a little on.
+      std::vector<float> rattle(static_cast<size_t>(0.08 * fs), 0.0f);
+      const double white = WhiteDensityGain(fs, OriginalRate(spec));
+      const int touches = 3 + static_cast<int>(rng.Uniform(0.0, 3.0));
+      for (int k = 0; k < touches; ++k) {
+        const double at = k == 0 ? 0.0 : rng.Uniform(0.0005, 0.012);
+        const double g = k == 0 ? 1.0 : rng.Uniform(0.2, 0.7);
+        Biquad warm = Biquad::LowPass(fs, 2500.0);
+        OnePoleLowPass top(fs, 8000.0);
+        for (size_t i = static_cast<size_t>(at * fs); i < rattle.size(); ++i) {
+          const double t = static_cast<double>(i) / fs - at;
+          const double x = white * rng.Bipolar();
+          const double rise = CosineRamp(t / 0.0005);
+          rattle[i] += static_cast<float>(g * rise *
+                                          (0.5 * std::exp(-t / 0.003) * top.Process(x) +
+                                           std::exp(-t / 0.004) * warm.Process(x)));
+        }
+      }
+      Mix(ring, rattle, 1.0);
       AddClipped(v, static_cast<int64_t>(delays[c] * fs), ring, levels[c]);
     }
     EndAtSilence(v, fs, 0.02);
@@ -485,7 +539,7 @@ void ClockTick(const SoundSpec& spec, std::vector<float>& out) {
   AddCircular(out, first, event(1.0), 1.0);
   AddCircular(out, first + static_cast<int64_t>(n / 2), event(0.88), DbToGain(-3.0));
   // A quiet room around the clock.
-  AddRoomTone(out, rng, fs, 30.0, 150.0, 4000.0);
+  AddRoomTone(out, rng, fs, 38.0, 150.0, 4000.0);
   FinishLoop(out, spec, kQuietBedDb,
              {.removeDc = false, .limiterSeconds = 0.002, .maxLimitingDb = 12.0});
 }

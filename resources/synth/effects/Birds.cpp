@@ -217,7 +217,7 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
       // Heard across the wood, even a click takes a few milliseconds to arrive whole.
       const double env = CosineRamp(u / 0.3) * (1.0 - u) * (1.0 - u);
       const double w = lp2.Process(lp1.Process(hp2.Process(hp1.Process(white * rng.Bipolar()))));
-      out[static_cast<size_t>(from + i)] += static_cast<float>(0.65 * gain * env * w);
+      out[static_cast<size_t>(from + i)] += static_cast<float>(0.8 * gain * env * w);
     }
   };
   // The hard elements are not pure whistles: the two sides of the syrinx beat, and the
@@ -238,7 +238,7 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
                 NoteEnvelope(0.1, 0.015, 0.04), 0.35, 0.1, 1.5, noteTop);
   AddSyrinxNote(out, fs, rng, 1.6, 0.11, LogBp({{0.0, 3650}, {0.11, 3900}}),
                 NoteEnvelope(0.11, 0.015, 0.05), 0.45, 0.0, 1.5, noteTop);
-  click(1.88, 0.012, 0.5);
+  click(1.88, 0.012, 0.4);
   AddSyrinxNote(out, fs, rng, 1.89, 0.1, LogBp({{0.0, 2200}, {0.1, 1350}}, false),
                 NoteEnvelope(0.1, 0.005, 0.05), 0.5, 0.2, 1.5, noteTop);
   AddSyrinxNote(out, fs, rng, 2.03, 0.17, LogBp({{0.0, 3450}, {0.06, 3250}, {0.17, 2880}}),
@@ -247,12 +247,12 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
   // landing on a short note near 2.3 kHz with its octave strong, dropping at its end.
   for (int i = 0; i < 6; ++i) {
     const double start = 2.26 + 0.125 * i + rng.Uniform(-0.006, 0.006);
-    const double hz = 2280 * rng.Jitter(0.02), len = 0.045 * rng.Jitter(0.1);
+    const double hz = 2280 * rng.Jitter(0.02), len = 0.06 * rng.Jitter(0.1);
     const double g = rng.GainJitter(1.5);
     click(start, 0.014, 0.6 * g);
     AddSyrinxNote(out, fs, rng, start + 0.004, len,
                   LogBp({{0.0, 1.03 * hz}, {0.7 * len, hz}, {len, 0.7 * hz}}),
-                  Rattled(NoteEnvelope(len, 0.004, 0.025), 190), 0.8 * g, 0.8, 2.0, noteTop);
+                  Rattled(NoteEnvelope(len, 0.004, 0.045), 190), 0.8 * g, 0.8, 2.0, noteTop);
   }
   // Between the phrases: a few faint notes, half lost in the wood.
   AddSyrinxNote(out, fs, rng, 3.6, 0.09, LogBp({{0.0, 2800}, {0.09, 2650}}),
@@ -267,13 +267,15 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
   for (const auto& [start, hi, lo, gain] : sweeps) {
     click(start, 0.01, 0.4 * gain);
     AddSyrinxNote(out, fs, rng, start, 0.11, LogBp({{0.0, hi}, {0.11, lo}}, false),
-                  Rattled(NoteEnvelope(0.11, 0.006, 0.04), 150), gain, 0.1, 2.0, noteTop);
+                  Rattled(NoteEnvelope(0.11, 0.009, 0.04), 150), gain, 0.1, 2.0, noteTop);
   }
   // Phrase 4: the rattle: about sixteen hard elements a second, each a click falling
   // from the top of the band onto a short note near 2.9 kHz, which creeps up to 3 kHz.
+  // Each note dies over 30 ms into the next, and the wood rings on between them: the
+  // rattle never falls silent inside itself.
   const double trillStart = 6.2, trillLen = 1.05;
   for (double t = 0.0; t < trillLen;) {
-    const double hz = 2870 + 150 * t / trillLen, len = 0.032 * rng.Jitter(0.1);
+    const double hz = 2870 + 150 * t / trillLen, len = 0.042 * rng.Jitter(0.1);
     // The rattle swells in and, at its end, dies away rather than stopping.
     const double g = CosineRamp(t / 0.15) * (1.0 - CosineRamp((t - (trillLen - 0.25)) / 0.25)) *
                      rng.GainJitter(1.2);
@@ -281,12 +283,12 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
     AddSyrinxNote(out, fs, rng, trillStart + t, 0.012, LogBp({{0.0, 5000}, {0.012, hz}}, false),
                   NoteEnvelope(0.012, 0.001, 0.004), 0.35 * g, 0.0, 2.0, std::max(5300.0, noteTop));
     AddSyrinxNote(out, fs, rng, trillStart + t + 0.01, len, LogBp({{0.0, hz}, {len, 0.97 * hz}}),
-                  Rattled(NoteEnvelope(len, 0.003, 0.015), 230), 0.6 * g, 0.25, 2.0, noteTop);
-    t += 1.0 / 16.0 * rng.Jitter(0.06);
+                  Rattled(NoteEnvelope(len, 0.003, 0.03), 230), 0.6 * g, 0.25, 2.0, noteTop);
+    t += 1.0 / 16.0 * rng.Jitter(0.1);
   }
   // A birch wood at night: the song rings on among the trunks; still air, a faint stir
   // of leaves between the phrases.
-  AddRoom(out, fs, 1.0, 0.13, 4200, 0.012, 1.2);
+  AddRoom(out, fs, 1.0, 0.2, 4200, 0.012, 1.2);
   AddAmbience(out, fs, rng, 46, 300, 3000, 8.1);
   FinishEffect(out, spec, {.fadeOutSec = 0.4});
 }
@@ -376,7 +378,7 @@ void Bird(const SoundSpec& spec, std::vector<float>& out) {
     const double len = rng.Uniform(0.025, longest), hi = rng.Uniform(4900, 5400);
     const double lo = hi * rng.Uniform(0.62, 0.75);
     AddSyrinxNote(out, fs, rng, start, len, LogBp({{0.0, hi}, {0.3 * len, hi * 0.96}, {len, lo}}),
-                  NoteEnvelope(len, 0.016, 0.6 * len), gain, 0.06, 1.5, kTopHz);
+                  NoteEnvelope(len, 0.016, 0.6 * len), gain, 0.1, 1.5, kTopHz);
   };
   sweep(0.05, rng.Uniform(0.34, 0.42), 2300, 3050, 0.9);
   sweep(0.63, rng.Uniform(0.3, 0.4), 2350 * rng.Jitter(0.03), 3120, 1.0 * rng.GainJitter(1.0));
@@ -404,6 +406,8 @@ void Bird(const SoundSpec& spec, std::vector<float>& out) {
   // A wood's edge: a short, soft tail, and the breeze in the leaves under the song.
   AddRoom(out, fs, 0.7, 0.2, 4500, 0.015);
   AddAmbience(out, fs, rng, 36, 200, 4000, 3.6);
+  // Where the full band reaches, the leaves' hiss goes on above it, fainter.
+  if (fs > 2.0 * kCatalogueRate) AddAmbience(out, fs, rng, 55, 4000, 16000, 3.6);
   FinishEffect(out, spec, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
 }
 
@@ -584,20 +588,32 @@ void Cardinal(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // "What-cheer, cheer, cheer", then "birdie, birdie, birdie": loud, pure slurred whistles.
+  // "What-cheer, cheer, cheer", then "birdie, birdie, birdie": loud slurred whistles,
+  // nearly pure but with a trace of their octave. No two alike: each "cheer" starts and
+  // ends its slur at its own pitch and bends at its own moment, the later ones a little
+  // shorter as the bird hurries; the "birdie"s quicken too.
   AddSyrinxNote(out, fs, rng, 0.05, 0.1, LogBp({{0.0, 2000}, {0.1, 4000}}),
-                NoteEnvelope(0.1, 0.015, 0.02), 0.8, 0.04);
+                NoteEnvelope(0.1, 0.015, 0.02), 0.8, 0.1);
+  double at = 0.2;
   for (int i = 0; i < 3; ++i) {
-    const double start = 0.2 + 0.68 * i, len = 0.5 * rng.Jitter(0.08);
-    AddSyrinxNote(out, fs, rng, start, len, LogBp({{0.0, 4500}, {0.25 * len, 3300}, {len, 2000}}),
-                  NoteEnvelope(len, 0.02, 0.12), 1.0 - 0.06 * i, 0.04);
+    const double len = (0.46 - 0.04 * i) * rng.Jitter(0.08);
+    const double top = 4500 * rng.Jitter(0.04), knee = 3300 * rng.Jitter(0.05);
+    const double bend = rng.Uniform(0.18, 0.32), end = 2000 * rng.Jitter(0.05);
+    AddSyrinxNote(out, fs, rng, at, len, LogBp({{0.0, top}, {bend * len, knee}, {len, end}}),
+                  NoteEnvelope(len, 0.02, 0.12), (1.0 - 0.06 * i) * rng.GainJitter(1.0), 0.1);
+    at += len + rng.Uniform(0.14, 0.22);
   }
-  for (int i = 0; i < 3; ++i) {
-    const double start = 2.55 + 0.55 * i;
-    AddSyrinxNote(out, fs, rng, start, 0.12, LogBp({{0.0, 2500}, {0.12, 4000}}),
-                  NoteEnvelope(0.12, 0.015, 0.03), 0.8, 0.04);
-    AddSyrinxNote(out, fs, rng, start + 0.14, 0.22, LogBp({{0.0, 4000}, {0.22, 2500}}),
-                  NoteEnvelope(0.22, 0.02, 0.08), 0.9, 0.04);
+  at += rng.Uniform(0.2, 0.35);
+  for (int i = 0; i < 4; ++i) {
+    const double up = 0.12 * rng.Jitter(0.1), down = (0.22 - 0.02 * i) * rng.Jitter(0.08);
+    const double low = 2500 * rng.Jitter(0.04), high = 4000 * rng.Jitter(0.04);
+    AddSyrinxNote(out, fs, rng, at, up, LogBp({{0.0, low}, {up, high}}),
+                  NoteEnvelope(up, 0.015, 0.03), 0.8 * rng.GainJitter(1.0), 0.1);
+    AddSyrinxNote(out, fs, rng, at + up + 0.02, down,
+                  LogBp({{0.0, high}, {down, low * rng.Jitter(0.04)}}),
+                  NoteEnvelope(down, 0.02, 0.08), 0.9 * rng.GainJitter(1.0), 0.1);
+    at += up + down + rng.Uniform(0.12, 0.2) * (1.0 - 0.1 * i);
+    if (at > 4.4) break;
   }
   AddRoom(out, fs, 0.7, 0.15, 4500, 0.01);
   FinishEffect(out, spec, {.targetDbfs = kBrightTargetDbfs, .fadeOutSec = 0.2});
@@ -619,6 +635,8 @@ void RedWingedBlackbird(const SoundSpec& spec, std::vector<float>& out) {
   conk.subharmonic = Bp({{0.0, 0.6}, {0.12, 0.3}});
   conk.noise = 0.35;
   conk.formants = {{2200, 1500, 0}};
+  conk.formantFloorDb = -40;
+  conk.formantOrder = 2;
   AddVoice(out, fs, 0.03, conk, rng, 0.85);
   AddSyrinxNote(out, fs, rng, 0.18, 0.08, LogBp({{0.0, 2900}, {0.08, 3200}}),
                 NoteEnvelope(0.08, 0.01, 0.03), 0.7, 0.05);
@@ -634,9 +652,12 @@ void RedWingedBlackbird(const SoundSpec& spec, std::vector<float>& out) {
     f.weights = {1.0};
     f.jitter = 0.04;
     f.jitterHz = 400;
-    f.noise = 0.7;
+    f.noise = 0.5;
+    // The rasp lies round the flick, 2-6 kHz, falling away steeply outside it.
     f.formants = {{3500, 1600, 0}};
-    f.noiseFormantQ = 1.0;
+    f.formantFloorDb = -45;
+    f.formantOrder = 2;
+    f.noiseFormantQ = 2.5;
     AddVoice(out, fs, trillStart + t, f, rng, trillEnv(t + 0.5 * flick) * rng.GainJitter(1.5));
     t += 1.0 / 40.0 * rng.Jitter(0.1);
   }
@@ -695,14 +716,20 @@ void Robin(const SoundSpec& spec, std::vector<float>& out) {
   double t = 0.05;
   for (int phrase = 0; phrase < 4; ++phrase) {
     for (int s = 0; s < syllables[phrase]; ++s) {
-      const double len = rng.Uniform(0.12, 0.18);
-      const double lo = rng.Uniform(2000, 2500), hi = rng.Uniform(3000, 3500);
-      const double mid = rng.Uniform(0.3, 0.5) * len;
+      const double len = rng.Uniform(0.1, 0.18);
+      const double lo = rng.Uniform(2000, 2500), hi = rng.Uniform(3000, 3600);
+      const double mid = rng.Uniform(0.25, 0.55) * len;
       const double rate = rng.Uniform(25, 45);
-      const double gain = rng.GainJitter(1.5);
-      AddWarble(out, fs, rng, t, len, LogBp({{0.0, lo}, {mid, hi}, {len, lo * 1.1}}), rate, 0.025,
-                gain);
-      t += len + 0.05;
+      const double gain = rng.GainJitter(2.5);
+      // Each syllable its own shape: most rise and fall, some only slur down from the
+      // top, some climb and hook over at the end.
+      const double kind = rng.Uniform();
+      const Curve contour = kind < 0.55
+                                ? LogBp({{0.0, lo}, {mid, hi}, {len, lo * rng.Uniform(1.0, 1.25)}})
+                            : kind < 0.8 ? LogBp({{0.0, hi}, {0.3 * len, 0.92 * hi}, {len, lo}})
+                                         : LogBp({{0.0, lo}, {0.75 * len, hi}, {len, 0.9 * hi}});
+      AddWarble(out, fs, rng, t, len, contour, rate, 0.025, gain);
+      t += len + rng.Uniform(0.03, 0.09);
     }
     t += rng.Uniform(0.25, 0.35);
   }

@@ -1,4 +1,5 @@
-// Woodpecker drumming, a bullfrog and field crickets.
+// Woodpecker drumming, frogs by a pond and field crickets.
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -71,43 +72,64 @@ void Frog(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Two croaks by a pond. The larynx pulses irregularly at about 65 Hz and every pulse
-  // rings the vocal sac's bands near 550 Hz and 1 kHz, so a croak is a buzzing stack of
-  // close harmonics inside those bands, with a small rise and fall of the pulse rate.
+  const double maxHz = 0.47 * fs;
+  // Frogs by a pond. The near one croaks in trains of pulses, some 25 a second: each
+  // pulse is a short buzz of the larynx that rings the vocal sac's bands near 550 Hz
+  // and 1 kHz for a few hundredths of a second, so a croak is a row of soft knocks with
+  // gaps of near silence between them, never a held tone. No two pulses alike: the
+  // spacing hurries and drags, the level and the bands wander from one to the next.
   auto croak = [&](double start, double seconds, double rate, double gain) {
-    VoiceParams v;
-    v.seconds = seconds;
-    v.f0 = LogBp({{0.0, 0.9 * rate}, {0.3 * seconds, 1.05 * rate}, {seconds, 0.92 * rate}});
-    // The sac fills as the croak starts: it swells in over a tenth of a second or so.
-    v.amp = Bp({{0.0, 0.0},
-                {0.06, 0.45},
-                {0.16, 1.0},
-                {0.55 * seconds, 0.9},
-                {0.85 * seconds, 0.6},
-                {seconds, 0.0}},
-               true);
-    v.tiltDbPerOctave = 0;
-    v.formants = {{560, 170, 0}, {1000, 260, -3}, {1450, 300, -14}};
-    v.formantsFrom = {{520, 170, 0}, {950, 260, -5}, {1400, 300, -16}};
-    v.morph = Bp({{0.0, 0.0}, {0.4 * seconds, 1.0}}, true);
-    v.formantFloorDb = -42;
-    v.formantOrder = 2;
-    v.jitter = 0.06;
-    v.jitterHz = 50;
-    v.chaosSec = 0.04;
-    v.shimmerDb = 2.5;
-    v.amHz = 42;  // the sac's pulses, heard as a buzz
-    v.amDepth = 0.6;
-    v.noise = 0.6;
-    v.noiseFormantQ = 3.0;
-    AddVoice(out, fs, start, v, rng, gain);
+    const double sac = rng.Jitter(0.04);
+    for (double t = 0.0; t < seconds;) {
+      // The sac fills as the croak starts and empties at its end.
+      const double swell =
+          CosineRamp(t / 0.25) * (1.0 - CosineRamp((t - 0.6 * seconds) / (0.4 * seconds)));
+      const double level = gain * swell * rng.GainJitter(2.5);
+      const double low = 540.0 * sac * rng.Jitter(0.03), high = 990.0 * sac * rng.Jitter(0.04);
+      const Mode modes[] = {{270.0 * sac, 0.08, 0.15, rng.Uniform()},
+                            {low, 0.07, 1.0, rng.Uniform()},
+                            {high, 0.05, 0.7, rng.Uniform()},
+                            {1450.0 * sac, 0.03, 0.2, rng.Uniform()}};
+      std::vector<float> pulse = ModalVoice(fs, modes, 0.12, rng.Uniform(1.5, 3.0), maxHz);
+      // The glottis' own buzz and the wet slap of the sac: a little noise under 2.5 kHz.
+      std::vector<float> slap = NoiseClick(rng, fs, rng.Uniform(3.0, 6.0), 0.5, OriginalRate(spec));
+      Biquad wet = Biquad::LowPass(fs, 2500.0);
+      for (float& x : slap) x = static_cast<float>(wet.Process(x));
+      for (size_t i = 0; i < std::min(pulse.size(), slap.size()); ++i) pulse[i] += slap[i];
+      AddClipped(out, Frame(start + t, fs), pulse, 0.3 * level);
+      const double pace = rate * (0.92 + 0.16 * std::sin(kPi * t / seconds));
+      t += rng.Jitter(0.14) / pace;
+    }
   };
-  croak(0.05, 0.7, 66, 1.0);
-  croak(0.95, 0.75, 63, 0.9);
+  croak(0.05, 0.7, 24.0, 1.0);
+  croak(0.95, 0.75, 27.0, 0.9);
+  // Farther off, a tree frog holds a thin note near 2.7 kHz that climbs a little as it
+  // goes, three or four times, over the croaks.
+  double t = 0.02 + rng.Uniform(0.0, 0.05);
+  while (t < 1.55) {
+    const double len = rng.Uniform(0.22, 0.4), from = 2550.0 * rng.Jitter(0.03);
+    const double to = from * rng.Uniform(1.08, 1.14), level = 0.025 * rng.GainJitter(2.0);
+    const int64_t at = Frame(t, fs), frames = Frame(len, fs);
+    double phase = rng.Uniform();
+    OnePoleLowPass flutter(fs, 30.0);
+    for (int64_t i = 0; i < frames && at + i < static_cast<int64_t>(out.size()); ++i) {
+      const double u = static_cast<double>(i) / static_cast<double>(frames);
+      const double env =
+          CosineRamp(u * len / 0.03) * (1.0 - CosineRamp((u * len - len + 0.08) / 0.08));
+      const double wobble = 1.0 + 0.15 * flutter.Process(rng.Bipolar());
+      phase += from * std::pow(to / from, u) * wobble / fs;
+      phase -= std::floor(phase);
+      out[static_cast<size_t>(at + i)] +=
+          static_cast<float>(level * env * (Sin2Pi(phase) + 0.02 * Sin2Pi(2.0 * phase)));
+    }
+    t += len + rng.Uniform(0.02, 0.12);
+  }
   // Over water: a strong early reflection from the surface and a soft open tail.
   const std::array<EchoTap, 2> water = {{{0.004, 0.45, 2000}, {0.09, 0.12, 1200}}};
   AddEchoes(out, fs, water);
   AddRoom(out, fs, 0.6, 0.1, 1500, 0.02);
+  // The pond's own hush of water, insects and leaves, never quite silent.
+  AddAmbience(out, fs, rng, 40, 200, 8000, 1.75);
   FinishEffect(out, spec, {.fadeOutSec = 0.12});
 }
 

@@ -75,11 +75,12 @@ void Horse(const SoundSpec& spec, std::vector<float>& out) {
   // A whinny is biphonic: a high, strained cry (1.7-2.5 kHz) that breaks and quavers as it
   // descends, over an independent low, harsh voice; much breath between the harmonics and
   // a snort to close. Out in a paddock.
-  const double call = 1.3;
+  const double call = 1.45;
   // A quaver slowing from 12 to 9 Hz, in both voices but not in step.
   auto quaver = [](double t) { return Sin2Pi(12.0 * t - 1.2 * t * t); };
   auto callAmp =
-      Bp({{0.0, 0.0}, {0.05, 0.7}, {0.15, 1.0}, {0.7, 0.9}, {1.05, 0.6}, {call, 0.0}}, true);
+      Bp({{0.0, 0.0}, {0.05, 0.7}, {0.15, 1.0}, {0.7, 0.9}, {1.05, 0.6}, {1.25, 0.35}, {call, 0.0}},
+         true);
   // The cry: a near-sine with weak harmonics that rises into a steady arc, then breaks:
   // the second half is a rough, noisy quaver with torn fragments of the tone.
   VoiceParams cry;
@@ -94,7 +95,8 @@ void Horse(const SoundSpec& spec, std::vector<float>& out) {
                       {0.8, 1900},
                       {0.95, 1700},
                       {1.1, 1850},
-                      {call, 1550}});
+                      {1.28, 1650},
+                      {call, 1450}});
   cry.f0 = [cryHz, quaver](double t) {
     return cryHz(t) * (1.0 + 0.035 * CosineRamp((t - 0.5) / 0.1) * quaver(t));
   };
@@ -108,10 +110,11 @@ void Horse(const SoundSpec& spec, std::vector<float>& out) {
                     {0.85, 0.6},
                     {1.0, 0.25},
                     {1.1, 0.45},
+                    {1.28, 0.3},
                     {call, 0.0}},
                    true);
   cry.amp = [cryAmp, quaver](double t) { return cryAmp(t) * (0.75 + 0.25 * quaver(t)); };
-  cry.weights = {1.0, 0.3, 0.1};
+  cry.weights = {1.0, 0.35, 0.15, 0.06};
   cry.jitter = 0.012;
   cry.jitterHz = 90;
   cry.chaosSec = 0.06;
@@ -119,7 +122,7 @@ void Horse(const SoundSpec& spec, std::vector<float>& out) {
   cry.noiseCurve = Bp({{0.0, 0.5}, {0.45, 0.3}, {0.6, 1.8}, {call, 2.2}});
   cry.formants = {{1850, 900, 0}, {1200, 700, -8}};
   cry.noiseFormantQ = 2.0;
-  cry.lowPassHz = 2600;
+  cry.lowPassHz = 3500;
   AddVoice(out, fs, 0.03, cry, rng, 1.0);
   // The low voice: harsh, period-doubling, through a long tract's formants.
   VoiceParams low;
@@ -137,14 +140,29 @@ void Horse(const SoundSpec& spec, std::vector<float>& out) {
   low.lowPassHz = 1800;
   AddVoice(out, fs, 0.03, low, rng, 0.2);
 
-  // Closing snort: a puff of low, breathy noise.
+  // Breath rushes through the strained larynx at the cry's height, a faint hiss up to
+  // 10 kHz over the voice (a recorded whinny shows it as a column some 40 dB down).
+  {
+    Biquad breathHp = Biquad::HighPass(fs, 2500, 0.7);
+    Biquad breathLp = Biquad::LowPass(fs, 8000, 0.7);
+    auto breath =
+        Bp({{0.0, 0.0}, {0.4, 0.2}, {0.6, 1.0}, {1.0, 0.8}, {1.25, 0.2}, {call, 0.0}}, true);
+    const int64_t b0 = Frame(0.03, fs), b1 = Frame(0.03 + call, fs);
+    const double white = WhiteDensityGain(fs, OriginalRate(spec));
+    for (int64_t i = b0; i < b1 && i < static_cast<int64_t>(out.size()); ++i) {
+      const double t = static_cast<double>(i - b0) / fs;
+      const double x = breathLp.Process(breathHp.Process(white * rng.Bipolar()));
+      out[static_cast<size_t>(i)] += static_cast<float>(0.015 * breath(t) * x);
+    }
+  }
+  // Closing snort: a puff of low, breathy noise, blown out as the cry fades.
   Biquad lp = Biquad::LowPass(fs, 1000, 0.8);
   Biquad hp = Biquad::HighPass(fs, 150, 0.7);
-  const int64_t s0 = Frame(1.28, fs), s1 = Frame(1.45, fs);
+  const int64_t s0 = Frame(1.36, fs), s1 = Frame(1.58, fs);
   const double white = WhiteDensityGain(fs, OriginalRate(spec));
   for (int64_t i = s0; i < s1 && i < static_cast<int64_t>(out.size()); ++i) {
     const double u = static_cast<double>(i - s0) / static_cast<double>(s1 - s0);
-    const double env = CosineRamp(u / 0.15) * (1.0 - CosineRamp((u - 0.3) / 0.7));
+    const double env = CosineRamp(u / 0.3) * (1.0 - CosineRamp((u - 0.35) / 0.65));
     out[i] += static_cast<float>(0.3 * env * hp.Process(lp.Process(white * rng.Bipolar())));
   }
   // A paddock: a barn wall's reflection and a short open tail.
@@ -319,33 +337,41 @@ void Cattle(const SoundSpec& spec, std::vector<float>& out) {
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
   // "Mmm-ooo": a closed, nasal hum that opens into a long vowel of a 0.5 m tract, the
-  // pitch climbing as the mouth opens and sagging at the end; rough and breathy, with
-  // little above 1.5 kHz. Across a field.
-  auto moo = [&](double start, double seconds, Curve f0, double gain) {
+  // pitch climbing as the mouth opens and sagging at the end; rough and breathy, its
+  // harmonics reaching 4-5 kHz through the open mouth (a recorded moo shows them clearly
+  // to 4 kHz, breath to 8). Across a field. No two moos alike: the second is shorter,
+  // opens sooner and higher, and drags down into a growl.
+  auto moo = [&](double start, double seconds, Curve f0, double opensAt, double gain) {
     VoiceParams v;
     v.seconds = seconds;
     v.f0 = std::move(f0);
-    v.amp =
-        Bp({{0.0, 0.0}, {0.08, 0.5}, {0.3 * seconds, 0.9}, {0.7 * seconds, 1.0}, {seconds, 0.0}},
-           true);
+    v.amp = Bp({{0.0, 0.0},
+                {0.12, 0.45},
+                {opensAt * seconds, 0.9},
+                {rng.Uniform(0.55, 0.75) * seconds, 1.0},
+                {seconds, 0.0}},
+               true);
     v.tiltDbPerOctave = -3;
     v.formantsFrom = {{260, 120, 0}, {520, 200, -20}, {1000, 250, -30}};
-    v.formants = {{310, 160, 0}, {760, 240, 0}, {1150, 240, -9}, {1760, 300, -16}};
-    v.morph = Bp({{0.0, 0.0}, {0.2 * seconds, 0.0}, {0.45 * seconds, 1.0}}, true);
+    v.formants = {{310, 160, 0},    {760, 240, 0},    {1150, 240, -9},
+                  {1760, 300, -14}, {2600, 400, -19}, {3500, 500, -24}};
+    v.morph =
+        Bp({{0.0, 0.0}, {0.6 * opensAt * seconds, 0.0}, {1.4 * opensAt * seconds, 1.0}}, true);
     v.formantFloorDb = -40;
     v.formantOrder = 2;
-    v.jitter = 0.035;
+    v.jitter = 0.015;
     v.jitterHz = 25;
     v.chaosSec = 0.06;
     v.shimmerDb = 1.5;
     v.subharmonic = Bp({{0.0, 0.0}, {0.8 * seconds, 0.0}, {seconds, 0.6}});
-    v.noise = 0.9;
+    v.noise = 0.45;
     v.noiseFormantQ = 3.0;
-    v.lowPassHz = 1500;
+    v.lowPassHz = 5000;
     AddVoice(out, fs, start, v, rng, gain);
   };
-  moo(0.1, 1.2, LogBp({{0.0, 190}, {0.3, 210}, {0.55, 340}, {0.9, 320}, {1.2, 260}}), 1.0);
-  moo(1.55, 1.2, LogBp({{0.0, 170}, {0.3, 200}, {0.6, 300}, {0.9, 290}, {1.2, 230}}), 0.85);
+  moo(0.1, 1.2, LogBp({{0.0, 190}, {0.3, 210}, {0.55, 340}, {0.9, 320}, {1.2, 260}}), 0.32, 1.0);
+  moo(1.6, 1.0, LogBp({{0.0, 200}, {0.15, 250}, {0.3, 330}, {0.5, 300}, {0.75, 220}, {1.0, 165}}),
+      0.2, 0.85);
   // A field: one soft reflection from a barn, an open tail.
   const std::array<EchoTap, 1> barn = {{{0.06, 0.18, 1500}}};
   AddEchoes(out, fs, barn);

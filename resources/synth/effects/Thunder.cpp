@@ -49,42 +49,55 @@ void DistantThunder(const SoundSpec& spec, std::vector<float>& out) {
   Rng rng(SeedFromName(spec.resourceName));
   // Far away: no crack. The roll opens with the channel's nearest part, still carrying
   // some of its upper band (a recorded distant roll reaches 1-2 kHz in its first second),
-  // then swells and dies away irregularly, ever darker, as the sound arrives from parts
-  // of the channel further off. Its power sits at 65-215 Hz, above the sub-bass a
-  // small speaker cannot play.
-  RumbleParams tear;
-  tear.seconds = 2.4;
-  tear.density = Bp({{0.0, 30}, {1.0, 60}, {2.4, 10}});
-  tear.level = Bp({{0.0, 0.0}, {0.35, 0.35}, {0.9, 0.6}, {1.6, 0.25}, {2.4, 0.0}}, true);
-  tear.minPulseMs = 4;
-  tear.maxPulseMs = 20;
-  tear.reflections = 8;
-  tear.spreadSeconds = 1.0;
-  tear.lowPassHz = 1200;
-  AddRumble(out, fs, 0.3, tear, rng, 0.5);
-  RumbleParams p;
-  p.seconds = 8.7;
-  p.density = Bp({{0.0, 20}, {1.2, 70}, {3.0, 80}, {4.8, 60}, {8.0, 20}});
-  p.level = Bp({{0.0, 0.0},
-                {0.08, 0.35},
-                {0.6, 0.5},
-                {1.2, 1.0},
-                {2.0, 0.6},
-                {2.8, 0.8},
-                {3.8, 0.45},
-                {4.8, 0.55},
-                {6.0, 0.3},
-                {7.2, 0.2},
-                {8.0, 0.08},
-                {8.7, 0.0}},
-               true);
-  p.minPulseMs = 8;
-  p.maxPulseMs = 40;
-  p.reflections = 24;
-  p.spreadSeconds = 2.5;
-  p.lowPassHz = 450;
-  AddRumble(out, fs, 0.03, p, rng);
-  Saturate(out, 2.0, fs, OriginalRate(spec));
+  // then breaks into peals: the loudest comes a second or so in, sudden and brightest,
+  // and a few more follow it at uneven gaps, each softer and darker than the last, as
+  // the sound arrives from parts of the channel further off; a low tail rolls on under
+  // them. Never one steady band: each peal swells in within a tenth of a second and dies
+  // over a second or two. The power sits at 65-215 Hz, above the sub-bass a small
+  // speaker cannot play.
+  const RumbleParams tear{.seconds = 1.6,
+                          .density = Bp({{0.0, 30}, {0.8, 60}, {1.6, 10}}),
+                          .level = Bp({{0.0, 0.0}, {0.3, 0.35}, {0.8, 0.5}, {1.6, 0.0}}, true),
+                          .minPulseMs = 4,
+                          .maxPulseMs = 20,
+                          .reflections = 8,
+                          .spreadSeconds = 0.8,
+                          .lowPassHz = 1200};
+  AddRumble(out, fs, 0.2, tear, rng, 0.4);
+  double at = rng.Uniform(1.0, 1.4), level = 1.0, top = 1000.0;
+  for (int peal = 0; peal < 5 && at < 6.5; ++peal) {
+    const double seconds = rng.Uniform(1.4, 2.2);
+    const double attack = rng.Uniform(0.04, 0.1);
+    const RumbleParams p{.seconds = seconds,
+                         .density = Bp({{0.0, 80}, {0.5, 60}, {seconds, 15}}),
+                         .level = Bp({{0.0, 0.0},
+                                      {attack, 1.0},
+                                      {attack + 0.25, 0.55},
+                                      {0.6 * seconds, 0.22},
+                                      {seconds, 0.0}},
+                                     true),
+                         .minPulseMs = 6,
+                         .maxPulseMs = 35,
+                         .reflections = 12,
+                         .spreadSeconds = 1.2,
+                         .lowPassHz = top};
+    AddRumble(out, fs, at, p, rng, level);
+    at += rng.Uniform(0.6, 1.3) * (1.0 + 0.25 * peal);
+    level *= rng.Uniform(0.55, 0.8);
+    top *= 0.8;
+  }
+  // The long low tail: the farthest parts of the channel, rolling on under the peals.
+  const RumbleParams tail{
+      .seconds = 7.2,
+      .density = Bp({{0.0, 20}, {2.0, 60}, {7.2, 20}}),
+      .level = Bp({{0.0, 0.0}, {1.5, 0.1}, {3.5, 0.14}, {5.5, 0.08}, {7.2, 0.0}}, true),
+      .minPulseMs = 10,
+      .maxPulseMs = 40,
+      .reflections = 16,
+      .spreadSeconds = 2.5,
+      .lowPassHz = 380};
+  AddRumble(out, fs, 1.5, tail, rng);
+  Saturate(out, 1.3, fs, OriginalRate(spec));
   AddOvertones(out, fs, 1.2);
   FilterInPlace(out, Biquad::LowPass(fs, 1600, 0.7));
   FilterInPlace(out, Biquad::HighPass(fs, 60, 0.7));

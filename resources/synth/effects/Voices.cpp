@@ -214,7 +214,9 @@ void AddSyrinxNote(std::span<float> out, double fs, Rng& rng, double startSec, d
   const int64_t frames = static_cast<int64_t>(seconds * fs);
   SmoothRandom wander(rng, fs, 35.0);
   SmoothRandom shimmer(rng, fs, 20.0);
-  Biquad breathBand;
+  // Two band-passes in a row: one alone lets its skirts through, and its white noise would
+  // stand as a faint full-band box behind every note, switched on and off with it.
+  Biquad breathBand, breathBand2;
   double phase = 0.0;
   for (int64_t i = 0; i < frames; ++i) {
     const int64_t at = start + i;
@@ -224,10 +226,13 @@ void AddSyrinxNote(std::span<float> out, double fs, Rng& rng, double startSec, d
     if (i % kBlock == 0) {
       const double centre = std::min(f, 0.45 * fs);
       breathBand.SetBandPass(fs, centre, QAsAt(fs, centre, 6.0));
+      breathBand2.SetBandPass(fs, centre, QAsAt(fs, centre, 6.0));
     }
     double v = Sin2Pi(phase);
     if (h2 > 0.0) v += h2 * BandLimit(2.0 * f, maxHz) * Sin2Pi(2.0 * phase);
-    const double breath = breathBand.Process(1.7320508 * WhiteDensityGain(fs) * rng.Bipolar());
+    const double breath =
+        1.25 *
+        breathBand2.Process(breathBand.Process(1.7320508 * WhiteDensityGain(fs) * rng.Bipolar()));
     const double a = amp(t) * DbToGain(1.5 * roughness * shimmer.Next());
     out[static_cast<size_t>(at)] +=
         static_cast<float>(gain * a * BandLimit(f, maxHz) * (v + 0.22 * roughness * breath));
