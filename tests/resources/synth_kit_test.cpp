@@ -2,6 +2,7 @@
 // sound is made of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -491,6 +492,35 @@ TEST(MeasureBands, BandsInTheEightBitFloorAreLeftOut) {
   ASSERT_FALSE(above.empty());
   EXPECT_LT(above.size(), all.size());
   for (double v : above) EXPECT_NEAR(v, 0.0, 0.5);
+}
+
+TEST(LoopHighBand, NoiseBandsFollowTheLevelTheyAreGivenAndKeepTheirLoudness) {
+  // A second of a 500 Hz tone as a loop of an 11025 Hz sound rendered at 44100 Hz; one
+  // band at 9 kHz, first steady, then following a level that is silent in the first half.
+  const SoundSpec full{"TEST", 44100, 1, 44100, true, 11025};
+  std::vector<float> steady(44100);
+  for (size_t i = 0; i < steady.size(); ++i)
+    steady[i] = static_cast<float>(0.3 * Sin2Pi(500.0 * i / 44100.0));
+  std::vector<float> following = steady;
+  const std::vector<float> dry = steady;
+  loops::AddHighNoiseBands(steady, full, 5, {{9000.0, 2.5, 12.0}}, 0.0);
+  std::vector<float> level(following.size(), 0.0f);
+  std::fill(level.begin() + 22050, level.end(), 1.0f);
+  loops::AddHighNoiseBands(following, full, 5, {{9000.0, 2.5, 12.0}}, 0.0, level);
+  const auto added = [&](const std::vector<float>& y, size_t from, size_t to) {
+    double sum = 0.0;
+    for (size_t i = from; i < to; ++i) sum += (y[i] - dry[i]) * (y[i] - dry[i]);
+    return sum;
+  };
+  // Silent where the level is (but for the band-passes' ring across the seam and the
+  // switch), as loud over the loop as the steady band.
+  EXPECT_LT(added(following, 2205, 19845), 1e-4 * added(following, 24255, 41895));
+  EXPECT_NEAR(added(following, 0, 44100) / added(steady, 0, 44100), 1.0, 0.02);
+  // A level of the wrong length is not followed.
+  std::vector<float> ignored = dry;
+  loops::AddHighNoiseBands(ignored, full, 5, {{9000.0, 2.5, 12.0}}, 0.0,
+                           std::span(level).first(100));
+  EXPECT_EQ(ignored, steady);
 }
 
 TEST(LoopHighBand, ShapingAndHissTouchOnlyWhatLiesAboveTheCatalogueBand) {

@@ -50,7 +50,8 @@ void AddRoomTone(std::span<float> x, Rng& rng, double sampleRate, double belowDb
 }
 
 void AddHighNoiseBands(std::span<float> x, const SoundSpec& spec, uint64_t salt,
-                       std::initializer_list<HighNoiseBand> bands, double swellDb) {
+                       std::initializer_list<HighNoiseBand> bands, double swellDb,
+                       std::span<const float> follow) {
   const double fs = spec.sampleRate;
   if (x.empty()) return;
   const double level = Rms(InOriginalBand(x, 1, fs, OriginalRate(spec), true));
@@ -62,8 +63,10 @@ void AddHighNoiseBands(std::span<float> x, const SoundSpec& spec, uint64_t salt,
     FilterLoop(band, Biquad::BandPass(fs, b.hz, b.q));
     FilterLoop(band, Biquad::BandPass(fs, b.hz, b.q));
     LoopSines swell(rng, x.size(), {1, 3}, 1.0);
-    for (size_t i = 0; i < band.size(); ++i)
-      band[i] = static_cast<float>(band[i] * DbToGain(swellDb * swell.At(i)));
+    for (size_t i = 0; i < band.size(); ++i) {
+      const double with = follow.size() == band.size() ? follow[i] : 1.0;
+      band[i] = static_cast<float>(band[i] * DbToGain(swellDb * swell.At(i)) * with);
+    }
     NormalizeRms(band);
     Mix(x, band, level * DbToGain(-b.belowDb));
   }

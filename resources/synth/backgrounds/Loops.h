@@ -49,10 +49,13 @@ struct HighNoiseBand {
 };
 // Adds each band to `x` (one channel of a loop of `spec`'s sound) as a looping noise whose
 // level swells slowly (by `swellDb`), drawn from a stream of its own seeded by `salt`.
+// With `follow` (a level for every frame of the loop), each band's level also follows it,
+// so the band comes and goes with the events that make it; its RMS over the loop stays.
 // A band needs its centre under 0.45 of the rate rendered; below the full band none fits,
 // and the catalogue wave, its band taken from the full band, keeps none of them.
 void AddHighNoiseBands(std::span<float> x, const SoundSpec& spec, uint64_t salt,
-                       std::initializer_list<HighNoiseBand> bands, double swellDb = 2.0);
+                       std::initializer_list<HighNoiseBand> bands, double swellDb = 2.0,
+                       std::span<const float> follow = {});
 
 // Reshapes what one channel of a loop of `spec`'s sound holds above the catalogue band:
 // the part above that band (above 4.96 kHz for an 11025 Hz wave), split off by a

@@ -450,9 +450,21 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
   // Where the full band reaches, the daytime insects over it all: hissing bands from 6 to
   // 15 kHz, falling away upward (a recorded tropical day holds a third of its power above
   // 5.5 kHz and 2 % above 11 kHz, and falls 12 dB an octave from 5.5 to 16 kHz).
+  // They are the calls' own upper harmonics and the insects that answer them, so they
+  // come and go with the calls: between calls the top of the wood falls nearly silent.
+  std::vector<float> busy(n);
+  {
+    OnePoleLowPass smooth(fs, 3.0);
+    RunCircular(busy, 3, [&](double, size_t i) {
+      return smooth.Process(std::fabs(static_cast<double>(calls[i])));
+    });
+    const double mean = std::max(1e-12, Rms(busy));
+    for (float& v : busy) v = static_cast<float>(0.3 + v / mean);
+  }
   AddHighNoiseBands(
       out, spec, 0xAF1,
-      {{7000.0, 2.5, 9.0}, {9000.0, 2.5, 12.0}, {12000.0, 3.0, 18.0}, {15500.0, 3.0, 26.0}});
+      {{7000.0, 2.5, 9.0}, {9000.0, 2.5, 12.0}, {12000.0, 3.0, 18.0}, {15500.0, 3.0, 26.0}}, 2.0,
+      busy);
   FinishLoop(out, spec, kBedDb);
 }
 
