@@ -540,8 +540,11 @@ void Hawk(const SoundSpec& spec, std::vector<float>& out) {
     const double t = static_cast<double>(i) / fs;
     const double wa = wanderA.Process(rng.Bipolar()) * wanderScale;
     const double wb = wanderB.Process(rng.Bipolar()) * wanderScaleB;
-    const double fa = upper(t) * (1.0 + 0.01 * wa);
-    const double fb = lower(t) * (1.0 + 0.025 * wb);
+    // After its loudest moment the whole scream sags, both lines a fifth lower at its end
+    // (a red-tail's "kee-eeeer" slides from about 2.6 to 2.0 kHz).
+    const double sag = 1.0 - 0.2 * CosineRamp((t - 0.3) / (len - 0.3));
+    const double fa = upper(t) * sag * (1.0 + 0.01 * wa);
+    const double fb = lower(t) * sag * (1.0 + 0.025 * wb);
     const double share = upperShare(t);
     double tone = 0.0;
     for (int k = -2; k <= 2; ++k) {
