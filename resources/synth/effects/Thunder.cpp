@@ -152,30 +152,28 @@ void BigThunder(const SoundSpec& spec, std::vector<float>& out) {
   p.spreadSeconds = 1.2;
   p.lowPassHz = 2000;
   AddRumble(rumble, fs, 0.03, p, rng);
-  Biquad sweep;
-  for (size_t i = 0; i < rumble.size(); ++i) {
-    const double t = static_cast<double>(i) / fs;
-    sweep.SetLowPass(fs, 3000.0 * std::pow(600.0 / 3000.0, Clamp((t - 0.05) / 3.2, 0.0, 1.0)), 0.7);
-    rumble[i] = static_cast<float>(sweep.Process(rumble[i]));
-  }
-  // Tearing: the channel's nearer segments arrive as bursts of broadband crackle, dense at
-  // first and thinning out over three seconds, each a few milliseconds of noise.
+  // Tearing: the channel's nearer segments arrive as broadband crackle, each piece a few
+  // milliseconds of noise, dense at first and thinning out over three seconds, coming in
+  // clusters of no set length as the stroke's branches do, never in boxes of one length.
   {
     Biquad hp = Biquad::HighPass(fs, 400, 0.7);
     Biquad lp = Biquad::LowPass(fs, 3800, 0.7);
     std::vector<float> crackle(rumble.size(), 0.0f);
-    const std::array<double, 6> bursts = {0.02, 0.45, 1.15, 1.8, 2.3, 2.85};
-    const std::array<double, 6> burstLevel = {1.0, 0.7, 0.8, 0.55, 0.5, 0.35};
-    for (size_t b = 0; b < bursts.size(); ++b) {
-      const double len = b == 0 ? 0.5 : 0.3;
-      for (double t = bursts[b]; t < bursts[b] + len;) {
-        const double u = (t - bursts[b]) / len;
-        const double ms = rng.Uniform(1.5, 9.0);
-        const std::vector<float> click = NoiseClick(rng, fs, ms, 1.0);
-        const double a = burstLevel[b] * (1.0 - u) * rng.GainJitter(4.0);
-        AddClipped(crackle, Frame(t, fs), click, a);
-        t += rng.Uniform(0.004, 0.03) * (1.0 + 3.0 * u);
+    double t = 0.02, cluster = 1.0, clusterEnds = 0.02;
+    while (t < 3.3) {
+      if (t >= clusterEnds) {
+        // A new cluster: its own loudness and length; between clusters the crackle
+        // thins to a few pieces a second.
+        cluster = rng.Chance(0.6) ? rng.Uniform(0.5, 1.0) : rng.Uniform(0.08, 0.25);
+        clusterEnds = t + rng.Uniform(0.08, 0.5);
       }
+      const double fade = std::exp(-t / 1.4);
+      const double ms = rng.Uniform(1.5, 9.0);
+      const std::vector<float> click = NoiseClick(rng, fs, ms, 1.0);
+      const double a = cluster * fade * rng.GainJitter(5.0);
+      AddClipped(crackle, Frame(t, fs), click, a);
+      // Dense where the cluster is loud, sparse where it is faint.
+      t += rng.Uniform(0.003, 0.03) / std::max(0.1, cluster * (0.4 + 0.6 * fade));
     }
     for (size_t i = 0; i < rumble.size(); ++i)
       rumble[i] += static_cast<float>(1.2 * lp.Process(hp.Process(crackle[i])));
@@ -186,15 +184,18 @@ void BigThunder(const SoundSpec& spec, std::vector<float>& out) {
     const Curve roarLevel =
         Bp({{0.0, 0.0}, {0.03, 1.0}, {0.4, 0.75}, {1.2, 0.6}, {2.2, 0.5}, {3.2, 0.12}, {3.7, 0.0}},
            true);
+    // It darkens by its top fading sooner than its body, not by a filter sweeping down.
     Biquad hp = Biquad::HighPass(fs, 250, 0.7);
-    Biquad lp;
+    Biquad body = Biquad::LowPass(fs, 900.0, 0.6), top = Biquad::HighPass(fs, 900.0, 0.6);
+    Biquad topLp = Biquad::LowPass(fs, 3600.0, 0.6);
     PinkNoise pink;
     for (size_t i = 0; i < rumble.size(); ++i) {
       const double t = static_cast<double>(i) / fs;
-      lp.SetLowPass(fs, 3600.0 * std::pow(900.0 / 3600.0, Clamp(t / 3.2, 0.0, 1.0)), 0.6);
+      const double x = hp.Process(pink.Next(rng));
+      const double shade = 1.6 * std::exp(-t / 2.2);
       const double wobble = 0.7 + 0.3 * Sin2Pi(3.1 * t) * Sin2Pi(0.7 * t + 0.2);
       rumble[i] += static_cast<float>(0.16 * roarLevel(t - 0.02) * wobble *
-                                      lp.Process(hp.Process(pink.Next(rng))));
+                                      (body.Process(x) + shade * topLp.Process(top.Process(x))));
     }
   }
   // Boom: a falling low sine, saturated for its harmonics.
