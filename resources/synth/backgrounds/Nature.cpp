@@ -287,16 +287,8 @@ void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
   FilterLoop(chorus, Biquad::HighPass(fs, 1500.0, 0.7));
   FilterLoop(chorus, Biquad::LowPass(fs, 8000.0, 0.7));
   {
-    LoopSines throb(rng, n,
-                    {static_cast<int>(CyclesPerLoop(4.4, spec.sampleRate, n)),
-                     static_cast<int>(CyclesPerLoop(5.1, spec.sampleRate, n)),
-                     static_cast<int>(CyclesPerLoop(6.3, spec.sampleRate, n)),
-                     static_cast<int>(CyclesPerLoop(7.6, spec.sampleRate, n))},
-                    1.0);
-    LoopSines swell(rng, n,
-                    {static_cast<int>(CyclesPerLoop(1.3, spec.sampleRate, n)),
-                     static_cast<int>(CyclesPerLoop(1.7, spec.sampleRate, n))},
-                    1.0);
+    LoopSines throb(rng, n, CyclesPerLoop({4.4, 5.1, 6.3, 7.6}, spec.sampleRate, n), 1.0);
+    LoopSines swell(rng, n, CyclesPerLoop({1.3, 1.7}, spec.sampleRate, n), 1.0);
     for (size_t i = 0; i < n; ++i)
       chorus[i] = static_cast<float>(chorus[i] * std::max(0.0, 1.0 + 2.0 * throb.At(i)) *
                                      DbToGain(8.0 * swell.At(i)));

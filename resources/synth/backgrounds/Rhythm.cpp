@@ -251,11 +251,7 @@ void TrainTrack(const SoundSpec& spec, std::vector<float>& out) {
   // The bogies' springs bounce the car's loose parts some ten to seventeen times a second,
   // never at one rate: a rattle that flickers unevenly between the joints, as a recorded
   // train's does, not one whose level only leaps at each joint and dies away.
-  LoopSines bounce(rng, n,
-                   {static_cast<int>(CyclesPerLoop(10.5, spec.sampleRate, n)),
-                    static_cast<int>(CyclesPerLoop(13.3, spec.sampleRate, n)),
-                    static_cast<int>(CyclesPerLoop(16.9, spec.sampleRate, n))},
-                   1.0);
+  LoopSines bounce(rng, n, CyclesPerLoop({10.5, 13.3, 16.9}, spec.sampleRate, n), 1.0);
   // The car sways and pitches a little under a second at a time.
   LoopSines sway(rng, n, {3, 4, 5}, 1.0);
   // Loose parts chatter, ten-odd times a second, never in step.

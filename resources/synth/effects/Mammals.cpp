@@ -140,6 +140,7 @@ void Horse(const SoundSpec& spec, std::vector<float>& out) {
   low.lowPassHz = 1800;
   AddVoice(out, fs, 0.03, low, rng, 0.2);
 
+  const double white = WhiteDensityGain(fs, OriginalRate(spec));
   // Breath rushes through the strained larynx at the cry's height, a faint hiss up to
   // 10 kHz over the voice (a recorded whinny shows it as a column some 40 dB down).
   {
@@ -148,7 +149,6 @@ void Horse(const SoundSpec& spec, std::vector<float>& out) {
     auto breath =
         Bp({{0.0, 0.0}, {0.4, 0.2}, {0.6, 1.0}, {1.0, 0.8}, {1.25, 0.2}, {call, 0.0}}, true);
     const int64_t b0 = Frame(0.03, fs), b1 = Frame(0.03 + call, fs);
-    const double white = WhiteDensityGain(fs, OriginalRate(spec));
     for (int64_t i = b0; i < b1 && i < static_cast<int64_t>(out.size()); ++i) {
       const double t = static_cast<double>(i - b0) / fs;
       const double x = breathLp.Process(breathHp.Process(white * rng.Bipolar()));
@@ -159,7 +159,6 @@ void Horse(const SoundSpec& spec, std::vector<float>& out) {
   Biquad lp = Biquad::LowPass(fs, 1000, 0.8);
   Biquad hp = Biquad::HighPass(fs, 150, 0.7);
   const int64_t s0 = Frame(1.36, fs), s1 = Frame(1.58, fs);
-  const double white = WhiteDensityGain(fs, OriginalRate(spec));
   for (int64_t i = s0; i < s1 && i < static_cast<int64_t>(out.size()); ++i) {
     const double u = static_cast<double>(i - s0) / static_cast<double>(s1 - s0);
     const double env = CosineRamp(u / 0.3) * (1.0 - CosineRamp((u - 0.35) / 0.65));
@@ -337,8 +336,8 @@ void Cattle(const SoundSpec& spec, std::vector<float>& out) {
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
   // "Mmm-ooo": a closed, nasal hum that opens into a long vowel of a 0.5 m tract, the
-  // pitch climbing as the mouth opens and sagging at the end; rough and breathy, its
-  // harmonics reaching 4-5 kHz through the open mouth (a recorded moo shows them clearly
+  // pitch climbing as the mouth opens and sagging at the end; a little rough and breathy,
+  // its harmonics reaching 4-5 kHz through the open mouth (a recorded moo shows them clearly
   // to 4 kHz, breath to 8). Across a field. No two moos alike: the second is shorter,
   // opens sooner and higher, and drags down into a growl.
   auto moo = [&](double start, double seconds, Curve f0, double opensAt, double gain) {

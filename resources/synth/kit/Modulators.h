@@ -12,6 +12,15 @@
 
 namespace lullwood::synth {
 
+// For each rate in `hz`, the whole number of cycles per loop that comes nearest it: the
+// `ks` of a LoopSines given in hertz.
+inline std::vector<int> CyclesPerLoop(std::initializer_list<double> hz, uint32_t sampleRate,
+                                      uint64_t loopFrames) {
+  std::vector<int> ks;
+  for (double f : hz) ks.push_back(static_cast<int>(CyclesPerLoop(f, sampleRate, loopFrames)));
+  return ks;
+}
+
 // Sum of sines of k cycles per loop, amplitude `depth`/k, random phases; the result is
 // normalised so that its peak magnitude is at most `depth`.
 class LoopSines {
