@@ -103,6 +103,23 @@ TEST(TellsRepetition, EvenRunsAreFoundAlsoRoundALoopsSeam) {
   EXPECT_LT(MeasureRepetition(uneven, kFs, true).longestEvenRun, 4);
 }
 
+TEST(TellsRepetition, AFastRollIsReadBetweenFrames) {
+  // Strokes 55-60 ms apart, where a frame of the band levels is a tenth of a spacing: an
+  // even roll is a run end to end, and a roll hurrying by 6 % a stroke is none, though
+  // read to a frame both would show runs of the same rounded spacing.
+  const auto roll = [](double first, double ratio, unsigned seed) {
+    std::vector<float> x = Noise(static_cast<size_t>(2.0 * kFs), 0.002, seed);
+    double t = 0.2, d = first;
+    for (int k = 0; k < 14; ++k, t += d, d *= ratio)
+      AddAt(x, t, Burst(seed * 100 + static_cast<unsigned>(k), 0.012, 6000.0));
+    return x;
+  };
+  const Repetition even = MeasureRepetition(roll(0.057, 1.0, 6), kFs, false);
+  EXPECT_GE(even.longestEvenRun, 12);
+  EXPECT_NEAR(even.evenSpacing, 0.057, 0.002);
+  EXPECT_LT(MeasureRepetition(roll(0.095, 0.94, 7), kFs, false).longestEvenRun, 4);
+}
+
 TEST(TellsRuledLines, ASteadyPartialIsRuledAndAWanderingOneIsNot) {
   const size_t n = static_cast<size_t>(3.0 * kFs);
   std::vector<float> steady = Noise(n, 0.01, 5), wandering = steady;

@@ -2,8 +2,7 @@
 // each allowed only as far as a real recording of the same kind shows it. The figures
 // below were measured on the recordings that resources/synth/REFERENCES.md names, with
 // tools/sound-figures at each recording's own rate, and are copied here as facts: no
-// recording is read. Sounds not yet re-made are listed apart and must still show a tell,
-// so the list shrinks as they are re-made and nothing passes unnoticed.
+// recording is read.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -86,11 +85,6 @@ constexpr TellReference kReferences[] = {
     // A wind chime, measured once the Ogg stream inside the WAV is cut out (from byte 66);
     // it opens on a swell of soft touches, so no onset is taken from it either.
     {"SOUND31", 0.00, 0.00, false, 1, 2.72, -1, -1, 0},  // lmms-common wind_chimes01.ogg
-};
-
-// Sounds still to be re-made, each still showing at least one tell.
-const std::set<std::string> kNotYetRemade = {
-    "SOUND28",
 };
 
 struct Allowance {
@@ -180,10 +174,7 @@ TEST_P(Tells, NoneBeyondWhatTheRealThingShows) {
               !sound.loops || kEventLoops.contains(sound.resource), AllowanceOf(sound.resource));
   std::string all;
   for (const std::string& t : tells) all += "\n  " + t;
-  if (kNotYetRemade.contains(sound.resource))
-    EXPECT_FALSE(tells.empty()) << sound.resource << " shows no tell now: take it off the list";
-  else
-    EXPECT_TRUE(tells.empty()) << sound.resource << ":" << all;
+  EXPECT_TRUE(tells.empty()) << sound.resource << ":" << all;
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySound, Tells, ::testing::ValuesIn(AllSounds()),

@@ -417,7 +417,9 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
                                      (k % 2 == 1 ? 0.9 : 0.35) * env(i / fs) * noise);
       }
       AddClipped(chorus, static_cast<int64_t>(t * fs), pant, 0.5 + 0.04 * k);
-      t += (0.26 - 0.011 * k) * rng.Uniform(0.88, 1.12);
+      // The pants hurry as the hoot builds, and a breath out takes longer than the
+      // breath in after it: the spacings go long, short, long, never one beat.
+      t += (0.26 - 0.011 * k) * (k % 2 == 1 ? 1.12 : 0.88) * rng.Uniform(0.92, 1.08);
     }
     for (int k = 0; k < 3; ++k) {
       auto scream = Sweep(

@@ -88,7 +88,7 @@ void LoonCry(const SoundSpec& spec, std::vector<float>& out) {
   double at = 0.0;
   for (Note& n : notes) {
     n.start = at;
-    n.length = 1.0 / rng.Uniform(8.6, 10.2);
+    n.length = 1.0 / rng.Uniform(7.8, 10.8);
     n.depth = rng.Uniform(0.055, 0.095);
     n.gain = rng.GainJitter(1.5);
     n.dip = rng.Uniform(0.04, 0.15);
@@ -284,7 +284,8 @@ void Nightingale(const SoundSpec& spec, std::vector<float>& out) {
                   NoteEnvelope(0.012, 0.001, 0.004), 0.35 * g, 0.0, 2.0, std::max(5300.0, noteTop));
     AddSyrinxNote(out, fs, rng, trillStart + t + 0.01, len, LogBp({{0.0, hz}, {len, 0.97 * hz}}),
                   Rattled(NoteEnvelope(len, 0.003, 0.03), 230), 0.6 * g, 0.25, 2.0, noteTop);
-    t += 1.0 / 16.0 * rng.Jitter(0.1);
+    // It slows a little as it goes, about an eighth from its first element to its last.
+    t += (1.0 + 0.12 * t / trillLen) / 16.0 * rng.Jitter(0.13);
   }
   // A birch wood at night: the song rings on among the trunks; still air, a faint stir
   // of leaves between the phrases.

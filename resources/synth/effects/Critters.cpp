@@ -21,11 +21,15 @@ void Woodpecker(const SoundSpec& spec, std::vector<float>& out) {
     int taps;
     double rateFrom, rateTo, level;
   };
-  // A drum hurries as it goes, its strokes about a third closer at the end than at the
-  // start, and the bill never lands exactly on the beat: no machine's even roll.
+  // A drum hurries as it goes, each stroke some 4 % sooner after the last than the one
+  // before it, the last coming two thirds faster again than the first, and the bill
+  // never lands exactly on the beat: no machine's even roll.
   const std::array<Roll, 3> rolls = {
-      {{0.3, 18, 13, 18, 1.0}, {3.2, 22, 14, 19, 0.95}, {6.0, 15, 15, 20, 0.8}}};
-  std::vector<float> impulses(out.size(), 0.0f), clicks(out.size(), 0.0f);
+      {{0.3, 13, 12, 20, 1.0}, {3.2, 15, 12, 20, 0.95}, {6.0, 11, 13, 20, 0.8}}};
+  // Two sets of the wood's modes, a little apart in pitch, stand for two spots on the
+  // branch; each stroke lands somewhere between them, so no two ring quite alike.
+  std::vector<float> impulses(out.size(), 0.0f), shifted(out.size(), 0.0f),
+      clicks(out.size(), 0.0f);
   for (const Roll& r : rolls) {
     double t = r.start;
     for (int i = 0; i < r.taps; ++i) {
@@ -34,29 +38,43 @@ void Woodpecker(const SoundSpec& spec, std::vector<float>& out) {
       const double shape =
           Lerp(0.45, 1.0, CosineRamp(u / 0.35)) * (1.0 - 0.25 * CosineRamp((u - 0.8) / 0.2));
       const double a = r.level * shape * rng.GainJitter(2.0);
-      const int64_t at = Frame(t + 0.003 * rng.Bipolar(), fs);
+      const int64_t at = Frame(t + 0.0005 * rng.Bipolar(), fs);
       if (at < static_cast<int64_t>(out.size())) {
         // The bill strikes for a millisecond or two, and wood is rough: a short burst of
         // noise excites the trunk rather than a clean impulse.
         const std::vector<float> strike = NoiseClick(rng, fs, rng.Uniform(1.5, 3.5), 1.0);
-        AddClipped(impulses, at, strike, 0.6 * a);
-        impulses[at] += static_cast<float>(a);
-        clicks[at] += static_cast<float>(a);
+        const double spot = rng.Uniform();
+        const double pulse = a * rng.Uniform(0.4, 1.0);
+        AddClipped(impulses, at, strike, 1.2 * a * (1.0 - spot));
+        AddClipped(shifted, at, strike, 1.2 * a * spot);
+        impulses[at] += static_cast<float>(pulse * (1.0 - spot));
+        shifted[at] += static_cast<float>(pulse * spot);
+        clicks[at] += static_cast<float>(pulse);
       }
-      t += 1.0 / Lerp(r.rateFrom, r.rateTo, u);
+      t += 1.0 / (r.rateFrom * std::pow(r.rateTo / r.rateFrom, u));
     }
   }
   // Living wood is heavy and damp: its modes ring for a few tens of milliseconds, so each
   // tap is heard as a broadband knock with a woody colour more than as a pitch.
-  Resonator trunk(fs, 240, 0.1);
-  Resonator body1(fs, 450, 0.075), body2(fs, 450 * 2.3, 0.05), body3(fs, 450 * 3.9, 0.03);
+  struct Wood {
+    Resonator trunk, body1, body2, body3;
+    Wood(double fs, double tune)
+        : trunk(fs, 240 * tune, 0.1),
+          body1(fs, 450 * tune, 0.075),
+          body2(fs, 450 * 2.3 * tune, 0.05),
+          body3(fs, 450 * 3.9 * tune, 0.03) {}
+    double Ring(double x) {
+      return 0.6 * trunk.Process(x) + body1.Process(x) + 0.6 * body2.Process(x) +
+             0.35 * body3.Process(x);
+    }
+  };
+  Wood wood(fs, 1.0), woodApart(fs, 1.08);
   Biquad knockLow = Biquad::HighPass(fs, 500, 0.7), knockHigh = Biquad::LowPass(fs, 4200, 0.7);
   Biquad clickFilter = Biquad::HighPass(fs, 3000, 0.7);
   Biquad clickBand = Biquad::BandPass(fs, 3800, 1.5);
   for (size_t i = 0; i < out.size(); ++i) {
-    const double x = impulses[i];
-    const double body = 0.6 * trunk.Process(x) + body1.Process(x) + 0.6 * body2.Process(x) +
-                        0.35 * body3.Process(x);
+    const double xa = impulses[i], xb = shifted[i], x = xa + xb;
+    const double body = wood.Ring(xa) + woodApart.Ring(xb);
     const double knock = knockHigh.Process(knockLow.Process(x - clicks[i]));
     const double click = clickBand.Process(clickFilter.Process(clicks[i]));
     out[i] = static_cast<float>(body + 0.2 * knock + 0.5 * click);

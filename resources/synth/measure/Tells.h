@@ -152,6 +152,40 @@ inline std::vector<Onset> FindOnsets(std::span<const float> x, double fs, double
   return onsets;
 }
 
+// An onset's time read to a quarter of a millisecond: where the level of the sound's
+// first difference (its slope, so that a low rumble under the attack counts for little),
+// over 2 ms, rises most against 3 ms before, from 12 ms before the onset's frame to 17 ms
+// after it (a frame's rise peaks as the attack enters its window, ahead of the attack
+// itself). A frame (5.8 ms at 44.1 kHz) is a tenth of the spacing of a fast roll, too
+// coarse to tell an even run from a hurrying one.
+inline double AttackTime(std::span<const float> x, double fs, double onsetSeconds) {
+  const auto samples = [fs](double s) { return static_cast<std::ptrdiff_t>(std::llround(s * fs)); };
+  const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(x.size());
+  const std::ptrdiff_t width = std::max<std::ptrdiff_t>(2, samples(0.002)), lag = samples(0.003),
+                       step = std::max<std::ptrdiff_t>(1, samples(0.00025));
+  // Mean square slope over `width` samples centred on `c`, in dB.
+  const auto level = [&](std::ptrdiff_t c) {
+    double e = 0.0;
+    for (std::ptrdiff_t i = std::max<std::ptrdiff_t>(1, c - width / 2);
+         i < std::min(n, c + width / 2); ++i) {
+      const double d =
+          static_cast<double>(x[static_cast<size_t>(i)]) - x[static_cast<size_t>(i - 1)];
+      e += d * d;
+    }
+    return 10.0 * std::log10(e / static_cast<double>(width) + 1e-20);
+  };
+  double steepest = -1e300, at = onsetSeconds;
+  for (std::ptrdiff_t c = samples(onsetSeconds - 0.012); c <= samples(onsetSeconds + 0.017);
+       c += step) {
+    const double rise = level(c) - level(c - lag);
+    if (rise > steepest) {
+      steepest = rise;
+      at = static_cast<double>(c) / fs;
+    }
+  }
+  return at;
+}
+
 // Likeness of two events: the largest normalised waveform correlation of two pieces of
 // a sound with either shifted against the other by up to a few milliseconds, and the
 // largest Pearson correlation of their log spectrograms (bins 100 Hz to 5 kHz, each
@@ -317,8 +351,9 @@ inline Repetition MeasureRepetition(std::span<const float> x, double fs, bool lo
   for (const Onset& o : onsets) strengths.push_back(o.strength);
   const double salient = 0.5 * Percentile(strengths, 0.9);
   std::erase_if(onsets, [&](const Onset& o) { return o.strength < salient; });
+  // Runs are judged on the attacks' times, read finer than a frame.
   std::vector<double> times;
-  for (const Onset& o : onsets) times.push_back(o.seconds);
+  for (const Onset& o : onsets) times.push_back(AttackTime(x, fs, o.seconds));
   const double length = static_cast<double>(x.size()) / fs;
   if (loop) {
     const size_t count = times.size();
