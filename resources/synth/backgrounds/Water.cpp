@@ -109,77 +109,64 @@ void Breakers(const SoundSpec& spec, std::vector<float>& out) {
   const size_t n = spec.frames;
   const double loop = n / fs;
   Rng rng(SeedFromName(spec.resourceName));
-  auto at = [&](size_t i) { return i / fs; };
-
-  // Body: approach (rising low-pass), the crash, a long bright wash, then the lull.
-  const Breakpoints cutoff(
-      {{0.0, 220}, {2.9, 900}, {3.05, 4000}, {3.7, 2600}, {7.3, 1300}, {9.6, 350}, {loop, 220}},
-      true);
-  // The crash towers over the rest: a recorded breaker's level is mostly the quiet wash
-  // and lull, with the crash a short peak above it.
-  const Breakpoints body({{0.0, 0.08},
-                          {2.85, 0.3},
-                          {3.03, 1.0},
-                          {3.5, 0.45},
-                          {4.5, 0.22},
-                          {6.5, 0.13},
-                          {9.6, 0.07},
-                          {loop, 0.08}},
-                         true);
-  std::vector<float> bed = PinkLoop(rng, n, fs);
-  const std::vector<float> brown = BrownLoop(rng, n, fs, 50.0);
-  Mix(bed, brown, 0.6);
-  LoopSines detail(rng, n, {3, 4, 7}, 1.0);
+  // Two waves a loop, a big one and a smaller one after it. Each rears up over a second
+  // or so, breaks, and falls away fast and then slowly as its foam spreads and sinks, into
+  // a lull that is a murmur: a recorded breaker's level is mostly that lull and the long
+  // fall, the crash a short peak above them (its bands' envelopes skewed 1.0-1.2), and
+  // every band rises and falls with it (neighbouring bands' envelopes correlate 0.91).
+  struct Wave {
+    double start, rise, height, decay;
+  };
+  const std::array<Wave, 2> waves = {{{2.0, 1.44, 1.0, 1.25}, {6.9, 0.88, 0.4, 0.95}}};
+  std::vector<double> level(n, 0.03);
+  for (size_t i = 0; i < n; ++i) {
+    const double t = static_cast<double>(i) / fs;
+    for (const Wave& w : waves)
+      for (double lap : {-loop, 0.0}) {  // the last wave's fall runs on round the seam
+        const double u = t - w.start - lap;
+        if (u < 0.0) continue;
+        const double d = u - w.rise;
+        level[i] += w.height * (u < w.rise ? std::pow(CosineRamp(u / w.rise), 2.0)
+                                           : 0.7 * std::exp(-d / (0.3 * w.decay)) +
+                                                 0.3 * std::exp(-d / (1.5 * w.decay)));
+      }
+  }
+  LoopSines detail(rng, n, {5, 7, 11}, 1.0);
+  // The rumble of the falling water towers with each crash and sinks to a murmur.
+  std::vector<float> rumble = BrownLoop(rng, n, fs, 40.0);
+  Mix(rumble, PinkLoop(rng, n, fs), 0.3);
+  FilterLoop(rumble, Biquad::LowPass(fs, 500.0, 0.7));
+  for (size_t i = 0; i < n; ++i)
+    rumble[i] = static_cast<float>(rumble[i] * std::pow(level[i], 2.2) * DbToGain(detail.At(i)));
+  NormalizeRmsInBand(rumble, spec);
+  // The wash's hiss is always there, louder as each wave breaks. Its top reaches far up
+  // with the spray and comes down more slowly than the roar, in a dome, as a recorded
+  // crash's does; in the lull it lies below a few kilohertz.
+  std::vector<double> spray(n, 0.0);
+  const double keep = std::exp(-1.0 / (1.2 * fs));
+  double held = 0.0;
+  for (int round = 0; round < 2; ++round)  // twice round, so the seam holds as it plays
+    for (size_t i = 0; i < n; ++i) spray[i] = held = std::max(level[i], held * keep);
+  std::vector<float> wash = PinkLoop(rng, n, fs);
+  FilterLoop(wash, Biquad::HighPass(fs, 400.0, 0.7));
+  const double top = std::min(0.45 * fs, 16000.0);
   Biquad lp1, lp2;
-  RunCircular(bed, 3, [&](double in, size_t i) {
-    const double hz = cutoff.At(at(i)) * (1.0 + 0.08 * detail.At(i));
+  RunCircular(wash, 3, [&](double in, size_t i) {
+    const double hz = std::min(top, 2000.0 + 12000.0 * spray[i]);
     lp1.SetLowPass(fs, hz, 0.6);
-    lp2.SetLowPass(fs, hz * 1.2, 0.6);
-    return body.At(at(i)) * DbToGain(1.0 * detail.At(i)) * lp2.Process(lp1.Process(in));
+    lp2.SetLowPass(fs, std::min(top, hz * 1.3), 0.6);
+    return std::pow(0.05 + level[i], 1.5) * lp2.Process(lp1.Process(in));
   });
-  NormalizeRmsInBand(bed, spec);
-
-  // Impact boom: deep brown noise with a 0.3 s attack.
-  std::vector<float> boom = BrownLoop(rng, n, fs, 30.0);
-  FilterLoop(boom, Biquad::LowPass(fs, 120.0));
-  const Breakpoints boomEnv({{0.0, 0.0}, {2.95, 0.0}, {3.2, 1.0}, {3.9, 0.25}, {5.2, 0.0}}, true);
-  for (size_t i = 0; i < n; ++i) boom[i] = static_cast<float>(boom[i] * boomEnv.At(at(i)));
-
-  // Foam: high hiss and dense bubbles after the crash.
-  const Breakpoints foamEnv(
-      {{0.0, 0.0}, {3.1, 0.0}, {3.45, 1.0}, {4.6, 0.35}, {7.3, 0.12}, {8.3, 0.0}}, true);
-  std::vector<float> foam = WhiteLoop(rng, n);
-  FilterLoop(foam, Biquad::HighPass(fs, 2000.0, 0.7));
-  // The spray is brightest as the wave breaks and darkens as the foam settles, as a
-  // recorded crash's top falls from above 10 kHz to a few kilohertz.
-  Biquad foamTop;
-  RunCircular(foam, 3, [&](double in, size_t i) {
-    const double env = foamEnv.At(at(i));
-    foamTop.SetLowPass(fs, std::min(0.45 * fs, 3000.0 + 9000.0 * env), 0.7);
-    return env * foamTop.Process(in);
-  });
-  std::vector<float> bubbles(n, 0.0f);
-  AddBubbles(bubbles, rng, fs,
-             ScatterEvents(rng, n, fs, 700.0, [&](uint64_t i) { return foamEnv.At(at(i)); }), 0.8,
-             2.2, 0.1, 1.0, 4.0);
-
-  // Backwash: gravel rattling as the water draws back.
-  const Breakpoints gravelEnv({{0.0, 0.0}, {7.0, 0.0}, {7.6, 1.0}, {9.8, 0.0}}, true);
-  std::vector<float> gravel = DropCrackle(rng, n, fs, 40.0, 1000.0, 3000.0,
-                                          [&](uint64_t i) { return gravelEnv.At(at(i)); });
-
-  NormalizeRmsInBand(foam, spec);
-  NormalizeRmsInBand(bubbles, spec);
-  NormalizeRmsInBand(boom, spec);
+  NormalizeRmsInBand(wash, spec);
   out = Silence(spec);
-  Mix(out, bed, 1.0);
-  Mix(out, boom, 1.3);
-  Mix(out, foam, 0.3);
-  Mix(out, bubbles, 0.18);
-  Mix(out, gravel, 0.12);
+  Mix(out, rumble, 1.0);
+  Mix(out, wash, 0.4);
   // The crash's hiss falls away upward, as in Surf.
   ShapeHighBand(out, spec, 0.0, 2);
-  FinishLoop(out, spec, kLoudBedDb);
+  // Its crashes are as loud as a waterfall's roar, but between them it murmurs: aimed at
+  // the roaring beds' level, its peaks would be limited flat. A recorded breaker's average
+  // lies 21 dB under its peaks, this one's 18 dB.
+  FinishLoop(out, spec, kBedDb);
 }
 
 void River(const SoundSpec& spec, std::vector<float>& out) {
