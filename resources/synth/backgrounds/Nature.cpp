@@ -397,6 +397,43 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
     AddCircular(calls, At(n, 0.61) + static_cast<int64_t>((t0 + rng.Uniform(0.0, 0.05)) * fs), hoo,
                 0.55 * rng.GainJitter(1.0));
   }
+  // Small birds all through the canopy, as in a recorded tropical day, whose power lies
+  // mostly between 3.5 and 8 kHz: phrases of two to five harsh notes, each a stack of
+  // many harmonics on a voice near 1.1-2.4 kHz that rises, falls or arches, every note
+  // drawn afresh in length, pitch and sweep, some near and some far off and dulled.
+  {
+    const bool fullBand = fs > 2.0 * kCatalogueRate;
+    const double seconds = static_cast<double>(n) / fs;
+    const int phrases = 9;
+    for (int p = 0; p < phrases; ++p) {
+      double t = seconds * (p + rng.Uniform(0.05, 0.8)) / phrases;
+      const int notes = static_cast<int>(rng.Uniform(2.0, 5.99));
+      const double voice = rng.Uniform(1100.0, 2400.0), near = rng.Uniform(0.25, 1.0);
+      const double shape = rng.Uniform();  // which way this bird's notes sweep
+      // Far birds lose their upper harmonics to the leaves.
+      const double maxHz = (fullBand ? 6000.0 + 9000.0 * near : 5200.0);
+      for (int k = 0; k < notes; ++k) {
+        const double len = rng.Uniform(0.07, 0.2), hz = voice * rng.Jitter(0.08);
+        const double sweep = rng.Uniform(0.15, 0.45);
+        auto f0 = [=](double u) {
+          const double x = u / len;
+          if (shape < 0.35) return hz * (1.0 + sweep * x);         // rising
+          if (shape < 0.6) return hz * (1.0 + sweep * (1.0 - x));  // falling
+          return hz * (1.0 + sweep * std::sin(kPi * x));           // arched
+        };
+        auto note = Sweep(fs, len, f0, CallEnvelope(len, 0.008, 0.03),
+                          {0.5, 1.0, 0.9, 0.75, 0.6, 0.5, 0.4, 0.3, 0.25, 0.2, 0.15, 0.1}, maxHz);
+        // A harsh voice: its level shaken a few hundred times a second, which smears each
+        // harmonic a little without spraying noise up the band.
+        BandWhite rough(fs, OriginalRate(spec));
+        OnePoleLowPass shake(fs, 400.0);
+        for (float& v : note)
+          v = static_cast<float>(v * (1.0 + 1.5 * shake.Process(rough.Next(rng))));
+        AddCircular(calls, static_cast<int64_t>(t * fs), note, 0.6 * near * rng.GainJitter(2.0));
+        t += len + rng.Uniform(0.04, 0.16);
+      }
+    }
+  }
   // Distant chimpanzee pant-hoot: rising "hoo" pants that end in screams.
   {
     std::vector<float> chorus(static_cast<size_t>(3.2 * fs), 0.0f);
@@ -436,29 +473,18 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
 
   out = Silence(spec);
   // The insects lie low under the calls: a recorded tropical day is its calls coming and
-  // going over a quieter wood, its level swelling with each (1.4-2.8 Hz modulation at
-  // least -22.9 dB, where ours was -23.3 with the insects at 0.8).
-  Mix(out, insects, 0.61);
+  // going over a quieter wood, its level swelling with each. Lower still, the bands
+  // between the calls would move too deeply for a day's (depth at most 0.43).
+  Mix(out, insects, 0.5);
   Mix(out, calls, 1.0);
   AddReverbLoop(out, fs, 1.0, 0.35, 1.0, 3500.0);
-  // Where the full band reaches, the daytime insects over it all: hissing bands from 6 to
-  // 15 kHz, falling away upward (a recorded tropical day holds a third of its power above
-  // 5.5 kHz and 2 % above 11 kHz, and falls 12 dB an octave from 5.5 to 16 kHz).
-  // They are the calls' own upper harmonics and the insects that answer them, so they
-  // come and go with the calls: between calls the top of the wood falls nearly silent.
-  std::vector<float> busy(n);
-  {
-    OnePoleLowPass smooth(fs, 3.0);
-    RunCircular(busy, 3, [&](double, size_t i) {
-      return smooth.Process(std::fabs(static_cast<double>(calls[i])));
-    });
-    const double mean = std::max(1e-12, Rms(busy));
-    for (float& v : busy) v = static_cast<float>(0.3 + v / mean);
-  }
+  // Where the full band reaches, a faint hiss of far insects over it all, falling away
+  // upward, as a recorded tropical day's floor runs on to 16 kHz between its calls; the
+  // power up there is the birds' upper harmonics (the recorded day holds a third of its
+  // power above 5.5 kHz and 2 % above 11 kHz).
   AddHighNoiseBands(
       out, spec, 0xAF1,
-      {{7000.0, 2.5, 9.0}, {9000.0, 2.5, 12.0}, {12000.0, 3.0, 18.0}, {15500.0, 3.0, 26.0}}, 2.0,
-      busy);
+      {{7000.0, 2.5, 25.0}, {9000.0, 2.5, 28.0}, {12000.0, 3.0, 34.0}, {15500.0, 3.0, 42.0}}, 2.0);
   FinishLoop(out, spec, kBedDb);
 }
 
