@@ -202,6 +202,49 @@ void NightTime(const SoundSpec& spec, std::vector<float>& out) {
   FinishLoop(out, spec, kQuietBedDb);
 }
 
+namespace {
+
+// Phrases of small birds through a loop of `spec`'s sound, added into `calls`: two to five
+// harsh notes a phrase, each a stack of many harmonics on a voice between `lowHz` and
+// `highHz` that rises, falls or arches, every note drawn afresh in length, pitch and
+// sweep, some birds near and some far off and dulled.
+void AddSmallBirds(std::vector<float>& calls, const SoundSpec& spec, Rng& rng, int phrases,
+                   double lowHz, double highHz, double gain) {
+  const double fs = spec.sampleRate;
+  const bool fullBand = fs > 2.0 * kCatalogueRate;
+  const double seconds = static_cast<double>(calls.size()) / fs;
+  for (int p = 0; p < phrases; ++p) {
+    double t = seconds * (p + rng.Uniform(0.05, 0.8)) / phrases;
+    const int notes = static_cast<int>(rng.Uniform(2.0, 5.99));
+    const double voice = rng.Uniform(lowHz, highHz), near = rng.Uniform(0.25, 1.0);
+    const double shape = rng.Uniform();  // which way this bird's notes sweep
+    // Far birds lose their upper harmonics to the leaves.
+    const double maxHz = fullBand ? 6000.0 + 9000.0 * near : 5200.0;
+    for (int k = 0; k < notes; ++k) {
+      const double len = rng.Uniform(0.07, 0.2), hz = voice * rng.Jitter(0.08);
+      const double sweep = rng.Uniform(0.15, 0.45);
+      auto f0 = [=](double u) {
+        const double x = u / len;
+        if (shape < 0.35) return hz * (1.0 + sweep * x);         // rising
+        if (shape < 0.6) return hz * (1.0 + sweep * (1.0 - x));  // falling
+        return hz * (1.0 + sweep * std::sin(kPi * x));           // arched
+      };
+      auto note = Sweep(fs, len, f0, CallEnvelope(len, 0.008, 0.03),
+                        {0.5, 1.0, 0.9, 0.75, 0.6, 0.5, 0.4, 0.3, 0.25, 0.2, 0.15, 0.1}, maxHz);
+      // A harsh voice: its level shaken a few hundred times a second, which smears each
+      // harmonic a little without spraying noise up the band.
+      BandWhite rough(fs, OriginalRate(spec));
+      Biquad shake = Biquad::LowPass(fs, 400.0, 0.7071), shake2 = shake;
+      for (float& v : note)
+        v = static_cast<float>(v * (1.0 + 3.0 * shake2.Process(shake.Process(rough.Next(rng)))));
+      AddCircular(calls, static_cast<int64_t>(t * fs), note, gain * near * rng.GainJitter(2.0));
+      t += len + rng.Uniform(0.04, 0.16);
+    }
+  }
+}
+
+}  // namespace
+
 void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   const size_t n = spec.frames;
@@ -223,6 +266,9 @@ void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
       cicada[i] += static_cast<float>(weight[b] * band[i] * p * p * level);
     }
   }
+  // Their song stops short of the top of the band: no hiss above it but the birds'.
+  FilterLoop(cicada, Biquad::LowPass(fs, 7000.0, 0.7));
+  FilterLoop(cicada, Biquad::LowPass(fs, 7000.0, 0.7));
   NormalizeRmsInBand(cicada, spec);
 
   std::vector<float> calls(n, 0.0f);
@@ -278,6 +324,9 @@ void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
     for (float& v : roar) v = static_cast<float>(lp.Process(f2.Process(f1.Process(v))));
     AddCircular(calls, At(n, 0.29), roar, 0.12);
   }
+  // And small birds all through the canopy, higher voiced than the African wood's: a
+  // recorded tropical day's power lies mostly between 3.5 and 8 kHz.
+  AddSmallBirds(calls, spec, rng, 9, 1500.0, 3000.0, 0.6);
   NormalizeRmsInBand(calls, spec);
 
   // Behind them the forest's own chorus: countless far katydids and crickets across
@@ -296,7 +345,7 @@ void SouthAmericanJungle(const SoundSpec& spec, std::vector<float>& out) {
   NormalizeRmsInBand(chorus, spec);
 
   out = Silence(spec);
-  Mix(out, cicada, 1.1);
+  Mix(out, cicada, 0.7);
   Mix(out, calls, 1.0);
   Mix(out, chorus, 0.25);
   AddReverbLoop(out, fs, 1.2, 0.35, 1.0, 3500.0);
@@ -398,42 +447,8 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
                 0.55 * rng.GainJitter(1.0));
   }
   // Small birds all through the canopy, as in a recorded tropical day, whose power lies
-  // mostly between 3.5 and 8 kHz: phrases of two to five harsh notes, each a stack of
-  // many harmonics on a voice near 1.1-2.4 kHz that rises, falls or arches, every note
-  // drawn afresh in length, pitch and sweep, some near and some far off and dulled.
-  {
-    const bool fullBand = fs > 2.0 * kCatalogueRate;
-    const double seconds = static_cast<double>(n) / fs;
-    const int phrases = 9;
-    for (int p = 0; p < phrases; ++p) {
-      double t = seconds * (p + rng.Uniform(0.05, 0.8)) / phrases;
-      const int notes = static_cast<int>(rng.Uniform(2.0, 5.99));
-      const double voice = rng.Uniform(1100.0, 2400.0), near = rng.Uniform(0.25, 1.0);
-      const double shape = rng.Uniform();  // which way this bird's notes sweep
-      // Far birds lose their upper harmonics to the leaves.
-      const double maxHz = (fullBand ? 6000.0 + 9000.0 * near : 5200.0);
-      for (int k = 0; k < notes; ++k) {
-        const double len = rng.Uniform(0.07, 0.2), hz = voice * rng.Jitter(0.08);
-        const double sweep = rng.Uniform(0.15, 0.45);
-        auto f0 = [=](double u) {
-          const double x = u / len;
-          if (shape < 0.35) return hz * (1.0 + sweep * x);         // rising
-          if (shape < 0.6) return hz * (1.0 + sweep * (1.0 - x));  // falling
-          return hz * (1.0 + sweep * std::sin(kPi * x));           // arched
-        };
-        auto note = Sweep(fs, len, f0, CallEnvelope(len, 0.008, 0.03),
-                          {0.5, 1.0, 0.9, 0.75, 0.6, 0.5, 0.4, 0.3, 0.25, 0.2, 0.15, 0.1}, maxHz);
-        // A harsh voice: its level shaken a few hundred times a second, which smears each
-        // harmonic a little without spraying noise up the band.
-        BandWhite rough(fs, OriginalRate(spec));
-        OnePoleLowPass shake(fs, 400.0);
-        for (float& v : note)
-          v = static_cast<float>(v * (1.0 + 1.5 * shake.Process(rough.Next(rng))));
-        AddCircular(calls, static_cast<int64_t>(t * fs), note, 0.6 * near * rng.GainJitter(2.0));
-        t += len + rng.Uniform(0.04, 0.16);
-      }
-    }
-  }
+  // mostly between 3.5 and 8 kHz.
+  AddSmallBirds(calls, spec, rng, 9, 1100.0, 2400.0, 0.6);
   // Distant chimpanzee pant-hoot: rising "hoo" pants that end in screams.
   {
     std::vector<float> chorus(static_cast<size_t>(3.2 * fs), 0.0f);
