@@ -422,7 +422,12 @@ void FinishEffect(std::vector<float>& out, const SoundSpec& spec, const FinishPa
     } else if (toEnd < fadeLen) {
       out[i] = static_cast<float>(out[i] * CosineRamp(toEnd / fadeLen));
     }
-    out[i] = static_cast<float>(Clamp(out[i], -p.peak, p.peak));
+    // In the catalogue's own band the limiter has already kept every sample within the
+    // peak, and this only catches rounding. Rendered over the full band, the sound above
+    // that band may peak higher: clamping it here would flatten those peaks' tops into
+    // corners, each a click up the whole band; the generator holds the full band's true
+    // peak smoothly instead.
+    if (factor == 1) out[i] = static_cast<float>(Clamp(out[i], -p.peak, p.peak));
   }
 }
 

@@ -151,7 +151,7 @@ double LoudestWindowRms(std::span<const float> x, double fs, double windowSec = 
 struct FinishParams {
   double onsetSec = 0.015;    // where the sound begins
   double targetDbfs = -11.0;  // loudest 50 ms window (sliding), sox scale: square wave = 0 dB
-  double peak = 0.885;        // hard ceiling of |x| before the 8-bit mapping
+  double peak = 0.885;        // ceiling of |x| in the catalogue band, before the 8-bit mapping
   double fadeOutSec = 0.25;   // cosine fade that ends the sound
   double silentTailSec = 0.008;
   double maxLimitDb = 6.0;  // most transient the limiter may take off; beyond, scale down

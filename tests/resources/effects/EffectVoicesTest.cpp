@@ -1,6 +1,7 @@
 // The effect building blocks: pitch, band limit, formants, rumble and the finishing pass.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -227,6 +228,28 @@ TEST(EffectVoices, FinishLimitsATransientSmoothlyAndLocally) {
   for (size_t i = 4950; i < 4999; ++i) EXPECT_GE(x[i], x[i + 1]) << i;
   EXPECT_LT(x[4999], 0.9 * x[4000]);
   EXPECT_GT(x[4950], 0.93 * x[4000]);
+}
+
+TEST(EffectVoices, FinishLeavesTheFullBandsPeaksAboveTheCatalogueBandUnclipped) {
+  // Rendered over the full band for an 11025 Hz wave: a 500 Hz tone the catalogue band
+  // hears, and a 9 kHz one above it that lifts the peaks over the ceiling. Only the band
+  // is limited; above it nothing is clipped into flat tops (each a click up the band):
+  // away from the ends the sound is only scaled.
+  const SoundSpec full{"TEST", 44100, 1, 88200, false, 11025};
+  std::vector<float> x(88200);
+  for (size_t i = 0; i < x.size(); ++i)
+    x[i] = static_cast<float>(0.3 * std::sin(2.0 * kPi * 500.0 * i / 44100.0) +
+                              0.6 * std::sin(2.0 * kPi * 9000.0 * i / 44100.0));
+  const std::vector<float> dry = x;
+  const FinishParams p;
+  FinishEffect(x, full, p);
+  const double gain = x[22050] / dry[22050];
+  float loudest = 0.0f;
+  for (size_t i = 11025; i < 66150; ++i) {
+    ASSERT_NEAR(x[i], gain * dry[i], 1e-5) << i;
+    loudest = std::max(loudest, std::fabs(x[i]));
+  }
+  EXPECT_GT(loudest, p.peak);
 }
 
 TEST(EffectVoices, FinishLeavesSilenceSilent) {
