@@ -64,18 +64,25 @@ void TrainWhistle(const SoundSpec& spec, std::vector<float>& out) {
       AddHorn(out, fs, {hz, start, seconds, 0.12, 0.35, 0.05, gain, droop}, pipe, rng);
     }
     // Steam: a roar from 600 Hz that fades upward, bursts as the valve opens, leads the
-    // pipes in and gusts as it settles.
+    // pipes in and gusts as it settles. The valve takes a moment to open and to close,
+    // and the roar's top follows the pressure: it wanders with the gusts, reaches highest
+    // in the burst and sinks first as the valve closes, as a recorded steam horn's
+    // does, instead of standing as a box with a ruled top.
     Biquad hiss = Biquad::HighPass(fs, 600, 0.7), hiss2 = hiss;
-    Biquad top = Biquad::LowPass(fs, 4500, 0.6), top2 = Biquad::LowPass(fs, 11000, 0.7);
+    Biquad top = Biquad::LowPass(fs, 4500, 0.6), top2;
     Biquad body = Biquad::Peaking(fs, 2200, 0.8, 6.0);
-    OnePoleLowPass gusts(fs, 7.0);
+    OnePoleLowPass gusts(fs, 7.0), wander(fs, 0.8);
     const int64_t at = Frame(start - 0.04, fs), len = Frame(seconds + 0.04, fs);
-    auto env = NoteEnvelope(seconds + 0.04, 0.02, 0.3);
+    auto env = NoteEnvelope(seconds + 0.04, 0.07, 0.5);
+    const double topMost = std::min(0.45 * fs, 13000.0);
     for (int64_t i = 0; i < len && at + i < static_cast<int64_t>(out.size()); ++i) {
       if (at + i < 0) continue;
       const double t = static_cast<double>(i) / fs;
       const double burst = 1.0 + 1.5 * std::exp(-t / 0.15);
       const double gust = DbToGain(3.0 * 4.0 * gusts.Process(rng.Gaussian()));
+      const double pressure =
+          env(t) * (0.7 + 0.12 * burst) * DbToGain(120.0 * wander.Process(rng.Gaussian()));
+      top2.SetLowPass(fs, std::min(topMost, 2500.0 + 9000.0 * pressure * pressure), 0.7);
       const double steam = body.Process(
           top2.Process(top.Process(hiss2.Process(hiss.Process(white * rng.Gaussian())))));
       out[at + i] += static_cast<float>(0.08 * pull * burst * gust * env(t) * steam);
