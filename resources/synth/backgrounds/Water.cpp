@@ -140,13 +140,22 @@ void Breakers(const SoundSpec& spec, std::vector<float>& out) {
     rumble[i] = static_cast<float>(rumble[i] * std::pow(level[i], 2.2) * DbToGain(detail.At(i)));
   NormalizeRmsInBand(rumble, spec);
   // The wash's hiss is always there, louder as each wave breaks. Its top reaches far up
-  // with the spray and comes down more slowly than the roar, in a dome, as a recorded
-  // crash's does; in the lull it lies below a few kilohertz.
+  // with the spray, stays up a moment and comes down more slowly than the roar, in a
+  // dome, as a recorded crash's does; in the lull it lies below a few kilohertz.
   std::vector<double> spray(n, 0.0);
   const double keep = std::exp(-1.0 / (1.2 * fs));
+  const auto hold = static_cast<size_t>(0.4 * fs);  // the spray hangs before it falls
   double held = 0.0;
   for (int round = 0; round < 2; ++round)  // twice round, so the seam holds as it plays
-    for (size_t i = 0; i < n; ++i) spray[i] = held = std::max(level[i], held * keep);
+    for (size_t i = 0, since = 0; i < n; ++i, ++since) {
+      if (level[i] >= held) {
+        held = level[i];
+        since = 0;
+      } else if (since > hold) {
+        held = std::max(level[i], held * keep);
+      }
+      spray[i] = held;
+    }
   std::vector<float> wash = PinkLoop(rng, n, fs);
   FilterLoop(wash, Biquad::HighPass(fs, 400.0, 0.7));
   const double top = std::min(0.45 * fs, 16000.0);
