@@ -387,9 +387,12 @@ void AfricanJungle(const SoundSpec& spec, std::vector<float>& out) {
     std::vector<float> high = WhiteLoop(rng, n);
     FilterLoop(high, Biquad::BandPass(fs, 4600.0, 5.0));
     LoopSines wander(rng, n, {1, 3, 5}, 1.0);
+    // Their trill, some 43 strokes a second, hurries and drags by a tenth as the
+    // insects fall in and out of step: no ruled row of ticks.
+    LoopSines drift(rng, n, {3, 5, 8}, 1.0);
     const uint64_t trillK = CyclesPerLoop(43.0, spec.sampleRate, n);
     for (size_t i = 0; i < n; ++i) {
-      const double p = 0.5 + 0.5 * Sin2Pi(LoopPhase(trillK, i, n));
+      const double p = 0.5 + 0.5 * Sin2Pi(LoopPhase(trillK, i, n) + 2.0 * drift.At(i));
       const double level = std::max(0.0, 0.45 + 0.7 * wander.At(i));
       insects[i] += static_cast<float>(0.6 * high[i] * p * level);
     }
