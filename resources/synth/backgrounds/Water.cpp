@@ -99,8 +99,9 @@ void Surf(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, fizz, 0.48);
   Mix(out, bubbles, 0.25);
   // Where the full band reaches, the fizz's hiss falls away upward as a recorded sea's
-  // does, instead of running flat to the top.
-  ShapeHighBand(out, spec, 0.0, 2);
+  // does (0ad-data's wave: 6 % of its power above 5.5 kHz, 0.1 % above 11 kHz), instead
+  // of running on to the top.
+  ShapeHighBand(out, spec, 0.0, 4);
   FinishLoop(out, spec, kBedDb);
 }
 
@@ -196,8 +197,9 @@ void River(const SoundSpec& spec, std::vector<float>& out) {
     out[i] =
         static_cast<float>(DbToGain(swell.At(i)) * (bed[i] + 0.4 * gurgle[i] + 0.25 * gurgle2[i]));
   // Where the full band reaches, the water's hiss above 5 kHz (a recorded river keeps
-  // about 7 % of its power there), falling away upward.
-  AddHighHiss(out, spec, 0x5171, 11.0, 2, 3000.0);
+  // about 7 % of its power there), falling away steeply upward: the recorded rivers of
+  // 0ad-data keep next to nothing above 11 kHz, falling 25-31 dB an octave.
+  AddHighHiss(out, spec, 0x5171, 11.0, 6, 3000.0);
   FinishLoop(out, spec, kBedDb);
 }
 
@@ -230,9 +232,9 @@ void Rain(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, plinks, 0.45);
   Mix(out, drips, 0.35);
   Mix(out, bed, 0.5);
-  // The drops' hiss on up the full band (a recorded rain keeps 8-40 % of its power above
-  // 5.5 kHz and about 12 % above 11 kHz), falling away only slowly.
-  AddHighHiss(out, spec, 0x5174, 6.0, 0);
+  // The drops' hiss on up the full band (recorded rains keep 2-40 % of their power above
+  // 5.5 kHz), falling away steeply above it: they keep 1 % or less above 11 kHz.
+  AddHighHiss(out, spec, 0x5174, 6.0, 6);
   FinishLoop(out, spec, kBedDb);
 }
 
@@ -283,9 +285,9 @@ void Waterfall(const SoundSpec& spec, std::vector<float>& out) {
     }
     RemoveDc(ch);
   }
-  // Where the full band reaches, the fall's roar thins out upward as a recorded one does,
-  // instead of running flat to the top.
-  for (std::vector<float>& c : channels) ShapeHighBand(c, spec, 0.0, 2);
+  // Where the full band reaches, the fall's roar thins out steeply upward as a recorded
+  // one does, instead of running on to the top.
+  for (std::vector<float>& c : channels) ShapeHighBand(c, spec, 0.0, 6);
   // One gain for both channels, from their mean loudness and their joint peak.
   const double loud = std::sqrt(
       0.5 * (std::pow(LoudnessInOriginalBand(channels[0], fs, OriginalRate(spec), true), 2) +
@@ -342,7 +344,7 @@ void Brook(const SoundSpec& spec, std::vector<float>& out) {
   Mix(out, bubbles, 0.55);
   Mix(out, bed, 0.85);
   // The water's hiss above 5 kHz, as in River.
-  AddHighHiss(out, spec, 0x5173, 11.0, 2, 3000.0);
+  AddHighHiss(out, spec, 0x5173, 11.0, 6, 3000.0);
   FinishLoop(out, spec, kBedDb);
 }
 
@@ -369,7 +371,7 @@ void Stream(const SoundSpec& spec, std::vector<float>& out) {
     out[i] = static_cast<float>(DbToGain(level.At(i)) *
                                 (bed[i] + 0.45 * g1[i] + 0.45 * g2[i] + 0.6 * bubbles[i]));
   // The water's hiss above 5 kHz, as in River.
-  AddHighHiss(out, spec, 0x5172, 11.0, 2, 3000.0);
+  AddHighHiss(out, spec, 0x5172, 11.0, 6, 3000.0);
   FinishLoop(out, spec, kBedDb);
 }
 
