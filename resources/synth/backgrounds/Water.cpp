@@ -147,8 +147,9 @@ void Breakers(const SoundSpec& spec, std::vector<float>& out) {
   const double keep = std::exp(-1.0 / (1.2 * fs));
   const auto hold = static_cast<size_t>(0.4 * fs);  // the spray hangs before it falls
   double held = 0.0;
+  size_t since = 0;                        // frames since the top was last raised
   for (int round = 0; round < 2; ++round)  // twice round, so the seam holds as it plays
-    for (size_t i = 0, since = 0; i < n; ++i, ++since) {
+    for (size_t i = 0; i < n; ++i, ++since) {
       if (level[i] >= held) {
         held = level[i];
         since = 0;
