@@ -14,51 +14,51 @@ void DogBark(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Three barks of a big dog, close by in a yard. A bark is 0.16-0.25 s of rough voice:
-  // the larynx breaks in chaotically, its pitch jumps and falls, and as much breath as tone
-  // passes a mouth that opens and closes, so the energy lies in noisy bands at 0.5-2.5 kHz
-  // with breath far above. No two barks alike, and never on a beat.
+  // Three barks of a big dog, close by in a yard. A bark is 0.15-0.24 s of rough voice: the
+  // larynx breaks in chaotically, every cycle a little longer or shorter than the last and
+  // alternate ones split where the folds do, with as much breath as tone through a mouth
+  // that opens as it barks. Its strongest energy lies at 0.3-1.2 kHz, noise in the mouth's
+  // resonances above to 6 kHz and past it. No two barks alike, and never on a beat.
   const double gap1 = rng.Uniform(0.43, 0.55), gap2 = rng.Uniform(0.5, 0.64);
   const std::array<double, 3> starts = {0.03, 0.03 + gap1, 0.03 + gap1 + gap2};
   const std::array<double, 3> levelsDb = {0.0, -1.0, -2.5};
-  const double white = WhiteDensityGain(fs, OriginalRate(spec));
   for (size_t b = 0; b < starts.size(); ++b) {
-    const double pitch = rng.Uniform(0.85, 1.15), mouth = rng.Uniform(0.92, 1.08);
-    const double len = rng.Uniform(0.16, 0.25), rise = rng.Uniform(0.02, 0.035);
-    const double peak = rng.Uniform(0.15, 0.3) * len;
-    VoiceParams v;
+    const double pitch = rng.Uniform(0.85, 1.15);
+    const double mouth = rng.Uniform(0.9, 1.1);
+    const double len = rng.Uniform(0.15, 0.23);
+    const double rise = rng.Uniform(0.018, 0.03);
+    const double peak = rng.Uniform(0.25, 0.45) * len;
+    const double splitFrom = rng.Uniform(0.1, 0.5) * len;
+    const double splitLen = rng.Uniform(0.15, 0.4) * len;
+    RoughVoiceParams v;
     v.seconds = len;
     v.f0 = LogBp(
-        {{0.0, 380 * pitch}, {peak, 470 * pitch}, {0.7 * len, 350 * pitch}, {len, 260 * pitch}});
-    v.amp = Bp({{0.0, 0.0}, {rise, 1.0}, {0.45 * len, 0.8}, {0.75 * len, 0.45}, {len, 0.0}}, true);
-    v.tiltDbPerOctave = -4;
-    v.formants = {
-        {560 * mouth, 170, 0}, {1250 * mouth, 280, -2}, {2300 * mouth, 420, -9}, {3500, 600, -15}};
-    v.formantsFrom = {
-        {470 * mouth, 200, 0}, {1000 * mouth, 300, -4}, {2000, 420, -12}, {3200, 600, -18}};
-    v.morph = Bp({{0.0, 0.0}, {0.4 * len, 1.0}}, true);
-    v.formantFloorDb = -42;
-    v.jitter = 0.02;
-    v.jitterHz = 80;
-    v.chaosSec = rng.Uniform(0.03, 0.06);
-    v.shimmerDb = 3.0;
-    const double doubling = rng.Uniform(0.3, 0.7);
-    v.subharmonic = Bp({{0.0, doubling}, {0.05, 0.2}, {0.1, 0.0}, {0.7 * len, 0.0}, {len, 0.3}});
-    v.noiseCurve = Bp({{0.0, 0.4}, {0.4 * len, 0.15}, {len, 0.3}});
-    v.noiseFormantQ = 2.5;
-    v.lowPassHz = 3000;
-    AddVoice(out, fs, starts[b], v, rng, DbToGain(levelsDb[b]));
-    // The breath through the open mouth, above the voice and fading upward, following its
-    // level (and faster: the high band closes first).
-    Biquad hp = Biquad::HighPass(fs, 1500, 0.7), lp = Biquad::LowPass(fs, 5000, 0.6);
-    const int64_t at = Frame(starts[b], fs), frames = Frame(len, fs);
-    for (int64_t i = 0; i < frames && at + i < static_cast<int64_t>(out.size()); ++i) {
-      const double t = static_cast<double>(i) / fs;
-      out[static_cast<size_t>(at + i)] +=
-          static_cast<float>(0.025 * DbToGain(levelsDb[b]) * v.amp(t) * v.amp(t) *
-                             lp.Process(hp.Process(white * rng.Gaussian())));
-    }
+        {{0.0, 300 * pitch}, {peak, 380 * pitch}, {0.8 * len, 340 * pitch}, {len, 270 * pitch}});
+    v.amp = Bp(
+        {{0.0, 0.0}, {rise, 1.0}, {peak, 0.95}, {0.6 * len, 0.75}, {0.85 * len, 0.3}, {len, 0.0}},
+        true);
+    v.jitter = rng.Uniform(0.05, 0.08);
+    v.shimmerDb = 2.0;
+    v.doubling = Bp({{0.0, 0.8},
+                     {0.04, 0.2},
+                     {splitFrom, 0.1},
+                     {splitFrom + 0.3 * splitLen, 0.7},
+                     {splitFrom + splitLen, 0.1},
+                     {len, 0.5}});
+    v.openQuotient = 0.55;
+    // The highs build as the mouth opens and go first as the bark tires.
+    v.snap = Bp({{0.0, 0.3}, {0.3 * len, 1.0}, {0.5 * len, 0.9}, {0.85 * len, 0.2}, {len, 0.0}});
+    v.breath = Bp({{0.0, 0.2}, {0.35 * len, 0.4}, {0.6 * len, 0.25}, {0.85 * len, 0.05}});
+    v.formants = {{620 * mouth, 260, 0},    {1300 * mouth, 380, -5}, {2500 * mouth, 600, -13},
+                  {3600 * mouth, 900, -18}, {5200, 1600, -22},       {8500, 5000, -29}};
+    v.formantsFrom = {{450 * mouth, 220, 0}, {1000 * mouth, 350, -6}, {2200, 600, -15},
+                      {3300, 900, -20},      {5000, 1600, -24},       {8000, 5000, -30}};
+    v.morph = Bp({{0.0, 0.0}, {0.35 * len, 1.0}}, true);
+    v.floorDb = -46;
+    AddRoughVoice(out, fs, starts[b], v, rng, DbToGain(levelsDb[b]));
   }
+  // The head and the air dull what lies far above the mouth's resonances.
+  FilterInPlace(out, Biquad::LowPass(fs, 9000, 0.6));
   // A yard: two early reflections from walls and a short dull tail.
   const std::array<EchoTap, 2> walls = {{{0.013, 0.3, 1500}, {0.029, 0.2, 1200}}};
   AddEchoes(out, fs, walls);

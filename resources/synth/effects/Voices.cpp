@@ -187,6 +187,77 @@ void AddVoice(std::span<float> out, double fs, double startSec, const VoiceParam
   }
 }
 
+void AddRoughVoice(std::span<float> out, double fs, double startSec, const RoughVoiceParams& p,
+                   Rng& rng, double gain) {
+  constexpr int kBlock = 16;  // moving formants are retuned at this control rate
+  const int64_t start = Frame(startSec, fs);
+  const int64_t frames = static_cast<int64_t>(p.seconds * fs);
+  std::vector<Biquad> resonators(p.formants.size());
+  std::vector<double> formantGains(p.formants.size());
+  const double floor = DbToGain(p.floorDb);
+  const double opening = p.openQuotient * (1.0 - p.closing);
+  const double closing = p.openQuotient * p.closing;
+  double snap = 1.0;
+  // The glottal flow over one period (Rosenberg's pulse): a cosine opening, a faster
+  // quarter-cosine closing that ends on a corner (the closure, where the highs come from),
+  // then shut. Less snap blends in a half-cosine closing, which meets zero smoothly.
+  auto flow = [&](double x) {
+    if (x < opening) return 0.5 - 0.5 * std::cos(kPi * x / opening);
+    if (x < opening + closing) {
+      const double u = (x - opening) / closing;
+      return snap * std::cos(0.5 * kPi * u) + (1.0 - snap) * (0.5 + 0.5 * std::cos(kPi * u));
+    }
+    return 0.0;
+  };
+  double position = 0.0, period = 0.0, height = 0.0, lastFlow = 0.0;
+  bool odd = false;
+  for (int64_t i = 0; i < frames; ++i) {
+    const int64_t at = start + i;
+    if (at >= static_cast<int64_t>(out.size())) break;
+    const double t = static_cast<double>(i) / fs;
+    if (position >= period) {
+      // A new glottal cycle: its own length and strength.
+      position = period > 0.0 ? position - period : 0.0;
+      const double split = p.doubling ? Clamp(p.doubling(t), 0.0, 1.0) : 0.0;
+      const double drawn = Clamp(rng.Gaussian(), -3.0, 3.0);
+      period = fs / std::max(20.0, p.f0(t)) * (1.0 + p.jitter * drawn);
+      if (split > 0.0) period *= odd ? 1.0 + 0.12 * split : 1.0 - 0.12 * split;
+      height = p.amp(t) * DbToGain(p.shimmerDb * Clamp(rng.Gaussian(), -3.0, 3.0));
+      if (odd) height *= 1.0 - 0.7 * split;
+      snap = p.snap ? Clamp(p.snap(t), 0.0, 1.0) : 1.0;
+      odd = !odd;
+    }
+    if (i % kBlock == 0) {
+      const double m = p.morph && !p.formantsFrom.empty() ? Clamp(p.morph(t), 0.0, 1.0) : 1.0;
+      for (size_t k = 0; k < p.formants.size(); ++k) {
+        Formant f = p.formants[k];
+        if (k < p.formantsFrom.size() && m < 1.0) {
+          const Formant& from = p.formantsFrom[k];
+          f = {Lerp(from.hz, f.hz, m), Lerp(from.bandwidth, f.bandwidth, m),
+               Lerp(from.gainDb, f.gainDb, m)};
+        }
+        resonators[k].SetBandPass(fs, f.hz, f.hz / std::max(1.0, f.bandwidth));
+        formantGains[k] = DbToGain(f.gainDb);
+      }
+    }
+    // The flow's slope as the lips radiate it, per cycle rather than per sample, so the
+    // source keeps its level whatever the pitch.
+    const double g = flow(position / period);
+    const double pulse = height * (g - lastFlow) * period;
+    lastFlow = g;
+    position += 1.0;
+    // Breath: white noise, strongest while the glottis is open.
+    const double breath = p.breath ? p.breath(t) : 0.0;
+    const double noise =
+        breath > 0.0 ? 3.0 * breath * p.amp(t) * (0.3 + 0.7 * g) * rng.Gaussian() : 0.0;
+    const double excitation = pulse + noise;
+    double y = floor * excitation;
+    for (size_t k = 0; k < resonators.size(); ++k)
+      y += formantGains[k] * resonators[k].Process(excitation);
+    out[static_cast<size_t>(at)] += static_cast<float>(gain * y);
+  }
+}
+
 void AddWhistle(std::span<float> out, double fs, double startSec, double seconds, const Curve& hz,
                 const Curve& amp, double gain, double h2, double h3, double maxHz) {
   const int64_t start = Frame(startSec, fs);

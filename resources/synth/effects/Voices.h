@@ -92,6 +92,35 @@ struct VoiceParams {
 void AddVoice(std::span<float> out, double fs, double startSec, const VoiceParams& p, Rng& rng,
               double gain = 1.0);
 
+// A voice from a larynx that does not run clean, built cycle by cycle: each glottal pulse
+// has a period and a height of its own (jitter, shimmer), alternate pulses differ where the
+// folds split (period doubling), and turbulent breath puffs with each opening. All of it
+// passes formant resonances that may move. Above its first few harmonics such a voice blurs
+// into noise gathered in the formants, as a bark, a caw or a bellow does, where a sum of
+// steady sines (AddVoice) draws a clean comb.
+struct RoughVoiceParams {
+  Curve f0;   // mean fundamental in Hz over the call's local time
+  Curve amp;  // linear amplitude over local time
+  double seconds = 0.2;
+  double jitter = 0.03;       // standard deviation of each period, relative to the mean
+  double shimmerDb = 1.5;     // standard deviation of each pulse's height
+  Curve doubling;             // optional: 0..1, how unequal alternate pulses are
+  double openQuotient = 0.6;  // part of a period the glottis is open
+  double closing = 0.35;      // part of the open phase it takes to close
+  // Optional, over local time: how suddenly the folds meet, 1 snapping shut (bright), 0
+  // gliding shut (dull); a call whose folds tire loses its highs first. Unset: 1.
+  Curve snap;
+  Curve breath;                       // optional: turbulent noise against the pulses (1: as strong)
+  std::vector<Formant> formants;      // parallel resonances (none: the bare source)
+  std::vector<Formant> formantsFrom;  // optional start shape, morphing into `formants`
+  Curve morph;                        // 0 = formantsFrom .. 1 = formants
+  double floorDb = -30;               // the source passed straight, under the formants
+};
+
+// Renders one rough voice into `out` (mono, `fs` Hz) from `startSec`, scaled by `gain`.
+void AddRoughVoice(std::span<float> out, double fs, double startSec, const RoughVoiceParams& p,
+                   Rng& rng, double gain = 1.0);
+
 // A whistle-like sine note: frequency and amplitude curves, optional weak upper harmonics
 // (`h2`, `h3` relative), dropped above `maxHz`. Integrates the phase so glides are smooth.
 void AddWhistle(std::span<float> out, double fs, double startSec, double seconds, const Curve& hz,

@@ -134,6 +134,67 @@ TEST(EffectVoices, SyrinxNoteKeepsItsPitchButIsNotClean) {
   EXPECT_EQ(again, note);
 }
 
+TEST(EffectVoices, RoughVoiceBlursItsUpperHarmonicsButKeepsItsPitch) {
+  constexpr double fs = 44100.0;
+  auto render = [&](double jitter, double doubling, double snap, uint64_t seed) {
+    Rng rng(seed);
+    std::vector<float> out(static_cast<size_t>(fs), 0.0f);
+    RoughVoiceParams p;
+    p.seconds = 1.0;
+    p.f0 = Constant(300.0);
+    p.amp = Constant(0.5);
+    p.jitter = jitter;
+    p.shimmerDb = 0.0;
+    p.doubling = Constant(doubling);
+    p.snap = Constant(snap);
+    p.floorDb = 0.0;  // the bare source
+    AddRoughVoice(out, fs, 0.0, p, rng);
+    return out;
+  };
+  const std::vector<float> steady = render(0.0, 0.0, 1.0, 1), rough = render(0.06, 0.0, 1.0, 1);
+  const std::vector<double> ps = test::PowerSpectrum(steady), pr = test::PowerSpectrum(rough);
+  // Without jitter a clean comb: the 8th harmonic stands far above the gap beside it ...
+  EXPECT_GT(test::PowerNear(ps, fs, 2400, 25), 100.0 * test::PowerNear(ps, fs, 2550, 25));
+  // ... with it the comb is gone up there but the fundamental still stands out.
+  EXPECT_LT(test::PowerNear(pr, fs, 2400, 25), 4.0 * test::PowerNear(pr, fs, 2550, 25));
+  EXPECT_GT(test::PowerNear(pr, fs, 300, 25), 10.0 * test::PowerNear(pr, fs, 150, 25));
+  EXPECT_GT(test::PowerNear(pr, fs, 300, 25), 10.0 * test::PowerNear(pr, fs, 450, 25));
+  // Unequal alternate pulses put a subharmonic half-way down.
+  const std::vector<double> pd = test::PowerSpectrum(render(0.0, 1.0, 1.0, 1));
+  EXPECT_LT(test::PowerNear(ps, fs, 150, 25), 1e-4 * test::PowerNear(ps, fs, 300, 25));
+  EXPECT_GT(test::PowerNear(pd, fs, 150, 25), 0.02 * test::PowerNear(pd, fs, 300, 25));
+  // Folds that glide shut take the highs away.
+  const std::vector<float> soft = render(0.0, 0.0, 0.0, 1);
+  EXPECT_LT(test::PowerFractionAbove(soft, fs, 2000.0),
+            0.3 * test::PowerFractionAbove(steady, fs, 2000.0));
+  // Reproducible from the same seed, another with another.
+  EXPECT_EQ(render(0.06, 0.0, 1.0, 1), rough);
+  EXPECT_NE(render(0.06, 0.0, 1.0, 2), rough);
+}
+
+TEST(EffectVoices, RoughVoiceBreathesThroughItsFormants) {
+  constexpr double fs = 44100.0;
+  Rng rng(7);
+  std::vector<float> out(static_cast<size_t>(fs), 0.0f);
+  RoughVoiceParams p;
+  p.seconds = 1.0;
+  p.f0 = Constant(200.0);
+  p.amp = [](double t) { return t < 0.5 ? 0.5 : 0.0; };  // silent after half a second
+  p.breath = Constant(1.0);
+  p.formants = {{3000, 300, 0}};
+  p.floorDb = -60;
+  AddRoughVoice(out, fs, 0.0, p, rng);
+  const std::vector<double> sp = test::PowerSpectrum(out);
+  // Breath and pulses gather in the formant, far above the rest of the band.
+  EXPECT_GT(test::PowerNear(sp, fs, 3000, 150), 30.0 * test::PowerNear(sp, fs, 6000, 150));
+  EXPECT_GT(test::PowerNear(sp, fs, 3000, 150), 30.0 * test::PowerNear(sp, fs, 1000, 150));
+  // The breath follows the level: nothing is left once the resonance has rung out.
+  double late = 0.0;
+  for (size_t i = static_cast<size_t>(0.6 * fs); i < out.size(); ++i)
+    late = std::max(late, static_cast<double>(std::abs(out[i])));
+  EXPECT_LT(late, 1e-4);
+}
+
 TEST(EffectVoices, RumbleIsLowAndReproducible) {
   RumbleParams p;
   p.seconds = 3.0;
