@@ -291,39 +291,73 @@ void SeaLion(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Three honking barks from a rock: each opens with a rising squeal, then holds a harsh,
-  // breathy honk near 650 Hz whose upper harmonics (1.5-3.5 kHz) are buried in noise, its
-  // pitch wavering up, down and up.
-  const std::array<double, 3> starts = {0.05, 1.0, 2.0};
-  for (double start : starts) {
-    const double pitch = rng.Jitter(0.05);
-    const double len = 0.7 * rng.Jitter(0.06);
-    VoiceParams v;
-    v.seconds = len;
-    v.f0 = LogBp({{0.0, 420 * pitch},
-                  {0.12, 760 * pitch},
-                  {0.2, 640 * pitch},
-                  {0.4 * len, 690 * pitch},
-                  {0.7 * len, 620 * pitch},
-                  {len, 660 * pitch}});
-    v.amp =
-        Bp({{0.0, 0.0}, {0.02, 0.6}, {0.15, 0.8}, {0.25, 1.0}, {0.8 * len, 0.8}, {len, 0.0}}, true);
-    v.tiltDbPerOctave = -1;
-    v.formants = {{1950, 700, 0}, {2700, 700, -2}, {3400, 600, -7}, {700, 300, -6}};
-    v.formantFloorDb = -30;
-    v.formantOrder = 2;
-    v.jitter = 0.03;
-    v.jitterHz = 60;
-    v.chaosSec = 0.05;
-    v.shimmerDb = 2.0;
-    v.subharmonic = Bp({{0.0, 0.0}, {0.2, 0.0}, {0.3, 0.5}, {len, 0.3}});
-    v.noiseCurve = Bp({{0.0, 0.25}, {0.2, 0.3}, {0.28, 0.7}, {len, 0.8}});
-    v.noiseFormantQ = 1.5;
-    // The roar's harmonics and breath go on, faint, far above the formants (a recorded
-    // sea lion keeps 2 % of its power above 5.5 kHz).
-    v.maxHz = 9000;
-    AddVoice(out, fs, start, v, rng, rng.GainJitter(1.0));
+  // Three calls from a rock, each its own. Most open with a squeal, the pitch sweeping up
+  // fast and fairly clean; then the larynx breaks into the honk: a harsh, breathy voice near
+  // 650 Hz whose harmonics above the third drown in noise at 2-4 kHz, its pitch wavering.
+  double start = 0.05;
+  for (int call = 0; call < 3; ++call) {
+    const double pitch = rng.Uniform(0.9, 1.1);
+    const double level = rng.GainJitter(1.0);
+    const double mouth = rng.Uniform(0.93, 1.07);
+    std::vector<Formant> tract = {{700 * mouth, 300, -15}, {1950 * mouth, 600, 0},
+                                  {2700 * mouth, 700, -1}, {3400 * mouth, 600, -4},
+                                  {5500, 2000, -16},       {9000, 4000, -28}};
+    double honkAt = start;
+    // The first call opens with a squeal, the last is honk alone.
+    if (call == 0 || (call == 1 && rng.Chance(0.7))) {
+      const double len = rng.Uniform(0.12, 0.24);
+      const double from = rng.Uniform(650, 800) * pitch, to = rng.Uniform(1300, 1700) * pitch;
+      // Not one smooth sweep: the squeal climbs, catches, leaps and climbs again.
+      const double knee = rng.Uniform(0.3, 0.5) * len;
+      const double caught = from * rng.Uniform(1.1, 1.3);
+      const double leap = rng.Uniform(1.15, 1.35);
+      RoughVoiceParams squeal;
+      squeal.seconds = len;
+      squeal.f0 = LogBp({{0.0, from},
+                         {knee, caught},
+                         {knee + 0.015, caught * leap},
+                         {0.85 * len, to},
+                         {len, 0.93 * to}});
+      squeal.amp = Bp({{0.0, 0.0}, {0.04, 0.5}, {0.7 * len, 0.7}, {len, 0.0}}, true);
+      squeal.jitter = 0.015;
+      squeal.snap = Bp({{0.0, 0.3}, {len, 0.6}});
+      squeal.shimmerDb = 1.0;
+      squeal.breath = Bp({{0.0, 0.15}, {len, 0.3}});
+      squeal.formants = tract;
+      squeal.floorDb = -20;
+      AddRoughVoice(out, fs, start, squeal, rng, 0.6 * level);
+      honkAt = start + len - rng.Uniform(0.0, 0.03);
+    }
+    const double len = rng.Uniform(0.45, 0.68);
+    const double f0 = 650 * pitch;
+    const double wobble1 = rng.Uniform(0.95, 1.07), wobble2 = rng.Uniform(0.93, 1.05);
+    const double breakAt = rng.Uniform(0.2, 0.5) * len;
+    RoughVoiceParams honk;
+    honk.seconds = len;
+    honk.f0 = LogBp({{0.0, 0.9 * f0},
+                     {0.1, f0},
+                     {0.4 * len, wobble1 * f0},
+                     {0.75 * len, wobble2 * f0},
+                     {len, 0.9 * f0}});
+    honk.amp = Bp({{0.0, 0.0}, {0.03, 0.9}, {0.5 * len, 1.0}, {0.8 * len, 0.6}, {len, 0.0}}, true);
+    honk.jitter = rng.Uniform(0.05, 0.065);
+    honk.shimmerDb = 2.0;
+    honk.doubling = Bp({{0.0, 0.6},
+                        {0.05, 0.1},
+                        {breakAt, 0.1},
+                        {breakAt + 0.06, 0.8},
+                        {breakAt + 0.15, 0.2},
+                        {len, 0.4}});
+    honk.breath =
+        Bp({{0.0, 0.2}, {0.3 * len, 1.0}, {0.6 * len, 0.9}, {0.85 * len, 0.3}, {len, 0.1}});
+    honk.snap = Bp({{0.0, 0.2}, {0.15, 1.0}, {0.6 * len, 0.9}, {0.9 * len, 0.2}, {len, 0.0}});
+    honk.formants = tract;
+    honk.floorDb = -30;
+    AddRoughVoice(out, fs, honkAt, honk, rng, level);
+    start = honkAt + len + rng.Uniform(0.2, 0.35);
   }
+  // Wind and distance dull what lies far above the tract's resonances.
+  FilterInPlace(out, Biquad::LowPass(fs, 10000, 0.6));
   // A rocky shore: a hard reflection from the rock face and a short bright tail.
   const std::array<EchoTap, 2> rocks = {{{0.021, 0.3, 3000}, {0.047, 0.18, 2500}}};
   AddEchoes(out, fs, rocks);

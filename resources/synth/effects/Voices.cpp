@@ -237,7 +237,8 @@ void AddRoughVoice(std::span<float> out, double fs, double startSec, const Rough
                Lerp(from.gainDb, f.gainDb, m)};
         }
         resonators[k].SetBandPass(fs, f.hz, f.hz / std::max(1.0, f.bandwidth));
-        formantGains[k] = DbToGain(f.gainDb);
+        // A resonance the rate cannot hold is left out rather than piled up at the top.
+        formantGains[k] = f.hz < 0.45 * fs ? DbToGain(f.gainDb) : 0.0;
       }
     }
     // The flow's slope as the lips radiate it, per cycle rather than per sample, so the
