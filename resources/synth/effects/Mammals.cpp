@@ -375,36 +375,37 @@ void Cattle(const SoundSpec& spec, std::vector<float>& out) {
   // to 4 kHz, breath to 8). Across a field. No two moos alike: the second is shorter,
   // opens sooner and higher, and drags down into a growl.
   auto moo = [&](double start, double seconds, Curve f0, double opensAt, double gain) {
-    VoiceParams v;
+    const double open = opensAt * seconds;
+    RoughVoiceParams v;
     v.seconds = seconds;
     v.f0 = std::move(f0);
     v.amp = Bp({{0.0, 0.0},
                 {0.12, 0.45},
-                {opensAt * seconds, 0.9},
+                {open, 0.9},
                 {rng.Uniform(0.55, 0.75) * seconds, 1.0},
                 {seconds, 0.0}},
                true);
-    v.tiltDbPerOctave = -3;
-    v.formantsFrom = {{260, 120, 0}, {520, 200, -20}, {1000, 250, -30}};
-    v.formants = {{310, 160, 0},    {760, 240, 0},    {1150, 240, -9},
-                  {1760, 300, -14}, {2600, 400, -19}, {3500, 500, -24}};
-    v.morph =
-        Bp({{0.0, 0.0}, {0.6 * opensAt * seconds, 0.0}, {1.4 * opensAt * seconds, 1.0}}, true);
-    v.formantFloorDb = -40;
-    v.formantOrder = 2;
-    v.jitter = 0.015;
-    v.jitterHz = 25;
-    v.chaosSec = 0.06;
-    v.shimmerDb = 1.5;
-    v.subharmonic = Bp({{0.0, 0.0}, {0.8 * seconds, 0.0}, {seconds, 0.6}});
-    v.noise = 0.45;
-    v.noiseFormantQ = 3.0;
-    v.lowPassHz = 5000;
-    AddVoice(out, fs, start, v, rng, gain);
+    // A fairly steady larynx (its harmonics stand as lines to 3 kHz, as recorded, but not
+    // as a clean comb: every period wavers and breath fills between them) that roughens
+    // and splits into a growl as the breath runs out.
+    v.jitter = 0.025;
+    v.shimmerDb = 2.0;
+    v.doubling = Bp({{0.0, 0.0}, {0.75 * seconds, 0.0}, {seconds, 0.7}});
+    v.breath = Bp({{0.0, 0.2}, {open, 0.45}, {0.8 * seconds, 0.5}, {seconds, 0.6}});
+    v.snap = Bp({{0.0, 0.5}, {open, 1.0}, {0.8 * seconds, 0.9}, {seconds, 0.3}});
+    v.formantsFrom = {{260, 120, 0},    {520, 200, -20},  {1000, 250, -30},
+                      {1500, 300, -40}, {2500, 400, -45}, {3500, 500, -50}};
+    v.formants = {{310, 160, -2},  {760, 240, 0},   {1250, 280, -1},
+                  {1800, 300, -4}, {2400, 400, -7}, {3500, 500, -16}};
+    v.morph = Bp({{0.0, 0.0}, {0.6 * open, 0.0}, {1.4 * open, 1.0}}, true);
+    v.floorDb = -40;
+    AddRoughVoice(out, fs, start, v, rng, gain);
   };
   moo(0.1, 1.2, LogBp({{0.0, 190}, {0.3, 210}, {0.55, 340}, {0.9, 320}, {1.2, 260}}), 0.32, 1.0);
   moo(1.6, 1.0, LogBp({{0.0, 200}, {0.15, 250}, {0.3, 330}, {0.5, 300}, {0.75, 220}, {1.0, 165}}),
       0.2, 0.85);
+  // Across a field the highs are lost first.
+  FilterInPlace(out, Biquad::LowPass(fs, 5000, 0.6));
   // A field: one soft reflection from a barn, an open tail.
   const std::array<EchoTap, 1> barn = {{{0.06, 0.18, 1500}}};
   AddEchoes(out, fs, barn);
