@@ -25,32 +25,54 @@ void AddWarble(std::vector<float>& out, double fs, Rng& rng, double start, doubl
 }
 
 // One gull note: a harsh, nasal, descending "kyow" or "ha". The syrinx's two sides do not
-// quite agree, so the note breaks into period doubling and noise as it falls.
+// quite agree: every period wavers, stretches of the note split into period doubling, and
+// breath fills the bands between the harmonics, so the note is a noisy blob in the bands of
+// the bill and throat (1.5-3 kHz) rather than a clean stack. No two notes share a contour:
+// each peaks, turns and falls where it will, and some break upward for a moment.
 void AddGullNote(std::vector<float>& out, double fs, double start, double seconds, double pitch,
                  Rng& rng, double gain, bool laugh, double noise = 0.9) {
-  VoiceParams v;
+  const double peakAt = rng.Uniform(0.08, 0.4) * seconds;
+  const double top = rng.Uniform(1.05, 1.25);
+  const double turn = rng.Uniform(0.85, 1.1);
+  const double fall = rng.Uniform(0.68, 0.85);
+  const double base = (laugh ? 860.0 : 880.0) * pitch;
+  const double attack = rng.Uniform(0.02, 0.05);
+  RoughVoiceParams v;
   v.seconds = seconds;
-  v.f0 = laugh ? LogBp({{0.0, 860 * pitch}, {0.3 * seconds, 960 * pitch}, {seconds, 720 * pitch}})
-               : LogBp({{0.0, 880 * pitch},
-                        {0.12 * seconds, 1150 * pitch},
-                        {0.5 * seconds, 980 * pitch},
-                        {seconds, 680 * pitch}});
-  v.amp = NoteEnvelope(seconds, laugh ? 0.03 : 0.045, 0.4 * seconds);
-  v.tiltDbPerOctave = -3;
-  v.formants = {{1500, 600, 0}, {2300, 600, -2}, {3100, 500, -10}};
-  v.formantFloorDb = -30;
-  v.formantOrder = 2;
-  v.jitter = 0.035;
-  v.jitterHz = 70;
-  v.chaosSec = 0.05;
+  if (laugh) {
+    v.f0 = LogBp({{0.0, base}, {peakAt, base * top}, {seconds, base * fall}});
+  } else {
+    v.f0 = LogBp({{0.0, base},
+                  {peakAt, base * top * 1.1},
+                  {0.55 * seconds, base * turn},
+                  {seconds, base * fall}});
+  }
+  if (rng.Chance(0.3)) {
+    // A break: the voice flips up for a few tens of milliseconds.
+    const double at = rng.Uniform(0.3, 0.7) * seconds;
+    const double len = rng.Uniform(0.02, 0.06);
+    const double jump = rng.Uniform(1.15, 1.4);
+    v.f0 = [f0 = v.f0, at, len, jump](double t) {
+      return t >= at && t < at + len ? f0(t) * jump : f0(t);
+    };
+  }
+  v.amp = NoteEnvelope(seconds, attack, 0.4 * seconds);
+  v.jitter = rng.Uniform(0.03, 0.055);
   v.shimmerDb = 2.5;
-  v.amHz = 95;
-  v.amDepth = 0.25;
-  v.subharmonic = Bp({{0.0, 0.6}, {0.1 * seconds, 0.1}, {0.6 * seconds, 0.3}, {seconds, 0.7}});
-  v.noise = noise;
-  v.noiseFormantQ = 2.0;
-  v.lowPassHz = 2900;
-  AddVoice(out, fs, start, v, rng, gain);
+  const double splitAt = rng.Uniform(0.2, 0.7) * seconds;
+  v.doubling = Bp({{0.0, 0.6},
+                   {0.1 * seconds, 0.1},
+                   {splitAt, 0.1},
+                   {splitAt + 0.05, 0.8},
+                   {splitAt + 0.12, 0.3},
+                   {seconds, 0.7}});
+  v.breath = Bp({{0.0, 0.6 * noise}, {0.5 * seconds, 0.8 * noise}, {seconds, noise}});
+  v.snap = Bp({{0.0, 0.4}, {0.2 * seconds, 0.7}, {0.7 * seconds, 0.5}, {seconds, 0.1}});
+  const double bill = rng.Uniform(0.93, 1.07);
+  v.formants = {{1500 * bill, 600, -5}, {2200 * bill, 700, 0}, {2900 * bill, 600, -4}};
+  v.floorDb = -40;
+  v.lowPassHz = 3400;
+  AddRoughVoice(out, fs, start, v, rng, gain);
 }
 
 // The shore under the gulls: a soft wash of surf, swelling and ebbing over the call.
@@ -421,7 +443,7 @@ void SeaGull(const SoundSpec& spec, std::vector<float>& out) {
   // a recorded gull's call is mostly its harmonics.
   // Like any bird's, its notes are never cut to one pattern: each long note and each "ha"
   // takes its own length, pitch and level, and the laugh hurries and drags.
-  constexpr double kBreath = 0.55;
+  constexpr double kBreath = 0.45;
   double t = 0.05;
   for (int i = 0; i < 3; ++i) {
     const double len = rng.Uniform(0.38, 0.46), pitch = rng.Jitter(0.04);
@@ -460,7 +482,7 @@ void DistantGulls(const SoundSpec& spec, std::vector<float>& out) {
   struct Call {
     double start, seconds, pitch, gain;
   };
-  const std::array<Call, 6> calls = {{{0.2, 0.45, 1.05, 0.9},
+  const std::array<Call, 6> calls = {{{0.02, 0.45, 1.05, 0.9},
                                       {0.9, 0.4, 0.88, 0.6},
                                       {1.7, 0.42, 1.05, 1.0},
                                       {3.3, 0.45, 1.18, 0.5},

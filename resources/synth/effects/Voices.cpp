@@ -198,6 +198,9 @@ void AddRoughVoice(std::span<float> out, double fs, double startSec, const Rough
   const double opening = p.openQuotient * (1.0 - p.closing);
   const double closing = p.openQuotient * p.closing;
   double snap = 1.0;
+  // The formants' skirts fall only 6 dB an octave; the roll-off, where asked, falls 24.
+  Biquad roll1 = Biquad::LowPass(fs, p.lowPassHz > 0.0 ? p.lowPassHz : 1000.0, 0.7071);
+  Biquad roll2 = roll1;
   // The glottal flow over one period (Rosenberg's pulse): a cosine opening, a faster
   // quarter-cosine closing that ends on a corner (the closure, where the highs come from),
   // then shut. Less snap blends in a half-cosine closing, which meets zero smoothly.
@@ -255,6 +258,7 @@ void AddRoughVoice(std::span<float> out, double fs, double startSec, const Rough
     double y = floor * excitation;
     for (size_t k = 0; k < resonators.size(); ++k)
       y += formantGains[k] * resonators[k].Process(excitation);
+    if (p.lowPassHz > 0.0) y = roll2.Process(roll1.Process(y));
     out[static_cast<size_t>(at)] += static_cast<float>(gain * y);
   }
 }

@@ -115,6 +115,7 @@ struct RoughVoiceParams {
   std::vector<Formant> formantsFrom;  // optional start shape, morphing into `formants`
   Curve morph;                        // 0 = formantsFrom .. 1 = formants
   double floorDb = -30;               // the source passed straight, under the formants
+  double lowPassHz = 0;               // optional: a steep roll-off of the whole voice above this
 };
 
 // Renders one rough voice into `out` (mono, `fs` Hz) from `startSec`, scaled by `gain`.
