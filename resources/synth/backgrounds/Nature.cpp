@@ -1,5 +1,6 @@
 // Night and jungle scenes: insect choruses, frogs, birds and distant primates, placed on
 // the circular timeline of the loop.
+#include "../effects/Voices.h"
 #include "Backgrounds.h"
 #include "Loops.h"
 
@@ -205,9 +206,9 @@ void NightTime(const SoundSpec& spec, std::vector<float>& out) {
 namespace {
 
 // Phrases of small birds through a loop of `spec`'s sound, added into `calls`: two to five
-// harsh notes a phrase, each a stack of many harmonics on a voice between `lowHz` and
-// `highHz` that rises, falls or arches, every note drawn afresh in length, pitch and
-// sweep, some birds near and some far off and dulled.
+// harsh notes a phrase, each a rough voice between `lowHz` and `highHz` that rises, falls
+// or arches, bending where it will, every note drawn afresh in length, pitch and sweep,
+// some birds near and some far off and dulled.
 void AddSmallBirds(std::vector<float>& calls, const SoundSpec& spec, Rng& rng, int phrases,
                    double lowHz, double highHz, double gain) {
   const double fs = spec.sampleRate;
@@ -218,25 +219,56 @@ void AddSmallBirds(std::vector<float>& calls, const SoundSpec& spec, Rng& rng, i
     const int notes = static_cast<int>(rng.Uniform(2.0, 5.99));
     const double voice = rng.Uniform(lowHz, highHz), near = rng.Uniform(0.25, 1.0);
     const double shape = rng.Uniform();  // which way this bird's notes sweep
-    // Far birds lose their upper harmonics to the leaves.
-    const double maxHz = fullBand ? 6000.0 + 9000.0 * near : 5200.0;
+    // Far birds lose their upper harmonics to the leaves (at the full band through a
+    // weaker top resonance); a catalogue-rate render stops short of its band's top.
+    const double maxHz = 5200.0;
     for (int k = 0; k < notes; ++k) {
       const double len = rng.Uniform(0.07, 0.2), hz = voice * rng.Jitter(0.08);
       const double sweep = rng.Uniform(0.15, 0.45);
-      auto f0 = [=](double u) {
-        const double x = u / len;
-        if (shape < 0.35) return hz * (1.0 + sweep * x);         // rising
-        if (shape < 0.6) return hz * (1.0 + sweep * (1.0 - x));  // falling
-        return hz * (1.0 + sweep * std::sin(kPi * x));           // arched
-      };
-      auto note = Sweep(fs, len, f0, CallEnvelope(len, 0.008, 0.03),
-                        {0.5, 1.0, 0.9, 0.75, 0.6, 0.5, 0.4, 0.3, 0.25, 0.2, 0.15, 0.1}, maxHz);
-      // A harsh voice: its level shaken a few hundred times a second, which smears each
-      // harmonic a little without spraying noise up the band.
-      BandWhite rough(fs, OriginalRate(spec));
-      Biquad shake = Biquad::LowPass(fs, 400.0, 0.7071), shake2 = shake;
-      for (float& v : note)
-        v = static_cast<float>(v * (1.0 + 3.0 * shake2.Process(shake.Process(rough.Next(rng)))));
+      // The bird's way of sweeping, but every note bends where it will: the turn comes
+      // early or late and the ends overshoot or fall short.
+      const double bend = rng.Uniform(0.25, 0.75);
+      const double overshoot = rng.Uniform(-0.3, 0.3);
+      double from = 0.0, mid = 0.0, to = 0.0;
+      if (shape < 0.35) {  // rising
+        from = 0.0;
+        mid = sweep * (bend + 0.3 * overshoot);
+        to = sweep;
+      } else if (shape < 0.6) {  // falling
+        from = sweep;
+        mid = sweep * (1.0 - bend + 0.3 * overshoot);
+        to = 0.0;
+      } else {  // arched
+        from = sweep * rng.Uniform(0.0, 0.3);
+        mid = sweep;
+        to = sweep * rng.Uniform(-0.2, 0.3);
+      }
+      // A harsh voice: periods that waver and split, breath between the harmonics, and the
+      // strength in the second and third of them, as a small bird's scold has it.
+      fx::RoughVoiceParams v;
+      v.seconds = len;
+      v.f0 = fx::LogBp(
+          {{0.0, hz * (1.0 + from)}, {bend * len, hz * (1.0 + mid)}, {len, hz * (1.0 + to)}});
+      v.amp = CallEnvelope(len, 0.008, 0.03);
+      v.jitter = rng.Uniform(0.015, 0.035);
+      v.shimmerDb = 2.0;
+      v.doubling = fx::Bp({{0.0, 0.4}, {0.3 * len, 0.0}, {len, rng.Uniform(0.0, 0.6)}});
+      v.breath = fx::Bp({{0.0, 0.4}, {len, rng.Uniform(0.2, 0.6)}});
+      v.formants = {{2.0 * hz, hz, -3},
+                    {3.2 * hz, 1.5 * hz, 0},
+                    {5.0 * hz, 2.0 * hz, 0},
+                    {8.0 * hz, 4.0 * hz, -3.0 - 10.0 * (1.0 - near)}};
+      v.floorDb = -36;
+      v.lowPassHz = fullBand ? 15000.0 : maxHz;
+      std::vector<float> note(static_cast<size_t>(len * fs) + 1, 0.0f);
+      fx::AddRoughVoice(note, fs, 0.0, v, rng);
+      // As loud as a stack of the same harmonics at full level would be (RMS 1.25 over the
+      // note), so the birds keep their place against the rest of the calls.
+      double energy = 0.0;
+      for (float x : note) energy += static_cast<double>(x) * x;
+      const double rms = std::sqrt(energy / static_cast<double>(note.size()));
+      if (rms > 0.0)
+        for (float& x : note) x = static_cast<float>(x * 1.25 / rms);
       AddCircular(calls, static_cast<int64_t>(t * fs), note, gain * near * rng.GainJitter(2.0));
       t += len + rng.Uniform(0.04, 0.16);
     }
