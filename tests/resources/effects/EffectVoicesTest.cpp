@@ -188,6 +188,14 @@ TEST(EffectVoices, RoughVoiceBreathesThroughItsFormants) {
   // Breath and pulses gather in the formant, far above the rest of the band.
   EXPECT_GT(test::PowerNear(sp, fs, 3000, 150), 30.0 * test::PowerNear(sp, fs, 6000, 150));
   EXPECT_GT(test::PowerNear(sp, fs, 3000, 150), 30.0 * test::PowerNear(sp, fs, 1000, 150));
+  // A roll-off takes away what the formant's skirts let through far above it.
+  Rng again(7);
+  std::vector<float> rolled(out.size(), 0.0f);
+  p.lowPassHz = 4000;
+  AddRoughVoice(rolled, fs, 0.0, p, again);
+  const std::vector<double> sr = test::PowerSpectrum(rolled);
+  EXPECT_LT(test::PowerNear(sr, fs, 12000, 2000), 0.01 * test::PowerNear(sp, fs, 12000, 2000));
+  EXPECT_GT(test::PowerNear(sr, fs, 3000, 150), 0.5 * test::PowerNear(sp, fs, 3000, 150));
   // The breath follows the level: nothing is left once the resonance has rung out.
   double late = 0.0;
   for (size_t i = static_cast<size_t>(0.6 * fs); i < out.size(); ++i)
