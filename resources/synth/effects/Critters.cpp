@@ -185,8 +185,14 @@ void Crickets(const SoundSpec& spec, std::vector<float>& out) {
   // trilling on without pause near 3 kHz, and slower trilled chirps near 2 kHz (a
   // recorded night holds both). Each is a carrier gated by its pulse rate, its level
   // wandering as the singers come and go.
-  auto trill = [&](double carrier, double pulseHz, double gain, double chirpSec, double periodSec) {
+  int singer = 0;
+  auto trill = [&](double carrier, double pulseHz, double gain, double chirpSec, double periodSec,
+                   double floor) {
     OnePoleLowPass wander(fs, 3.0);
+    // Every wing stroke rings a little off the last (its own stream, so the strokes do not
+    // depend on the rate rendered either): the singer draws dashes, not a ruled line.
+    Rng strokes(SeedFromName(spec.resourceName, 100 + singer++));
+    double stroke = 1.0;
     // The pitch drifts by up to 2.5 %, through values drawn two or three times a second and
     // joined smoothly: a singer warms and tires, never on one line for long.
     double from = drift.Bipolar(), to = drift.Bipolar(), along = 0.0;
@@ -203,11 +209,14 @@ void Crickets(const SoundSpec& spec, std::vector<float>& out) {
         from = to;
         to = drift.Bipolar();
       }
-      const double hz = carrier * (1.0 + 0.025 * Lerp(from, to, CosineRamp(along)));
+      const double hz = stroke * carrier * (1.0 + 0.025 * Lerp(from, to, CosineRamp(along)));
       phase += hz / fs;
       phase -= std::floor(phase);
       pulsePhase += pulseHz / fs;
-      pulsePhase -= std::floor(pulsePhase);
+      if (pulsePhase >= 1.0) {
+        pulsePhase -= 1.0;
+        stroke = 1.0 + 0.01 * strokes.Bipolar();
+      }
       double gate = pulsePhase < 0.55 ? Sin2Pi(0.5 * pulsePhase / 0.55) : 0.0;
       if (chirpSec > 0.0) {
         const double u = std::fmod(t + offset, periodSec);
@@ -217,22 +226,23 @@ void Crickets(const SoundSpec& spec, std::vector<float>& out) {
       gate *= CosineRamp((t - 0.02) / 0.2);
       // The singers come and go, but the field never falls silent: the near cricket's
       // chirps end into the chorus, not into a hole.
-      out[i] += static_cast<float>(gain * std::max(level, 0.35) * gate * Sin2Pi(phase));
+      out[i] += static_cast<float>(gain * std::max(level, floor) * gate * Sin2Pi(phase));
     }
   };
-  // Each band holds several singers a little apart in pitch and rate.
-  for (int k = 0; k < 5; ++k) {
-    const double hz = rng.Uniform(2800, 3300), rate = rng.Uniform(38, 52);
-    trill(hz, rate, 0.075 * rng.GainJitter(3.0), 0.0, 1.0);
+  // Each band holds several singers a little apart in pitch and rate; in the trilling
+  // chorus so many that they blur into a band, each fading nearly away at times.
+  for (int k = 0; k < 10; ++k) {
+    const double hz = rng.Uniform(2700, 3400), rate = rng.Uniform(38, 52);
+    trill(hz, rate, 0.053 * rng.GainJitter(3.0), 0.0, 1.0, 0.08);
   }
-  for (int k = 0; k < 3; ++k) {
+  for (int k = 0; k < 2; ++k) {
     const double hz = rng.Uniform(1900, 2150), rate = rng.Uniform(32, 40);
-    const double chirpSec = rng.Uniform(0.25, 0.35), period = rng.Uniform(0.5, 0.65);
-    trill(hz, rate, 0.06 * rng.GainJitter(3.0), chirpSec, period);
+    const double chirpSec = rng.Uniform(0.2, 0.3), period = rng.Uniform(0.6, 0.85);
+    trill(hz, rate, 0.06 * rng.GainJitter(3.0), chirpSec, period, 0.35);
   }
-  for (int k = 0; k < 3; ++k) {
-    const double hz = rng.Uniform(4800, 5150), rate = rng.Uniform(45, 60);
-    trill(hz, rate, 0.015 * rng.GainJitter(3.0), 0.0, 1.0);
+  for (int k = 0; k < 5; ++k) {
+    const double hz = rng.Uniform(4750, 5200), rate = rng.Uniform(45, 60);
+    trill(hz, rate, 0.012 * rng.GainJitter(3.0), 0.0, 1.0, 0.08);
   }
   // The open field: a bounce off the ground close behind each pulse, a short airy tail,
   // and the night's own hiss.
