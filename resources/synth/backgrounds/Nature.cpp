@@ -73,6 +73,15 @@ std::vector<float> FarChorus(Rng& rng, const SoundSpec& spec, int insects) {
     LoopSines pitch(rng, n, pitchKs, pitchDepth);
     LoopSines tempo(rng, n, tempoKs, tempoDepth);
     LoopSines swell(rng, n, swellKs, 5.0);
+    // Each stroke of the wing rings up to 1.5 % off its neighbours, so a singer draws dashes
+    // at uneven heights rather than a ruled line. A stroke's offset is drawn for its place
+    // in the loop's round of strokes and grows from nothing at its start, where the pulse
+    // is silent, so the loop closes without a step.
+    const auto strokesPerLoop =
+        static_cast<int64_t>(std::max(1.0, std::round(pulseHz * static_cast<double>(n) / fs)));
+    std::vector<double> stroke(static_cast<size_t>(strokesPerLoop));
+    for (double& offset : stroke) offset = 0.015 * rng.Bipolar();
+    const double cyclesPerStroke = carrier / pulseHz;
     double phase = rng.Uniform(), pulse = rng.Uniform(), chirp = rng.Uniform();
     double fm = 0.0, tm = 0.0, gain = 0.0;
     for (size_t i = 0; i < n; ++i) {
@@ -81,14 +90,16 @@ std::vector<float> FarChorus(Rng& rng, const SoundSpec& spec, int insects) {
         tm = tempo.At(i);
         gain = level * DbToGain(swell.At(i));
       }
-      const double u = pulse - std::floor(pulse);
+      const double whole = std::floor(pulse), u = pulse - whole;
       double env = u < duty ? Sin2Pi(0.5 * u / duty) : 0.0;
       env *= env;
       if (!trills) {
         const double v = chirp - std::floor(chirp);
         env *= v < chirpDuty ? Sin2Pi(0.5 * v / chirpDuty) : 0.0;
       }
-      chorus[i] += static_cast<float>(gain * env * Sin2Pi(phase));
+      const auto which = static_cast<int64_t>(whole) % strokesPerLoop;
+      const double offset = stroke[static_cast<size_t>(which)] * cyclesPerStroke * u;
+      chorus[i] += static_cast<float>(gain * env * Sin2Pi(phase + offset));
       phase += carrier * (1.0 + fm) / fs;
       pulse += pulseHz * (1.0 + tm) / fs;
       chirp += chirpHz * (1.0 + tm) / fs;
