@@ -265,7 +265,9 @@ void Whale(const SoundSpec& spec, std::vector<float>& out) {
     v.shimmerDb = 1.5;
     v.amHz = pulseHz;
     v.amDepth = pulseHz > 0 ? 0.45 : 0.0;
-    v.noise = 0.5;
+    // Breath through the resonances; it stands on the sea's murmur (below), not as a box
+    // of noise on silence.
+    v.noise = 0.4;
     v.noiseFormantQ = 8.0;
     AddVoice(out, fs, start, v, rng, gain);
   };
@@ -279,11 +281,12 @@ void Whale(const SoundSpec& spec, std::vector<float>& out) {
        Bp({{0.0, 0.0}, {0.05, 0.5}, {0.35, 0.45}, {0.5, 0.0}}, true), -18, 0, 0.3);
   unit(5.5, 1.6, LogBp({{0.0, 290}, {0.6, 310}, {1.2, 270}, {1.6, 220}}),
        Bp({{0.0, 0.0}, {0.4, 0.9}, {1.1, 0.8}, {1.6, 0.0}}, true), -12, 0, 0.9);
-  // Under water: dull, with long echoes from the sea bed and surface and a long tail.
+  // Under water: dull, with a long tail from the sea bed and surface. Discrete echoes drew
+  // each unit again, whole, half a second later; the sea smears them into the tail.
   FilterInPlace(out, Biquad::LowPass(fs, 1600, 0.7));
-  const std::array<EchoTap, 3> echoes = {{{0.45, 0.2, 1200}, {0.9, 0.1, 900}, {1.4, 0.06, 700}}};
-  AddEchoes(out, fs, echoes);
-  AddRoom(out, fs, 3.0, 0.3, 1500, 0.05, 1.6);
+  AddRoom(out, fs, 3.0, 0.4, 1200, 0.08, 1.6);
+  // The sea's own murmur under the song, so the breath does not stand in boxes on silence.
+  AddAmbience(out, fs, rng, 27, 60, 900, static_cast<double>(out.size()) / fs);
   FinishEffect(out, spec, {.fadeOutSec = 1.0});
 }
 
