@@ -22,40 +22,62 @@ void AddStrike(std::vector<float>& out, double fs, double start, double ms, doub
   AddClipped(out, Frame(start, fs), click);
 }
 
-// One stopped-pipe note: odd harmonics, breath noise around f0 and 3 f0, a chiff at the
-// onset, vibrato that sets in after 0.3 s.
+// One stopped-pipe note as a player blows it: odd harmonics, breath noise around f0 and
+// 3 f0, a chiff at the onset. No two notes alike: each is tongued a little off pitch and
+// settles, swells and eases, sinks a touch as the breath runs out, and takes its own
+// vibrato (none on a short note), its breath strongest as it speaks; `releaseSec` is how
+// long its end dies away.
 void AddPipeNote(std::vector<float>& out, double fs, double start, double seconds, double hz,
-                 Rng& rng, double gain) {
+                 Rng& rng, double gain, double releaseSec = 0.09) {
+  const double scoop = rng.Uniform(-0.02, 0.01);
+  const double settle = rng.Uniform(0.04, 0.09);
+  const double swellAt = rng.Uniform(0.3, 0.7);
+  const double swell = rng.Uniform(0.05, 0.2);
+  const double sink = rng.Uniform(0.002, 0.008);
   VoiceParams v;
   v.seconds = seconds + 0.08;
-  v.f0 = [hz](double) { return hz; };
-  v.amp = NoteEnvelope(v.seconds, 0.05, 0.09);
+  const double length = v.seconds;
+  v.f0 = [=](double t) {
+    const double onset = scoop * (1.0 - CosineRamp(t / settle));
+    const double fading = sink * CosineRamp((t - (length - 0.3)) / 0.3);
+    return hz * (1.0 + onset - fading);
+  };
+  const Curve envelope = NoteEnvelope(length, 0.05, releaseSec);
+  v.amp = [=](double t) {
+    const double x = t / length;
+    return envelope(t) * (1.0 + swell * std::exp(-8.0 * (x - swellAt) * (x - swellAt)));
+  };
   v.weights = {1.0, 0.08, 0.25, 0.02, 0.1};
-  v.vibratoHz = 5.0;
-  v.vibratoDepth = 0.01;
-  v.vibratoDelay = 0.3;
+  v.vibratoHz = rng.Uniform(4.5, 5.8);
+  v.vibratoDepth = seconds < 0.45 ? 0.0 : rng.Uniform(0.005, 0.013);
+  v.vibratoDelay = rng.Uniform(0.2, 0.4);
   v.jitter = 0.006;
   v.jitterHz = 15;
   AddVoice(out, fs, start, v, rng, gain);
 
+  const double breathLevel = rng.Uniform(0.8, 1.25);
   Biquad breath1 = Biquad::BandPass(fs, hz, 4), breath3 = Biquad::BandPass(fs, 3 * hz, 4);
   // The breath's airy top: from 2.5 kHz, thinning out above 6 kHz where a full band
   // reaches (a recorded flute holds almost nothing above 5.5 kHz).
   Biquad blue = Biquad::HighPass(fs, 2500, 0.7);
   Biquad blueTop = Biquad::LowPass(fs, std::min(6000.0, 0.45 * fs), 0.7);
   Biquad chiffLp = Biquad::LowPass(fs, 2500, 0.7);
+  // The band-passes' skirts would carry the breath faintly up the whole band, a box over
+  // every note; the lips' air stops well short of it.
+  Biquad air1 = Biquad::LowPass(fs, std::min(7000.0, 0.45 * fs), 0.7), air2 = air1;
   const int64_t at0 = Frame(start, fs);
   const int64_t frames = static_cast<int64_t>(v.seconds * fs);
   for (int64_t i = 0; i < frames && at0 + i < static_cast<int64_t>(out.size()); ++i) {
     const double t = static_cast<double>(i) / fs;
     const double w = WhiteDensityGain(fs) * rng.Bipolar();
-    const double env = v.amp(t);
+    // The breath rushes as the note speaks and settles to the player's steady blowing.
+    const double env = v.amp(t) * breathLevel * (1.0 + 0.8 * (1.0 - CosineRamp(t / 0.12)));
     const double chiff =
         t < 0.04 ? CosineRamp(t / 0.005) * (1.0 - CosineRamp((t - 0.01) / 0.03)) : 0.0;
     const double noise = env * (0.7 * breath1.Process(w) + 0.45 * breath3.Process(w) +
                                 0.05 * blueTop.Process(blue.Process(w))) +
                          0.35 * chiff * chiffLp.Process(w);
-    out[at0 + i] += static_cast<float>(gain * noise);
+    out[at0 + i] += static_cast<float>(gain * air2.Process(air1.Process(noise)));
   }
 }
 
@@ -312,10 +334,15 @@ void PanFlute(const SoundSpec& spec, std::vector<float>& out) {
                                        {659.26, 1.0},
                                        {783.99, 0.6},
                                        {440.0, 1.5}}};
+  // Played, not sequenced: the player lingers and hurries, never on a grid, and lets the
+  // last note die away slowly, its breath with it.
   double t = 0.05;
-  for (const Note& n : melody) {
-    AddPipeNote(out, fs, t, n.seconds, n.hz, rng, 0.8);
-    t += n.seconds;
+  for (size_t i = 0; i < melody.size(); ++i) {
+    const bool last = i + 1 == melody.size();
+    const double seconds = melody[i].seconds * (last ? 1.0 : rng.Uniform(0.9, 1.12));
+    const double level = 0.8 * rng.GainJitter(1.0);
+    AddPipeNote(out, fs, t, seconds, melody[i].hz, rng, level, last ? 0.6 : 0.09);
+    t += seconds;
   }
   AddRoom(out, fs, 2.2, 0.5, 3500, 0.02, 1.3);
   FinishEffect(out, spec, {.fadeOutSec = 0.8});
