@@ -255,7 +255,8 @@ void AddSmallBirds(std::vector<float>& calls, const SoundSpec& spec, Rng& rng, i
         to = sweep * rng.Uniform(-0.2, 0.3);
       }
       // A harsh voice: periods that waver and split, breath between the harmonics, and the
-      // strength in the second and third of them, as a small bird's scold has it.
+      // strength spread over the second to the fifth of them, as a small bird's scold has
+      // it; at the full band rolled off above 15 kHz.
       fx::RoughVoiceParams v;
       v.seconds = len;
       v.f0 = fx::LogBp(

@@ -187,7 +187,7 @@ void Crickets(const SoundSpec& spec, std::vector<float>& out) {
   // wandering as the singers come and go.
   int singer = 0;
   auto trill = [&](double carrier, double pulseHz, double gain, double chirpSec, double periodSec,
-                   double floor) {
+                   double lowest) {
     OnePoleLowPass wander(fs, 3.0);
     // Every wing stroke rings a little off the last (its own stream, so the strokes do not
     // depend on the rate rendered either): the singer draws dashes, not a ruled line.
@@ -226,7 +226,7 @@ void Crickets(const SoundSpec& spec, std::vector<float>& out) {
       gate *= CosineRamp((t - 0.02) / 0.2);
       // The singers come and go, but the field never falls silent: the near cricket's
       // chirps end into the chorus, not into a hole.
-      out[i] += static_cast<float>(gain * std::max(level, floor) * gate * Sin2Pi(phase));
+      out[i] += static_cast<float>(gain * std::max(level, lowest) * gate * Sin2Pi(phase));
     }
   };
   // Each band holds several singers a little apart in pitch and rate; in the trilling

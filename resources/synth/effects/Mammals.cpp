@@ -14,7 +14,7 @@ void DogBark(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Three barks of a big dog, close by in a yard. A bark is 0.15-0.24 s of rough voice: the
+  // Three barks of a big dog, close by in a yard. A bark is 0.15-0.23 s of rough voice: the
   // larynx breaks in chaotically, every cycle a little longer or shorter than the last and
   // alternate ones split where the folds do, with as much breath as tone through a mouth
   // that opens as it barks. Its strongest energy lies at 0.3-1.2 kHz, noise in the mouth's
@@ -30,10 +30,15 @@ void DogBark(const SoundSpec& spec, std::vector<float>& out) {
     const double peak = rng.Uniform(0.25, 0.45) * len;
     const double splitFrom = rng.Uniform(0.1, 0.5) * len;
     const double splitLen = rng.Uniform(0.15, 0.4) * len;
+    // How far the pitch drops as the bark ends, and from when: each bark its own.
+    const double drop = rng.Uniform(0.65, 0.9);
+    const double dropFrom = rng.Uniform(0.65, 0.85) * len;
     RoughVoiceParams v;
     v.seconds = len;
-    v.f0 = LogBp(
-        {{0.0, 300 * pitch}, {peak, 380 * pitch}, {0.8 * len, 340 * pitch}, {len, 270 * pitch}});
+    v.f0 = LogBp({{0.0, 300 * pitch},
+                  {peak, 380 * pitch},
+                  {dropFrom, 345 * pitch},
+                  {len, 345 * drop * pitch}});
     v.amp = Bp(
         {{0.0, 0.0}, {rise, 1.0}, {peak, 0.95}, {0.6 * len, 0.75}, {0.85 * len, 0.3}, {len, 0.0}},
         true);
@@ -49,7 +54,7 @@ void DogBark(const SoundSpec& spec, std::vector<float>& out) {
     // The highs build as the mouth opens and go first as the bark tires.
     v.snap = Bp({{0.0, 0.3}, {0.3 * len, 1.0}, {0.5 * len, 0.9}, {0.85 * len, 0.2}, {len, 0.0}});
     v.breath = Bp({{0.0, 0.2}, {0.35 * len, 0.4}, {0.6 * len, 0.25}, {0.85 * len, 0.05}});
-    v.formants = {{620 * mouth, 260, 0},    {1300 * mouth, 380, -5}, {2500 * mouth, 600, -13},
+    v.formants = {{620 * mouth, 260, 0},    {1300 * mouth, 400, -3}, {2500 * mouth, 600, -10},
                   {3600 * mouth, 900, -18}, {5200, 1600, -22},       {8500, 5000, -29}};
     v.formantsFrom = {{450 * mouth, 220, 0}, {1000 * mouth, 350, -6}, {2200, 600, -15},
                       {3300, 900, -20},      {5000, 1600, -24},       {8000, 5000, -30}};
@@ -265,9 +270,10 @@ void Whale(const SoundSpec& spec, std::vector<float>& out) {
     v.shimmerDb = 1.5;
     v.amHz = pulseHz;
     v.amDepth = pulseHz > 0 ? 0.45 : 0.0;
-    // Breath through the resonances; it stands on the sea's murmur (below), not as a box
-    // of noise on silence.
-    v.noise = 0.4;
+    // Breath through the resonances, swelling in after the tone and gone before it ends,
+    // so it stands on the sea's murmur (below) with soft edges, not as a box of noise.
+    v.noiseCurve =
+        Bp({{0.0, 0.0}, {0.45 * seconds, 0.45}, {0.65 * seconds, 0.45}, {seconds, 0.0}}, true);
     v.noiseFormantQ = 8.0;
     AddVoice(out, fs, start, v, rng, gain);
   };
@@ -281,8 +287,8 @@ void Whale(const SoundSpec& spec, std::vector<float>& out) {
        Bp({{0.0, 0.0}, {0.05, 0.5}, {0.35, 0.45}, {0.5, 0.0}}, true), -18, 0, 0.3);
   unit(5.5, 1.6, LogBp({{0.0, 290}, {0.6, 310}, {1.2, 270}, {1.6, 220}}),
        Bp({{0.0, 0.0}, {0.4, 0.9}, {1.1, 0.8}, {1.6, 0.0}}, true), -12, 0, 0.9);
-  // Under water: dull, with a long tail from the sea bed and surface. Discrete echoes drew
-  // each unit again, whole, half a second later; the sea smears them into the tail.
+  // Under water: dull, with a long tail from the sea bed and surface that smears the
+  // echoes, rather than discrete echoes that would repeat a unit whole.
   FilterInPlace(out, Biquad::LowPass(fs, 1600, 0.7));
   AddRoom(out, fs, 3.0, 0.4, 1200, 0.08, 1.6);
   // The sea's own murmur under the song, so the breath does not stand in boxes on silence.
@@ -294,7 +300,7 @@ void SeaLion(const SoundSpec& spec, std::vector<float>& out) {
   const double fs = spec.sampleRate;
   out.assign(spec.frames, 0.0f);
   Rng rng(SeedFromName(spec.resourceName));
-  // Three calls from a rock, each its own. Most open with a squeal, the pitch sweeping up
+  // Three calls from a rock, each its own. Some open with a squeal, the pitch sweeping up
   // fast and fairly clean; then the larynx breaks into the honk: a harsh, breathy voice near
   // 650 Hz whose harmonics above the third drown in noise at 2-4 kHz, its pitch wavering.
   double start = 0.05;
@@ -331,18 +337,27 @@ void SeaLion(const SoundSpec& spec, std::vector<float>& out) {
       AddRoughVoice(out, fs, start, squeal, rng, 0.6 * level);
       honkAt = start + len - rng.Uniform(0.0, 0.03);
     }
-    const double len = rng.Uniform(0.45, 0.68);
+    const double len = rng.Uniform(0.5, 0.68);
     const double f0 = 650 * pitch;
     const double wobble1 = rng.Uniform(0.95, 1.07), wobble2 = rng.Uniform(0.93, 1.05);
     const double breakAt = rng.Uniform(0.2, 0.5) * len;
+    // The honk's pitch never holds: it wavers a few per cent at two slow, unrelated rates.
+    const double waverHz = rng.Uniform(2.5, 4.0), waver2Hz = rng.Uniform(5.0, 7.5);
+    const double waverPhase = rng.Uniform(), waver2Phase = rng.Uniform();
     RoughVoiceParams honk;
     honk.seconds = len;
-    honk.f0 = LogBp({{0.0, 0.9 * f0},
-                     {0.1, f0},
-                     {0.4 * len, wobble1 * f0},
-                     {0.75 * len, wobble2 * f0},
-                     {len, 0.9 * f0}});
-    honk.amp = Bp({{0.0, 0.0}, {0.03, 0.9}, {0.5 * len, 1.0}, {0.8 * len, 0.6}, {len, 0.0}}, true);
+    honk.f0 = [contour = LogBp({{0.0, 0.9 * f0},
+                                {0.1, f0},
+                                {0.4 * len, wobble1 * f0},
+                                {0.75 * len, wobble2 * f0},
+                                {len, 0.9 * f0}}),
+               waverHz, waver2Hz, waverPhase, waver2Phase](double t) {
+      return contour(t) * (1.0 + 0.025 * Sin2Pi(waverHz * t + waverPhase) +
+                           0.015 * Sin2Pi(waver2Hz * t + waver2Phase));
+    };
+    const double attack = rng.Uniform(0.04, 0.09);
+    honk.amp =
+        Bp({{0.0, 0.0}, {attack, 0.9}, {0.5 * len, 1.0}, {0.8 * len, 0.6}, {len, 0.0}}, true);
     honk.jitter = rng.Uniform(0.05, 0.065);
     honk.shimmerDb = 2.0;
     honk.doubling = Bp({{0.0, 0.6},
@@ -376,8 +391,10 @@ void Cattle(const SoundSpec& spec, std::vector<float>& out) {
   // pitch climbing as the mouth opens and sagging at the end; a little rough and breathy,
   // its harmonics reaching 4-5 kHz through the open mouth (a recorded moo shows them clearly
   // to 4 kHz, breath to 8). Across a field. No two moos alike: the second is shorter,
-  // opens sooner and higher, and drags down into a growl.
-  auto moo = [&](double start, double seconds, Curve f0, double opensAt, double gain) {
+  // opens sooner and higher through a wider mouth, wavers at the top and drags down into a
+  // growl.
+  auto moo = [&](double start, double seconds, Curve f0, double opensAt, double mouth,
+                 double gain) {
     const double open = opensAt * seconds;
     RoughVoiceParams v;
     v.seconds = seconds;
@@ -398,15 +415,17 @@ void Cattle(const SoundSpec& spec, std::vector<float>& out) {
     v.snap = Bp({{0.0, 0.5}, {open, 1.0}, {0.8 * seconds, 0.9}, {seconds, 0.3}});
     v.formantsFrom = {{260, 120, 0},    {520, 200, -20},  {1000, 250, -30},
                       {1500, 300, -40}, {2500, 400, -45}, {3500, 500, -50}};
-    v.formants = {{310, 160, -2},  {760, 240, 0},   {1250, 280, -1},
-                  {1800, 300, -4}, {2400, 400, -7}, {3500, 500, -16}};
+    v.formants = {{310 * mouth, 160, -2},  {760 * mouth, 240, 0},   {1250 * mouth, 280, -1},
+                  {1800 * mouth, 300, -4}, {2400 * mouth, 400, -7}, {3500 * mouth, 500, -16}};
     v.morph = Bp({{0.0, 0.0}, {0.6 * open, 0.0}, {1.4 * open, 1.0}}, true);
     v.floorDb = -40;
     AddRoughVoice(out, fs, start, v, rng, gain);
   };
-  moo(0.1, 1.2, LogBp({{0.0, 190}, {0.3, 210}, {0.55, 340}, {0.9, 320}, {1.2, 260}}), 0.32, 1.0);
-  moo(1.6, 1.0, LogBp({{0.0, 200}, {0.15, 250}, {0.3, 330}, {0.5, 300}, {0.75, 220}, {1.0, 165}}),
-      0.2, 0.85);
+  moo(0.1, 1.2, LogBp({{0.0, 190}, {0.3, 210}, {0.55, 340}, {0.9, 320}, {1.2, 260}}), 0.32, 1.0,
+      1.0);
+  moo(1.6, 1.0,
+      LogBp({{0.0, 230}, {0.1, 300}, {0.25, 365}, {0.4, 345}, {0.5, 360}, {0.7, 290}, {1.0, 150}}),
+      0.12, 1.07, 0.85);
   // Across a field the highs are lost first.
   FilterInPlace(out, Biquad::LowPass(fs, 5000, 0.6));
   // A field: one soft reflection from a barn, an open tail.

@@ -195,6 +195,8 @@ void AddRoughVoice(std::span<float> out, double fs, double startSec, const Rough
   std::vector<Biquad> resonators(p.formants.size());
   std::vector<double> formantGains(p.formants.size());
   const double floor = DbToGain(p.floorDb);
+  // The breath is tuned rendered at 44100 Hz; at another rate it keeps its power per hertz.
+  const double density = WhiteDensityGain(fs, 44100.0);
   const double opening = p.openQuotient * (1.0 - p.closing);
   const double closing = p.openQuotient * p.closing;
   double snap = 1.0;
@@ -253,7 +255,7 @@ void AddRoughVoice(std::span<float> out, double fs, double startSec, const Rough
     // Breath: white noise, strongest while the glottis is open.
     const double breath = p.breath ? p.breath(t) : 0.0;
     const double noise =
-        breath > 0.0 ? 3.0 * breath * p.amp(t) * (0.3 + 0.7 * g) * rng.Gaussian() : 0.0;
+        breath > 0.0 ? 3.0 * density * breath * p.amp(t) * (0.3 + 0.7 * g) * rng.Gaussian() : 0.0;
     const double excitation = pulse + noise;
     double y = floor * excitation;
     for (size_t k = 0; k < resonators.size(); ++k)
