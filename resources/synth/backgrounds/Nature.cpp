@@ -261,11 +261,14 @@ void AddSmallBirds(std::vector<float>& calls, const SoundSpec& spec, Rng& rng, i
       v.seconds = len;
       v.f0 = fx::LogBp(
           {{0.0, hz * (1.0 + from)}, {bend * len, hz * (1.0 + mid)}, {len, hz * (1.0 + to)}});
-      v.amp = CallEnvelope(len, 0.008, 0.03);
+      v.amp = CallEnvelope(len, 0.015, 0.04);
+      // The highs come in as the note gets going and leave before it ends, so a note's
+      // breath up the band is a taper, not a column with hard edges.
+      v.snap = fx::Bp({{0.0, 0.4}, {0.3 * len, 1.0}, {0.7 * len, 0.9}, {len, 0.3}});
       v.jitter = rng.Uniform(0.015, 0.035);
       v.shimmerDb = 2.0;
       v.doubling = fx::Bp({{0.0, 0.4}, {0.3 * len, 0.0}, {len, rng.Uniform(0.0, 0.6)}});
-      v.breath = fx::Bp({{0.0, 0.4}, {len, rng.Uniform(0.2, 0.6)}});
+      v.breath = fx::Bp({{0.0, 0.2}, {0.3 * len, 0.4}, {len, rng.Uniform(0.1, 0.4)}});
       v.formants = {{2.0 * hz, hz, -3},
                     {3.2 * hz, 1.5 * hz, 0},
                     {5.0 * hz, 2.0 * hz, 0},
