@@ -279,11 +279,7 @@ void AddSmallBirds(std::vector<float>& calls, const SoundSpec& spec, Rng& rng, i
       fx::AddRoughVoice(note, fs, 0.0, v, rng);
       // As loud as a stack of the same harmonics at full level would be (RMS 1.25 over the
       // note), so the birds keep their place against the rest of the calls.
-      double energy = 0.0;
-      for (float x : note) energy += static_cast<double>(x) * x;
-      const double rms = std::sqrt(energy / static_cast<double>(note.size()));
-      if (rms > 0.0)
-        for (float& x : note) x = static_cast<float>(x * 1.25 / rms);
+      if (const double rms = Rms(note); rms > 0.0) Scale(note, 1.25 / rms);
       AddCircular(calls, static_cast<int64_t>(t * fs), note, gain * near * rng.GainJitter(2.0));
       t += len + rng.Uniform(0.04, 0.16);
     }
